@@ -1,0 +1,29 @@
+#pragma once
+// The settings store that stands in for the system registry: one
+// human-readable INI-style file with a section per key ("CONFIG",
+// "HALLOFFAME"). Value names compare case-insensitively; numbers are stored
+// as decimal text; every write replaces the file atomically (temporary file,
+// flush, rename) so a crash never leaves a broken file.
+//
+// The file lives in $KELVANTHROP_CONFIG_DIR, else $XDG_CONFIG_HOME/kelvanthrop,
+// else ~/.config/kelvanthrop, as "settings.ini".
+#include <cstddef>
+#include <string>
+
+inline constexpr const char* kRegConfig = "CONFIG";
+inline constexpr const char* kRegHallOfFame = "HALLOFFAME";
+
+// Reads a string into buf (bufSize bytes including the zero; the value is cut
+// to fit). Returns false, leaving buf empty, when the value does not exist.
+bool RegReadString(const char* key, const char* name, char* buf, size_t bufSize);
+// Reads a number; returns defaultValue when the value is missing or not a number.
+int RegReadInt(const char* key, const char* name, int defaultValue);
+// Writes a value and saves the store. Returns false when the file could not be written.
+bool RegWriteString(const char* key, const char* name, const char* value);
+bool RegWriteInt(const char* key, const char* name, int value);
+// True when the value exists.
+bool RegHasValue(const char* key, const char* name);
+
+// The store's file path, and a way for tests to point it elsewhere ("" = default).
+std::string RegStorePath();
+void RegSetStorePath(const std::string& path);
