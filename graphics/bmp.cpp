@@ -1,0 +1,237 @@
+#include "graphics/bmp.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "base/paths.h"
+#include "graphics/pixel_format.h"
+#include "graphics/surface.h"
+
+namespace {
+
+uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint32_t Get32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+void Put16(std::vector<uint8_t>& v, uint16_t x) {
+  v.push_back(uint8_t(x));
+  v.push_back(uint8_t(x >> 8));
+}
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+  for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
+}
+
+constexpr int kMaxDimension = 16384;
+
+std::vector<uint8_t> Headers(int width, int height, int bitCount, uint32_t paletteBytes,
+                             size_t imageBytes) {
+  std::vector<uint8_t> v;
+  uint32_t offBits = 14 + 40 + paletteBytes;
+  v.push_back('B');
+  v.push_back('M');
+  Put32(v, uint32_t(offBits + imageBytes));
+  Put16(v, 0);
+  Put16(v, 0);
+  Put32(v, offBits);
+  Put32(v, 40);
+  Put32(v, uint32_t(width));
+  Put32(v, uint32_t(height));  // positive: bottom-up rows
+  Put16(v, 1);
+  Put16(v, uint16_t(bitCount));
+  Put32(v, 0);  // uncompressed
+  Put32(v, uint32_t(imageBytes));
+  Put32(v, 2835);  // 72 dpi
+  Put32(v, 2835);
+  Put32(v, bitCount == 8 ? 256 : 0);
+  Put32(v, 0);
+  return v;
+}
+
+}  // namespace
+
+BitmapInfoHeader ReadBitmapInfoHeader(const uint8_t* b) {
+  BitmapInfoHeader h;
+  h.size = Get32(b);
+  h.width = int32_t(Get32(b + 4));
+  h.height = int32_t(Get32(b + 8));
+  h.planes = Get16(b + 12);
+  h.bitCount = Get16(b + 14);
+  h.compression = Get32(b + 16);
+  h.sizeImage = Get32(b + 20);
+  h.xPelsPerMeter = int32_t(Get32(b + 24));
+  h.yPelsPerMeter = int32_t(Get32(b + 28));
+  h.clrUsed = Get32(b + 32);
+  h.clrImportant = Get32(b + 36);
+  return h;
+}
+
+size_t DibRowBytes(int width, int bitCount) {
+  if (width <= 0 || bitCount <= 0) return 0;
+  return ((static_cast<size_t>(width) * bitCount + 31) / 32) * 4;
+}
+
+uint16_t CopyDibToSurface(const BitmapInfoHeader& h, const uint8_t* bits, size_t bitsSize,
+                          DDSurface* surface) {
+  if (!surface || !surface->HasSurface()) return kDDNoSurface;
+  if (!bits || h.compression != kBiRgb || h.width <= 0 || h.height == 0 ||
+      h.height == INT32_MIN || h.width > kMaxDimension) {
+    return kDDBadArgument;
+  }
+  const int bpp = surface->GetBytesPerPixel();
+  if (h.bitCount != bpp * 8) return kDDCallFailed;
+  const int rows = h.height < 0 ? -h.height : h.height;
+  if (rows > kMaxDimension) return kDDBadArgument;
+  const size_t rowBytes = DibRowBytes(h.width, h.bitCount);
+  if (bitsSize / rowBytes < static_cast<size_t>(rows)) return kDDBadArgument;
+  const int copyRows = std::min(rows, surface->GetHeight());
+  const size_t copyBytes = static_cast<size_t>(std::min(h.width, surface->GetWidth())) * bpp;
+  for (int y = 0; y < copyRows; ++y) {
+    int srcRow = h.height < 0 ? y : rows - 1 - y;
+    std::memcpy(surface->Row(y), bits + static_cast<size_t>(srcRow) * rowBytes, copyBytes);
+  }
+  return kDDOk;
+}
+
+bool DecodeBmp(const uint8_t* data, size_t size, BmpImage* out) {
+  if (!data || !out || size < 14 + 40) return false;
+  if (data[0] != 'B' || data[1] != 'M') return false;
+  const uint32_t offBits = Get32(data + 10);
+  const uint32_t infoSize = Get32(data + 14);
+  if (infoSize < 40 || infoSize > size - 14) return false;
+  BitmapInfoHeader h = ReadBitmapInfoHeader(data + 14);
+  if (h.compression != kBiRgb || h.planes != 1) return false;
+  if (h.width <= 0 || h.width > kMaxDimension || h.height == 0 || h.height == INT32_MIN) {
+    return false;
+  }
+  const int rows = h.height < 0 ? -h.height : h.height;
+  if (rows > kMaxDimension) return false;
+  const int bc = h.bitCount;
+  if (bc != 1 && bc != 4 && bc != 8 && bc != 24 && bc != 32) return false;
+
+  BmpImage img;
+  img.width = h.width;
+  img.height = rows;
+  img.bitCount = bc;
+  img.palettised = bc <= 8;
+  if (img.palettised) {
+    uint32_t colours = h.clrUsed ? h.clrUsed : (1u << bc);
+    if (colours > (1u << bc)) return false;
+    size_t palOff = 14 + size_t(infoSize);
+    if (palOff > size || (size - palOff) / 4 < colours) return false;
+    std::memcpy(img.palette, data + palOff, colours * 4);
+  }
+  const size_t rowBytes = DibRowBytes(h.width, bc);
+  if (offBits > size || (size - offBits) / rowBytes < static_cast<size_t>(rows)) return false;
+  const uint8_t* bits = data + offBits;
+  const int outBpp = img.palettised ? 1 : 3;
+  img.pixels.resize(static_cast<size_t>(img.width) * rows * outBpp);
+  for (int y = 0; y < rows; ++y) {
+    const uint8_t* src = bits + static_cast<size_t>(h.height < 0 ? y : rows - 1 - y) * rowBytes;
+    uint8_t* dst = img.pixels.data() + static_cast<size_t>(y) * img.width * outBpp;
+    switch (bc) {
+      case 1:
+        for (int x = 0; x < img.width; ++x) dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 1;
+        break;
+      case 4:
+        for (int x = 0; x < img.width; ++x) dst[x] = (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+        break;
+      case 8:
+        std::memcpy(dst, src, img.width);
+        break;
+      case 24:
+        std::memcpy(dst, src, static_cast<size_t>(img.width) * 3);
+        break;
+      case 32:
+        for (int x = 0; x < img.width; ++x) std::memcpy(dst + 3 * x, src + 4 * x, 3);
+        break;
+    }
+  }
+  *out = std::move(img);
+  return true;
+}
+
+std::vector<uint8_t> EncodeBmp8(const uint8_t* pixels, int width, int height, int pitch,
+                                const PaletteEntry palette[256]) {
+  const size_t rowBytes = DibRowBytes(width, 8);
+  std::vector<uint8_t> v = Headers(width, height, 8, 1024, rowBytes * height);
+  for (int i = 0; i < 256; ++i) {
+    v.push_back(palette[i].blue);
+    v.push_back(palette[i].green);
+    v.push_back(palette[i].red);
+    v.push_back(0);
+  }
+  for (int y = height - 1; y >= 0; --y) {
+    const uint8_t* row = pixels + static_cast<size_t>(y) * pitch;
+    v.insert(v.end(), row, row + width);
+    v.insert(v.end(), rowBytes - width, 0);
+  }
+  return v;
+}
+
+uint16_t SaveBmp24(const DDSurface& s, const char* path) {
+  if (!path) return kDDBadArgument;
+  if (!s.HasSurface()) return kDDNoSurface;
+  const int fmt = s.GetPixelFormat();
+  if (fmt != kFormatRgb555 && fmt != kFormatRgb565) return kDDBadArgument;
+  const int w = s.GetWidth(), h = s.GetHeight();
+  const size_t rowBytes = DibRowBytes(w, 24);
+  std::vector<uint8_t> v = Headers(w, h, 24, 0, rowBytes * h);
+  for (int y = h - 1; y >= 0; --y) {
+    const uint8_t* row = s.Row(y);
+    for (int x = 0; x < w; ++x) {
+      uint32_t p = row[2 * x] | (row[2 * x + 1] << 8);
+      uint32_t r, g, b;
+      if (fmt == kFormatRgb565) {
+        r = (p >> 11) & 31; g = (p >> 5) & 63; b = p & 31;
+        g = (g << 2) | (g >> 4);
+      } else {
+        r = (p >> 10) & 31; g = (p >> 5) & 31; b = p & 31;
+        g = (g << 3) | (g >> 2);
+      }
+      v.push_back(uint8_t((b << 3) | (b >> 2)));
+      v.push_back(uint8_t(g));
+      v.push_back(uint8_t((r << 3) | (r >> 2)));
+    }
+    v.insert(v.end(), rowBytes - static_cast<size_t>(w) * 3, 0);
+  }
+  return WriteFileAtomically(path, v) ? kDDOk : kDDCallFailed;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+  if (path.empty()) return false;
+  std::string target = ResolvePath(path);
+  std::string tmp = target + ".tmp";
+  FILE* f = std::fopen(tmp.c_str(), "wb");
+  if (!f) return false;
+  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = (std::fflush(f) == 0) && ok;
+  ok = (std::fclose(f) == 0) && ok;
+  if (!ok || std::rename(tmp.c_str(), target.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out, size_t maxBytes) {
+  if (!out) return false;
+  FILE* f = std::fopen(ResolvePath(path).c_str(), "rb");
+  if (!f) return false;
+  std::vector<uint8_t> data;
+  uint8_t buf[65536];
+  size_t n;
+  bool ok = true;
+  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) {
+    if (data.size() + n > maxBytes) {
+      ok = false;
+      break;
+    }
+    data.insert(data.end(), buf, buf + n);
+  }
+  if (std::ferror(f)) ok = false;
+  std::fclose(f);
+  if (ok) *out = std::move(data);
+  return ok;
+}
