@@ -1,0 +1,63 @@
+#pragma once
+// The run-length ('TRLE') frame codec of .mbm sprites and the 8-bit blitters
+// that draw sprite pixels straight into a locked target.
+//
+// Layout of a 'TRLE' frame's pixels (biSizeImage bytes): |height| rows, top row
+// first whatever the sign of the height; each row is a series of codes:
+//   0x00         end of the row (the rest of the row is transparent)
+//   0x01..0x7F   skip that many transparent pixels
+//   0x80..0xFF   (code - 0x7F) literal pixels, 1..128, follow
+// A row never covers more than the frame's width, and the stream ends exactly
+// after the last row's end code. Colour index 1 is the transparent colour.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// A rectangle by its edges: left and top inside, right and bottom outside.
+struct BlitRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool Empty() const { return right <= left || bottom <= top; }
+};
+
+BlitRect IntersectRect(const BlitRect& a, const BlitRect& b);
+
+// How a blitter writes a visible source pixel s over a target pixel d.
+enum class BlitMode {
+  kCopy = 0,    // d = s
+  kTable = 1,   // d = table[s]  (recoloured frame)
+  kShadow = 2,  // d = table[d]  (shadow: darkens what lies under the frame)
+};
+
+constexpr uint8_t kTransparentIndex = 1;
+
+// Encodes top-down 8-bit rows (pitch bytes apart); pixels equal to
+// `transparent` become skips.
+std::vector<uint8_t> EncodeTrle(const uint8_t* pixels, ptrdiff_t pitch, int width, int height,
+                                uint8_t transparent = kTransparentIndex);
+
+// True when the stream is exactly `height` well-formed rows no wider than `width`.
+bool ValidateTrle(const uint8_t* data, size_t size, int width, int height);
+
+// Draws a 'TRLE' frame of width x height with its top-left corner at (x, y) into
+// an 8-bit target of targetWidth x targetHeight. Only pixels inside `clip`, the
+// target and the frame's own rectangle are written; damaged data stops the
+// drawing but never reads or writes outside the buffers. `table` is needed by
+// the table and shadow modes.
+void BlitTrleClipped(const uint8_t* data, size_t size, int width, int height, uint8_t* bits,
+                     ptrdiff_t pitch, int targetWidth, int targetHeight, int x, int y,
+                     const BlitRect& clip, BlitMode mode = BlitMode::kCopy,
+                     const uint8_t* table = nullptr);
+
+// Rewrites the literal bytes of a well-formed stream through a 256-entry table.
+// Returns false (and changes nothing) for a damaged stream.
+bool RemapTrle(uint8_t* data, size_t size, int height, const uint8_t* table);
+
+// Keyed draw of top-down raw 8-bit pixels (src rows spitch bytes apart): like
+// BlitTrleClipped, pixels equal to `key` are left out.
+void BlitRawKeyed(const uint8_t* src, ptrdiff_t spitch, int width, int height, uint8_t* bits,
+                  ptrdiff_t pitch, int targetWidth, int targetHeight, int x, int y,
+                  const BlitRect& clip, BlitMode mode = BlitMode::kCopy,
+                  const uint8_t* table = nullptr, uint8_t key = kTransparentIndex);
