@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/paths.h"
+#include "base/atomic_file.h"
+#include "base/pkc.h"
 #include "graphics/pixel_format.h"
 #include "graphics/surface.h"
 
@@ -196,42 +197,21 @@ uint16_t SaveBmp24(const DDSurface& s, const char* path) {
     }
     v.insert(v.end(), rowBytes - static_cast<size_t>(w) * 3, 0);
   }
-  return WriteFileAtomically(path, v) ? kDDOk : kDDCallFailed;
+  return WriteFileAtomic(path, v.data(), v.size()) ? kDDOk : kDDCallFailed;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
-  if (path.empty()) return false;
-  std::string target = ResolvePath(path);
-  std::string tmp = target + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = (std::fflush(f) == 0) && ok;
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok || std::rename(tmp.c_str(), target.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out, size_t maxBytes) {
+bool ReadPictureFile(const std::string& path, std::vector<uint8_t>* out, size_t maxBytes) {
   if (!out) return false;
-  FILE* f = std::fopen(ResolvePath(path).c_str(), "rb");
+  PkcFile* f = PkcOpen(path.c_str());
   if (!f) return false;
+  int32_t size = PkcGetSize(f);
+  bool ok = size >= 0 && static_cast<size_t>(size) <= maxBytes;
   std::vector<uint8_t> data;
-  uint8_t buf[65536];
-  size_t n;
-  bool ok = true;
-  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) {
-    if (data.size() + n > maxBytes) {
-      ok = false;
-      break;
-    }
-    data.insert(data.end(), buf, buf + n);
+  if (ok) {
+    data.resize(static_cast<size_t>(size));
+    ok = size == 0 || PkcRead(f, data.data(), size) == size;
   }
-  if (std::ferror(f)) ok = false;
-  std::fclose(f);
+  PkcClose(f);
   if (ok) *out = std::move(data);
   return ok;
 }

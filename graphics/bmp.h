@@ -60,9 +60,7 @@ std::vector<uint8_t> EncodeBmp8(const uint8_t* pixels, int width, int height, in
                                 const PaletteEntry palette[256]);
 // Saves a 16-bit surface as a 24-bit .bmp (screenshots of the 16-bit mode).
 uint16_t SaveBmp24(const DDSurface& surface, const char* path);
-// Writes the bytes to a temporary file beside `path`, then renames it.
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
-// Reads a whole file (through ResolvePath). False when it cannot be read or
-// is larger than `maxBytes`.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out,
-                   size_t maxBytes = 64u << 20);
+// Reads a whole picture file through the data-file reader (plain or
+// PKC-compressed). False when it cannot be read or is larger than `maxBytes`.
+bool ReadPictureFile(const std::string& path, std::vector<uint8_t>* out,
+                     size_t maxBytes = 64u << 20);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "base/atomic_file.h"
 #include "graphics/bmp.h"
 #include "graphics/display.h"
 #include "graphics/paint.h"
@@ -44,7 +45,7 @@ DDSurface::DDSurface() { RegisterSurface(this); }
 DDSurface::DDSurface(const char* path, int videoMemory, int formatCode) {
   RegisterSurface(this);
   std::vector<uint8_t> data;
-  if (path && ReadWholeFile(path, &data)) LoadBmp(data.data(), data.size(), videoMemory, formatCode);
+  if (path && ReadPictureFile(path, &data)) LoadBmp(data.data(), data.size(), videoMemory, formatCode);
 }
 
 DDSurface::DDSurface(int width, int height, int formatCode, int videoMemory, int for3D) {
@@ -478,7 +479,7 @@ uint16_t DDSurface::SaveBmp(const char* path) const {
   if (!path || !*path) return kDDBadArgument;
   std::vector<uint8_t> bytes = EncodeBmp8(pixels_.data(), width_, height_, pitch_,
                                           palette_->Entries());
-  return WriteFileAtomically(path, bytes) ? kDDOk : kDDCallFailed;
+  return WriteFileAtomic(path, bytes.data(), bytes.size()) ? kDDOk : kDDCallFailed;
 }
 
 uint16_t DDSurface::Restore() { return HasSurface() ? kDDOk : kDDNoSurface; }
