@@ -17,6 +17,7 @@ Joystick::Joystick(int id, JoystickReader* reader)
 void Joystick::StartPolling() {
   if (polling_) return;
   polling_ = true;
+  adopt_ = true;
   Poll();
 }
 
@@ -36,7 +37,10 @@ void Joystick::Poll() {
     for (int b = 0; b < kButtonCount; ++b) SetButton(b, false);
     return;
   }
-  bool wasConnected = connected_;
+  // Buttons already held when the device appears or polling starts are
+  // taken as they are, not as presses.
+  bool adopt = !connected_ || adopt_;
+  adopt_ = false;
   connected_ = true;
   realButtons_ = s.buttonCount;
   bool down[kButtonCount] = {};
@@ -47,9 +51,11 @@ void Joystick::Poll() {
   for (int b = 0; b < 32 && b < s.buttonCount; ++b)
     down[kFirstRealButton + b] = (s.buttons >> b) & 1u;
   for (int b = 0; b < kButtonCount; ++b) {
-    if (!wasConnected) {
-      // Buttons held while the device was plugged in are not presses.
-      if (down[b]) held_ |= uint64_t{1} << b;
+    if (adopt) {
+      if (down[b])
+        held_ |= uint64_t{1} << b;
+      else
+        held_ &= ~(uint64_t{1} << b);
       continue;
     }
     SetButton(b, down[b]);

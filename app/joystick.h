@@ -50,6 +50,7 @@ class Joystick {
   int id_;
   JoystickReader* reader_;
   bool polling_ = false;
+  bool adopt_ = false;
   bool enabled_ = true;
   bool connected_ = false;
   int realButtons_ = 0;

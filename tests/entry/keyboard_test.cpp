@@ -61,6 +61,7 @@ TEST_F(KeyboardTest, HeldKeyCountsOnePressAndRepeatsOnlyKeepItDown) {
 }
 
 TEST_F(KeyboardTest, PressCounterWrapsToOneOnThe128thPress) {
+  uint32_t serialBefore = KeyPressSerial(kVkSpace);
   for (int i = 0; i < 127; ++i) Tap(SDL_SCANCODE_SPACE);
   EXPECT_EQ(GetKeyPressCount(kVkSpace), 127u);
   Tap(SDL_SCANCODE_SPACE);
@@ -68,7 +69,7 @@ TEST_F(KeyboardTest, PressCounterWrapsToOneOnThe128thPress) {
   Tap(SDL_SCANCODE_SPACE);
   EXPECT_EQ(GetKeyPressCount(kVkSpace), 2u);
   // The running serial the action maps read is not capped.
-  EXPECT_EQ(KeyPressSerial(kVkSpace), 129u);
+  EXPECT_EQ(KeyPressSerial(kVkSpace) - serialBefore, 129u);
 }
 
 TEST_F(KeyboardTest, MouseButtonsSitAtOneAndTwoAndAreNotCapped) {
