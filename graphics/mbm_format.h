@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "graphics/bmp.h"
+
 // Sprite error codes (Sprite::GetError). Codes not listed here are the PKC
 // reader's own codes.
 enum : uint32_t {
@@ -47,20 +49,9 @@ constexpr uint32_t kFlagSharedPalette = 1;
 constexpr int kMaxFrameSide = 8192;
 constexpr int64_t kMaxFramePixels = 16 * 1024 * 1024;
 
-// The 40-byte bitmap header of a frame, as stored.
-struct BitmapHeader {
-  uint32_t size = 40;
-  int32_t width = 0;
-  int32_t height = 0;  // > 0: raw rows stored bottom-up; < 0: top-down
-  uint16_t planes = 1;
-  uint16_t bitCount = 8;
-  uint32_t compression = 0;
-  uint32_t sizeImage = 0;
-  int32_t xPelsPerMeter = 0;
-  int32_t yPelsPerMeter = 0;
-  uint32_t clrUsed = 0;
-  uint32_t clrImportant = 0;
-};
+// The 40-byte bitmap header of a frame, as stored (height > 0: raw rows stored
+// bottom-up; < 0: top-down).
+using BitmapHeader = BitmapInfoHeader;
 
 struct Trailer {
   uint32_t word0 = 0;

@@ -22,6 +22,8 @@ std::vector<uint8_t> BuildMbm(const std::vector<MbmFrameSpec>& frames,
     mbm::BitmapHeader h;
     h.width = f.width;
     h.height = f.height;
+    h.planes = 1;
+    h.bitCount = 8;
     std::vector<uint8_t> pixels;
     if (f.runLength) {
       pixels = EncodeTrle(f.pixels.data(), f.width, f.width, absH);

@@ -1,0 +1,467 @@
+#include "graphics/sprite.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "base/pkc.h"
+#include "graphics/display.h"
+#include "graphics/palette.h"
+#include "graphics/rle_codec.h"
+#include "graphics/surface.h"
+
+uint32_t g_spriteLoadFlags = 0x28;
+
+namespace {
+
+// The .mbm file through the PKC reader, kept open for frames loaded later.
+class PkcSource : public mbm::Source {
+ public:
+  explicit PkcSource(PkcFile* file) : file_(file) {
+    const int32_t size = PkcGetSize(file_);
+    size_ = size > 0 ? static_cast<uint64_t>(size) : 0;
+  }
+  ~PkcSource() override { PkcClose(file_); }
+  uint64_t Size() override { return size_; }
+  bool ReadAt(uint64_t offset, void* buffer, size_t n) override {
+    error_ = kSpriteErrTruncated;
+    if (offset > size_ || n > size_ - offset) return false;
+    if (PkcSeek(file_, static_cast<int32_t>(offset), 0) != static_cast<int32_t>(offset)) {
+      error_ = PkcGetLastError();
+      return false;
+    }
+    if (n == 0) return true;
+    if (PkcRead(file_, buffer, static_cast<int32_t>(n)) != static_cast<int32_t>(n)) {
+      const uint32_t e = PkcGetLastError();
+      if (e != kPkcOk) error_ = e;
+      return false;
+    }
+    return true;
+  }
+  uint32_t LastError() override { return error_; }
+
+ private:
+  PkcFile* file_;
+  uint64_t size_ = 0;
+  uint32_t error_ = kSpriteErrTruncated;
+};
+
+// A file image owned by the sprite.
+class OwnedMemorySource : public mbm::Source {
+ public:
+  explicit OwnedMemorySource(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)), view_(bytes_.data(), bytes_.size()) {}
+  uint64_t Size() override { return view_.Size(); }
+  bool ReadAt(uint64_t offset, void* buffer, size_t n) override { return view_.ReadAt(offset, buffer, n); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  mbm::MemorySource view_;
+};
+
+std::vector<uint8_t> DefaultSharedPalette() {
+  std::vector<uint8_t> q(mbm::kPaletteSize, 0);
+  q[255 * 4 + 0] = q[255 * 4 + 1] = q[255 * 4 + 2] = 255;
+  return q;
+}
+
+DDPalette* PaletteFromQuads(const uint8_t* quads) {
+  RgbQuad in[256];
+  PaletteEntry entries[256];
+  std::memcpy(in, quads, sizeof in);
+  RgbQuadsToPaletteEntries(in, entries, 256);
+  for (auto& e : entries) e.flags = 0;
+  return CreateDisplayPalette(kDisplayPaletteCaps, entries);
+}
+
+}  // namespace
+
+struct Sprite::Frame {
+  size_t index = 0;  // into layout_.frames
+  BitmapInfoHeader header;
+  DDPalette* palette = nullptr;  // one reference held
+  std::unique_ptr<DDSurface> surface;
+  std::vector<uint8_t> packed;
+  uint32_t state = 0;
+  bool runLength = false;
+  // Maps a pixel as stored in the file to its present value: palette matching
+  // and colour replacement survive a frame being released and loaded again.
+  uint8_t remap[256];
+  bool remapped = false;
+};
+
+Sprite::Sprite() {
+  layout_.sharedPalette = true;
+  layout_.palette = DefaultSharedPalette();
+}
+
+Sprite::Sprite(const char* path, uint32_t flags, int) { Open(path, flags); }
+
+uint16_t Sprite::FrameCount() const { return static_cast<uint16_t>(frames_.size()); }
+
+Sprite::~Sprite() { Free(); }
+
+void Sprite::Free() {
+  for (Frame& f : frames_) {
+    if (f.surface) f.surface->SetPalette(nullptr);
+    f.surface.reset();
+    if (f.palette) f.palette->Release();
+    f.palette = nullptr;
+  }
+  frames_.clear();
+  if (sharedPalette_) sharedPalette_->Release();
+  sharedPalette_ = nullptr;
+  layout_ = mbm::Layout{};
+  source_.reset();
+}
+
+uint32_t Sprite::Open(const char* path, uint32_t flags) {
+  Free();
+  loadFlags_ = flags;
+  PkcFile* file = path ? PkcOpen(path) : nullptr;
+  if (!file) {
+    error_ = path ? PkcGetLastError() : static_cast<uint32_t>(kPkcErrOpen);
+    return error_;
+  }
+  return OpenSource(std::make_unique<PkcSource>(file), flags);
+}
+
+uint32_t Sprite::OpenMemory(std::vector<uint8_t> bytes, uint32_t flags) {
+  Free();
+  loadFlags_ = flags;
+  return OpenSource(std::make_unique<OwnedMemorySource>(std::move(bytes)), flags);
+}
+
+uint32_t Sprite::OpenSource(std::unique_ptr<mbm::Source> source, uint32_t flags) {
+  error_ = mbm::ReadLayout(*source, &layout_);
+  if (error_ != kSpriteOk) {
+    Free();
+    return error_;
+  }
+  source_ = std::move(source);
+  frames_.resize(layout_.frames.size());
+  for (size_t i = 0; i < frames_.size(); ++i) {
+    Frame& f = frames_[i];
+    f.index = i;
+    f.header = layout_.frames[i].header;
+    f.runLength = f.header.compression == mbm::kCompressionTrle;
+    f.state = kFrameHeader;
+    for (int v = 0; v < 256; ++v) f.remap[v] = static_cast<uint8_t>(v);
+  }
+  for (size_t i = 0; i < frames_.size(); ++i) {
+    const int n = static_cast<int>(i) + 1;
+    error_ = kSpriteOk;
+    int ok;
+    if (flags & kSpriteLoadAll)
+      ok = LoadFrame(n, frames_[i].runLength ? (kFrameHeader | kFramePacked) : (kFrameHeader | kFrameSurface),
+                     flags & 0x18);
+    else
+      ok = (flags & kSpriteLoadModeMask) ? LoadFrame(n, flags & kSpriteLoadModeMask, flags & 0x18) : 1;
+    if (!ok && error_ != kSpriteOk) {
+      // A frame that cannot be loaded at open means a damaged file (a mode
+      // that asks nothing of a frame is no failure).
+      const uint32_t e = error_;
+      Free();
+      error_ = e;
+      return error_;
+    }
+  }
+  error_ = kSpriteOk;
+  return error_;
+}
+
+Sprite::Frame* Sprite::GetFrame(int n) {
+  if (n < 1 || n > static_cast<int>(frames_.size())) {
+    error_ = kSpriteErrBadFrame;
+    return nullptr;
+  }
+  return &frames_[static_cast<size_t>(n) - 1];
+}
+
+uint32_t Sprite::GetFrameDataSize(int n) {
+  Frame* f = GetFrame(n);
+  if (!f) return 0;
+  const mbm::FrameLayout& l = layout_.frames[f->index];
+  return l.entry.size - l.entry.nameLength + (layout_.sharedPalette ? mbm::kPaletteSize : 0);
+}
+
+std::string Sprite::GetFrameName(int n) {
+  Frame* f = GetFrame(n);
+  if (!f || !source_) return {};
+  const mbm::FrameLayout& l = layout_.frames[f->index];
+  std::string name(l.entry.nameLength, '\0');
+  if (!name.empty() && !source_->ReadAt(l.entry.offset, name.data(), name.size())) {
+    error_ = source_->LastError();
+    return {};
+  }
+  return name;
+}
+
+std::vector<uint8_t> Sprite::ReadFrameBits(int n) {
+  Frame* f = GetFrame(n);
+  if (!f || !source_) return {};
+  const mbm::FrameLayout& l = layout_.frames[f->index];
+  std::vector<uint8_t> out;
+  try {
+    out.resize(mbm::kHeaderSize + mbm::kPaletteSize + l.pixelBytes);
+  } catch (const std::bad_alloc&) {
+    error_ = kSpriteErrNoMemory;
+    return {};
+  }
+  bool ok = source_->ReadAt(l.headerOffset, out.data(), mbm::kHeaderSize);
+  if (ok && layout_.sharedPalette)
+    std::memcpy(out.data() + mbm::kHeaderSize, layout_.palette.data(), mbm::kPaletteSize);
+  else if (ok)
+    ok = source_->ReadAt(l.paletteOffset, out.data() + mbm::kHeaderSize, mbm::kPaletteSize);
+  if (ok) ok = source_->ReadAt(l.pixelOffset, out.data() + mbm::kHeaderSize + mbm::kPaletteSize, l.pixelBytes);
+  if (!ok) {
+    error_ = source_->LastError();
+    return {};
+  }
+  return out;
+}
+
+DDPalette* Sprite::FramePalette(Frame& f) {
+  if (f.palette) return f.palette;
+  if (layout_.sharedPalette) {
+    if (!sharedPalette_) sharedPalette_ = PaletteFromQuads(layout_.palette.data());
+    f.palette = sharedPalette_;
+    if (f.palette) f.palette->AddRef();
+    return f.palette;
+  }
+  if (!source_) return nullptr;
+  uint8_t quads[mbm::kPaletteSize];
+  if (!source_->ReadAt(layout_.frames[f.index].paletteOffset, quads, sizeof quads)) {
+    error_ = source_->LastError();
+    return nullptr;
+  }
+  f.palette = PaletteFromQuads(quads);
+  return f.palette;
+}
+
+bool Sprite::ReadPixels(const Frame& f, std::vector<uint8_t>* out) {
+  const mbm::FrameLayout& l = layout_.frames[f.index];
+  if (!source_) return false;
+  try {
+    out->resize(l.pixelBytes);
+  } catch (const std::bad_alloc&) {
+    error_ = kSpriteErrNoMemory;
+    return false;
+  }
+  if (!source_->ReadAt(l.pixelOffset, out->data(), out->size())) {
+    error_ = source_->LastError();
+    return false;
+  }
+  return true;
+}
+
+int Sprite::LoadFrame(int n, uint32_t mode, uint32_t) {
+  Frame* fp = GetFrame(n);
+  if (!fp) return 0;
+  Frame& f = *fp;
+  mode &= 7;
+  if (!f.runLength) mode &= ~kFramePacked;  // raw frames keep no packed pixels
+  if (mode == 0) return 0;
+  if ((f.state & mode) == mode) return 1;
+  if (!FramePalette(f)) return 0;
+  f.state |= kFrameHeader;
+  const int width = f.header.width, height = mbm::AbsHeight(f.header.height);
+
+  if (f.runLength && (mode & (kFramePacked | kFrameSurface)) && !(f.state & kFramePacked)) {
+    std::vector<uint8_t> packed;
+    if (!ReadPixels(f, &packed)) return 0;
+    if (!ValidateTrle(packed.data(), packed.size(), width, height)) {
+      error_ = kSpriteErrBadRunLength;
+      return 0;
+    }
+    if (f.remapped) RemapTrle(packed.data(), packed.size(), height, f.remap);
+    f.packed = std::move(packed);
+    f.state |= kFramePacked;
+  }
+  if ((mode & kFrameSurface) && !(f.state & kFrameSurface)) {
+    auto surface = std::make_unique<DDSurface>();
+    if (surface->Create(width, height, 4) != kDDOk) {
+      error_ = kSpriteErrNoMemory;
+      return 0;
+    }
+    if (f.runLength) {
+      surface->FillRect(0, 0, width, height, kTransparentIndex);
+      uint8_t* bits = nullptr;
+      int pitch = 0;
+      if (surface->Lock(&bits, &pitch) != kDDOk) return 0;
+      BlitTrleClipped(f.packed.data(), f.packed.size(), width, height, bits, pitch, width, height, 0, 0,
+                      BlitRect{0, 0, width, height});
+      surface->Unlock();
+    } else {
+      std::vector<uint8_t> pixels;
+      if (!ReadPixels(f, &pixels)) return 0;
+      BitmapInfoHeader h = f.header;
+      h.compression = mbm::kCompressionRaw;
+      h.sizeImage = static_cast<uint32_t>(pixels.size());
+      if (CopyDibToSurface(h, pixels.data(), pixels.size(), surface.get()) != kDDOk) {
+        error_ = kSpriteErrBadHeader;
+        return 0;
+      }
+      if (f.remapped) surface->RemapWithTable(f.remap);
+    }
+    surface->SetPalette(f.palette);
+    f.surface = std::move(surface);
+    f.state |= kFrameSurface;
+  }
+  return 1;
+}
+
+DDSurface* Sprite::GetFrameSurface(int n, int, int) {
+  if (n < 1 || n > static_cast<int>(frames_.size())) return nullptr;
+  if (!LoadFrame(n, kFramePacked | kFrameSurface, loadFlags_ & 0x18)) return nullptr;
+  return frames_[static_cast<size_t>(n) - 1].surface.get();
+}
+
+const BitmapInfoHeader* Sprite::GetFrameInfo(int n) {
+  Frame* f = GetFrame(n);
+  if (!f) return nullptr;
+  return &f->header;
+}
+
+DDPalette* Sprite::GetFramePalette(int n) {
+  Frame* f = GetFrame(n);
+  if (!f) return nullptr;
+  return FramePalette(*f);
+}
+
+DDSurface* Sprite::GetFrameSurfaceObject(int i) {
+  if (frames_.empty()) return nullptr;
+  if (i < 0 || i >= static_cast<int>(frames_.size())) i = 0;
+  return frames_[static_cast<size_t>(i)].surface.get();
+}
+
+void Sprite::ReleaseFrameSurface(int n) {
+  Frame* f = GetFrame(n);
+  if (!f || !f->surface) return;
+  f->surface->SetPalette(nullptr);
+  f->surface.reset();
+  f->state &= ~kFrameSurface;
+}
+
+void Sprite::ApplyTable(Frame& f, const uint8_t table[256], bool) {
+  for (int v = 0; v < 256; ++v) f.remap[v] = table[f.remap[v]];
+  f.remapped = true;
+  if (f.state & kFramePacked) RemapTrle(f.packed.data(), f.packed.size(), mbm::AbsHeight(f.header.height), table);
+  if (f.surface) f.surface->RemapWithTable(table);
+}
+
+int Sprite::ReplaceColour(int n, uint8_t from, uint8_t to) {
+  Frame* f = GetFrame(n);
+  if (!f) return 0;
+  uint8_t table[256];
+  for (int v = 0; v < 256; ++v) table[v] = static_cast<uint8_t>(v);
+  table[from] = to;
+  ApplyTable(*f, table, !f->runLength);
+  return 1;
+}
+
+bool Sprite::BlitVariant(int n, DDSurface* target, int x, int y, const uint8_t* table, int mode) {
+  Frame* f = GetFrame(n);
+  if (!f || !target || target->GetBytesPerPixel() != 1) return false;
+  if (mode != 0 && !table) return false;
+  const BlitMode blitMode = mode == 1 ? BlitMode::kTable : mode == 2 ? BlitMode::kShadow : BlitMode::kCopy;
+  const int width = f->header.width, height = mbm::AbsHeight(f->header.height);
+  BlitRect clip;
+  if (!target->GetClipBounds(&clip.left, &clip.top, &clip.right, &clip.bottom)) return true;
+  if (f->runLength) {
+    if (!LoadFrame(n, kFramePacked)) return false;
+    uint8_t* bits = nullptr;
+    int pitch = 0;
+    if (target->Lock(&bits, &pitch) != kDDOk) return false;
+    BlitTrleClipped(f->packed.data(), f->packed.size(), width, height, bits, pitch, target->GetWidth(),
+                    target->GetHeight(), x, y, clip, blitMode, table);
+    target->Unlock();
+    return true;
+  }
+  if (!LoadFrame(n, kFrameSurface)) return false;
+  if (blitMode == BlitMode::kCopy) {
+    target->BltKeyed(x, y, width, height, f->surface.get(), 0, 0);
+    return true;
+  }
+  if (f->surface.get() == target) return false;
+  uint8_t *src = nullptr, *bits = nullptr;
+  int spitch = 0, pitch = 0;
+  if (f->surface->Lock(&src, &spitch) != kDDOk) return false;
+  if (target->Lock(&bits, &pitch) != kDDOk) {
+    f->surface->Unlock();
+    return false;
+  }
+  BlitRawKeyed(src, spitch, width, height, bits, pitch, target->GetWidth(), target->GetHeight(), x, y, clip,
+               blitMode, table, kTransparentIndex);
+  target->Unlock();
+  f->surface->Unlock();
+  return true;
+}
+
+void Sprite::DrawFrame(int n, DDSurface* target, int x, int y) { BlitVariant(n, target, x, y, nullptr, 0); }
+
+void Sprite::DrawFrameVariant(int n, DDSurface* target, int x, int y, const uint8_t* table, int mode) {
+  if (mode < 0 || mode > 2) return;
+  BlitVariant(n, target, x, y, table, mode);
+}
+
+int Sprite::DrawFrameToBuffer(int n, uint8_t* buffer, int pitch, int fill) {
+  Frame* f = GetFrame(n);
+  if (!f || !buffer) return 0;
+  const int width = f->header.width, height = mbm::AbsHeight(f->header.height);
+  if (pitch < width) return 0;
+  if (f->runLength) {
+    if (!LoadFrame(n, kFramePacked)) return 0;
+    if (fill)
+      for (int r = 0; r < height; ++r) std::memset(buffer + static_cast<ptrdiff_t>(r) * pitch, kTransparentIndex, width);
+    BlitTrleClipped(f->packed.data(), f->packed.size(), width, height, buffer, pitch, width, height, 0, 0,
+                    BlitRect{0, 0, width, height});
+    return 1;
+  }
+  if (!LoadFrame(n, kFrameSurface)) return 0;
+  uint8_t* src = nullptr;
+  int spitch = 0;
+  if (f->surface->Lock(&src, &spitch) != kDDOk) return 0;
+  for (int r = 0; r < height; ++r)
+    std::memcpy(buffer + static_cast<ptrdiff_t>(r) * pitch, src + static_cast<ptrdiff_t>(r) * spitch, width);
+  f->surface->Unlock();
+  return 1;
+}
+
+int Sprite::MatchPalette(DDPalette* target, int first, int count, int keepTransparent, int frame) {
+  if (frame == 0) return MatchPaletteRange(target, first, count, keepTransparent, 1, FrameCount());
+  return MatchPaletteRange(target, first, count, keepTransparent, frame, frame);
+}
+
+int Sprite::MatchPaletteRange(DDPalette* target, int first, int count, int keepTransparent, int firstFrame,
+                              int lastFrame) {
+  if (!target || frames_.empty()) return 0;
+  first = std::clamp(first, 0, 256);
+  const int last = std::clamp(first + std::max(count, 0), first, 256);
+  if (last <= first) return 0;
+  if (firstFrame == 0 && lastFrame == 0) firstFrame = 1, lastFrame = FrameCount();
+  if (!GetFrame(firstFrame) || !GetFrame(lastFrame) || lastFrame < firstFrame) return 0;
+  const PaletteEntry* to = target->Entries();
+  int ok = 1;
+  for (int n = firstFrame; n <= lastFrame; ++n) {
+    Frame& f = frames_[static_cast<size_t>(n) - 1];
+    DDPalette* from = FramePalette(f);
+    if (!from) {
+      ok = 0;
+      continue;
+    }
+    uint8_t table[256];
+    if (f.runLength) {
+      BuildRemapTable(from->Entries(), to, 0, 256, keepTransparent != 0, table);
+    } else {
+      BuildRemapTable(from->Entries(), to, first, last - first, keepTransparent != 0, table);
+      for (int v = 0; v < 256; ++v)
+        if (v < first || v >= last) table[v] = static_cast<uint8_t>(v);
+    }
+    ApplyTable(f, table, !f.runLength);
+    target->AddRef();
+    f.palette->Release();
+    f.palette = target;
+    if (f.surface) f.surface->SetPalette(target);
+  }
+  return ok;
+}
