@@ -5,7 +5,9 @@
 
 #include "base/pkc.h"
 #include "graphics/mbm_format.h"
+#include "graphics/palette.h"
 #include "graphics/sprite_palette.h"
+#include "graphics/surface.h"
 
 namespace {
 
@@ -158,4 +160,20 @@ void TileMapPicture::RemapColours(const uint8_t* targetPalette, int first, int c
   uint8_t* tiles = data_.data() + tilesOffset_;
   const size_t bytes = size_t{remapCount_} * 16;
   for (size_t i = 0; i < bytes; ++i) tiles[i] = table[tiles[i]];
+}
+
+void TileMapPicture::RemapColours(const RgbQuad* targetPalette, int first, int count) {
+  static_assert(sizeof(RgbQuad) == 4, "RGBQUAD is 4 bytes");
+  RemapColours(reinterpret_cast<const uint8_t*>(targetPalette), first, count);
+}
+
+void TileMapPicture::Draw(DDSurface* target, int dstX, int dstY, int width, int height, int srcX, int srcY) {
+  if (data_.empty() || !target || target->GetBytesPerPixel() != 1) return;
+  ClipBox clip{};
+  if (!target->GetClipBounds(&clip.left, &clip.top, &clip.right, &clip.bottom)) return;
+  uint8_t* bits = nullptr;
+  int pitch = 0;
+  if (target->Lock(&bits, &pitch) != kDDOk) return;
+  DrawClipped(bits, pitch, clip, dstX, dstY, width, height, srcX, srcY);
+  target->Unlock();
 }

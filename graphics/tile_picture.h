@@ -14,6 +14,7 @@
 #include <vector>
 
 class DDSurface;
+struct RgbQuad;
 
 enum : uint32_t {
   kTilePictureOk = 0,
@@ -55,6 +56,7 @@ class TileMapPicture {
   // Rewrites the remapped tiles so that each pixel shows the nearest colour
   // among entries first .. first + count - 1 of targetPalette (256 RGBQUAD).
   void RemapColours(const uint8_t* targetPalette, int first, int count);
+  void RemapColours(const RgbQuad* targetPalette, int first, int count);
 
   // The picture's pixel (px, py), for checks; 0 outside or without data.
   uint8_t PixelAt(int px, int py) const;
