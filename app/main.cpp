@@ -1,8 +1,120 @@
-// Program entry. Until the shell lands this only proves that the program builds
-// and starts.
-#include <cstdio>
+// Program entry: one copy per user, one window (or the memory presenter when
+// headless), and the loop that hands the window's events to the window
+// procedure and runs the shell one frame at a time while the game has the
+// focus. The program ends only through the shell's own shutdown: the main
+// menu's quit, a fatal start-up error, SIGINT or SIGTERM.
+#include <SDL.h>
 
-int main() {
-  std::puts("Kelvanthrop: the game shell is not built yet.");
+#include <memory>
+#include <string>
+
+#include "app/shell.h"
+#include "base/clock.h"
+#include "base/debug.h"
+#include "graphics/display.h"
+#include "graphics/paint.h"
+#include "platform/cursor_set.h"
+#include "platform/joystick_reader.h"
+#include "platform/keyboard.h"
+#include "platform/message_box.h"
+#include "platform/presenter.h"
+#include "platform/quit_request.h"
+#include "platform/single_instance.h"
+#include "platform/window_events.h"
+
+namespace {
+
+// While inactive the loop sleeps in the event queue, waking this often to
+// notice a quit signal.
+constexpr int kInactiveWaitMs = 100;
+
+void OnActivate(bool active) {
+  int32_t flag = active ? 1 : 0;
+  if (flag == g_appActive) return;
+  g_appActive = flag;
+  ShellActivate(active);
+}
+
+// Closing the window never ends the game; only the main menu's quit does.
+// While the game is in the background the player is told where to quit.
+void OnClose() {
+  if (!g_appActive)
+    ShowMessageBox(TextOf(1043, "Please quit Kelvanthrop in the game main menu."),
+                   TextOf(10500, "KELVANTHROP"), kMbOk);
+}
+
+void WindowProc(const SDL_Event& e) {
+  static const WindowEventHandlers handlers{OnActivate, OnClose, PaintWindow};
+  HandleWindowEvent(e, handlers);
+}
+
+// The window and what lives with it. False when there is no window to run in.
+bool InitInstance(std::unique_ptr<Presenter>* presenter) {
+  std::string error;
+  *presenter = CreatePresenter(&error);
+  if (!*presenter) {
+    DebugPrintf("no window: %s\n", error.c_str());
+    return false;
+  }
+  SetDisplayPresenter(presenter->get());
+  SetMessageBoxParent((*presenter)->GetWindow());
+  ResetKeyboardState();
+  g_cursorSet = new CursorSet;
+  g_appActive = 1;
+  return ShellStartup();
+}
+
+void RunLoop() {
+  SDL_Event e;
+  while (!IsQuitRequested()) {
+    if (SDL_PollEvent(&e)) {
+      WindowProc(e);
+      continue;
+    }
+    if (g_appActive) {
+      if (ShellRunFrame() != 0) break;
+    } else if (SDL_WaitEventTimeout(&e, kInactiveWaitMs)) {
+      WindowProc(e);
+    }
+  }
+}
+
+}  // namespace
+
+int main(int, char**) {
+  // SIGINT and SIGTERM are ours (they end through the shutdown), and the
+  // window's close button is not a request to quit.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  InstallQuitSignalHandlers();
+
+  SingleInstanceLock lock;
+  if (lock.Acquire() == SingleInstanceLock::Result::kAnotherRunning) {
+    ShowMessageBox(TextOf(1012, "Another copy of Kelvanthrop is running."), kWindowTitle,
+                   kMbIconExclamation);
+    return 0;
+  }
+
+  // Headless runs are unpaced: every wait of the game passes at once.
+  VirtualClock virtualClock;
+  if (IsHeadlessEnvironment()) SetClock(&virtualClock);
+
+  if (SDL_Init(SDL_INIT_EVENTS) != 0) {
+    DebugPrintf("SDL: %s\n", SDL_GetError());
+    return 0;
+  }
+
+  std::unique_ptr<Presenter> presenter;
+  if (InitInstance(&presenter)) RunLoop();
+
+  ShellShutdown();
+  delete g_cursorSet;
+  g_cursorSet = nullptr;
+  SetMessageBoxParent(nullptr);
+  SetDisplayPresenter(nullptr);
+  presenter.reset();
+  CloseSdlJoysticks();
+  SDL_Quit();
+  SetClock(nullptr);
   return 0;
 }

@@ -73,8 +73,8 @@ inline constexpr int kKeyCount = 256;
 inline constexpr int kTypedRingSize = 16;  // holds at most 15 characters
 
 // The display the mouse position is given in, whatever the window's size.
-inline constexpr int kDisplayWidth = 640;
-inline constexpr int kDisplayHeight = 480;
+inline constexpr int kPointerAreaWidth = 640;
+inline constexpr int kPointerAreaHeight = 480;
 
 // --- What the screens read ------------------------------------------------
 bool IsKeyDown(int vk);            // false for codes outside 0..255

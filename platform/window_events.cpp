@@ -4,10 +4,18 @@
 
 #include <algorithm>
 
+#include "base/string.h"
 #include "platform/keyboard.h"
 #include "platform/keymap.h"
 #include "platform/message_box.h"
 #include "platform/quit_request.h"
+
+int32_t g_appActive = 1;
+
+const char* TextOf(unsigned id, const char* fallback) {
+  const char* t = GetStringText(id);
+  return (t && *t) ? t : fallback;
+}
 
 namespace {
 // The characters a key press types besides SDL's text input: the game's chat
@@ -34,34 +42,34 @@ void WindowToDisplayFor(int windowW, int windowH, int logicalW, int logicalH, in
   int y = 0;
   if (logicalW > 0 && logicalH > 0) {
     // Already in the renderer's logical pixels.
-    x = static_cast<int>(static_cast<long long>(wx) * kDisplayWidth / logicalW);
-    y = static_cast<int>(static_cast<long long>(wy) * kDisplayHeight / logicalH);
+    x = static_cast<int>(static_cast<long long>(wx) * kPointerAreaWidth / logicalW);
+    y = static_cast<int>(static_cast<long long>(wy) * kPointerAreaHeight / logicalH);
   } else if (windowW > 0 && windowH > 0) {
     // The picture fills the window's width or height, whichever limits it.
-    double scale = std::min(static_cast<double>(windowW) / kDisplayWidth,
-                            static_cast<double>(windowH) / kDisplayHeight);
-    double shownW = kDisplayWidth * scale;
-    double shownH = kDisplayHeight * scale;
+    double scale = std::min(static_cast<double>(windowW) / kPointerAreaWidth,
+                            static_cast<double>(windowH) / kPointerAreaHeight);
+    double shownW = kPointerAreaWidth * scale;
+    double shownH = kPointerAreaHeight * scale;
     double left = (windowW - shownW) / 2.0;
     double top = (windowH - shownH) / 2.0;
     x = static_cast<int>((wx - left) / scale);
     y = static_cast<int>((wy - top) / scale);
   }
-  *dx = Clamp(x, 0, kDisplayWidth - 1);
-  *dy = Clamp(y, 0, kDisplayHeight - 1);
+  *dx = Clamp(x, 0, kPointerAreaWidth - 1);
+  *dy = Clamp(y, 0, kPointerAreaHeight - 1);
 }
 
 void WindowToDisplay(SDL_Window* window, int wx, int wy, int* dx, int* dy) {
-  int w = kDisplayWidth;
-  int h = kDisplayHeight;
+  int w = kPointerAreaWidth;
+  int h = kPointerAreaHeight;
   int lw = 0;
   int lh = 0;
   if (window) {
     SDL_GetWindowSize(window, &w, &h);
     if (SDL_Renderer* r = SDL_GetRenderer(window)) SDL_RenderGetLogicalSize(r, &lw, &lh);
   } else {
-    lw = kDisplayWidth;
-    lh = kDisplayHeight;
+    lw = kPointerAreaWidth;
+    lh = kPointerAreaHeight;
   }
   WindowToDisplayFor(w, h, lw, lh, wx, wy, dx, dy);
 }
@@ -164,6 +172,6 @@ bool HandleWindowEvent(const SDL_Event& e, const WindowEventHandlers& h) {
 }
 
 void FatalExit() {
-  ShowMessageBox("DirectDraw init failed.", "ERROR", kMbOk);
+  ShowMessageBox(TextOf(1008, "DirectDraw init failed."), TextOf(1009, "ERROR"), kMbOk);
   RequestQuit();
 }

@@ -3,10 +3,20 @@
 // of the game window is turned into the keyboard and mouse state of
 // platform/keyboard.h, and the window's own happenings (focus, close request,
 // exposure) are handed to the program through WindowEventHandlers.
+#include <cstdint>
 #include <functional>
 
 union SDL_Event;
 struct SDL_Window;
+
+// Nonzero while the game has the focus; frames run only then.
+extern int32_t g_appActive;
+
+// The game's window class name and title, used by the window and its boxes.
+inline constexpr const char* kWindowTitle = "Kelvanthrop";
+
+// A text of the string table, or the given text when the table has none.
+const char* TextOf(unsigned id, const char* fallback);
 
 struct WindowEventHandlers {
   std::function<void(bool active)> activate;  // the window gained or lost the focus

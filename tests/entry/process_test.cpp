@@ -1,0 +1,321 @@
+// The program as a process: one copy per user, headless runs without a
+// display, signals ending through the shutdown, and (under a virtual X
+// server) the real window with keys typed by xdotool reaching the key state.
+#include <SDL.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/keyboard.h"
+#include "platform/presenter.h"
+#include "platform/window_events.h"
+
+extern char** environ;
+
+namespace {
+
+using Env = std::map<std::string, std::string>;  // value "\x01" removes the variable
+const std::string kUnset = "\x01";
+
+std::string TestDir(const std::string& name) {
+  std::string dir = std::string(KEL_BINARY_DIR) + "/test-home/entry-" + name + "-" +
+                    std::to_string(::getpid());
+  ::mkdir(dir.c_str(), 0700);
+  return dir;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+bool Executable(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+
+struct Child {
+  pid_t pid = -1;
+  std::string log;  // stdout and stderr
+};
+
+Child Spawn(const std::vector<std::string>& argv, const Env& changes, const std::string& log) {
+  Env env;
+  for (char** e = environ; *e; ++e) {
+    std::string kv(*e);
+    size_t eq = kv.find('=');
+    if (eq != std::string::npos) env[kv.substr(0, eq)] = kv.substr(eq + 1);
+  }
+  for (const auto& [k, v] : changes) {
+    if (v == kUnset)
+      env.erase(k);
+    else
+      env[k] = v;
+  }
+  std::vector<std::string> envStrings;
+  for (const auto& [k, v] : env) envStrings.push_back(k + "=" + v);
+  std::vector<char*> envp, args;
+  for (auto& s : envStrings) envp.push_back(s.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> argCopy = argv;
+  for (auto& s : argCopy) args.push_back(s.data());
+  args.push_back(nullptr);
+
+  Child c;
+  c.log = log;
+  c.pid = ::fork();
+  if (c.pid == 0) {
+    int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd >= 0) {
+      ::dup2(fd, 1);
+      ::dup2(fd, 2);
+    }
+    ::execve(args[0], args.data(), envp.data());
+    ::_exit(127);
+  }
+  return c;
+}
+
+// Waits for the child's end; false when it is still running after the time.
+bool WaitExit(Child& c, int seconds, int* status) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    pid_t r = ::waitpid(c.pid, status, WNOHANG);
+    if (r == c.pid) {
+      c.pid = -1;
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+void KillHard(Child& c) {
+  if (c.pid <= 0) return;
+  ::kill(c.pid, SIGKILL);
+  int st;
+  ::waitpid(c.pid, &st, 0);
+  c.pid = -1;
+}
+
+bool StillRunning(const Child& c) {
+  int st;
+  return c.pid > 0 && ::waitpid(c.pid, &st, WNOHANG) == 0;
+}
+
+std::string GameBinary() { return std::string(KEL_BINARY_DIR) + "/kelvanthrop"; }
+
+// A headless game with its own runtime, config and data homes.
+Env HeadlessEnv(const std::string& dir) {
+  ::mkdir((dir + "/run").c_str(), 0700);
+  return {{"KELVANTHROP_HEADLESS", "1"},
+          {"SDL_VIDEODRIVER", "dummy"},
+          {"DISPLAY", kUnset},
+          {"WAYLAND_DISPLAY", kUnset},
+          {"XDG_RUNTIME_DIR", dir + "/run"},
+          {"XDG_CONFIG_HOME", dir + "/config"},
+          {"XDG_DATA_HOME", dir + "/data"},
+          {"ASAN_OPTIONS", "detect_leaks=0"}};
+}
+
+// The game has taken its lock once the lock file exists; give it a moment
+// beyond that to be inside its loop.
+bool WaitForLock(const std::string& dir, const Child& c) {
+  std::string lock = dir + "/run/kelvanthrop.lock";
+  for (int i = 0; i < 500; ++i) {
+    if (!StillRunning(c)) return false;
+    if (::access(lock.c_str(), F_OK) == 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      return StillRunning(c);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+class GameProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Executable(GameBinary())) GTEST_SKIP() << "the game binary is not built: " << GameBinary();
+  }
+};
+
+TEST_F(GameProcessTest, SecondCopyShowsTheMessageAndExitsZero) {
+  std::string dir = TestDir("twice");
+  Env env = HeadlessEnv(dir);
+  Child first = Spawn({GameBinary()}, env, dir + "/first.log");
+  ASSERT_TRUE(WaitForLock(dir, first)) << ReadFile(first.log);
+
+  Child second = Spawn({GameBinary()}, env, dir + "/second.log");
+  int status = 0;
+  bool ended = WaitExit(second, 20, &status);
+  if (!ended) KillHard(second);
+  ASSERT_TRUE(ended) << "the second copy kept running";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_NE(ReadFile(second.log).find("Another copy of Kelvanthrop is running."), std::string::npos)
+      << ReadFile(second.log);
+  EXPECT_TRUE(StillRunning(first)) << "the first copy must not notice";
+
+  // SIGTERM ends the first copy through its shutdown, with exit code 0.
+  ::kill(first.pid, SIGTERM);
+  ended = WaitExit(first, 20, &status);
+  if (!ended) KillHard(first);
+  ASSERT_TRUE(ended) << "SIGTERM did not end the game";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << ReadFile(first.log);
+
+  // The lock went with it: a new start runs (and SIGINT ends it the same way).
+  Child third = Spawn({GameBinary()}, env, dir + "/third.log");
+  ASSERT_TRUE(WaitForLock(dir, third)) << ReadFile(third.log);
+  ::kill(third.pid, SIGINT);
+  ended = WaitExit(third, 20, &status);
+  if (!ended) KillHard(third);
+  ASSERT_TRUE(ended);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadFile(third.log).find("Another copy"), std::string::npos);
+}
+
+TEST_F(GameProcessTest, HeadlessRunsWithoutADisplay) {
+  std::string dir = TestDir("headless");
+  Env env = HeadlessEnv(dir);
+  env["SDL_VIDEODRIVER"] = kUnset;  // no display and no driver named: still runs
+  Child game = Spawn({GameBinary()}, env, dir + "/game.log");
+  ASSERT_TRUE(WaitForLock(dir, game)) << ReadFile(game.log);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(StillRunning(game)) << ReadFile(game.log);
+  ::kill(game.pid, SIGTERM);
+  int status = 0;
+  bool ended = WaitExit(game, 20, &status);
+  if (!ended) KillHard(game);
+  ASSERT_TRUE(ended);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// --- Under a virtual X server ------------------------------------------------
+
+bool HaveXvfb() { return Executable("/usr/bin/xvfb-run") && Executable("/usr/bin/xdotool"); }
+
+Env XvfbEnv(const std::string& dir) {
+  Env env = HeadlessEnv(dir);
+  env["KELVANTHROP_HEADLESS"] = kUnset;
+  env["SDL_VIDEODRIVER"] = "x11";
+  return env;
+}
+
+std::vector<std::string> XvfbRun(const std::string& dir, std::vector<std::string> command) {
+  std::vector<std::string> argv = {"/usr/bin/xvfb-run", "-a", "-f", dir + "/xauth",
+                                   "-s", "-screen 0 1280x1024x24"};
+  argv.insert(argv.end(), command.begin(), command.end());
+  return argv;
+}
+
+std::string SelfPath() {
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "";
+  buf[n] = '\0';
+  return buf;
+}
+
+TEST(XvfbWindowTest, KeysTypedWithXdotoolReachTheKeyState) {
+  if (!HaveXvfb()) GTEST_SKIP() << "xvfb-run or xdotool is not installed";
+  std::string dir = TestDir("xvfb-keys");
+  Env env = XvfbEnv(dir);
+  env["KEL_ENTRY_XVFB_CHILD"] = "1";
+  Child child = Spawn(XvfbRun(dir, {SelfPath(), "--gtest_filter=XvfbChild.*"}), env,
+                      dir + "/child.log");
+  int status = 0;
+  bool ended = WaitExit(child, 120, &status);
+  if (!ended) KillHard(child);
+  std::string log = ReadFile(child.log);
+  ASSERT_TRUE(ended) << log;
+  if (log.find("Xvfb failed to start") != std::string::npos ||
+      log.find("XVFB-UNAVAILABLE") != std::string::npos)
+    GTEST_SKIP() << "the virtual X server did not start: " << log;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+  EXPECT_NE(log.find("[  PASSED  ] 1 test"), std::string::npos) << log;
+}
+
+TEST(XvfbWindowTest, TheGameOpensItsWindowAtTheExpectedSize) {
+  if (!HaveXvfb()) GTEST_SKIP() << "xvfb-run or xdotool is not installed";
+  if (!Executable(GameBinary())) GTEST_SKIP() << "the game binary is not built";
+  std::string dir = TestDir("xvfb-window");
+  // The game in the background; xdotool waits for its window and reports its
+  // size; then the game is told to stop.
+  std::string script =
+      "\"$0\" & game=$!; "
+      "win=$(timeout 30 xdotool search --sync --name '^Kelvanthrop$' | head -n 1); "
+      "[ -n \"$win\" ] && xdotool getwindowgeometry --shell \"$win\"; "
+      "kill -TERM $game; wait $game; echo \"GAME-EXIT=$?\"";
+  Child run = Spawn(XvfbRun(dir, {"/bin/sh", "-c", script, GameBinary()}), XvfbEnv(dir),
+                    dir + "/run.log");
+  int status = 0;
+  bool ended = WaitExit(run, 120, &status);
+  if (!ended) KillHard(run);
+  std::string log = ReadFile(run.log);
+  ASSERT_TRUE(ended) << log;
+  if (log.find("Xvfb failed to start") != std::string::npos)
+    GTEST_SKIP() << "the virtual X server did not start: " << log;
+  EXPECT_NE(log.find("WIDTH=1024"), std::string::npos) << log;
+  EXPECT_NE(log.find("HEIGHT=768"), std::string::npos) << log;
+  EXPECT_NE(log.find("GAME-EXIT=0"), std::string::npos) << log;
+}
+
+// Runs only inside the virtual X server started above.
+TEST(XvfbChild, WindowAndTypedKeys) {
+  if (!std::getenv("KEL_ENTRY_XVFB_CHILD")) GTEST_SKIP() << "runs under xvfb-run only";
+  std::string error;
+  std::unique_ptr<Presenter> presenter = CreateWindowPresenter(&error);
+  if (!presenter) {
+    std::printf("XVFB-UNAVAILABLE %s\n", error.c_str());
+    GTEST_SKIP() << error;
+  }
+  SDL_Window* window = presenter->GetWindow();
+  ASSERT_NE(window, nullptr);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window, &w, &h);
+  EXPECT_EQ(w, 1024);
+  EXPECT_EQ(h, 768);
+  ResetKeyboardState();
+  WindowEventHandlers handlers;
+  auto pump = [&](int ms) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    SDL_Event e;
+    while (std::chrono::steady_clock::now() < end) {
+      while (SDL_PollEvent(&e)) HandleWindowEvent(e, handlers);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  };
+  pump(300);
+  // The window by its title; given the focus, then keys and a pointer move.
+  ASSERT_EQ(std::system("xdotool search --sync --name '^Kelvanthrop$' windowfocus --sync %1"), 0);
+  pump(200);
+  ASSERT_EQ(std::system("xdotool keydown a keyup a key Return keydown Left"
+                        " search --name '^Kelvanthrop$' mousemove --window %1 512 384"),
+            0);
+  pump(500);
+  EXPECT_EQ(GetKeyPressCount('A'), 1u);
+  EXPECT_FALSE(IsKeyDown('A'));
+  EXPECT_EQ(GetKeyPressCount(kVkReturn), 1u);
+  EXPECT_TRUE(IsKeyDown(kVkLeft));
+  std::string typed;
+  while (char c = ReadTypedChar()) typed += c;
+  EXPECT_EQ(typed, "a\r");
+  EXPECT_EQ(g_mouseX, 320);
+  EXPECT_EQ(g_mouseY, 240);
+  std::system("xdotool keyup Left");
+  pump(200);
+  EXPECT_FALSE(IsKeyDown(kVkLeft));
+}
+
+}  // namespace
