@@ -1,0 +1,46 @@
+#pragma once
+// What the network session needs of the wire: links to other machines that
+// carry whole packets reliably and in order, connect and disconnect events,
+// and a way to find sessions. Over UDP between machines (ENet), and over an
+// in-memory hub in tests.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct NetSessionInfo {
+  std::string name;     // the session's name, as the host gave it
+  std::string address;  // where to connect (host name or dotted address)
+  uint16_t port = 0;
+};
+
+struct NetTransportEvent {
+  enum Kind { kConnected, kDisconnected, kReceived };
+  Kind kind = kReceived;
+  int link = -1;
+  std::vector<uint8_t> data;  // kReceived only
+};
+
+class NetTransport {
+ public:
+  virtual ~NetTransport() = default;
+  // Becomes the host of a session of this name: accepts links and answers
+  // session searches. False when it cannot (port in use, no network).
+  virtual bool Listen(const std::string& sessionName) = 0;
+  // Searches for sessions for up to waitMs; appends what answered.
+  virtual void Discover(std::vector<NetSessionInfo>* out, uint32_t waitMs) = 0;
+  // Starts a link to a host; the link id (>= 0), or -1. A kConnected or
+  // kDisconnected event for it follows.
+  virtual int Connect(const NetSessionInfo& session) = 0;
+  // Queues one packet on a link (reliable, ordered). False for a dead link.
+  virtual bool Send(int link, const uint8_t* data, size_t size) = 0;
+  // Takes the next event without waiting; false when there is none.
+  virtual bool Poll(NetTransportEvent* event) = 0;
+  // Drops a link (a kDisconnected event is not reported for it).
+  virtual void Disconnect(int link) = 0;
+  // Pushes queued packets onto the wire.
+  virtual void Flush() {}
+  // Drops every link and stops listening.
+  virtual void Close() = 0;
+};
