@@ -16,6 +16,7 @@
 #include "platform/cursor_set.h"
 #include "platform/joystick_reader.h"
 #include "platform/keyboard.h"
+#include "platform/main_loop.h"
 #include "platform/message_box.h"
 #include "platform/presenter.h"
 #include "platform/quit_request.h"
@@ -23,30 +24,6 @@
 #include "platform/window_events.h"
 
 namespace {
-
-// While inactive the loop sleeps in the event queue, waking this often to
-// notice a quit signal.
-constexpr int kInactiveWaitMs = 100;
-
-void OnActivate(bool active) {
-  int32_t flag = active ? 1 : 0;
-  if (flag == g_appActive) return;
-  g_appActive = flag;
-  ShellActivate(active);
-}
-
-// Closing the window never ends the game; only the main menu's quit does.
-// While the game is in the background the player is told where to quit.
-void OnClose() {
-  if (!g_appActive)
-    ShowMessageBox(TextOf(1043, "Please quit Kelvanthrop in the game main menu."),
-                   TextOf(10500, "KELVANTHROP"), kMbOk);
-}
-
-void WindowProc(const SDL_Event& e) {
-  static const WindowEventHandlers handlers{OnActivate, OnClose, PaintWindow};
-  HandleWindowEvent(e, handlers);
-}
 
 // The window and what lives with it. False when there is no window to run in.
 bool InitInstance(std::unique_ptr<Presenter>* presenter) {
@@ -62,21 +39,6 @@ bool InitInstance(std::unique_ptr<Presenter>* presenter) {
   g_cursorSet = new CursorSet;
   g_appActive = 1;
   return ShellStartup();
-}
-
-void RunLoop() {
-  SDL_Event e;
-  while (!IsQuitRequested()) {
-    if (SDL_PollEvent(&e)) {
-      WindowProc(e);
-      continue;
-    }
-    if (g_appActive) {
-      if (ShellRunFrame() != 0) break;
-    } else if (SDL_WaitEventTimeout(&e, kInactiveWaitMs)) {
-      WindowProc(e);
-    }
-  }
 }
 
 }  // namespace
@@ -105,7 +67,13 @@ int main(int, char**) {
   }
 
   std::unique_ptr<Presenter> presenter;
-  if (InitInstance(&presenter)) RunLoop();
+  if (InitInstance(&presenter)) {
+    MainLoopHooks hooks;
+    hooks.runFrame = ShellRunFrame;
+    hooks.activate = ShellActivate;
+    hooks.paint = PaintWindow;
+    RunMainLoop(hooks);
+  }
 
   ShellShutdown();
   delete g_cursorSet;
