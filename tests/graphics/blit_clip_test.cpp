@@ -204,6 +204,19 @@ TEST(BlitOverlap, MovesWithinOneSurfaceLikeMemmove) {
   }
 }
 
+TEST(BlitOverlap, FullWidthRowsMoveAsOneBlock) {
+  for (int shift : {2, -2}) {
+    DDSurface s(12, 8, kFormatIndexed8);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 12; ++x) s.Row(y)[x] = uint8_t(y * 12 + x);
+    const int from = shift > 0 ? 0 : 2;
+    s.Blt(0, from + shift, 12, 6, &s, 0, from);
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 12; ++x)
+        ASSERT_EQ(s.Row(from + shift + y)[x], uint8_t((from + y) * 12 + x)) << shift;
+  }
+}
+
 TEST(BlitKeyed, FreshSurfaceTreatsIndexOneAsTransparent) {
   DDSurface target(4, 1, kFormatIndexed8);
   DDSurface source(4, 1, kFormatIndexed8);
@@ -217,6 +230,28 @@ TEST(BlitKeyed, FreshSurfaceTreatsIndexOneAsTransparent) {
   ASSERT_EQ(target.BltKeyed(0, 0, 4, 1, &source, 0, 0), kDDOk);
   const uint8_t want[4] = {9, 5, 9, 0};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(target.Row(0)[i], want[i]) << i;
+}
+
+TEST(BlitKeyed, EveryByteValueAgainstEveryKindOfKey) {
+  for (uint32_t key : {0u, 1u, 0x7Fu, 0x80u, 0xFEu, 0xFFu}) {
+    DDSurface target(259, 1, kFormatIndexed8);
+    DDSurface source(259, 1, kFormatIndexed8);
+    for (int i = 0; i < 259; ++i) source.Row(0)[i] = uint8_t(i);
+    ASSERT_EQ(source.SetColorKey(kColorKeySrcBlt, key, key), kDDOk);
+    target.FillRect(0, 0, 259, 1, 77);
+    ASSERT_EQ(target.BltKeyed(0, 0, 259, 1, &source, 0, 0), kDDOk);
+    for (int i = 0; i < 259; ++i) {
+      ASSERT_EQ(target.Row(0)[i], uint8_t(i) == key ? 77 : uint8_t(i)) << "key " << key << " at " << i;
+    }
+  }
+  // A key range skips every value inside it.
+  DDSurface target(8, 1, kFormatIndexed8);
+  DDSurface source(8, 1, kFormatIndexed8);
+  for (int i = 0; i < 8; ++i) source.Row(0)[i] = uint8_t(i);
+  source.SetColorKey(kColorKeySrcBlt, 2, 4);
+  target.BltKeyed(0, 0, 8, 1, &source, 0, 0);
+  const uint8_t want[8] = {0, 1, 0, 0, 0, 5, 6, 7};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(target.Row(0)[i], want[i]) << i;
 }
 
 TEST(Blit16, KeyedAndFilledInSixteenBits) {
