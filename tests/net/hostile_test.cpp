@@ -1,0 +1,265 @@
+// Messages from a machine that does not play by the rules: every one of them
+// is dropped without a crash and without effect on the game.
+#include <climits>
+
+#include "tests/net/net_test_util.h"
+
+namespace {
+
+std::vector<uint8_t> Make(uint8_t type, int size, int declared) {
+  std::vector<uint8_t> m(static_cast<size_t>(size), 0);
+  if (size >= 1) m[0] = type;
+  if (size >= 4) NetPutU16(m.data() + 2, static_cast<uint16_t>(declared));
+  return m;
+}
+std::vector<uint8_t> WithI32(std::vector<uint8_t> m, int offset, int32_t v) {
+  if (m.size() >= static_cast<size_t>(offset + 4)) NetPutI32(m.data() + offset, v);
+  return m;
+}
+
+struct DecodeCase {
+  const char* name;
+  int from;
+  std::vector<uint8_t> msg;
+  bool accepted;
+};
+
+TEST(NetMessage, DecoderAcceptsOnlyWellFormedMessages) {
+  const DecodeCase cases[] = {
+      {"input", 1, Make(kMsgInput, 36, 36), true},
+      {"block", 3, Make(kMsgPlayerBlock, 280, 280), true},
+      {"resend", 0, Make(kMsgResendRequest, 12, 12), true},
+      {"end", 2, Make(kMsgEventEnd, 6, 6), true},
+      {"vote", 2, Make(kMsgDropVote, 6, 6), true},
+      {"lobby start", 2, Make(kMsgLobbyStart, 284, 284), true},
+      {"left slot 3", kNetSystemSender, WithI32(Make(kMsgPlayerLeft, 16, 16), 8, 3), true},
+      {"empty", 1, {}, false},
+      {"three bytes", 1, {kMsgInput, 0, 36}, false},
+      {"input short", 1, Make(kMsgInput, 35, 35), false},
+      {"input long", 1, Make(kMsgInput, 37, 37), false},
+      {"input declares more", 1, Make(kMsgInput, 36, 40), false},
+      {"input declares less", 1, Make(kMsgInput, 36, 12), false},
+      {"input declares zero", 1, Make(kMsgInput, 36, 0), false},
+      {"block one byte short", 1, Make(kMsgPlayerBlock, 279, 279), false},
+      {"resend declares 13", 1, Make(kMsgResendRequest, 12, 13), false},
+      {"vote long", 1, Make(kMsgDropVote, 8, 8), false},
+      {"unknown type", 1, Make(0x99, 36, 36), false},
+      {"type 0x3b", 1, Make(0x3b, 6, 6), false},
+      {"sender 4", 4, Make(kMsgInput, 36, 36), false},
+      {"sender 15", 15, Make(kMsgInput, 36, 36), false},
+      {"sender -5", -5, Make(kMsgInput, 36, 36), false},
+      {"lock-step from the session", kNetSystemSender, Make(kMsgInput, 36, 36), false},
+      {"left from a player", 1, WithI32(Make(kMsgPlayerLeft, 16, 16), 8, 1), false},
+      {"left slot 4", kNetSystemSender, WithI32(Make(kMsgPlayerLeft, 16, 16), 8, 4), false},
+      {"left slot 15", kNetSystemSender, WithI32(Make(kMsgPlayerLeft, 16, 16), 8, 15), false},
+      {"left slot -1", kNetSystemSender, WithI32(Make(kMsgPlayerLeft, 16, 16), 8, -1), false},
+      {"left slot INT_MIN", kNetSystemSender, WithI32(Make(kMsgPlayerLeft, 16, 16), 8, INT_MIN), false},
+      {"joined slot 9", kNetSystemSender, WithI32(Make(kMsgPlayerJoined, 32, 32), 8, 9), false},
+  };
+  for (const auto& c : cases) {
+    DecodedNetMessage d;
+    EXPECT_EQ(DecodeNetMessage(c.from, c.msg.empty() ? nullptr : c.msg.data(), c.msg.size(), &d), c.accepted)
+        << c.name;
+  }
+}
+
+// A machine that speaks the session's wire format by hand.
+class Rogue {
+ public:
+  explicit Rogue(NetHub* hub) : t_(hub->MakeTransport()) {}
+  bool Join(NetSession& host) {
+    std::vector<NetSessionInfo> found;
+    t_->Discover(&found, 0);
+    if (found.empty()) return false;
+    link_ = t_->Connect(found[0]);
+    Raw({netwire::kJoin, 1, 0});
+    std::vector<uint8_t> add(2 + kNetNameSize, 0);
+    add[0] = netwire::kAdd;
+    add[1] = 1;
+    std::memcpy(add.data() + 2, "ROGUEROGUEROGUEROGUE", kNetNameSize);  // no zero at all
+    Raw(add);
+    host.Pump();
+    NetTransportEvent ev;
+    while (t_->Poll(&ev))
+      if (ev.kind == NetTransportEvent::kReceived && ev.data.size() == 3 && ev.data[0] == netwire::kAdded)
+        slot_ = static_cast<int8_t>(ev.data[2]);
+    return slot_ >= 0;
+  }
+  void Raw(const std::vector<uint8_t>& p) { t_->Send(link_, p.data(), p.size()); }
+  void App(int from, int to, const std::vector<uint8_t>& msg) {
+    std::vector<uint8_t> p = {netwire::kApp, static_cast<uint8_t>(from), static_cast<uint8_t>(to)};
+    p.insert(p.end(), msg.begin(), msg.end());
+    Raw(p);
+  }
+  void Drain() {
+    NetTransportEvent ev;
+    while (t_->Poll(&ev)) {
+    }
+  }
+  int slot() const { return slot_; }
+
+ private:
+  std::unique_ptr<NetTransport> t_;
+  int link_ = -1;
+  int slot_ = -1;
+};
+
+TEST(NetHostile, JunkFromAPlayerIsIgnoredAndTheGameGoesOn) {
+  NetHub hub;
+  VirtualClock clock(1000);
+  Machine host(&hub, &clock);
+  ASSERT_EQ(host.session.SelectProvider(1, 0), kNetOk);
+  ASSERT_EQ(host.session.CreateSession("GAME"), kNetOk);
+  ASSERT_EQ(host.session.AddLocalPlayer("HOST"), 0);
+  Rogue rogue(&hub);
+  ASSERT_TRUE(rogue.Join(host.session));
+  ASSERT_EQ(rogue.slot(), 1);
+  EXPECT_STREQ(host.session.GetPlayerName(1), "ROGUEROGUEROGUE");
+  NetMessage m;
+  while (host.session.Receive(&m)) {
+  }
+  for (int p = 0; p < 4; ++p) {
+    InitPlayerRecord(&host.players[p], p);
+    SetPlayerName(&host.players[p], p == 0 ? "HOST" : "CPU");
+  }
+  host.players[0].human = 1;
+  host.local[0] = 0;
+
+  auto junk = [&] {
+    const std::vector<std::vector<uint8_t>> table = {
+        {},
+        {kMsgInput},
+        {kMsgInput, 0, 36},
+        Make(kMsgInput, 35, 36),
+        Make(kMsgInput, 37, 37),
+        Make(kMsgInput, 36, 0),
+        WithI32(Make(kMsgInput, 36, 36), 8, INT_MIN),
+        WithI32(Make(kMsgInput, 36, 36), 8, 1000000000),
+        Make(kMsgPlayerBlock, 279, 280),
+        Make(kMsgPlayerBlock, 281, 281),
+        WithI32(Make(kMsgResendRequest, 12, 13), 8, 0),
+        Make(kMsgDropVote, 7, 6),
+        Make(kMsgEventEnd, 6, 7),
+        Make(0x99, 40, 40),
+        Make(0xFF, 4, 4),
+        WithI32(Make(kMsgPlayerLeft, 16, 16), 8, 0),  // "the host left", said by a player
+        WithI32(Make(kMsgPlayerLeft, 16, 16), 8, 1),
+        WithI32(Make(kMsgPlayerJoined, 32, 32), 8, 2),
+        WithI32(Make(kMsgPlayerEntry, 32, 32), 8, 3),
+        Make(kMsgChat, 47, 48),
+        std::vector<uint8_t>(5000, 0x36),
+    };
+    for (const auto& msg : table) {
+      rogue.App(1, kNetToAll, msg);
+      rogue.App(1, 0, msg);
+    }
+    // Speaking for players that are not the rogue's.
+    for (int from : {0, 2, 3, 4, 15, -1, -3, -5, 127})
+      rogue.App(from, kNetToAll, Make(kMsgEventEnd, 6, 6));
+    // Addressed to nobody.
+    for (int to : {3, 4, 15, -1, -4, 100}) rogue.App(1, to, Make(kMsgEventEnd, 6, 6));
+    // Session packets out of turn or malformed.
+    rogue.Raw({netwire::kRemove});
+    rogue.Raw({netwire::kRemove, 9});
+    rogue.Raw({netwire::kJoin, 1, 0});
+    rogue.Raw({netwire::kAdd, 2});
+    rogue.Raw({netwire::kWelcome, 0});
+    rogue.Raw({netwire::kLeft, 0, 1});
+    rogue.Raw({netwire::kPlayer, 0, 1, 'X'});
+    rogue.Raw({0});
+    rogue.Raw({0xEE, 1, 2, 3});
+  };
+
+  junk();
+  host.lockstep->BeginWaitForPlayers();
+  EXPECT_EQ(host.lockstep->StepWaitForPlayers(), LockStep::kPending);
+  junk();
+  std::vector<uint8_t> block = Make(kMsgPlayerBlock, 280, 280);
+  PlayerRecord r;
+  InitPlayerRecord(&r, 5);
+  SetPlayerName(&r, "ROGUE");
+  r.human = 1;
+  r.money = 31337;
+  EncodePlayerRecord(r, block.data() + 8 + 1 * kPlayerRecordSize);
+  std::memset(block.data() + 8 + 1 * kPlayerRecordSize + 4, 'Z', 11);  // name with no zero
+  rogue.App(1, kNetToAll, block);
+  int w = LockStep::kPending;
+  for (int i = 0; i < 20 && w == LockStep::kPending; ++i) w = host.lockstep->StepWaitForPlayers();
+  ASSERT_EQ(w, 0);
+  EXPECT_EQ(host.players[1].money, 31337);
+  EXPECT_EQ(host.players[1].name[10], 0);
+
+  junk();
+  std::vector<uint8_t> input = Make(kMsgInput, 36, 36);
+  for (int i = 0; i < kPlayerStateSize; ++i) input[16 + i] = static_cast<uint8_t>(0xA0 + i);
+  input[26] = 0x5A;
+  rogue.App(1, kNetToAllButSelf, input);
+  host.lockstep->BeginExchange();
+  int r0 = LockStep::kPending;
+  for (int i = 0; i < 20 && r0 == LockStep::kPending; ++i) r0 = host.lockstep->StepExchange();
+  EXPECT_EQ(r0, 0);
+  EXPECT_EQ(host.states[1][0], 0xA0);
+  EXPECT_EQ(host.states[1][9], 0xA9);
+  EXPECT_EQ(host.lockstep->GetPlayerByte(1, 0), 0x5A);
+  EXPECT_EQ(host.mode, 2);
+  EXPECT_TRUE(host.ui.messages.empty());
+  EXPECT_EQ(host.session.GetSlotState(0), kSlotLocal);
+  EXPECT_EQ(host.session.GetSlotState(1), kSlotRemote);
+  EXPECT_EQ(host.session.GetSlotState(2), kSlotFree);
+  int from;
+  std::string text;
+  EXPECT_FALSE(host.session.PopChat(&from, &text));
+  rogue.Drain();
+}
+
+TEST(NetHostile, HostileHostCannotCrashAClient) {
+  NetHub hub;
+  VirtualClock clock(1000);
+  // The rogue plays the host by hand; the client is an honest session.
+  auto hostT = hub.MakeTransport();
+  ASSERT_TRUE(hostT->Listen("EVIL"));
+  Machine client(&hub, &clock);
+  int hostLink = -1;
+  auto serve = [&] {
+    NetTransportEvent ev;
+    while (hostT->Poll(&ev)) {
+      if (ev.kind == NetTransportEvent::kConnected) hostLink = ev.link;
+      if (ev.kind != NetTransportEvent::kReceived) continue;
+      if (ev.data[0] == netwire::kJoin) {
+        std::vector<uint8_t> w = {netwire::kWelcome, 0};
+        hostT->Send(hostLink, w.data(), w.size());
+      }
+      if (ev.data[0] == netwire::kAdd) {
+        std::vector<uint8_t> a = {netwire::kAdded, ev.data[1], 1};
+        hostT->Send(hostLink, a.data(), a.size());
+      }
+    }
+  };
+  client.session.SetWaitHook(serve);
+  ASSERT_EQ(client.session.SelectProvider(1, 0), kNetOk);
+  ASSERT_EQ(client.session.EnumSessions(), 1);
+  ASSERT_EQ(client.session.JoinSession(0), kNetOk);
+  ASSERT_EQ(client.session.AddLocalPlayer("ME"), 1);
+  const std::vector<std::vector<uint8_t>> packets = {
+      {},
+      {netwire::kPlayer, 0, 1},                                  // short
+      {netwire::kPlayer, 200, 0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P'},
+      {netwire::kPlayer, 1, 0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P'},
+      {netwire::kLeft, 9, 0},
+      {netwire::kLeft, 3, 0},                                     // a free slot
+      {netwire::kAdded, 1, 3},                                    // unasked
+      {netwire::kWelcome, 2},                                     // twice
+      {netwire::kApp, 0, 1, kMsgInput, 0, 36},                    // from a slot nobody holds
+      {netwire::kApp, 1, 1, kMsgEventEnd, 0, 6, 0, 1, 0},         // from our own slot
+      {netwire::kApp, 0xF0, 0xFD, kMsgEventEnd, 0, 6, 0, 1, 0},
+      {netwire::kApp, 2},
+  };
+  for (const auto& p : packets)
+    if (!p.empty()) hostT->Send(hostLink, p.data(), p.size());
+  client.session.Pump();
+  EXPECT_EQ(client.session.GetSlotState(1), kSlotLocal);
+  EXPECT_EQ(client.session.PlayerCount(), 1);  // nobody was added by the junk
+  EXPECT_EQ(client.session.PendingMessages(), 0u);
+}
+
+}  // namespace
