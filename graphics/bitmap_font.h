@@ -1,0 +1,94 @@
+#pragma once
+// BitmapFont: a proportional font over a Sprite, one frame per character.
+// Loaded from an .mbm file (frame i is character first + i - 1, the glyphs in
+// their own colours, index 1 transparent) or rendered at run time from an
+// installed font (see font_raster.h) into a sprite of its own. Text is drawn
+// left-aligned, right-aligned or centred, scaled, in the glyphs' colours or an
+// ink colour, over a transparent or a paper background.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "graphics/palette.h"
+#include "graphics/sprite.h"
+
+class DDSurface;
+
+// SetFlags bits.
+constexpr uint32_t kFontAlignRight = 2;   // x is the right edge of the text
+constexpr uint32_t kFontAlignCentre = 6;  // x is the middle of the text
+constexpr uint32_t kFontAlignBottom = 8;  // y is the bottom edge of the text
+
+// GetError when no installed font could be found or rendered.
+constexpr uint32_t kFontErrNoSystemFont = 1011;
+
+class BitmapFont {
+ public:
+  // From an .mbm sprite: characters first .. first + count - 1 (fewer when the
+  // sprite has fewer frames).
+  explicit BitmapFont(const char* path, int first = 0x20, int count = 0xE0,
+                      uint32_t loadFlags = 0x20);
+  // From the installed font closest to the request: first character, count,
+  // height (> 0 cell height, < 0 character height), average width (0 the
+  // face's own), weight (400 normal, 700 bold), italic, underline, strike-out,
+  // pitch and family (1 fixed pitch, 2 variable; family in the high nibble),
+  // face name (null: by pitch and family). The glyphs are drawn in white unless
+  // an ink is set.
+  BitmapFont(int first, int count, int height, int width, int weight, int italic, int underline,
+             int strikeOut, int pitchAndFamily, const char* faceName);
+  ~BitmapFont() = default;
+  BitmapFont(const BitmapFont&) = delete;
+  BitmapFont& operator=(const BitmapFont&) = delete;
+
+  // False when the file or font could not be loaded (then nothing is drawn).
+  bool IsValid() const { return !glyphs_.empty(); }
+  uint32_t GetError() const { return error_; }
+  Sprite* GetSprite() { return &sprite_; }
+
+  void SetScale(float xScale, float yScale);
+  // 0 left; kFontAlignRight; kFontAlignCentre; kFontAlignBottom may be added.
+  void SetFlags(uint32_t flags) { flags_ = flags; }
+  uint32_t GetFlags() const { return flags_; }
+  // Draws every glyph pixel in the entry of the target's palette nearest to the
+  // colour (resolved at each DrawText).
+  void SetInkColour(const PaletteEntry& colour);
+  void SetInkColour(int red, int green, int blue);
+  // Draws every glyph pixel in this index; -1 the glyphs' own colours.
+  void SetInkIndex(int index);
+  // Fills the text's box with this index first; -1 leaves it transparent.
+  void SetPaperIndex(int index) { paperIndex_ = index; }
+
+  // Draws text at (x, y) by the flags, clipped to the target and its clipper.
+  // Returns the width of the text in pixels.
+  int DrawText(DDSurface* target, int x, int y, const char* text);
+  // Width of the text at the present scale: the scaled sum of its advances.
+  int GetTextWidth(const char* text) const;
+  // Height of a line at the present scale.
+  int GetHeight() const;
+  // Unscaled advance of one character (0 for a character the font lacks).
+  int GetCharAdvance(uint8_t c) const;
+  int GetFirstChar() const { return first_; }
+  int GetCharCount() const { return static_cast<int>(glyphs_.size()); }
+
+ private:
+  struct Glyph {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;  // width x height, index 1 transparent
+  };
+  void TakeGlyphsFromSprite(int first, int count);
+  const Glyph* Find(uint8_t c) const;
+
+  Sprite sprite_;
+  std::vector<Glyph> glyphs_;
+  int first_ = 0x20;
+  int height_ = 0;
+  uint32_t error_ = 0;
+  float xScale_ = 1.0f;
+  float yScale_ = 1.0f;
+  uint32_t flags_ = 0;
+  int inkIndex_ = -1;
+  bool inkByColour_ = false;
+  PaletteEntry inkColour_;
+  int paperIndex_ = -1;
+};

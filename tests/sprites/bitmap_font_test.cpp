@@ -1,0 +1,275 @@
+// Bitmap fonts: from an .mbm and rendered from the installed fonts at the sizes
+// the game uses; widths, alignment, scale, ink and paper. Also writes a PNG of
+// sample text for a person to look at.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "graphics/bitmap_font.h"
+#include "graphics/clipper.h"
+#include "graphics/display.h"
+#include "graphics/font_raster.h"
+#include "graphics/mbm_writer.h"
+#include "graphics/surface.h"
+#include "tests/sprites/fixtures.h"
+
+namespace {
+
+// Columns and rows of the pixels that differ from the background.
+struct Box {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+  bool Empty() const { return right < 0; }
+};
+
+Box InkBox(DDSurface* s, uint8_t background) {
+  Box b;
+  for (int y = 0; y < s->GetHeight(); ++y)
+    for (int x = 0; x < s->GetWidth(); ++x)
+      if (s->Row(y)[x] != background) {
+        b.left = std::min(b.left, x), b.right = std::max(b.right, x + 1);
+        b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y + 1);
+      }
+  return b;
+}
+
+std::vector<uint8_t> Pixels(DDSurface* s) {
+  std::vector<uint8_t> out;
+  for (int y = 0; y < s->GetHeight(); ++y) out.insert(out.end(), s->Row(y), s->Row(y) + s->GetWidth());
+  return out;
+}
+
+TEST(BitmapFont, SystemFontAtTheSizesInUse) {
+  // The events' status font: 96 characters from 32, 20 high, bold, fixed pitch.
+  BitmapFont status(32, 96, 20, 0, 700, 0, 0, 0, 1, nullptr);
+  ASSERT_TRUE(status.IsValid()) << status.GetError();
+  EXPECT_EQ(status.GetCharCount(), 96);
+  EXPECT_NEAR(status.GetHeight(), 20, 2);
+  // Fixed pitch: every character has the same advance.
+  for (int c = 33; c < 128; ++c) EXPECT_EQ(status.GetCharAdvance(uint8_t(c)), status.GetCharAdvance('M')) << c;
+
+  // The long-jump font: 224 characters from 32, 12 high and 6 wide on average.
+  BitmapFont small(32, 224, 12, 6, 700, 0, 0, 0, 0, nullptr);
+  ASSERT_TRUE(small.IsValid());
+  EXPECT_EQ(small.GetCharCount(), 224);
+  EXPECT_NEAR(small.GetHeight(), 12, 2);
+  int sum = 0;
+  for (char c = 'a'; c <= 'z'; ++c) sum += small.GetCharAdvance(uint8_t(c));
+  EXPECT_NEAR(sum / 26.0, 6.0, 1.0);
+  EXPECT_GT(small.GetCharAdvance(0xE9), 0) << "accented Latin-1 letters exist";
+
+  // A face that is not installed falls back to the closest installed one.
+  BitmapFont named(32, 96, 16, 0, 400, 1, 0, 0, 2, "Times New Roman");
+  EXPECT_TRUE(named.IsValid());
+  EXPECT_FALSE(FindSystemFontFile(FontRequest{}).empty());
+}
+
+TEST(BitmapFont, TextWidthIsTheSumOfAdvances) {
+  BitmapFont font(32, 96, 20, 0, 400, 0, 0, 0, 2, nullptr);
+  ASSERT_TRUE(font.IsValid());
+  const char* text = "Distance 12.34 m";
+  int sum = 0;
+  for (const char* p = text; *p; ++p) sum += font.GetCharAdvance(uint8_t(*p));
+  EXPECT_EQ(font.GetTextWidth(text), sum);
+  EXPECT_EQ(font.GetTextWidth(""), 0);
+  DDSurface target(300, 40, 4);
+  target.FillRect(0, 0, 300, 40, 0);
+  font.SetInkIndex(7);
+  EXPECT_EQ(font.DrawText(&target, 10, 5, text), sum);
+  const Box b = InkBox(&target, 0);
+  ASSERT_FALSE(b.Empty());
+  EXPECT_GE(b.left, 10);
+  EXPECT_LE(b.right, 10 + sum);
+  EXPECT_GE(b.top, 5);
+  EXPECT_LE(b.bottom, 5 + font.GetHeight());
+  for (uint8_t v : Pixels(&target)) ASSERT_TRUE(v == 0 || v == 7) << "only the ink index is drawn";
+
+  font.SetScale(0.5f, 0.5f);
+  EXPECT_EQ(font.GetTextWidth(text), (sum + 1) / 2);
+  target.FillRect(0, 0, 300, 40, 0);
+  font.DrawText(&target, 10, 5, text);
+  const Box half = InkBox(&target, 0);
+  EXPECT_LE(half.right, 10 + (sum + 1) / 2);
+  EXPECT_LE(half.bottom, 5 + font.GetHeight());
+}
+
+// Right and centred text land where left-aligned text moved by the width (or
+// half of it) lands; bottom alignment moves it up by the height.
+TEST(BitmapFont, AlignmentFlags) {
+  BitmapFont font(32, 96, 20, 0, 700, 0, 0, 0, 1, nullptr);
+  ASSERT_TRUE(font.IsValid());
+  font.SetInkIndex(9);
+  const char* text = "RIGHT 99";
+  const int w = font.GetTextWidth(text), h = font.GetHeight();
+  struct Case {
+    uint32_t flags;
+    int dx, dy;
+  } cases[] = {{kFontAlignRight, -w, 0}, {kFontAlignCentre, -(w / 2), 0}, {kFontAlignBottom, 0, -h},
+               {kFontAlignCentre | kFontAlignBottom, -(w / 2), -h}, {0, 0, 0}};
+  for (const Case& c : cases) {
+    DDSurface aligned(400, 80, 4), moved(400, 80, 4);
+    aligned.FillRect(0, 0, 400, 80, 0);
+    moved.FillRect(0, 0, 400, 80, 0);
+    font.SetFlags(c.flags);
+    font.DrawText(&aligned, 200, 50, text);
+    font.SetFlags(0);
+    font.DrawText(&moved, 200 + c.dx, 50 + c.dy, text);
+    EXPECT_EQ(Pixels(&aligned), Pixels(&moved)) << "flags " << c.flags;
+    EXPECT_FALSE(InkBox(&aligned, 0).Empty());
+  }
+  // Right-aligned text ends at x; centred text is balanced around it.
+  DDSurface s(400, 80, 4);
+  s.FillRect(0, 0, 400, 80, 0);
+  font.SetFlags(kFontAlignRight);
+  font.DrawText(&s, 300, 10, "MMMM");
+  Box b = InkBox(&s, 0);
+  EXPECT_LE(b.right, 300);
+  EXPECT_GE(b.right, 300 - font.GetCharAdvance('M') / 2);
+  s.FillRect(0, 0, 400, 80, 0);
+  font.SetFlags(kFontAlignCentre);
+  font.DrawText(&s, 200, 10, "MMMM");
+  b = InkBox(&s, 0);
+  EXPECT_NEAR((b.left + b.right) / 2.0, 200, 2.0);
+}
+
+TEST(BitmapFont, PaperInkColourAndClipping) {
+  BitmapFont font(32, 96, 16, 0, 400, 0, 0, 0, 2, nullptr);
+  ASSERT_TRUE(font.IsValid());
+  PaletteEntry entries[256];
+  for (int i = 0; i < 256; ++i) entries[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
+  entries[40] = {250, 10, 10, 0};
+  DDPalette* palette = CreateDisplayPalette(kDisplayPaletteCaps, entries);
+  DDSurface target(200, 30, 4);
+  target.SetPalette(palette);
+  target.FillRect(0, 0, 200, 30, 0);
+  font.SetInkColour(255, 0, 0);
+  font.SetPaperIndex(3);
+  const int w = font.DrawText(&target, 5, 4, "Ink");
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 200; ++x) {
+      const uint8_t v = target.Row(y)[x];
+      const bool inBox = x >= 5 && x < 5 + w && y >= 4 && y < 4 + font.GetHeight();
+      if (inBox)
+        ASSERT_TRUE(v == 3 || v == 40) << x << "," << y << " paper or the nearest red";
+      else
+        ASSERT_EQ(v, 0) << x << "," << y;
+    }
+  // Text drawn across the target's edges and its clipper stays inside them.
+  const ClipRect cr{20, 5, 60, 10};
+  DDClipper* clipper = CreateRectClipper(&cr);
+  target.FillRect(0, 0, 200, 30, 0);
+  target.SetClipper(clipper);
+  font.DrawText(&target, 10, 0, "Clipped text here");
+  font.DrawText(&target, -30, -8, "Clipped text here");
+  target.SetClipper(nullptr);
+  const Box b = InkBox(&target, 0);
+  EXPECT_GE(b.left, 20);
+  EXPECT_LE(b.right, 80);
+  EXPECT_GE(b.top, 5);
+  EXPECT_LE(b.bottom, 15);
+  clipper->Release();
+  target.SetPalette(nullptr);
+  palette->Release();
+}
+
+TEST(BitmapFont, FromMbmKeepsTheGlyphColours) {
+  // Characters 0x20..0x23 of widths 3, 4, 5, 6, each filled with its own
+  // colour and one transparent pixel.
+  std::vector<MbmFrameSpec> frames;
+  for (int i = 0; i < 4; ++i) {
+    MbmFrameSpec f;
+    f.width = 3 + i;
+    f.height = 5;
+    f.pixels.assign(f.width * 5, uint8_t(20 + i));
+    f.pixels[0] = 1;
+    f.runLength = i % 2 == 1;
+    frames.push_back(f);
+  }
+  const std::string dir = fixtures::BuildDir() + "/sprite-fixtures";
+  std::filesystem::create_directories(dir);
+  ASSERT_TRUE(WriteMbmFile(dir + "/font.mbm", BuildMbm(frames, nullptr)));
+  BitmapFont font((dir + "/font.mbm").c_str(), 0x20, 0xE0);
+  ASSERT_TRUE(font.IsValid());
+  EXPECT_EQ(font.GetCharCount(), 4) << "no more characters than frames";
+  EXPECT_EQ(font.GetCharAdvance(' '), 3);
+  EXPECT_EQ(font.GetCharAdvance('#'), 6);
+  EXPECT_EQ(font.GetCharAdvance('A'), 0);
+  EXPECT_EQ(font.GetTextWidth("! #A"), 4 + 3 + 6);
+  DDSurface target(30, 8, 4);
+  target.FillRect(0, 0, 30, 8, 0);
+  font.DrawText(&target, 1, 1, "!#");
+  EXPECT_EQ(target.Row(1)[1], 0) << "transparent pixel";
+  EXPECT_EQ(target.Row(1)[2], 21);
+  EXPECT_EQ(target.Row(5)[4], 21);
+  EXPECT_EQ(target.Row(1)[5], 0);
+  EXPECT_EQ(target.Row(2)[5], 23);
+  EXPECT_EQ(target.Row(2)[10], 23);
+  EXPECT_EQ(target.Row(2)[11], 0);
+
+  BitmapFont missing("no/such/font.mbm");
+  EXPECT_FALSE(missing.IsValid());
+  EXPECT_NE(missing.GetError(), 0u);
+  EXPECT_EQ(missing.DrawText(&target, 0, 0, "x"), 0);
+}
+
+// Sample text at the sizes in use, written as a PNG into the build folder.
+TEST(BitmapFont, WritesSampleTextPicture) {
+  const int w = 400, h = 120;
+  DDSurface target(w, h, 4);
+  PaletteEntry entries[256] = {};
+  entries[0] = {16, 24, 64, 0};
+  entries[200] = {255, 255, 255, 0};
+  entries[201] = {255, 210, 0, 0};
+  entries[202] = {90, 90, 140, 0};
+  DDPalette* palette = CreateDisplayPalette(kDisplayPaletteCaps, entries);
+  target.SetPalette(palette);
+  target.FillRect(0, 0, w, h, 0);
+  BitmapFont status(32, 96, 20, 0, 700, 0, 0, 0, 1, nullptr);
+  BitmapFont small(32, 224, 12, 6, 700, 0, 0, 0, 0, nullptr);
+  BitmapFont plain(32, 224, 16, 0, 400, 0, 0, 0, 2, nullptr);
+  status.SetInkColour(255, 255, 255);
+  status.DrawText(&target, 8, 6, "DISTANCE 12.34 m");
+  small.SetInkIndex(201);
+  small.SetFlags(kFontAlignRight);
+  small.DrawText(&target, w - 8, 34, "BEST: 7.20 m  WR: 9.81 m");
+  plain.SetInkIndex(200);
+  plain.SetPaperIndex(202);
+  plain.SetFlags(kFontAlignCentre);
+  plain.DrawText(&target, w / 2, 56, "Caf\xe9 na\xefve \xc5ngstr\xf6m \xa9 1997");
+  plain.SetScale(0.5f, 0.5f);
+  plain.SetPaperIndex(-1);
+  plain.DrawText(&target, w / 2, 84, "Half-size centred text");
+  status.SetFlags(kFontAlignCentre | kFontAlignBottom);
+  status.DrawText(&target, w / 2, h - 2, "Centred, bottom");
+
+  const std::string path = fixtures::BuildDir() + "/sprites-font-sample.png";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  ASSERT_EQ(setjmp(png_jmpbuf(png)), 0);
+  png_init_io(png, f);
+  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<uint8_t> row(w * 3);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const PaletteEntry& e = entries[target.Row(y)[x]];
+      row[x * 3] = e.red, row[x * 3 + 1] = e.green, row[x * 3 + 2] = e.blue;
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(f);
+  EXPECT_TRUE(std::filesystem::file_size(path) > 100);
+  target.SetPalette(nullptr);
+  palette->Release();
+}
+
+}  // namespace
