@@ -255,3 +255,24 @@ TEST(Bmp, CopyDibToSurfaceTurnsBottomUpRows) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Bmp, FuzzSeedsAreValidPictures) {
+  // The fuzz target's seeds must load, or it would only ever test refusals.
+  const char* seeds[] = {"eight_bit.bmp", "true_colour.bmp", "top_down_4bit.bmp"};
+  PaletteEntry entries[256] = {};
+  DDPalette* palette = new DDPalette(kDisplayPaletteCaps, entries);
+  for (const char* seed : seeds) {
+    std::vector<uint8_t> bytes =
+        ReadFile(std::string(KEL_SOURCE_DIR) + "/tests/fuzz/corpus/fuzz_bmp/" + seed);
+    ASSERT_FALSE(bytes.empty()) << seed;
+    DDSurface s(1, 1, kFormatIndexed8);
+    s.SetPalette(palette);
+    EXPECT_EQ(s.LoadBmp(bytes.data(), bytes.size()), kDDOk) << seed;
+    EXPECT_GT(s.GetWidth(), 4) << seed;
+  }
+  palette->Release();
+}
+
+}  // namespace
