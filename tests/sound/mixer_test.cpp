@@ -1,7 +1,9 @@
 // The mixer and its buffers, on the null device and the virtual clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "base/clock.h"
@@ -356,3 +358,43 @@ TEST(MixerGain, LevelsAndDecibels) {
 }
 
 }  // namespace
+
+// The real device path through SDL's callback (the dummy driver in tests): the
+// cursor moves on in real time in steps of at most kAudioMaxStepMs and a short
+// sound ends by itself.
+TEST(MixerSdl, PlaysThroughTheCallback) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);  // a test never sounds on the machine
+  AudioSetBackend(AudioBackend::kSdl);
+  AudioFormat primary;
+  auto device = AudioDevice::Open("", primary);
+  AudioSetBackend(AudioBackend::kAuto);
+  if (!device) GTEST_SKIP() << "no SDL audio driver here";
+  EXPECT_FALSE(device->IsNull());
+  AudioFormat f;
+  f.channels = 1;
+  f.bitsPerSample = 16;
+  f.samplesPerSec = 22050;
+  auto b = device->CreateBuffer(f, 22050 * 2 / 5, 0);  // 200 ms
+  ASSERT_TRUE(b);
+  ASSERT_EQ(b->Play(0), kAudioOk);
+  const uint32_t maxStep = 22050 * kAudioMaxStepMs / 1000 * 2;
+  uint32_t last = 0, smallest = ~0u;
+  bool moved = false;
+  RealClock real;
+  uint32_t start = real.NowMs();
+  while ((b->Status() & kAudioStatusPlaying) && real.NowMs() - start < 10000) {
+    uint32_t play = 0;
+    b->GetCurrentPosition(&play, nullptr);
+    if (play > last) {
+      smallest = std::min(smallest, play - last);
+      moved = true;
+    }
+    last = play;
+    real.SleepMs(1);
+  }
+  EXPECT_TRUE(moved);
+  EXPECT_LE(smallest, maxStep);
+  EXPECT_EQ(b->Status(), 0u) << "the sound should have ended within 10 s";
+  b.reset();
+  device.reset();
+}
