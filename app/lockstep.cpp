@@ -71,6 +71,8 @@ int LockStep::OwnSlot() const {
   return ValidPlayer(s) ? s : 0;
 }
 
+uint32_t LockStep::Now() const { return ctx_.clock ? ctx_.clock->NowMs() : TimeGetTime(); }
+
 void LockStep::Sleep(uint32_t ms) {
   if (ctx_.clock) {
     ctx_.clock->SleepMs(ms);
@@ -366,6 +368,7 @@ void LockStep::BeginExchange() {
   pumpEvents_ = false;
   boxOpenedHere_ = false;
   waitNetwork_ = Network();
+  exchangeStart_ = Now();
   if (!waitNetwork_) {
     if (ctx_.playMode && *ctx_.playMode == 1 && ctx_.localPlayers && ValidPlayer(ctx_.localPlayers[1]))
       std::memcpy(ctx_.playerStates[ctx_.localPlayers[1]], secondState_, kPlayerStateSize);
@@ -458,13 +461,17 @@ int LockStep::StepExchange() {
   }
   if (done_ || allHad() || !Network()) return FinishExchange();
 
-  Sleep(20);
+  // A pass waits up to 20 ms, but wakes as soon as traffic comes in: the
+  // frame should not cost more than the wire does.
+  if (!ctx_.session->WaitForTraffic(20)) Sleep(20);
   bool missing[kMaxPlayers];
   for (int s = 0; s < kMaxPlayers; ++s) {
     missing[s] = !had_[s];
     if (missing[s]) SendResendRequest(s);
   }
-  if (++passes_ > 250) {
+  // After 250 passes' worth of time (5 s) the player is asked what to do.
+  ++passes_;
+  if (Now() - exchangeStart_ > 250u * 20u) {
     pumpEvents_ = true;
     ShowBox(BoxText(lockstep_text::kNoResponse, missing, true));
   }

@@ -144,6 +144,7 @@ class LockStep {
   bool Network() const;
   int OwnSlot() const;
   void Sleep(uint32_t ms);
+  uint32_t Now() const;
   void SendMessage(int to, const uint8_t* data, int size);
   void BuildBlock(uint8_t block[kMsgPlayerBlockSize], uint8_t flag) const;
   std::string NameOf(int slot) const;
@@ -193,4 +194,5 @@ class LockStep {
   int result_ = 0;
   bool done_ = false;
   bool pumpEvents_ = false;
+  uint32_t exchangeStart_ = 0;
 };

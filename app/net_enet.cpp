@@ -176,41 +176,55 @@ class EnetTransport : public NetTransport {
   bool Poll(NetTransportEvent* event) override {
     AnswerSearches();
     if (!host_) return false;
-    ENetEvent e;
-    while (enet_host_service(host_, &e, 0) > 0) {
-      switch (e.type) {
-        case ENET_EVENT_TYPE_CONNECT: {
-          int id = e.peer->data ? LinkOf(e.peer) : Register(e.peer);
-          enet_peer_timeout(e.peer, 32, 2000, 5000);
-          event->kind = NetTransportEvent::kConnected;
-          event->link = id;
-          event->data.clear();
-          return true;
-        }
-        case ENET_EVENT_TYPE_DISCONNECT: {
-          int id = LinkOf(e.peer);
-          peers_.erase(id);
-          e.peer->data = nullptr;
-          if (id < 0) continue;
-          event->kind = NetTransportEvent::kDisconnected;
-          event->link = id;
-          event->data.clear();
-          return true;
-        }
-        case ENET_EVENT_TYPE_RECEIVE: {
-          int id = LinkOf(e.peer);
-          event->kind = NetTransportEvent::kReceived;
-          event->link = id;
-          event->data.assign(e.packet->data, e.packet->data + e.packet->dataLength);
-          enet_packet_destroy(e.packet);
-          if (id < 0) continue;
-          return true;
-        }
-        default:
-          break;
-      }
+    if (hasPending_) {
+      hasPending_ = false;
+      if (Translate(pending_, event)) return true;
     }
+    ENetEvent e;
+    while (host_ && enet_host_service(host_, &e, 0) > 0)
+      if (Translate(e, event)) return true;
     return false;
+  }
+
+  bool WaitForTraffic(uint32_t ms) override {
+    if (!host_) return false;
+    if (hasPending_) return true;
+    if (enet_host_service(host_, &pending_, ms) > 0) hasPending_ = true;
+    return true;
+  }
+
+  // Turns an ENet event into ours; false for one that is not reported.
+  bool Translate(ENetEvent& e, NetTransportEvent* event) {
+    switch (e.type) {
+      case ENET_EVENT_TYPE_CONNECT: {
+        int id = e.peer->data ? LinkOf(e.peer) : Register(e.peer);
+        enet_peer_timeout(e.peer, 32, 2000, 5000);
+        event->kind = NetTransportEvent::kConnected;
+        event->link = id;
+        event->data.clear();
+        return true;
+      }
+      case ENET_EVENT_TYPE_DISCONNECT: {
+        int id = LinkOf(e.peer);
+        if (id >= 0) peers_.erase(id);
+        e.peer->data = nullptr;
+        if (id < 0) return false;
+        event->kind = NetTransportEvent::kDisconnected;
+        event->link = id;
+        event->data.clear();
+        return true;
+      }
+      case ENET_EVENT_TYPE_RECEIVE: {
+        int id = LinkOf(e.peer);
+        event->kind = NetTransportEvent::kReceived;
+        event->link = id;
+        event->data.assign(e.packet->data, e.packet->data + e.packet->dataLength);
+        enet_packet_destroy(e.packet);
+        return id >= 0;
+      }
+      default:
+        return false;
+    }
   }
 
   void Disconnect(int link) override {
@@ -231,6 +245,8 @@ class EnetTransport : public NetTransport {
       enet_peer_disconnect_now(peer, 0);
     }
     peers_.clear();
+    if (hasPending_ && pending_.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(pending_.packet);
+    hasPending_ = false;
     if (host_) {
       enet_host_flush(host_);
       enet_host_destroy(host_);
@@ -288,6 +304,8 @@ class EnetTransport : public NetTransport {
   uint16_t port_ = kDefaultPort;
   std::string bind_, hostAddr_, broadcast_, sessionName_;
   ENetHost* host_ = nullptr;
+  ENetEvent pending_{};
+  bool hasPending_ = false;
   ENetSocket searchSockets_[2] = {ENET_SOCKET_NULL, ENET_SOCKET_NULL};
   std::map<int, ENetPeer*> peers_;
   int nextLink_ = 0;

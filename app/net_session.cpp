@@ -257,7 +257,14 @@ bool NetSession::Send(int from, int to, const void* data, size_t size) {
     if (!ValidSlot(to) || slots_[to].state == kSlotFree) return false;
   }
   Route(from, to, static_cast<const uint8_t*>(data), size, -1);
+  // The lock-step waits on every message: out on the wire at once.
+  if (transport_) transport_->Flush();
   return true;
+}
+
+bool NetSession::WaitForTraffic(uint32_t ms) {
+  if (mode_ != Mode::kNetwork || !transport_) return false;
+  return transport_->WaitForTraffic(ms);
 }
 
 void NetSession::DeliverLocal(int from, int to, const uint8_t* data, size_t size) {

@@ -41,6 +41,9 @@ class NetTransport {
   virtual void Disconnect(int link) = 0;
   // Pushes queued packets onto the wire.
   virtual void Flush() {}
+  // Waits up to ms for something to arrive (it is kept for Poll). False
+  // when this transport cannot wait: the caller sleeps on its clock then.
+  virtual bool WaitForTraffic(uint32_t ms) { return false; }
   // Drops every link and stops listening.
   virtual void Close() = 0;
 };
