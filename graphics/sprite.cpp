@@ -378,11 +378,9 @@ bool Sprite::BlitVariant(int n, DDSurface* target, int x, int y, const uint8_t* 
     return true;
   }
   if (!LoadFrame(n, kFrameSurface)) return false;
-  if (blitMode == BlitMode::kCopy) {
-    target->BltKeyed(x, y, width, height, f->surface.get(), 0, 0);
-    return true;
-  }
   if (f->surface.get() == target) return false;
+  // Raw frames are drawn by the same clipped 8-bit blitter as run-length ones
+  // (index 1 transparent, like a keyed blit of the frame surface).
   uint8_t *src = nullptr, *bits = nullptr;
   int spitch = 0, pitch = 0;
   if (f->surface->Lock(&src, &spitch) != kDDOk) return false;
