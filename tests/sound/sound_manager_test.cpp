@@ -182,6 +182,36 @@ TEST_F(SoundTest, NonLoopingStreamStopsByItself) {
   }
 }
 
+// 8-bit sound is unsigned: the silence after a stream's end is the midpoint,
+// which mixes to 0, not a zero byte (a full-scale click).
+TEST_F(SoundTest, EightBitStreamEndsInSilence) {
+  std::vector<uint8_t> data(kRate / 2 + 300);  // ends between two frames
+  for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<uint8_t>(100 + k % 50);
+  int slot = sm_->AllocSlot();
+  std::vector<uint8_t> w = MakeWave(data, 1, kRate, 8);
+  ASSERT_TRUE(sm_->LoadWaveMemory(slot, w.data(), w.size(), 1, 1, 0));
+  sm_->Device()->SetCapture(true);
+  sm_->Play(slot, 0, kSoundUnchanged, kSoundUnchanged, kSoundUnchanged, 0);
+  EXPECT_LT(RunFrames(slot, 50, 3000), 3000u);
+  std::vector<int16_t> out = sm_->Device()->TakeCapture();
+  ASSERT_GT(out.size(), data.size() * 2);
+  for (size_t k = 0; k < data.size(); ++k) ASSERT_EQ(out[2 * k], (data[k] - 128) * 256) << k;
+  for (size_t i = data.size() * 2; i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
+}
+
+TEST_F(SoundTest, PrimaryFormatSetsTheMixingRate) {
+  EXPECT_EQ(sm_->Device()->OutputRate(), kRate);
+  sm_->SetPrimaryFormat(1, 44100, 8);  // used from the next Enable(1)
+  EXPECT_EQ(sm_->Device()->OutputRate(), kRate);
+  sm_->Enable(0);
+  sm_->Enable(1);
+  EXPECT_EQ(sm_->Device()->OutputRate(), 44100u);
+  sm_->SetPrimaryFormat(1, 0, 8);  // nonsense falls back to the default rate
+  sm_->Enable(0);
+  sm_->Enable(1);
+  EXPECT_EQ(sm_->Device()->OutputRate(), 22050u);
+}
+
 TEST_F(SoundTest, LoopingStreamWrapsSampleExact) {
   // 0.7 s (not a whole number of sections) and one shorter than a section.
   for (uint32_t ms : {700u, 100u}) {
