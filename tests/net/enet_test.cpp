@@ -1,0 +1,252 @@
+// The network provider for real: two processes on 127.0.0.1 over ENet. Only
+// loopback addresses are used (the game port is bound to 127.0.0.1 and the
+// session search broadcasts to 127.255.255.255), and every wait is bounded.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "base/registry.h"
+#include "tests/net/net_test_util.h"
+
+namespace {
+
+constexpr int kFrames = 1000;
+
+// A free UDP port on 127.0.0.1 whose next port is free too (the search port).
+int FreePortPair() {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    int s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;
+    socklen_t len = sizeof a;
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+      close(s);
+      continue;
+    }
+    int port = ntohs(a.sin_port);
+    close(s);
+    if (port >= 65535) continue;
+    int s2 = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in b = a;
+    b.sin_port = htons(static_cast<uint16_t>(port + 1));
+    bool ok = bind(s2, reinterpret_cast<sockaddr*>(&b), sizeof b) == 0;
+    close(s2);
+    if (ok) return port;
+  }
+  return 0;
+}
+
+std::string WriteLoopbackSettings(int port, bool withHostAddress) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("kel_net_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  std::string path = (dir / "settings.ini").string();
+  RegSetStorePath(path);
+  RegWriteInt(kRegConfig, "NETPORT", port);
+  RegWriteString(kRegConfig, "NETBIND", "127.0.0.1");
+  RegWriteString(kRegConfig, "NETBROADCAST", "127.255.255.255");
+  RegWriteString(kRegConfig, "NETHOST", withHostAddress ? "127.0.0.1" : "");
+  return path;
+}
+
+class RealUi : public LockStepUi {
+ public:
+  explicit RealUi(int slot) : slot_(slot) {}
+  void PollActionMap(int which, uint8_t actions[kPlayerStateSize]) override {
+    for (int i = 0; i < kPlayerStateSize; ++i) actions[i] = which == 0 ? TestInputByte(slot_, reads_, i) : 0;
+    if (which == 0) ++reads_;
+  }
+
+ private:
+  int slot_;
+  int reads_ = 0;
+};
+
+// Plays the frames; returns the running hash of every frame's exchanged
+// input, or 0 when an exchange failed.
+uint32_t PlayFrames(NetSession& session, int ownSlot, const char* name) {
+  PlayerRecord players[4] = {};
+  for (int p = 0; p < 4; ++p) InitPlayerRecord(&players[p], p);
+  SetPlayerName(&players[ownSlot], name);
+  players[ownSlot].human = 1;
+  uint8_t states[4][kPlayerStateSize] = {};
+  int32_t local[3] = {ownSlot, 1, 99};
+  int32_t mode = 2;
+  RealUi ui(ownSlot);
+  LockStepContext c{&session, players, states, local, &mode, nullptr};
+  LockStep ls(c, &ui);
+  if (ls.WaitForPlayers() != 0) return 0;
+  uint32_t hash = 2166136261u;
+  for (int f = 0; f < kFrames; ++f) {
+    if (ls.ExchangeInput() != 0 || mode != 2) return 0;
+    uint32_t check = static_cast<uint32_t>(f);
+    for (int s = 0; s < 2; ++s)
+      for (int i = 0; i < kPlayerStateSize; ++i) check = check * 16777619u ^ states[s][i];
+    hash = (hash ^ check) * 16777619u;
+    ls.SetSyncCheck(static_cast<int32_t>(check));
+    ls.ReadLocalInput();
+  }
+  return hash ? hash : 1;
+}
+
+TEST(NetEnetChild, Client) {
+  const char* store = std::getenv("KEL_NET_CHILD_STORE");
+  if (!store) GTEST_SKIP() << "runs only as the second process of NetEnet.TwoProcessesOnLoopback";
+  alarm(60);  // never outlives a broken parent
+  RegSetStorePath(store);
+  NetSession session;
+  ASSERT_EQ(session.SelectProvider(1, 0), kNetOk);
+  int found = 0;
+  for (int i = 0; i < 20 && found == 0; ++i) found = session.EnumSessions();
+  ASSERT_GE(found, 1);
+  int index = -1;
+  for (int i = 0; i < found; ++i)
+    if (std::string(session.GetSessionName(i)) == "LOOPTEST") index = i;
+  ASSERT_GE(index, 0);
+  ASSERT_EQ(session.JoinSession(index), kNetOk);
+  int slot = session.AddLocalPlayer("CHILD");
+  ASSERT_EQ(slot, 1);
+  NetMessage m;
+  while (session.Receive(&m)) {
+  }
+  uint32_t hash = PlayFrames(session, slot, "CHILD");
+  std::printf("\nKEL_NET_HASH=%u\n", hash);
+  std::fflush(stdout);
+  // Stay in the session until the parent kills this process.
+  for (;;) {
+    session.Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+TEST(NetEnet, TwoProcessesOnLoopback) {
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  std::string store = WriteLoopbackSettings(port, true);
+  NetSession host;
+  host.SetTimeoutMs(1500);
+  ASSERT_EQ(host.SelectProvider(1, 0), kNetOk);
+  ASSERT_STREQ(host.GetProviderName(0), "UDP NETWORK");
+  ASSERT_EQ(host.CreateSession("LOOPTEST"), kNetOk);
+  ASSERT_EQ(host.AddLocalPlayer("HOST"), 0);
+
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    setenv("KEL_NET_CHILD_STORE", store.c_str(), 1);
+    char filter[] = "--gtest_filter=NetEnetChild.Client";
+    char* argv[] = {const_cast<char*>("test_net"), filter, nullptr};
+    execv("/proc/self/exe", argv);
+    _exit(127);
+  }
+  close(out[1]);
+  auto kill_child = [&] {
+    if (child > 0) {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
+      child = -1;
+    }
+  };
+
+  // The second process finds the session, joins and takes slot 1.
+  auto start = std::chrono::steady_clock::now();
+  auto elapsed = [&] { return std::chrono::steady_clock::now() - start; };
+  while (host.PlayerCount() < 2 && elapsed() < std::chrono::seconds(20)) {
+    host.Pump();
+    host.WaitForTraffic(10);
+  }
+  if (host.PlayerCount() < 2) kill_child();
+  ASSERT_EQ(host.PlayerCount(), 2);
+  EXPECT_STREQ(host.GetPlayerName(1), "CHILD");
+  NetMessage m;
+  while (host.Receive(&m)) {
+  }
+
+  uint32_t hash = PlayFrames(host, 0, "HOST");
+  EXPECT_NE(hash, 0u);
+
+  // The other process reports the same sync values over all frames.
+  std::string text;
+  char buf[512];
+  while (text.find("KEL_NET_HASH=") == std::string::npos || text.back() != '\n') {
+    ssize_t n = read(out[0], buf, sizeof buf);
+    if (n <= 0) break;
+    text.append(buf, static_cast<size_t>(n));
+    if (text.find("KEL_NET_HASH=") != std::string::npos && text.find('\n', text.find("KEL_NET_HASH=")) != std::string::npos)
+      break;
+  }
+  size_t at = text.find("KEL_NET_HASH=");
+  ASSERT_NE(at, std::string::npos) << text;
+  uint32_t childHash = static_cast<uint32_t>(std::strtoul(text.c_str() + at + 13, nullptr, 10));
+  EXPECT_EQ(childHash, hash);
+
+  // Killed, the other process is reported as left after the timeout.
+  kill_child();
+  start = std::chrono::steady_clock::now();
+  bool left = false;
+  while (!left && elapsed() < std::chrono::seconds(15)) {
+    while (host.Receive(&m)) {
+      DecodedNetMessage d;
+      if (DecodeNetMessage(m.from, m.data.data(), m.data.size(), &d) && d.type == kMsgPlayerLeft && d.slot == 1)
+        left = true;
+    }
+    host.WaitForTraffic(20);
+  }
+  EXPECT_TRUE(left);
+  EXPECT_EQ(host.PlayerCount(), 1);
+  close(out[0]);
+  host.Close();
+  std::filesystem::remove_all(std::filesystem::path(store).parent_path());
+  RegSetStorePath("");
+}
+
+TEST(NetEnet, BroadcastSearchFindsASessionOnLoopback) {
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  std::string store = WriteLoopbackSettings(port, false);  // no host address: broadcast only
+  auto hostT = MakeEnetTransport();
+  ASSERT_TRUE(hostT);
+  ASSERT_TRUE(hostT->Listen("BCAST"));
+  std::atomic<bool> stop{false};
+  std::thread server([&] {
+    NetTransportEvent ev;
+    while (!stop) {
+      while (hostT->Poll(&ev)) {
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  auto seeker = MakeEnetTransport();
+  std::vector<NetSessionInfo> found;
+  for (int i = 0; i < 5 && found.empty(); ++i) seeker->Discover(&found, 300);
+  stop = true;
+  server.join();
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].name, "BCAST");
+  EXPECT_EQ(found[0].address, "127.0.0.1");
+  EXPECT_EQ(found[0].port, port);
+  seeker.reset();
+  hostT.reset();
+  std::filesystem::remove_all(std::filesystem::path(store).parent_path());
+  RegSetStorePath("");
+}
+
+}  // namespace
