@@ -1,0 +1,92 @@
+#pragma once
+// The in-game options overlay every screen owns once it calls
+// GameScreen::CreateOptionsMenu: opened with Escape or fire 3, it holds the
+// game (but in a network game, where the others play on), changes the sound
+// volume and the video and detail options, shows the help texts, and offers
+// leaving the game. Its dialog tile also backs the message lines and the
+// panels the events draw (TileRect).
+#include <string>
+#include <vector>
+
+class DDPalette;
+class DDSurface;
+
+class OptionsMenu {
+ public:
+  enum Item {
+    kContinue,
+    kVolume,
+    kHighDetail,
+    kBigViewport,
+    kMazeFloor,
+    kHighColourVideo,
+    kFullScreenVideo,
+    kInterlacedVideo,
+    kHelp,
+    kLeave,
+    kItemCount
+  };
+  enum Page { kPageItems, kPageHelp, kPageConfirmLeave };
+
+  // The overlay for a screen shown through `palette` (its tile and texts are
+  // matched to it; null: the display's palette as it is).
+  explicit OptionsMenu(DDPalette* palette);
+  ~OptionsMenu();
+  OptionsMenu(const OptionsMenu&) = delete;
+  OptionsMenu& operator=(const OptionsMenu&) = delete;
+
+  // Opens the overlay on its first item. On an event screen in a network
+  // game it does not hold the game.
+  void SetVisible(int isEventScreen);
+  bool IsVisible() const { return visible_; }
+  // One frame while open: reads the menu keys, applies a choice and draws.
+  // 2 while open (0 when it does not hold the game), 1 when it closed this
+  // frame, -1 when the player leaves the game.
+  int Run();
+
+  // Fills a rectangle with whole copies of the dialog tile, cutting the
+  // right and bottom remainders (and everything outside the surface).
+  void TileRect(DDSurface* surface, int x, int y, int width, int height);
+  // The overlay's text font (the menu font).
+  int CharHeight() const;
+  int TextWidth(const char* text) const;
+  void DrawText(DDSurface* surface, int x, int y, const char* text);
+
+  // The item's text as shown, with its current setting.
+  std::string ItemText(int item) const;
+  int GetSelected() const { return selected_; }
+  Page GetPage() const { return page_; }
+  // The help page's lines: the screen's own help file (help<n>.txt for
+  // event n) and then the general help.
+  const std::vector<std::string>& HelpLines() const { return help_; }
+
+  // Menu actions, as the keys drive them (tests call them directly).
+  void MoveSelection(int delta);
+  void ChangeValue(int delta);  // left / right on the selected item
+  // Enter / fire 1 on the selected item: returns what Run would return.
+  int Choose();
+  int Back();  // Escape: returns what Run would return
+
+  // Reads a help text: lines of at most `width` characters, wrapped at
+  // spaces; false (nothing appended) when the file cannot be read.
+  static bool LoadHelpFile(const std::string& path, int width, std::vector<std::string>* lines);
+
+ private:
+  void Draw();
+  void LoadHelp();
+  void WriteOption(int item);
+  int OpenResult() const { return holdsGame_ ? 2 : 0; }
+
+  DDPalette* palette_ = nullptr;
+  DDSurface* tile_ = nullptr;  // the dialog tile, matched to the palette
+  bool visible_ = false;
+  bool holdsGame_ = true;
+  int selected_ = 0;
+  Page page_ = kPageItems;
+  int confirm_ = 0;  // 0 "NO", 1 "YES" on the leave page
+  int helpTop_ = 0;
+  std::vector<std::string> help_;
+};
+
+// The ten steps of the VOLUME setting as a gain of the game's mixer.
+float VolumeToGain(int volume);

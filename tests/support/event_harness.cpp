@@ -1,0 +1,384 @@
+#include "tests/support/event_harness.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "app/game_screen.h"
+#include "app/game_screen_services.h"
+#include "app/net_hub.h"
+#include "app/net_session.h"
+#include "base/clock.h"
+#include "base/random.h"
+#include "base/stopwatch.h"
+
+// --- Fixtures and scripts ------------------------------------------------------
+
+PlayerRecord FixturePlayer(int character, bool human, const char* name, int country) {
+  PlayerRecord p{};
+  InitPlayerRecord(&p, character);
+  SetPlayerName(&p, name);
+  p.human = human ? 1 : 0;
+  p.country = country;
+  p.place = -1;
+  return p;
+}
+
+std::array<PlayerRecord, 4> ComputerFixtures() {
+  return {FixturePlayer(0, false, "CPU1", 0), FixturePlayer(1, false, "CPU2", 1),
+          FixturePlayer(2, false, "CPU3", 2), FixturePlayer(3, false, "CPU4", 3)};
+}
+
+InputScript& InputScript::Press(int frame, int action, int which) {
+  if (action < 0 || action >= kPlayerStateSize) return *this;
+  auto& a = actions_[{frame, which}];
+  int presses = (a[action] & 0x7F) + 1;
+  a[action] = static_cast<uint8_t>((a[action] & 0x80) | (presses > 127 ? 127 : presses));
+  return *this;
+}
+
+InputScript& InputScript::Hold(int first, int last, int action, int which) {
+  if (action < 0 || action >= kPlayerStateSize) return *this;
+  for (int f = first; f <= last; ++f) actions_[{f, which}][action] |= 0x80;
+  return Press(first, action, which);
+}
+
+InputScript& InputScript::Key(int frame, char key) {
+  keys_[frame].push_back(key);
+  return *this;
+}
+
+bool InputScript::Actions(int frame, int which, uint8_t out[kPlayerStateSize]) const {
+  auto it = actions_.find({frame, which});
+  if (it == actions_.end()) return false;
+  std::memcpy(out, it->second.data(), kPlayerStateSize);
+  return true;
+}
+
+bool InputScript::KeyPressed(int frame, char key) const {
+  auto it = keys_.find(frame);
+  return it != keys_.end() && it->second.find(key) != std::string::npos;
+}
+
+namespace {
+
+// --- Per-machine state -------------------------------------------------------
+
+struct MachineGlobals {
+  PlayerRecord players[kMaxPlayers]{};
+  uint8_t playerStates[kMaxPlayers][kPlayerStateSize]{};
+  int32_t localPlayers[3]{};
+  int32_t playMode = 0;
+  int32_t eventIndex = 0;
+  int32_t trainingEvent = 0;
+  int32_t shellState = kShellEvent;
+  uint32_t randomState = 1;
+  GameScreen* currentScreen = nullptr;
+  NetSession* session = nullptr;
+  ScriptedInput* script = nullptr;
+  std::vector<std::vector<uint8_t>> extra;
+};
+
+void SaveGlobals(MachineGlobals& m, const std::vector<std::pair<void*, size_t>>& extra) {
+  std::memcpy(m.players, g_players, sizeof g_players);
+  std::memcpy(m.playerStates, g_playerStates, sizeof g_playerStates);
+  std::memcpy(m.localPlayers, g_localPlayers, sizeof g_localPlayers);
+  m.playMode = g_playMode;
+  m.eventIndex = g_eventIndex;
+  m.trainingEvent = g_trainingEvent;
+  m.shellState = g_shellState;
+  m.randomState = RandomState();
+  m.currentScreen = g_currentScreen;
+  m.session = g_netSession;
+  m.script = ShellGetScriptedInput();
+  m.extra.resize(extra.size());
+  for (size_t i = 0; i < extra.size(); ++i) {
+    const uint8_t* p = static_cast<const uint8_t*>(extra[i].first);
+    m.extra[i].assign(p, p + extra[i].second);
+  }
+}
+
+void LoadGlobals(const MachineGlobals& m, const std::vector<std::pair<void*, size_t>>& extra) {
+  std::memcpy(g_players, m.players, sizeof g_players);
+  std::memcpy(g_playerStates, m.playerStates, sizeof g_playerStates);
+  std::memcpy(g_localPlayers, m.localPlayers, sizeof g_localPlayers);
+  g_playMode = m.playMode;
+  g_eventIndex = m.eventIndex;
+  g_trainingEvent = m.trainingEvent;
+  g_shellState = m.shellState;
+  SetRandomState(m.randomState);
+  g_currentScreen = m.currentScreen;
+  g_netSession = m.session;
+  ShellSetScriptedInput(m.script);
+  for (size_t i = 0; i < extra.size() && i < m.extra.size(); ++i) {
+    if (m.extra[i].size() == extra[i].second) std::memcpy(extra[i].first, m.extra[i].data(), extra[i].second);
+  }
+}
+
+class Harness;
+thread_local int t_machine = -1;
+Harness* g_harness = nullptr;
+
+// The virtual clock of a run: sleeping moves time on and, on a machine's
+// thread, lets the next machine run.
+class HarnessClock : public Clock {
+ public:
+  uint32_t NowMs() override { return now_.load(); }
+  void SleepMs(uint32_t ms) override;
+  std::atomic<uint32_t> now_{0};
+};
+
+class MachineScript : public ScriptedInput {
+ public:
+  MachineScript(const InputScript* script, const int* frame, const std::atomic<bool>* abort)
+      : script_(script), frame_(frame), abort_(abort) {}
+  bool ActionMap(int which, unsigned char actions[10]) override {
+    std::memset(actions, 0, 10);
+    if (script_) script_->Actions(*frame_, which, actions);
+    return true;  // a machine of the harness never reads the keyboard
+  }
+  bool KeyPress(char key) override {
+    // A run that has to be ended answers the exchange's questions itself.
+    if (abort_->load() && (key == 'Q' || key == 'D')) return true;
+    return script_ && script_->KeyPressed(*frame_, key);
+  }
+
+ private:
+  const InputScript* script_;
+  const int* frame_;
+  const std::atomic<bool>* abort_;
+};
+
+class Harness {
+ public:
+  explicit Harness(const HarnessOptions& o) : opt_(o) {}
+
+  HarnessRun Run();
+  void Yield(int me);
+
+ private:
+  void MachineMain(int me);
+  void PassFrom(int me);
+  void WaitTurn(int me);
+  bool SetUpSessions();
+  void RunOne(int me);
+
+  const HarnessOptions& opt_;
+  HarnessRun run_;
+  std::vector<MachineGlobals> globals_;
+  std::vector<std::unique_ptr<MachineScript>> scripts_;
+  std::vector<int> frame_;
+  std::vector<std::unique_ptr<NetSession>> sessions_;
+  std::unique_ptr<NetHub> hub_;
+  HarnessClock clock_;
+  std::mutex m_;
+  std::condition_variable cv_;
+  int turn_ = -1;
+  std::vector<bool> alive_;
+  std::atomic<bool> abort_{false};
+  int n_ = 1;
+};
+
+void HarnessClock::SleepMs(uint32_t ms) {
+  now_ += ms;
+  if (t_machine >= 0 && g_harness) g_harness->Yield(t_machine);
+}
+
+void Harness::WaitTurn(int me) {
+  std::unique_lock<std::mutex> lock(m_);
+  cv_.wait(lock, [&] { return turn_ == me; });
+}
+
+void Harness::PassFrom(int me) {
+  std::lock_guard<std::mutex> lock(m_);
+  int next = -2;
+  for (int k = 1; k <= n_; ++k) {
+    int c = (me + k) % n_;
+    if (alive_[c]) {
+      next = c;
+      break;
+    }
+  }
+  turn_ = next;
+  cv_.notify_all();
+}
+
+void Harness::Yield(int me) {
+  SaveGlobals(globals_[me], opt_.instanceGlobals);
+  if (hub_) hub_->Tick();
+  PassFrom(me);
+  WaitTurn(me);
+  LoadGlobals(globals_[me], opt_.instanceGlobals);
+}
+
+void Harness::RunOne(int me) {
+  HarnessRun::Machine& result = run_.machines[me];
+  frame_[me] = -1;
+  GameScreen* screen = opt_.make ? opt_.make() : nullptr;
+  if (!screen) return;
+  result.built = true;
+  g_currentScreen = screen;
+  int r = 0;
+  for (int f = 0; f < opt_.maxFrames; ++f) {
+    frame_[me] = f;
+    r = screen->Run();
+    ++result.frames;
+    // The check of a frame that went on (a frame that ends the event may
+    // have advanced the sync point without a new check).
+    if (r == 0) result.syncChecks[screen->GetSyncPoint()] = screen->GetSyncCheck();
+    if (opt_.onFrame) opt_.onFrame(me, f, screen);
+    if (r != 0) break;
+    // A run far past any sensible length ends with the exchange's own quit.
+    if (clock_.now_.load() > static_cast<uint32_t>(opt_.maxFrames) * 2000u) abort_ = true;
+    if (n_ > 1) Yield(me);
+  }
+  result.result = r;
+  // As the shell does: an event that ended tells the other machines.
+  if (r == 1) screen->BroadcastEventEnd();
+  if (r == 0) abort_ = true;
+  g_currentScreen = nullptr;
+  delete screen;
+  if (g_currentScreen == screen) g_currentScreen = nullptr;
+  std::memcpy(result.players.data(), g_players, sizeof g_players);
+}
+
+void Harness::MachineMain(int me) {
+  t_machine = me;
+  WaitTurn(me);
+  LoadGlobals(globals_[me], opt_.instanceGlobals);
+  RunOne(me);
+  SaveGlobals(globals_[me], opt_.instanceGlobals);
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    alive_[me] = false;
+  }
+  PassFrom(me);
+  t_machine = -1;
+}
+
+bool Harness::SetUpSessions() {
+  hub_ = std::make_unique<NetHub>(opt_.seed);
+  for (int i = 0; i < n_; ++i) {
+    auto s = std::make_unique<NetSession>(
+        [this](int) { return hub_->MakeTransport(); }, std::vector<std::string>{"HARNESS"});
+    s->SetClock(&clock_);
+    sessions_.push_back(std::move(s));
+  }
+  // While one machine waits for an answer the others must answer it.
+  for (int i = 0; i < n_; ++i) {
+    sessions_[i]->SetWaitHook([this, i] {
+      clock_.now_ += 2;
+      for (int k = 0; k < n_; ++k)
+        if (k != i) sessions_[k]->Pump();
+    });
+  }
+  NetSession& host = *sessions_[0];
+  if (host.SelectProvider(1, 0) != kNetOk || host.CreateSession("HARNESS") != kNetOk) return false;
+  if (host.AddLocalPlayer(opt_.players[0].name, 0) != 0) return false;
+  for (int i = 1; i < n_; ++i) {
+    NetSession& s = *sessions_[i];
+    if (s.SelectProvider(1, 0) != kNetOk || s.EnumSessions() < 1 || s.JoinSession(0) != kNetOk) return false;
+    if (s.AddLocalPlayer(opt_.players[i].name, i) != i) return false;
+  }
+  for (int k = 0; k < 4; ++k)
+    for (auto& s : sessions_) s->Pump();
+  for (auto& s : sessions_) s->SetWaitHook(nullptr);
+  return true;
+}
+
+HarnessRun Harness::Run() {
+  n_ = opt_.machines < 1 ? 1 : (opt_.machines > 4 ? 4 : opt_.machines);
+  run_.machines.resize(n_);
+  frame_.assign(n_, -1);
+  alive_.assign(n_, true);
+
+  int32_t savedSpeed = g_gameSpeed;
+  Clock* savedClock = SetClock(&clock_);
+  g_harness = this;
+
+  bool ownServices = false;
+  if (!g_timers) {
+    setenv("KELVANTHROP_HEADLESS", "1", 0);
+    ownServices = ShellCreateServices();
+  }
+  // The caller's globals (with the services just made), put back at the end.
+  MachineGlobals outside;
+  SaveGlobals(outside, opt_.instanceGlobals);
+  g_gameSpeed = opt_.gameSpeed;
+
+  bool network = n_ > 1;
+  if (network && !SetUpSessions()) {
+    run_.timedOut = true;
+    run_.syncEqual = false;
+  } else {
+    globals_.resize(n_);
+    for (int i = 0; i < n_; ++i) {
+      const InputScript* script = i < static_cast<int>(opt_.scripts.size()) ? &opt_.scripts[i] : nullptr;
+      scripts_.push_back(std::make_unique<MachineScript>(script, &frame_[i], &abort_));
+      MachineGlobals& g = globals_[i];
+      SaveGlobals(g, opt_.instanceGlobals);
+      std::copy(opt_.players.begin(), opt_.players.end(), g.players);
+      std::memset(g.playerStates, 0, sizeof g.playerStates);
+      g.localPlayers[0] = network ? i : 0;
+      g.localPlayers[1] = network ? i : 1;
+      g.localPlayers[2] = static_cast<int32_t>(opt_.seed);
+      g.playMode = network ? 2 : opt_.playMode;
+      g.shellState = kShellEvent;
+      g.currentScreen = nullptr;
+      g.randomState = opt_.seed;
+      g.script = scripts_.back().get();
+      if (network) g.session = sessions_[i].get();
+    }
+    if (!network) {
+      t_machine = -1;
+      LoadGlobals(globals_[0], opt_.instanceGlobals);
+      RunOne(0);
+    } else {
+      std::vector<std::thread> threads;
+      for (int i = 0; i < n_; ++i) threads.emplace_back([this, i] { MachineMain(i); });
+      {
+        std::lock_guard<std::mutex> lock(m_);
+        turn_ = 0;
+        cv_.notify_all();
+      }
+      for (std::thread& t : threads) t.join();
+    }
+  }
+
+  // Every sync point reached by all machines must carry one check value.
+  if (n_ > 1 && !run_.timedOut) {
+    for (const auto& [point, check] : run_.machines[0].syncChecks) {
+      for (int i = 1; i < n_; ++i) {
+        auto it = run_.machines[i].syncChecks.find(point);
+        if (it != run_.machines[i].syncChecks.end() && it->second != check) {
+          if (run_.syncEqual) run_.firstMismatch = point;
+          run_.syncEqual = false;
+        }
+      }
+    }
+  }
+  for (const HarnessRun::Machine& m : run_.machines)
+    if (m.result == 0) run_.timedOut = true;
+  run_.virtualMs = clock_.now_.load();
+
+  for (auto& s : sessions_) s->Close();
+  LoadGlobals(outside, opt_.instanceGlobals);
+  sessions_.clear();
+  hub_.reset();
+  g_gameSpeed = savedSpeed;
+  if (ownServices) ShellDestroyServices();
+  SetClock(savedClock);
+  g_harness = nullptr;
+  return run_;
+}
+
+}  // namespace
+
+HarnessRun RunEventHarness(const HarnessOptions& options) {
+  Harness h(options);
+  return h.Run();
+}

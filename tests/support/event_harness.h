@@ -1,0 +1,95 @@
+#pragma once
+// The event harness: runs one screen (an event, usually) headless and
+// unpaced from its constructor until its Run returns, on the virtual clock,
+// with player-record fixtures, a shared seed and a script of per-frame input;
+// or runs 2 to 4 copies of it as the machines of a network game in lock-step
+// over the in-memory hub, comparing their sync values every frame.
+//
+// The machines share one process: each runs on a thread of its own, but only
+// one runs at a time and control passes on whenever a machine sleeps (the
+// waits of the lock-step exchange) or ends a frame. The game's globals (player
+// records and input states, the seed, the random generator, the session, the
+// current screen...) are kept per machine and put in place before it runs.
+// Globals of an event's own module are kept per machine when listed in
+// HarnessOptions::instanceGlobals.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/player_records.h"
+
+class GameScreen;
+
+// A player record as a new game makes it, with a name and who plays it.
+PlayerRecord FixturePlayer(int character, bool human, const char* name, int country = 0);
+// Four computer players of characters 0..3 (names "CPU1".."CPU4").
+std::array<PlayerRecord, 4> ComputerFixtures();
+
+// Per-frame input of the local players of one machine: for each frame the
+// ten action bytes of a player's map (actions 0..9: up, down, left, right,
+// fire 1..6), each held << 7 | presses, as the input maps would give them.
+class InputScript {
+ public:
+  // One press of `action` by local player `which` (0 or 1) in `frame`.
+  InputScript& Press(int frame, int action, int which = 0);
+  // `action` held from `first` to `last` frame (pressed once in `first`).
+  InputScript& Hold(int first, int last, int action, int which = 0);
+  // A key of the wait boxes ('D' drop, 'Q' quit) pressed in `frame`.
+  InputScript& Key(int frame, char key);
+
+  // The bytes of a frame (false: no input at all that frame).
+  bool Actions(int frame, int which, uint8_t out[kPlayerStateSize]) const;
+  bool KeyPressed(int frame, char key) const;
+
+ private:
+  std::map<std::pair<int, int>, std::array<uint8_t, kPlayerStateSize>> actions_;
+  std::map<int, std::string> keys_;
+};
+
+struct HarnessOptions {
+  // Builds the screen, as the shell's event factory would (its constructor
+  // runs on the machine's own thread and may wait for the other machines).
+  std::function<GameScreen*()> make;
+  std::array<PlayerRecord, 4> players = ComputerFixtures();
+  uint32_t seed = 1;
+  // 1: a game on one machine (playMode 0 or 1); 2..4: a network game of that
+  // many machines, machine i playing slot i (players i with human set are
+  // played by machine i, the others by the computer).
+  int machines = 1;
+  int playMode = 0;
+  // Input per machine; missing scripts give no input.
+  std::vector<InputScript> scripts;
+  int maxFrames = 20000;
+  int gameSpeed = 5;  // unpaced
+  // The event's module globals, kept per machine: (address, size in bytes).
+  std::vector<std::pair<void*, size_t>> instanceGlobals;
+  // Called after every frame of every machine, on that machine's globals.
+  std::function<void(int machine, int frame, GameScreen* screen)> onFrame;
+};
+
+struct HarnessRun {
+  struct Machine {
+    int result = 0;   // Run's non-zero result, 0 when maxFrames ran out
+    int frames = 0;   // Run calls
+    bool built = false;
+    // Sync check value after each frame, by sync point.
+    std::map<int32_t, int32_t> syncChecks;
+    std::array<PlayerRecord, 4> players{};  // after the screen was deleted
+  };
+  std::vector<Machine> machines;
+  // Every sync point all machines reached carries one check value on all.
+  bool syncEqual = true;
+  int32_t firstMismatch = -1;
+  bool timedOut = false;  // some machine never ended
+  uint32_t virtualMs = 0;
+};
+
+// Runs the screen as the options say. Headless services (display on a
+// memory presenter, stopwatches, null sound device, input maps) are made
+// for the run when the program's are not up, and removed afterwards.
+HarnessRun RunEventHarness(const HarnessOptions& options);
