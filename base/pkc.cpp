@@ -198,6 +198,11 @@ int32_t ReadContainer(PkcFile* f, uint8_t* out, int32_t count) {
       return 0;
     }
     uint32_t inBlock = f->position % kPkcBlockSize;
+    if (inBlock >= f->unpackedLength) {  // cannot happen with checked block sizes
+      SetError(kPkcErrCorrupt);
+      f->position = start;
+      return 0;
+    }
     uint32_t take = f->unpackedLength - inBlock;
     if (take > n - done) take = n - done;
     std::memcpy(out + done, f->unpacked + inBlock, take);

@@ -1,0 +1,366 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "base/debug.h"
+#include "base/pkc.h"
+
+#include <zlib.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Content that compresses but is not trivially regular: every byte position
+// is distinct enough that a read from the wrong offset shows.
+std::vector<uint8_t> MakeContent(size_t n) {
+  std::vector<uint8_t> v(n);
+  uint32_t s = 7;
+  for (size_t i = 0; i < n; ++i) {
+    s = s * 1103515245u + 12345u;
+    v[i] = static_cast<uint8_t>((i * 7 + (i >> 9)) ^ ((s >> 24) & 3));
+  }
+  return v;
+}
+
+uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+void Put32(std::vector<uint8_t>* b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) (*b)[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+class PkcTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "kel_pkc_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string p = (dir_ / name).string();
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                             static_cast<std::streamsize>(bytes.size()));
+    return p;
+  }
+  std::string WritePkc(const std::string& name, const std::vector<uint8_t>& content) {
+    std::vector<uint8_t> image;
+    EXPECT_TRUE(PkcCompressBuffer(content.data(), content.size(), &image));
+    return Write(name, image);
+  }
+  std::vector<uint8_t> Image(const std::vector<uint8_t>& content) {
+    std::vector<uint8_t> image;
+    EXPECT_TRUE(PkcCompressBuffer(content.data(), content.size(), &image));
+    return image;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(PkcTest, ReadsAcrossThreeBlocksAndStopsAtTheEnd) {
+  std::vector<uint8_t> content = MakeContent(70000);
+  std::vector<uint8_t> image = Image(content);
+  EXPECT_EQ(Get32(image, 0), kPkcMagic);
+  EXPECT_EQ(Get32(image, 8), 3u);  // 32768 + 32768 + 4464
+  EXPECT_EQ(Get32(image, 16), 70000u);
+  PkcFile* f = PkcOpen(Write("a.pkc", image).c_str());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(PkcGetKind(f), 1);
+  EXPECT_EQ(PkcGetSize(f), 70000);
+
+  EXPECT_EQ(PkcSeek(f, 30000, 0), 30000);
+  std::vector<uint8_t> buf(40000);
+  EXPECT_EQ(PkcRead(f, buf.data(), 40000), 40000);
+  EXPECT_EQ(PkcGetLastError(), kPkcOk);
+  EXPECT_EQ(0, std::memcmp(buf.data(), content.data() + 30000, 40000));
+  EXPECT_EQ(PkcSeek(f, 0, 1), 70000);
+  EXPECT_EQ(PkcRead(f, buf.data(), 10), 0);
+
+  // A read past the end is cut to what is left.
+  EXPECT_EQ(PkcSeek(f, -100, 2), 69900);
+  EXPECT_EQ(PkcRead(f, buf.data(), 1000), 100);
+  EXPECT_EQ(0, std::memcmp(buf.data(), content.data() + 69900, 100));
+  EXPECT_EQ(PkcClose(f), 1);
+}
+
+TEST_F(PkcTest, SeeksToTheLimitsAndRefusesBeyondThem) {
+  std::vector<uint8_t> content = MakeContent(70000);
+  PkcFile* f = PkcOpen(WritePkc("a.pkc", content).c_str());
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(PkcSeek(f, 1234, 0), 1234);
+
+  struct Case {
+    int32_t offset;
+    int origin;
+    int32_t want;
+  } cases[] = {
+      {70001, 0, -1}, {-1, 0, -1}, {1, 2, -1}, {-70001, 2, -1}, {-1235, 1, -1},
+      {68767, 1, -1}, {0, 3, -1},  {0, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.offset << " from " << c.origin);
+    EXPECT_EQ(PkcSeek(f, c.offset, c.origin), c.want);
+    EXPECT_EQ(PkcGetLastError(), kPkcErrHandle);
+    EXPECT_EQ(PkcSeek(f, 0, 1), 1234);  // position unchanged
+  }
+  EXPECT_EQ(PkcSeek(f, 0, 2), 70000);
+  EXPECT_EQ(PkcSeek(f, -70000, 2), 0);
+  EXPECT_EQ(PkcSeek(f, 32768, 1), 32768);
+  uint8_t b = 0;
+  EXPECT_EQ(PkcRead(f, &b, 1), 1);
+  EXPECT_EQ(b, content[32768]);
+  PkcClose(f);
+}
+
+TEST_F(PkcTest, BlockBoundariesNeverLoadPastTheTable) {
+  // Two full blocks: the end of the content is the end of block 1.
+  std::vector<uint8_t> content = MakeContent(65536);
+  PkcFile* f = PkcOpen(WritePkc("b.pkc", content).c_str());
+  ASSERT_NE(f, nullptr);
+  std::vector<uint8_t> buf(65536);
+  // A read ending exactly on the block boundary, then one going on from it.
+  EXPECT_EQ(PkcRead(f, buf.data(), 32768), 32768);
+  EXPECT_EQ(PkcSeek(f, 0, 1), 32768);
+  EXPECT_EQ(PkcRead(f, buf.data() + 32768, 32768), 32768);
+  EXPECT_EQ(PkcGetLastError(), kPkcOk);
+  EXPECT_EQ(buf, content);
+  EXPECT_EQ(PkcRead(f, buf.data(), 1), 0);
+  EXPECT_EQ(PkcGetLastError(), kPkcOk);
+  // Seeking to the exact end is fine and loads nothing.
+  EXPECT_EQ(PkcSeek(f, 65536, 0), 65536);
+  EXPECT_EQ(PkcGetLastError(), kPkcOk);
+  EXPECT_EQ(PkcRead(f, buf.data(), 1), 0);
+  PkcClose(f);
+}
+
+TEST_F(PkcTest, WriterReaderRoundTrip) {
+  for (size_t n : {0u, 1u, 32767u, 32768u, 32769u, 100000u}) {
+    SCOPED_TRACE(n);
+    std::vector<uint8_t> content = MakeContent(n);
+    PkcFile* f = PkcOpen(WritePkc("r.pkc", content).c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(PkcGetKind(f), 1);
+    EXPECT_EQ(PkcGetSize(f), static_cast<int32_t>(n));
+    std::vector<uint8_t> back(n + 10);
+    EXPECT_EQ(PkcRead(f, back.data(), static_cast<int32_t>(n + 10)), static_cast<int32_t>(n));
+    back.resize(n);
+    EXPECT_EQ(back, content);
+    PkcClose(f);
+  }
+}
+
+TEST_F(PkcTest, CompressAndDecompressFiles) {
+  std::vector<uint8_t> content = MakeContent(50000);
+  std::string src = Write("plain.bin", content);
+  std::string packed = (dir_ / "packed.pkc").string();
+  std::string unpacked = (dir_ / "unpacked.bin").string();
+  ASSERT_TRUE(PkcCompressFile(src.c_str(), packed.c_str()));
+  ASSERT_TRUE(PkcDecompressFile(packed.c_str(), unpacked.c_str()));
+  std::ifstream in(unpacked, std::ios::binary);
+  std::vector<uint8_t> back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(back, content);
+  EXPECT_FALSE(fs::exists(packed + ".tmp"));
+
+  // Unpacking a file that is not a container says so and writes nothing.
+  std::vector<std::string> lines;
+  DebugSink old = SetDebugSink([&](const std::string& l) { lines.push_back(l); });
+  std::string out2 = (dir_ / "out2.bin").string();
+  EXPECT_FALSE(PkcDecompressFile(src.c_str(), out2.c_str()));
+  SetDebugSink(old);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("Not valid PKC file."), std::string::npos);
+  EXPECT_FALSE(fs::exists(out2));
+}
+
+TEST_F(PkcTest, IncompressibleBlocksAreRefusedByTheWriter) {
+  // Every block must fit the reader's 32768-byte packed buffer.
+  std::vector<uint8_t> noise(40000);
+  uint32_t s = 99;
+  for (auto& b : noise) {
+    s = s * 1664525u + 1013904223u;
+    b = static_cast<uint8_t>(s >> 24);
+  }
+  std::vector<uint8_t> image;
+  DebugSink old = SetDebugSink([](const std::string&) {});
+  EXPECT_FALSE(PkcCompressBuffer(noise.data(), noise.size(), &image));
+  SetDebugSink(old);
+  EXPECT_TRUE(image.empty());
+}
+
+TEST_F(PkcTest, PlainFilesPassStraightThrough) {
+  std::string text = "plain data, no magic here";
+  std::vector<uint8_t> bytes(text.begin(), text.end());
+  PkcFile* f = PkcOpen(Write("Plain.TXT", bytes).c_str());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(PkcGetKind(f), 0);
+  char buf[64] = {};
+  EXPECT_EQ(PkcRead(f, buf, 5), 5);
+  EXPECT_EQ(std::string(buf, 5), "plain");
+  EXPECT_EQ(PkcGetSize(f), static_cast<int32_t>(text.size()));
+  EXPECT_EQ(PkcSeek(f, 0, 1), 5);  // GetSize kept the position
+  EXPECT_EQ(PkcSeek(f, -4, 2), static_cast<int32_t>(text.size() - 4));
+  EXPECT_EQ(PkcRead(f, buf, 64), 4);
+  EXPECT_EQ(std::string(buf, 4), "here");
+  EXPECT_EQ(PkcSeek(f, -1, 0), -1);
+  EXPECT_EQ(PkcGetLastError(), kPkcErrSeek);
+  PkcClose(f);
+
+  // Through the path resolver: backslashes and any case.
+  f = PkcOpen((dir_.string() + "\\plain.txt").c_str());
+  ASSERT_NE(f, nullptr);
+  PkcClose(f);
+
+  // Files shorter than the magic, and the magic's first bytes alone, are plain.
+  for (std::vector<uint8_t> small : {std::vector<uint8_t>{}, std::vector<uint8_t>{0x43, 0x4B},
+                                     std::vector<uint8_t>{0x43, 0x4B, 0x50}}) {
+    f = PkcOpen(Write("small.bin", small).c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(PkcGetKind(f), 0);
+    EXPECT_EQ(PkcGetSize(f), static_cast<int32_t>(small.size()));
+    std::vector<uint8_t> back(8);
+    EXPECT_EQ(PkcRead(f, back.data(), 8), static_cast<int32_t>(small.size()));
+    PkcClose(f);
+  }
+}
+
+TEST_F(PkcTest, BadHandlesAndMissingFiles) {
+  EXPECT_EQ(PkcClose(nullptr), -1);
+  EXPECT_EQ(PkcGetLastError(), kPkcErrHandle);
+  char b;
+  EXPECT_EQ(PkcRead(nullptr, &b, 1), 0);
+  EXPECT_EQ(PkcGetLastError(), kPkcErrHandle);
+  EXPECT_EQ(PkcSeek(nullptr, 0, 0), -1);
+  EXPECT_EQ(PkcGetSize(nullptr), -1);
+  EXPECT_EQ(PkcOpen((dir_ / "missing.pkc").c_str()), nullptr);
+  EXPECT_EQ(PkcGetLastError(), kPkcErrOpen);
+  EXPECT_EQ(PkcOpen(dir_.c_str()), nullptr);  // a directory is no data file
+  EXPECT_EQ(PkcGetLastError(), kPkcErrOpen);
+  EXPECT_EQ(PkcOpen(nullptr), nullptr);
+}
+
+TEST_F(PkcTest, EmptyContainerHasNoBlockToLoad) {
+  std::vector<uint8_t> image = Image({});
+  EXPECT_EQ(Get32(image, 8), 0u);
+  PkcFile* f = PkcOpen(Write("e.pkc", image).c_str());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(PkcGetSize(f), 0);
+  char b;
+  EXPECT_EQ(PkcRead(f, &b, 1), 0);
+  EXPECT_EQ(PkcSeek(f, 0, 2), 0);
+  EXPECT_EQ(PkcGetLastError(), kPkcOk);
+  PkcClose(f);
+}
+
+// Damaged headers and tables are refused at open with the corrupt code;
+// nothing is allocated from their numbers before they are checked.
+TEST_F(PkcTest, CorruptHeadersAndTablesAreRefused) {
+  std::vector<uint8_t> good = Image(MakeContent(70000));
+  uint32_t tableOffset = Get32(good, 24);
+  struct Case {
+    const char* what;
+    size_t at;
+    uint32_t value;
+  } cases[] = {
+      {"count 0 with content", 8, 0},
+      {"count one short", 8, 2},
+      {"huge count", 8, 0x20000001u},  // count * 8 overflows 32 bits
+      {"count and size huge", 16, 0xFFFFFFFFu},
+      {"table past the end", 24, static_cast<uint32_t>(good.size()) - 8},
+      {"table offset huge", 24, 0xFFFFFFF0u},
+      {"table inside the header", 24, 4},
+      {"block length over 32768", tableOffset + 12, 40000},
+      {"block length zero", tableOffset + 4, 0},
+      {"block past the end", tableOffset + 16, static_cast<uint32_t>(good.size())},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint8_t> bad = good;
+    Put32(&bad, c.at, c.value);
+    EXPECT_EQ(PkcOpen(Write("bad.pkc", bad).c_str()), nullptr);
+    EXPECT_EQ(PkcGetLastError(), kPkcErrCorrupt);
+  }
+  // The header cut short.
+  std::vector<uint8_t> cut(good.begin(), good.begin() + 12);
+  EXPECT_EQ(PkcOpen(Write("cut.pkc", cut).c_str()), nullptr);
+  EXPECT_EQ(PkcGetLastError(), kPkcErrCorrupt);
+}
+
+TEST_F(PkcTest, CorruptBlockFailsTheReadAndKeepsThePosition) {
+  std::vector<uint8_t> content = MakeContent(70000);
+  std::vector<uint8_t> image = Image(content);
+  uint32_t tableOffset = Get32(image, 24);
+  uint32_t block1 = Get32(image, tableOffset + 8);
+  for (int i = 2; i < 40; ++i) image[block1 + i] ^= 0x5A;  // past the zlib header
+  PkcFile* f = PkcOpen(Write("c.pkc", image).c_str());
+  ASSERT_NE(f, nullptr);  // block 0 is sound
+  std::vector<uint8_t> buf(40000);
+  ASSERT_EQ(PkcSeek(f, 30000, 0), 30000);
+  EXPECT_EQ(PkcRead(f, buf.data(), 40000), 0);
+  EXPECT_EQ(PkcGetLastError(), kPkcErrCorrupt);
+  EXPECT_EQ(PkcSeek(f, 0, 1), 30000);
+  EXPECT_EQ(PkcSeek(f, 40000, 0), -1);
+  EXPECT_EQ(PkcGetLastError(), kPkcErrCorrupt);
+  // The sound blocks still read.
+  EXPECT_EQ(PkcSeek(f, 66000, 0), 66000);
+  EXPECT_EQ(PkcRead(f, buf.data(), 4000), 4000);
+  EXPECT_EQ(0, std::memcmp(buf.data(), content.data() + 66000, 4000));
+  EXPECT_EQ(PkcSeek(f, 10, 0), 10);
+  EXPECT_EQ(PkcRead(f, buf.data(), 10), 10);
+  EXPECT_EQ(0, std::memcmp(buf.data(), content.data() + 10, 10));
+  PkcClose(f);
+}
+
+// Blocks that inflate to the wrong size would shift every later position.
+TEST_F(PkcTest, BlocksOfTheWrongSizeAreRefused) {
+  std::vector<uint8_t> content = MakeContent(70000);
+  // The image with block `index` replaced by the zlib stream of `raw`.
+  auto withBlock = [&](uint32_t index, const std::vector<uint8_t>& raw) {
+    std::vector<uint8_t> image = Image(content);
+    uLongf len = compressBound(raw.size());
+    std::vector<uint8_t> stream(len);
+    EXPECT_EQ(compress(stream.data(), &len, raw.data(), raw.size()), Z_OK);
+    uint32_t tableOffset = Get32(image, 24);
+    Put32(&image, tableOffset + 8 * index, static_cast<uint32_t>(image.size()));
+    Put32(&image, tableOffset + 8 * index + 4, static_cast<uint32_t>(len));
+    image.insert(image.end(), stream.begin(), stream.begin() + len);
+    return image;
+  };
+  struct Case {
+    const char* what;
+    uint32_t block;
+    size_t inflated;
+    uint32_t code;
+  } cases[] = {
+      {"first block short", 0, 100, kPkcErrCorrupt},
+      {"middle block short", 1, 32767, kPkcErrCorrupt},
+      {"last block long", 2, 5000, kPkcErrCorrupt},
+      {"last block short", 2, 4000, kPkcErrCorrupt},
+      {"block over 32768", 1, 40000, kPkcErrOverflow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string path = Write("w.pkc", withBlock(c.block, std::vector<uint8_t>(c.inflated, 1)));
+    PkcFile* f = PkcOpen(path.c_str());
+    if (c.block == 0) {
+      EXPECT_EQ(f, nullptr);
+      EXPECT_EQ(PkcGetLastError(), c.code);
+      continue;
+    }
+    ASSERT_NE(f, nullptr);
+    std::vector<uint8_t> buf(70000);
+    EXPECT_EQ(PkcRead(f, buf.data(), 70000), 0);
+    EXPECT_EQ(PkcGetLastError(), c.code);
+    EXPECT_EQ(PkcSeek(f, 0, 1), 0);
+    PkcClose(f);
+  }
+}
+
+}  // namespace
