@@ -9,6 +9,7 @@
 
 #include "base/debug.h"
 #include "base/registry.h"
+#include "graphics/sprite.h"
 #include "platform/mixer.h"
 
 String g_exePath;
@@ -26,7 +27,6 @@ int32_t g_mazeFloor = 0;
 int32_t g_mazeFloorPending = 0;
 int32_t g_volume = kDefaultVolume;
 int32_t g_lowMemory = 0;
-uint32_t g_spriteLoadFlags = 0x28;
 
 namespace {
 int g_lowMemoryOverride = -1;

@@ -39,8 +39,8 @@ extern int32_t g_volume;
 // then load fewer optional pictures and sounds.
 inline constexpr uint64_t kLowMemoryBytes = 15728640;
 extern int32_t g_lowMemory;
-// Load flags for event sprites: 0x28, or 0x20 when DDEMULATION is set.
-extern uint32_t g_spriteLoadFlags;
+// LoadConfiguration also sets g_spriteLoadFlags (graphics/sprite.h): 0x28,
+// or 0x20 when DDEMULATION is set.
 
 // Reads every CONFIG value (missing or unusable values take their defaults),
 // sets g_lowMemory and g_spriteLoadFlags and makes the save-game directory.

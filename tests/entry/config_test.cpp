@@ -11,6 +11,7 @@
 #include "app/config.h"
 #include "app/input.h"
 #include "base/registry.h"
+#include "graphics/sprite.h"
 #include "platform/mixer.h"
 
 namespace {

@@ -20,6 +20,7 @@
 
 #include "platform/keyboard.h"
 #include "platform/presenter.h"
+#include "platform/single_instance.h"
 #include "platform/window_events.h"
 
 extern char** environ;
@@ -48,6 +49,8 @@ bool Executable(const std::string& path) { return ::access(path.c_str(), X_OK) =
 struct Child {
   pid_t pid = -1;
   std::string log;  // stdout and stderr
+  bool ended = false;
+  int status = 0;
 };
 
 Child Spawn(const std::vector<std::string>& argv, const Env& changes, const std::string& log) {
@@ -87,31 +90,43 @@ Child Spawn(const std::vector<std::string>& argv, const Env& changes, const std:
   return c;
 }
 
+// True (with c.status) once the child has ended.
+bool Reap(Child& c) {
+  if (c.ended) return true;
+  if (c.pid <= 0) return false;
+  if (::waitpid(c.pid, &c.status, WNOHANG) == c.pid) c.ended = true;
+  return c.ended;
+}
+
+bool StillRunning(Child& c) { return !Reap(c); }
+
 // Waits for the child's end; false when it is still running after the time.
-bool WaitExit(Child& c, int seconds, int* status) {
+bool WaitExit(Child& c, int seconds) {
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (std::chrono::steady_clock::now() < end) {
-    pid_t r = ::waitpid(c.pid, status, WNOHANG);
-    if (r == c.pid) {
-      c.pid = -1;
-      return true;
-    }
+    if (Reap(c)) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return false;
 }
 
 void KillHard(Child& c) {
-  if (c.pid <= 0) return;
+  if (Reap(c)) return;
   ::kill(c.pid, SIGKILL);
-  int st;
-  ::waitpid(c.pid, &st, 0);
-  c.pid = -1;
+  ::waitpid(c.pid, &c.status, 0);
+  c.ended = true;
 }
 
-bool StillRunning(const Child& c) {
-  int st;
-  return c.pid > 0 && ::waitpid(c.pid, &st, WNOHANG) == 0;
+bool ExitedZero(const Child& c) { return c.ended && WIFEXITED(c.status) && WEXITSTATUS(c.status) == 0; }
+
+// Ends a game that is still running with the signal (it must leave through its
+// shutdown with code 0); a game that has ended by itself must have ended with 0.
+void EndGame(Child& c, int sig) {
+  if (StillRunning(c)) ::kill(c.pid, sig);
+  bool ended = WaitExit(c, 30);
+  if (!ended) KillHard(c);
+  EXPECT_TRUE(ended) << "signal " << sig << " did not end the game";
+  EXPECT_TRUE(ExitedZero(c)) << "status " << c.status << "\n" << ReadFile(c.log);
 }
 
 std::string GameBinary() { return std::string(KEL_BINARY_DIR) + "/kelvanthrop"; }
@@ -129,21 +144,6 @@ Env HeadlessEnv(const std::string& dir) {
           {"ASAN_OPTIONS", "detect_leaks=0"}};
 }
 
-// The game has taken its lock once the lock file exists; give it a moment
-// beyond that to be inside its loop.
-bool WaitForLock(const std::string& dir, const Child& c) {
-  std::string lock = dir + "/run/kelvanthrop.lock";
-  for (int i = 0; i < 500; ++i) {
-    if (!StillRunning(c)) return false;
-    if (::access(lock.c_str(), F_OK) == 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      return StillRunning(c);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
-}
-
 class GameProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -151,54 +151,80 @@ class GameProcessTest : public ::testing::Test {
   }
 };
 
+// Holds the game's lock from this process, as a running copy would.
+class LockHolder {
+ public:
+  explicit LockHolder(const std::string& runtimeDir) {
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    std::string saved = old ? old : "";
+    ::setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
+    result_ = lock_.Acquire();
+    if (old)
+      ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else
+      ::unsetenv("XDG_RUNTIME_DIR");
+  }
+  SingleInstanceLock::Result result() const { return result_; }
+  void Release() { lock_.Release(); }
+
+ private:
+  SingleInstanceLock lock_;
+  SingleInstanceLock::Result result_;
+};
+
 TEST_F(GameProcessTest, SecondCopyShowsTheMessageAndExitsZero) {
   std::string dir = TestDir("twice");
   Env env = HeadlessEnv(dir);
-  Child first = Spawn({GameBinary()}, env, dir + "/first.log");
-  ASSERT_TRUE(WaitForLock(dir, first)) << ReadFile(first.log);
+  LockHolder running(dir + "/run");
+  ASSERT_EQ(running.result(), SingleInstanceLock::Result::kAcquired);
 
   Child second = Spawn({GameBinary()}, env, dir + "/second.log");
-  int status = 0;
-  bool ended = WaitExit(second, 20, &status);
+  bool ended = WaitExit(second, 30);
   if (!ended) KillHard(second);
   ASSERT_TRUE(ended) << "the second copy kept running";
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(ExitedZero(second)) << second.status;
   EXPECT_NE(ReadFile(second.log).find("Another copy of Kelvanthrop is running."), std::string::npos)
       << ReadFile(second.log);
-  EXPECT_TRUE(StillRunning(first)) << "the first copy must not notice";
 
-  // SIGTERM ends the first copy through its shutdown, with exit code 0.
-  ::kill(first.pid, SIGTERM);
-  ended = WaitExit(first, 20, &status);
-  if (!ended) KillHard(first);
-  ASSERT_TRUE(ended) << "SIGTERM did not end the game";
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << ReadFile(first.log);
-
-  // The lock went with it: a new start runs (and SIGINT ends it the same way).
-  Child third = Spawn({GameBinary()}, env, dir + "/third.log");
-  ASSERT_TRUE(WaitForLock(dir, third)) << ReadFile(third.log);
-  ::kill(third.pid, SIGINT);
-  ended = WaitExit(third, 20, &status);
-  if (!ended) KillHard(third);
-  ASSERT_TRUE(ended);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_EQ(ReadFile(third.log).find("Another copy"), std::string::npos);
+  // Once the first copy is gone, the game starts.
+  running.Release();
+  Child next = Spawn({GameBinary()}, env, dir + "/next.log");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EndGame(next, SIGINT);
+  EXPECT_EQ(ReadFile(next.log).find("Another copy"), std::string::npos);
 }
 
-TEST_F(GameProcessTest, HeadlessRunsWithoutADisplay) {
+TEST_F(GameProcessTest, HeadlessRunsWithoutADisplayAndEndsOnSigterm) {
   std::string dir = TestDir("headless");
   Env env = HeadlessEnv(dir);
   env["SDL_VIDEODRIVER"] = kUnset;  // no display and no driver named: still runs
   Child game = Spawn({GameBinary()}, env, dir + "/game.log");
-  ASSERT_TRUE(WaitForLock(dir, game)) << ReadFile(game.log);
+  // Up and holding its lock, or already through its whole run.
+  std::string lock = dir + "/run/kelvanthrop.lock";
+  for (int i = 0; i < 250 && StillRunning(game) && ::access(lock.c_str(), F_OK) != 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_TRUE(StillRunning(game)) << ReadFile(game.log);
-  ::kill(game.pid, SIGTERM);
-  int status = 0;
-  bool ended = WaitExit(game, 20, &status);
-  if (!ended) KillHard(game);
-  ASSERT_TRUE(ended);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EndGame(game, SIGTERM);
+  std::string log = ReadFile(game.log);
+  EXPECT_EQ(log.find("no window"), std::string::npos) << log;
+  EXPECT_EQ(::access(lock.c_str(), F_OK), 0) << "the game took its lock";
+  // The lock went with the process.
+  LockHolder after(dir + "/run");
+  EXPECT_EQ(after.result(), SingleInstanceLock::Result::kAcquired);
+}
+
+TEST(SingleInstanceLockTest, OneHolderPerRuntimeDirectory) {
+  std::string dir = TestDir("lock");
+  LockHolder first(dir);
+  EXPECT_EQ(first.result(), SingleInstanceLock::Result::kAcquired);
+  LockHolder second(dir);
+  EXPECT_EQ(second.result(), SingleInstanceLock::Result::kAnotherRunning);
+  first.Release();
+  LockHolder third(dir);
+  EXPECT_EQ(third.result(), SingleInstanceLock::Result::kAcquired);
+  // No usable runtime directory: the game runs unguarded rather than not at all.
+  LockHolder nowhere(dir + "/missing/dir");
+  EXPECT_EQ(nowhere.result(), SingleInstanceLock::Result::kUnavailable);
 }
 
 // --- Under a virtual X server ------------------------------------------------
@@ -234,15 +260,14 @@ TEST(XvfbWindowTest, KeysTypedWithXdotoolReachTheKeyState) {
   env["KEL_ENTRY_XVFB_CHILD"] = "1";
   Child child = Spawn(XvfbRun(dir, {SelfPath(), "--gtest_filter=XvfbChild.*"}), env,
                       dir + "/child.log");
-  int status = 0;
-  bool ended = WaitExit(child, 120, &status);
+  bool ended = WaitExit(child, 120);
   if (!ended) KillHard(child);
   std::string log = ReadFile(child.log);
   ASSERT_TRUE(ended) << log;
   if (log.find("Xvfb failed to start") != std::string::npos ||
       log.find("XVFB-UNAVAILABLE") != std::string::npos)
     GTEST_SKIP() << "the virtual X server did not start: " << log;
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+  EXPECT_TRUE(ExitedZero(child)) << log;
   EXPECT_NE(log.find("[  PASSED  ] 1 test"), std::string::npos) << log;
 }
 
@@ -259,8 +284,7 @@ TEST(XvfbWindowTest, TheGameOpensItsWindowAtTheExpectedSize) {
       "kill -TERM $game; wait $game; echo \"GAME-EXIT=$?\"";
   Child run = Spawn(XvfbRun(dir, {"/bin/sh", "-c", script, GameBinary()}), XvfbEnv(dir),
                     dir + "/run.log");
-  int status = 0;
-  bool ended = WaitExit(run, 120, &status);
+  bool ended = WaitExit(run, 120);
   if (!ended) KillHard(run);
   std::string log = ReadFile(run.log);
   ASSERT_TRUE(ended) << log;
