@@ -16,8 +16,8 @@ class Joystick {
   // id 0 or 1. reader null: the SDL devices.
   explicit Joystick(int id, JoystickReader* reader = nullptr);
 
-  // Polling runs while the game is active; a stopped joystick keeps its last
-  // state released and counts no presses.
+  // Polling runs from construction and while the game is active; a stopped
+  // joystick has every button released and counts no presses.
   void StartPolling();
   void StopPolling();
   bool IsPolling() const { return polling_; }
@@ -49,8 +49,8 @@ class Joystick {
   void SetButton(int button, bool down);
   int id_;
   JoystickReader* reader_;
-  bool polling_ = false;
-  bool adopt_ = false;
+  bool polling_ = true;
+  bool adopt_ = true;
   bool enabled_ = true;
   bool connected_ = false;
   int realButtons_ = 0;

@@ -28,8 +28,8 @@ class InputTest : public ::testing::Test {
     stick_.state[0].buttonCount = 8;
     g_joystick1 = new Joystick(0, &stick_);
     g_joystick2 = new Joystick(1, &stick_);
-    g_joystick1->StartPolling();
-    g_joystick2->StartPolling();
+    g_joystick1->Poll();  // polling from the start
+    g_joystick2->Poll();
     CreateInputMaps();
   }
   void TearDown() override {
