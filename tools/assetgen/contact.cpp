@@ -1,0 +1,163 @@
+// PNG contact sheets of the generated pictures, for a person to look at: one
+// PNG per .mbm (all frames in a grid) and per .bmp.
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "tools/assetgen/gen.h"
+
+namespace assetgen {
+
+namespace {
+
+uint32_t Get32(const Bytes& b, size_t at) {
+  if (at + 4 > b.size()) return 0;
+  return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+uint16_t Get16(const Bytes& b, size_t at) {
+  if (at + 2 > b.size()) return 0;
+  return uint16_t(b[at] | b[at + 1] << 8);
+}
+
+Bytes Unpack(const Bytes& f) {
+  if (Get32(f, 0) != 0x00504B43) return f;
+  uint32_t blocks = Get32(f, 8), total = Get32(f, 16), table = Get32(f, 24);
+  Bytes out(total);
+  for (uint32_t i = 0; i < blocks; ++i) {
+    uint32_t off = Get32(f, table + 8 * i), len = Get32(f, table + 8 * i + 4);
+    uLongf dst = std::min<uLongf>(32768, total - i * 32768);
+    if (off + len > f.size() ||
+        uncompress(out.data() + size_t(i) * 32768, &dst, f.data() + off, len) != Z_OK)
+      return {};
+  }
+  return out;
+}
+
+struct Frame {
+  int w = 0, h = 0;
+  std::vector<uint32_t> argb;
+};
+
+// Raw 8-bit frames of an .mbm, or one 8/24-bit .bmp.
+std::vector<Frame> Decode(const Bytes& raw, bool isBmp) {
+  std::vector<Frame> frames;
+  Bytes b = Unpack(raw);
+  auto pixels = [&](size_t hdr, const uint8_t* pal, size_t bits, Frame* fr) {
+    int w = int(Get32(b, hdr + 4)), h = int(Get32(b, hdr + 8));
+    int bpp = Get16(b, hdr + 14);
+    bool flip = h > 0;
+    h = std::abs(h);
+    if (w <= 0 || h <= 0 || w > 4096 || h > 4096) return false;
+    size_t stride = (size_t(w) * (bpp / 8) + 3) & ~size_t(3);
+    if (bits + stride * h > b.size()) return false;
+    fr->w = w;
+    fr->h = h;
+    fr->argb.resize(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* s = &b[bits + size_t(flip ? h - 1 - y : y) * stride];
+        uint32_t v;
+        if (bpp == 8) {
+          uint8_t i = s[x];
+          v = i == 1 ? 0x00000000u
+                     : 0xff000000u | uint32_t(pal[i * 4 + 2]) << 16 | uint32_t(pal[i * 4 + 1]) << 8 | pal[i * 4];
+        } else {
+          v = 0xff000000u | uint32_t(s[x * 3 + 2]) << 16 | uint32_t(s[x * 3 + 1]) << 8 | s[x * 3];
+        }
+        fr->argb[size_t(y) * w + x] = v;
+      }
+    return true;
+  };
+  if (isBmp) {
+    Frame fr;
+    if (b.size() > 54 && pixels(14, &b[54], Get32(b, 10), &fr)) frames.push_back(std::move(fr));
+    return frames;
+  }
+  if (b.size() < 18 || b[0] != 'M' || b[1] != 'B') return frames;
+  uint16_t count = Get16(b, b.size() - 8);
+  bool shared = Get32(b, b.size() - 4) & 1;
+  size_t at = 2 + (shared ? 1024 : 0);
+  for (int i = 0; i < count; ++i) {
+    uint32_t off = Get32(b, at), size = Get32(b, at + 4);
+    uint8_t nameLen = at + 9 < b.size() ? b[at + 9] : 0;
+    size_t hdr = size_t(off) + nameLen;
+    if (hdr + 40 > b.size()) break;
+    const uint8_t* pal = shared ? &b[2] : &b[hdr + 40];
+    size_t bits = hdr + 40 + (shared ? 0 : 1024);
+    Frame fr;
+    if (Get32(b, hdr + 16) != 0 || !pixels(hdr, pal, bits, &fr)) fr = Frame{};
+    frames.push_back(std::move(fr));
+    at = size_t(off) + size;
+  }
+  return frames;
+}
+
+bool Sheet(const std::string& file, bool isBmp, const std::string& png) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  Bytes raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<Frame> frames = Decode(raw, isBmp);
+  if (frames.empty()) return false;
+  // Lay frames out in rows no wider than 1280 pixels.
+  const int kMax = 1280, kGap = 4;
+  int x = kGap, y = kGap, rowH = 0, width = 0;
+  std::vector<std::pair<int, int>> pos;
+  for (const Frame& f : frames) {
+    if (x + f.w + kGap > kMax && x > kGap) {
+      x = kGap;
+      y += rowH + kGap;
+      rowH = 0;
+    }
+    pos.push_back({x, y});
+    x += f.w + kGap;
+    width = std::max(width, x);
+    rowH = std::max(rowH, f.h);
+  }
+  int height = y + rowH + kGap;
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_t* cr = cairo_create(s);
+  cairo_set_source_rgb(cr, 0.55, 0.55, 0.6);  // transparent pixels show as grey
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(s);
+  unsigned char* data = cairo_image_surface_get_data(s);
+  int stride = cairo_image_surface_get_stride(s);
+  for (size_t i = 0; i < frames.size(); ++i)
+    for (int fy = 0; fy < frames[i].h; ++fy)
+      for (int fx = 0; fx < frames[i].w; ++fx) {
+        uint32_t v = frames[i].argb[size_t(fy) * frames[i].w + fx];
+        if (!(v >> 24)) continue;
+        std::memcpy(data + size_t(pos[i].second + fy) * stride + size_t(pos[i].first + fx) * 4, &v, 4);
+      }
+  cairo_surface_mark_dirty(s);
+  bool ok = cairo_surface_write_to_png(s, png.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(s);
+  return ok;
+}
+
+}  // namespace
+
+int WriteContactSheets(const std::string& gamedata, const std::string& pngDir) {
+  std::filesystem::create_directories(pngDir);
+  int written = 0, failed = 0;
+  for (const ManifestEntry& e : AssetManifest()) {
+    if (e.kind != Kind::Mbm && e.kind != Kind::Bmp8 && e.kind != Kind::Bmp24) continue;
+    std::string disk = DiskName(e.path);
+    std::string name = std::string(kRootDirName[int(e.root)]) + "_" + disk;
+    for (char& c : name)
+      if (c == '/' || c == '.') c = '_';
+    if (Sheet(gamedata + "/" + kRootDirName[int(e.root)] + "/" + disk, e.kind != Kind::Mbm,
+              pngDir + "/" + name + ".png"))
+      ++written;
+    else
+      ++failed;
+  }
+  std::printf("contact sheets: %d written, %d failed, in %s\n", written, failed, pngDir.c_str());
+  return failed ? 1 : 0;
+}
+
+}  // namespace assetgen

@@ -1,0 +1,19 @@
+# Included by tools/CMakeLists.txt right after the assetgen target is made.
+# assetgen draws with Cairo and writes cut-scenes through FFmpeg. It runs at
+# every build whose generator changed and must stay fast even in the
+# sanitized build, so its own code is optimised and left uninstrumented (the
+# game's readers that load its output are tested sanitized in test_assets).
+target_link_libraries(assetgen PRIVATE PkgConfig::CAIRO PkgConfig::FFMPEG ZLIB::ZLIB)
+target_compile_options(assetgen PRIVATE -O2 -fno-sanitize=all)
+
+set(KEL_GAMEDATA_DIR ${CMAKE_BINARY_DIR}/gamedata)
+set(KEL_GAMEDATA_STAMP ${CMAKE_BINARY_DIR}/gamedata.stamp)
+add_custom_command(
+  OUTPUT ${KEL_GAMEDATA_STAMP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${KEL_GAMEDATA_DIR}
+  COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:assetgen> ${KEL_GAMEDATA_DIR}
+  COMMAND ${CMAKE_COMMAND} -E touch ${KEL_GAMEDATA_STAMP}
+  DEPENDS assetgen
+  COMMENT "Generating the default game data in ${KEL_GAMEDATA_DIR}"
+  VERBATIM)
+add_custom_target(gamedata ALL DEPENDS ${KEL_GAMEDATA_STAMP})

@@ -1,0 +1,149 @@
+#pragma once
+// Every file of the default data set, by the relative path the game opens it
+// with (as the game spells it: the path resolver matches case-insensitively)
+// and the directory it is opened from. The generator checks after a run that
+// each one was written; the asset tests load each one through the game's
+// own readers.
+#include <string>
+#include <vector>
+
+#include "tools/assetgen/throw_assets.h"
+
+namespace assetgen {
+
+enum class Root { Program, Data, Video };
+enum class Kind { Bmp8, Bmp24, Mbm, Wav, Avi, Text };
+
+struct ManifestEntry {
+  Root root;
+  std::string path;  // relative, as the game names it
+  Kind kind;
+  int frames;        // .mbm: exact frame count; .avi: 0
+};
+
+inline constexpr const char* kRootDirName[3] = {"program", "data", "video"};
+
+// Character file tags, in player-record character order (0 RIZAZ .. 5 ZOVI).
+inline constexpr const char* kMedalTag[6] = {"goo", "lar", "buf", "ama", "jac", "fre"};
+inline constexpr const char* kFaceSheet[6] = {"menu\\goochtr8.mbm", "menu\\montr8.mbm",
+                                              "menu\\studtr8.mbm", "menu\\amatr8.mbm",
+                                              "menu\\kantr8.mbm", "menu\\fredtr8.mbm"};
+inline constexpr const char* kRecordSound[6] = {"goorecrd.wav", "larrecrd.wav", "bufrecrd.wav",
+                                                "amarecrd.wav", "jacrecrd.wav", "frerecrd.wav"};
+inline constexpr const char* kCharacterSound[6] = {"Rizaz1.wav", "Amen1.wav", "Zovi1.wav",
+                                                   "Nitemare.wav", "Ohwow.wav", "Makeday.wav"};
+inline constexpr const char* kEventAnnounce[10] = {
+    "cscompu.wav", "cscrazy.wav", "cshippo.wav", "csnicedo.wav", "cstroubl.wav",
+    "csfigska.wav", "cs3dmaze.wav", "cskickbo.wav", "csjavel.wav", "csrderb.wav"};
+// The cut-scene table's clips (rows 2k, 2k+1 belong to character k; 12, 13
+// to the seventh character), then the fixed clips.
+inline constexpr const char* kCutSceneClips[14] = {
+    "video\\rizaz1.avi", "video\\rizaz2.avi", "video\\vuda1.avi", "video\\vuda2.avi",
+    "video\\buff1.avi", "video\\buff2.avi", "video\\amazon1.avi", "video\\amazon2.avi",
+    "video\\jacko1.avi", "video\\jacko2.avi", "video\\alien1.avi", "video\\alien2.avi",
+    "video\\upcls1.avi", "video\\upcls2.avi"};
+inline constexpr const char* kFixedClips[4] = {"video\\intro1.avi", "video\\intro.avi",
+                                               "video\\credits.avi", "video\\chipint.avi"};
+// One anthem per character for the closing ceremony.
+inline constexpr const char* kAnthem[6] = {"sounds\\menu\\anthem0.wav", "sounds\\menu\\anthem1.wav",
+                                           "sounds\\menu\\anthem2.wav", "sounds\\menu\\anthem3.wav",
+                                           "sounds\\menu\\anthem4.wav", "sounds\\menu\\anthem5.wav"};
+inline constexpr int kHelpPages = 10;  // menu\txt\help1.txt .. help10.txt, one per event
+
+// Frame counts of the menu sprites (see the generator for their layouts).
+inline constexpr int kFontGlyphs = 224;  // characters 0x20..0xFF, frame = code - 0x1F
+inline constexpr int kEventsFrames = 3 + 16 * 10;
+inline constexpr int kCursorFrames = 3, kIconsFrames = 4, kDialogFrames = 5;
+inline constexpr int kFacesFrames = 6, kIntroFrames = 6, kFlagFrames = 14;
+inline constexpr int kMedalSheetFrames = 26, kShop1Frames = 6, kShop2Frames = 64;
+inline constexpr int kTrainingSheetFrames = 61, kSmallFacesFrames = 6, kLoadingPictures = 10;
+
+inline std::vector<ManifestEntry> AssetManifest() {
+  std::vector<ManifestEntry> m;
+  auto add = [&](Root r, std::string p, Kind k, int frames = 0) {
+    for (const ManifestEntry& e : m)
+      if (e.root == r && e.path == p) return;  // shared files are listed once
+    m.push_back({r, std::move(p), k, frames});
+  };
+  const Root P = Root::Program, D = Root::Data, V = Root::Video;
+  // Start-up services of the shell.
+  add(P, "menu\\char.mbm", Kind::Mbm, kFontGlyphs);
+  add(P, "menu\\dialog.mbm", Kind::Mbm, kDialogFrames);
+  add(P, "menu\\font8s.mbm", Kind::Mbm, kFontGlyphs);
+  add(P, "sounds\\menu\\naviA.wav", Kind::Wav);
+  add(P, "sounds\\menu\\select2.wav", Kind::Wav);
+  add(P, "sounds\\menu\\warning.wav", Kind::Wav);
+  add(P, "menu\\credits.mbm", Kind::Mbm, 1);
+  add(P, "menu\\bkgrd.bmp", Kind::Bmp24);
+  // Main menu.
+  add(P, "Menu\\tile.bmp", Kind::Bmp8);
+  add(P, "Menu\\logomain.bmp", Kind::Bmp8);
+  add(P, "Menu\\font8.mbm", Kind::Mbm, kFontGlyphs);
+  add(P, "Menu\\font8_2.mbm", Kind::Mbm, kFontGlyphs);
+  add(P, "Menu\\cursor.mbm", Kind::Mbm, kCursorFrames);
+  add(P, "Menu\\Events.mbm", Kind::Mbm, kEventsFrames);
+  add(P, "Menu\\icons.mbm", Kind::Mbm, kIconsFrames);
+  add(P, "sounds\\menu\\MAIN1.wav", Kind::Wav);
+  // New game.
+  for (const char* s : kCharacterSound) add(P, std::string("sounds\\menu\\") + s, Kind::Wav);
+  add(P, "Menu\\tile1.bmp", Kind::Bmp8);
+  add(P, "Menu\\tile2.bmp", Kind::Bmp8);
+  add(P, "Menu\\tile3.bmp", Kind::Bmp8);
+  add(P, "Menu\\boxes8.bmp", Kind::Bmp8);
+  add(P, "Menu\\faces8n.mbm", Kind::Mbm, kFacesFrames);
+  add(P, "Menu\\intro.mbm", Kind::Mbm, kIntroFrames);
+  add(P, "Menu\\flags8.mbm", Kind::Mbm, kFlagFrames);
+  add(P, "Menu\\flagwin8.mbm", Kind::Mbm, kFlagFrames);
+  // Shop, medals and standings.
+  add(P, "sounds\\menu\\theme.wav", Kind::Wav);
+  add(P, "Menu\\med8new.mbm", Kind::Mbm, kMedalSheetFrames);
+  add(P, "Menu\\shop1.mbm", Kind::Mbm, kShop1Frames);
+  add(P, "Menu\\shop2.mbm", Kind::Mbm, kShop2Frames);
+  for (const char* f : kFaceSheet) add(P, f, Kind::Mbm, kTrainingSheetFrames);
+  static const char* const kPlace[3] = {"gold", "slvr", "brnz"};
+  for (const char* place : kPlace)
+    for (const char* tag : kMedalTag)
+      for (int d = 1; d <= 3; ++d)
+        add(D, std::string("extra\\medal\\") + place + tag + std::to_string(d) + ".wav", Kind::Wav);
+  for (const char* s : kRecordSound) add(P, std::string("sounds\\") + s, Kind::Wav);
+  for (const char* s : kEventAnnounce) add(D, std::string("extra\\medal\\") + s, Kind::Wav);
+  // Face icons of the status band and the events' minimaps.
+  add(P, "menu\\sfaces.mbm", Kind::Mbm, kSmallFacesFrames);
+  // Closing ceremony.
+  for (const char* s : kAnthem) add(P, s, Kind::Wav);
+  // Options overlay help texts.
+  add(P, "menu\\txt\\genHelp.txt", Kind::Text);
+  for (int i = 1; i <= kHelpPages; ++i)
+    add(P, "menu\\txt\\help" + std::to_string(i) + ".txt", Kind::Text);
+  // Cut-scenes and loading pictures.
+  for (const char* c : kFixedClips) add(V, c, Kind::Avi);
+  for (const char* c : kCutSceneClips) add(V, c, Kind::Avi);
+  for (int i = 1; i <= kLoadingPictures; ++i)
+    add(V, "video\\loading" + std::to_string(i) + ".mbm", Kind::Mbm, 1);
+  // COMPUTER THROW.
+  using namespace throwassets;
+  add(D, kPalettePicture, Kind::Bmp8);
+  add(D, kStatusPicture, Kind::Bmp8);
+  add(D, kMiscSprite, Kind::Mbm, kMiscFrames);
+  add(D, kPipeSprite, Kind::Mbm, kPipeFrames);
+  add(D, kGullsSprite, Kind::Mbm, kGullFrames);
+  add(D, kDrumsSprite, Kind::Mbm, kDrumFrames);
+  add(D, kCloudsSprite, Kind::Mbm, kCloudFrames);
+  add(D, kComputerSprite, Kind::Mbm, kComputerFrames);
+  add(D, kMeterSprite, Kind::Mbm, kMeterFrames);
+  add(D, kSignSprite, Kind::Mbm, kSignFrames);
+  add(D, kShadowSprite, Kind::Mbm, kShadowFrames);
+  add(D, kJudgeSprite, Kind::Mbm, kJudgeFrames);
+  add(D, kIconSprite, Kind::Mbm, kIconFrames);
+  add(D, kIconSpriteLowMemory, Kind::Mbm, 1);
+  for (int c = 0; c < kCharacters; ++c) {
+    add(D, kThrowCharacterFiles[c][0].path, Kind::Mbm, kSheetLayout[c].frameCount);
+    for (int s = 0; s < kSoundSlots; ++s) {
+      const ThrowFile& f = ThrowSoundFile(c, s);
+      add(f.inProgramDir ? P : D, f.path, Kind::Wav);
+    }
+  }
+  return m;
+}
+
+}  // namespace assetgen
