@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -60,7 +61,11 @@ uint32_t GameCharToUnicode(uint8_t code) {
 }
 
 std::string FindSystemFontFile(const FontRequest& request, int* faceIndex) {
-  std::call_once(g_fcOnce, [] { g_fcReady = FcInit() == FcTrue; });
+  std::call_once(g_fcOnce, [] {
+    g_fcReady = FcInit() == FcTrue;
+    // The configuration lives until exit; FcFini then hands back everything it holds.
+    if (g_fcReady) std::atexit([] { FcFini(); });
+  });
   if (!g_fcReady) return {};
   FcPattern* pattern = FcPatternCreate();
   if (!pattern) return {};
