@@ -3,6 +3,8 @@
 // the null-safe calls below.
 #include "app/game_screen_services.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 
 #include "app/config.h"
@@ -10,6 +12,7 @@
 #include "app/input.h"
 #include "app/joystick.h"
 #include "app/net_session.h"
+#include "app/shell.h"
 #include "app/sound.h"
 #include "base/debug.h"
 #include "base/paths.h"
@@ -18,11 +21,13 @@
 #include "base/stopwatch.h"
 #include "graphics/display.h"
 #include "graphics/fade.h"
+#include "graphics/paint.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/sprite.h"
 #include "platform/cursor_set.h"
 #include "base/clock.h"
 #include "platform/keyboard.h"
+#include "platform/main_loop.h"
 #include "platform/message_box.h"
 #include "platform/presenter.h"
 #include "platform/window_events.h"
@@ -114,18 +119,23 @@ bool ShellCreateServices() {
   if (!g_joystick1) g_joystick1 = new Joystick(0);
   if (!g_joystick2) g_joystick2 = new Joystick(1);
 
-  std::string error;
-  g_presenter = CreatePresenter(&error);
-  if (!g_presenter) DebugPrintf("No window: %s\n", error.c_str());
-  if (!InitDirectDraw(g_presenter.get(), g_ddEmulation) ||
-      !SetVideoMode(640, 480, 8, 2, 0)) {
+  // The program's entry has made the window; without one (tests, tools)
+  // the display gets a presenter of its own.
+  Presenter* presenter = GetDisplayPresenter();
+  if (!presenter) {
+    std::string error;
+    g_presenter = CreatePresenter(&error);
+    if (!g_presenter) DebugPrintf("No window: %s\n", error.c_str());
+    presenter = g_presenter.get();
+  }
+  if (!InitDirectDraw(presenter, g_ddEmulation) || !SetVideoMode(640, 480, 8, 2, 0)) {
     // Nothing can be shown without a display: the player is told and the
     // program ends through its normal shut-down.
     FatalExit();
     ShellDestroyServices();
     return false;
   }
-  SetMessageBoxParent(g_presenter ? g_presenter->GetWindow() : nullptr);
+  if (g_presenter) SetMessageBoxParent(g_presenter->GetWindow());
 
   g_timers = new StopwatchBank();
   g_soundManager = new SoundManager(nullptr);
@@ -166,7 +176,11 @@ void ShellDestroyServices() {
     g_backDDSurface->FillRect(0, 0, 640, 480, 0);
   }
   ReleaseDirectDraw();
-  g_presenter.reset();
+  if (g_presenter) {
+    SetMessageBoxParent(nullptr);
+    if (GetDisplayPresenter() == g_presenter.get()) SetDisplayPresenter(nullptr);
+    g_presenter.reset();
+  }
   DeleteAndClear(g_netSession);
   if (g_cursorSet) g_cursorSet->Show();
 }
@@ -269,8 +283,26 @@ void ShellShowCursor(bool shown) {
 }
 
 void ShellSetEventPump(void (*pump)(bool)) { g_eventPump = pump; }
+
 void ShellPumpEvents(bool deferActivation) {
-  if (g_eventPump) g_eventPump(deferActivation);
+  if (g_eventPump) {
+    g_eventPump(deferActivation);
+    return;
+  }
+  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
+  // The window procedure, as the main loop runs it; a change of focus while
+  // a screen is being built waits until it stands.
+  MainLoopHooks hooks;
+  hooks.activate = [deferActivation](bool active) {
+    if (deferActivation) {
+      ShellQueueActivation(active);
+    } else {
+      ShellActivate(active);
+    }
+  };
+  hooks.paint = PaintWindow;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) MainWindowProc(event, hooks);
 }
 
 void ShellSetScriptedInput(ScriptedInput* script) { g_scriptedInput = script; }

@@ -69,6 +69,9 @@ void ShellUnloadMusic();
 // pumped, as headless). deferActivation: a screen is being built.
 void ShellSetEventPump(void (*pump)(bool deferActivation));
 void ShellPumpEvents(bool deferActivation);
+// An activation change that must wait (a screen is being built): the shell
+// applies the last one queued once the screen stands.
+void ShellQueueActivation(bool active);
 
 // Scripted input for tests and the event harness: while installed, the
 // local players' input maps are replaced by the script (which 0 first, 1

@@ -24,6 +24,13 @@ bool g_quit = false;
 bool g_constructing = false;
 int g_pendingActivation = -1;
 
+void ApplyPendingActivation() {
+  if (g_constructing || g_pendingActivation < 0) return;
+  int active = g_pendingActivation;
+  g_pendingActivation = -1;
+  ShellActivate(active != 0);
+}
+
 // Builds a screen through a maker, with activation changes held back until
 // the constructor has returned.
 template <typename F>
@@ -32,11 +39,7 @@ GameScreen* Build(F&& make) {
   GameScreen* screen = make();
   g_constructing = false;
   if (screen) g_currentScreen = screen;
-  if (g_pendingActivation >= 0) {
-    int active = g_pendingActivation;
-    g_pendingActivation = -1;
-    ShellActivate(active != 0);
-  }
+  ApplyPendingActivation();
   return screen;
 }
 
@@ -200,8 +203,11 @@ bool ShellStartup() {
   return true;
 }
 
+void ShellQueueActivation(bool active) { g_pendingActivation = active ? 1 : 0; }
+
 int ShellRunFrame() {
   if (g_quit) return 1;
+  ApplyPendingActivation();
   if (IsKeyDown(kVkF12) && IsKeyDown(kVkF11)) {
     ShellTakeScreenshot();
     ClearKeysDown();

@@ -244,6 +244,7 @@ class ScreenDrawTest : public ScreenTest {
   }
   void TearDown() override {
     ReleaseDirectDraw();
+    SetDisplayPresenter(nullptr);
     ScreenTest::TearDown();
   }
   static uint64_t Hash(DDSurface* s) {

@@ -39,6 +39,7 @@ class PanelsTest : public ::testing::Test {
     if (g_dialogSprite == dialog_.get()) g_dialogSprite = nullptr;
     dialog_.reset();
     ReleaseDirectDraw();
+    SetDisplayPresenter(nullptr);
     g_currentScreen = nullptr;
     SetClock(old_);
   }
@@ -291,6 +292,28 @@ TEST(FacePanelMoods, AnimationThenCallback) {
   panel.SetMode(nullptr);  // no callback: mood 0
   for (int i = 0; i < 15; ++i) panel.Step();
   EXPECT_EQ(panel.GetMood(0), 0);
+}
+
+TEST_F(PanelsTest, WaitBoxFadesOnlyWhenItOpens) {
+  InstallDialogTile();
+  PanelScreen s;
+  uint32_t t0 = TimeGetTime();
+  s.ShowWaitBox("Waiting for the following player(s):");
+  uint32_t opening = TimeGetTime() - t0;
+  EXPECT_GE(opening, 2u * 16u * 10u);  // out and in, 17 stages of 10 ms each
+  EXPECT_TRUE(s.IsWaitBoxShown());
+  EXPECT_EQ(At(g_backDDSurface, 5, 5), 40);  // the dialog tile fills the screen
+  // The wait loops redraw the box on every pass: no fade then.
+  for (int pass = 0; pass < 5; ++pass) {
+    t0 = TimeGetTime();
+    s.ShowWaitBox("Waiting for the following player(s):\n    ANNA\n");
+    EXPECT_EQ(TimeGetTime() - t0, 0u) << pass;
+  }
+  s.CloseWaitBox();
+  EXPECT_FALSE(s.IsWaitBoxShown());
+  t0 = TimeGetTime();
+  s.ShowWaitBox("again");
+  EXPECT_GE(TimeGetTime() - t0, 2u * 16u * 10u);
 }
 
 }  // namespace

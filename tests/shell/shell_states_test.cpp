@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "app/config.h"
 #include "app/game_screen.h"
 #include "app/game_screen_services.h"
 #include "app/input.h"
@@ -20,6 +23,8 @@
 #include "base/stopwatch.h"
 #include "graphics/display.h"
 #include "platform/keyboard.h"
+#include "platform/message_box.h"
+#include "platform/quit_request.h"
 
 namespace {
 
@@ -341,6 +346,53 @@ TEST_F(ShellTest, ActivationReachesTheScreen) {
   ShellActivate(true);
   EXPECT_EQ(screen->off, 1);
   EXPECT_EQ(screen->on, 1);
+}
+
+TEST_F(ShellTest, ScreenshotsSkipNumbersThatExist) {
+  RegisterScripted({}, false);
+  Start();
+  ToMenu();
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / "kel_sshot_test";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "sshot1.bmp") << "older";
+  std::ofstream(dir / "SSHOT3.BMP") << "older";
+  String savedData = g_dataPath;
+  g_dataPath = (dir.string() + "/").c_str();
+  for (int shot = 0; shot < 2; ++shot) {
+    KeyboardKeyDown(kVkF11, false);
+    KeyboardKeyDown(kVkF12, false);
+    ShellRunFrame();
+    EXPECT_FALSE(IsKeyDown(kVkF11));  // taken once per press
+  }
+  EXPECT_TRUE(fs::exists(dir / "sshot2.bmp"));
+  EXPECT_TRUE(fs::exists(dir / "sshot4.bmp"));
+  EXPECT_EQ(fs::file_size(dir / "sshot1.bmp"), 5u);  // never replaced
+  EXPECT_GT(fs::file_size(dir / "sshot2.bmp"), 640u * 480u);
+  // One key alone takes no screenshot.
+  KeyboardKeyDown(kVkF11, false);
+  ShellRunFrame();
+  KeyboardKeyUp(kVkF11);
+  EXPECT_FALSE(fs::exists(dir / "sshot5.bmp"));
+  g_dataPath = savedData;
+  fs::remove_all(dir);
+}
+
+TEST_F(ShellTest, DisplayFailureEndsStartUpCleanly) {
+  RegisterScripted({}, false);
+  // A display that cannot be started (here: one is running already).
+  ASSERT_TRUE(InitDirectDraw(nullptr));
+  ClearRecordedMessageBoxes();
+  EXPECT_FALSE(ShellStartup());
+  ASSERT_FALSE(RecordedMessageBoxes().empty());
+  EXPECT_EQ(RecordedMessageBoxes().back().text, "DirectDraw init failed.");
+  EXPECT_TRUE(IsQuitRequested());
+  EXPECT_EQ(g_timers, nullptr);
+  EXPECT_EQ(g_currentScreen, nullptr);
+  ClearQuitRequest();
+  ReleaseDirectDraw();
+  SetDisplayPresenter(nullptr);
 }
 
 }  // namespace
