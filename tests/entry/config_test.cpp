@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/config.h"
@@ -35,6 +36,7 @@ class ConfigTest : public ::testing::Test {
     OverrideLowMemory(-1);
     ResetConfigurationDefaults();
     ResetControlsToDefaults();
+    if (!HasFailure()) std::filesystem::remove_all(dir_);
   }
   std::string dir_;
   std::string store_;

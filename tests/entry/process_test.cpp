@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -30,12 +31,20 @@ namespace {
 using Env = std::map<std::string, std::string>;  // value "\x01" removes the variable
 const std::string kUnset = "\x01";
 
-std::string TestDir(const std::string& name) {
-  std::string dir = std::string(KEL_BINARY_DIR) + "/test-home/entry-" + name + "-" +
-                    std::to_string(::getpid());
-  ::mkdir(dir.c_str(), 0700);
-  return dir;
-}
+// A directory of its own for one test; removed when the test passed, kept
+// with the programs' logs when it failed.
+struct ScopedDir {
+  explicit ScopedDir(const std::string& name)
+      : path(std::string(KEL_BINARY_DIR) + "/test-home/entry-" + name + "-" +
+             std::to_string(::getpid())) {
+    std::filesystem::remove_all(path);
+    ::mkdir(path.c_str(), 0700);
+  }
+  ~ScopedDir() {
+    if (!::testing::Test::HasFailure()) std::filesystem::remove_all(path);
+  }
+  const std::string path;
+};
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);
@@ -173,7 +182,8 @@ class LockHolder {
 };
 
 TEST_F(GameProcessTest, SecondCopyShowsTheMessageAndExitsZero) {
-  std::string dir = TestDir("twice");
+  ScopedDir scoped("twice");
+  const std::string& dir = scoped.path;
   Env env = HeadlessEnv(dir);
   LockHolder running(dir + "/run");
   ASSERT_EQ(running.result(), SingleInstanceLock::Result::kAcquired);
@@ -195,7 +205,8 @@ TEST_F(GameProcessTest, SecondCopyShowsTheMessageAndExitsZero) {
 }
 
 TEST_F(GameProcessTest, HeadlessRunsWithoutADisplayAndEndsOnSigterm) {
-  std::string dir = TestDir("headless");
+  ScopedDir scoped("headless");
+  const std::string& dir = scoped.path;
   Env env = HeadlessEnv(dir);
   env["SDL_VIDEODRIVER"] = kUnset;  // no display and no driver named: still runs
   Child game = Spawn({GameBinary()}, env, dir + "/game.log");
@@ -214,7 +225,8 @@ TEST_F(GameProcessTest, HeadlessRunsWithoutADisplayAndEndsOnSigterm) {
 }
 
 TEST(SingleInstanceLockTest, OneHolderPerRuntimeDirectory) {
-  std::string dir = TestDir("lock");
+  ScopedDir scoped("lock");
+  const std::string& dir = scoped.path;
   LockHolder first(dir);
   EXPECT_EQ(first.result(), SingleInstanceLock::Result::kAcquired);
   LockHolder second(dir);
@@ -255,7 +267,8 @@ std::string SelfPath() {
 
 TEST(XvfbWindowTest, KeysTypedWithXdotoolReachTheKeyState) {
   if (!HaveXvfb()) GTEST_SKIP() << "xvfb-run or xdotool is not installed";
-  std::string dir = TestDir("xvfb-keys");
+  ScopedDir scoped("xvfb-keys");
+  const std::string& dir = scoped.path;
   Env env = XvfbEnv(dir);
   env["KEL_ENTRY_XVFB_CHILD"] = "1";
   Child child = Spawn(XvfbRun(dir, {SelfPath(), "--gtest_filter=XvfbChild.*"}), env,
@@ -274,7 +287,8 @@ TEST(XvfbWindowTest, KeysTypedWithXdotoolReachTheKeyState) {
 TEST(XvfbWindowTest, TheGameOpensItsWindowAtTheExpectedSize) {
   if (!HaveXvfb()) GTEST_SKIP() << "xvfb-run or xdotool is not installed";
   if (!Executable(GameBinary())) GTEST_SKIP() << "the game binary is not built";
-  std::string dir = TestDir("xvfb-window");
+  ScopedDir scoped("xvfb-window");
+  const std::string& dir = scoped.path;
   // The game in the background; xdotool waits for its window and reports its
   // size; then the game is told to stop.
   std::string script =
