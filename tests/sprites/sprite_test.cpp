@@ -119,6 +119,14 @@ TEST(Sprite, FrameQueriesOutsideTheCount) {
     EXPECT_EQ(s.LoadFrame(n, 7), 0);
   }
   EXPECT_EQ(s.GetFrameSurfaceObject(3), s.GetFrameSurface(1)) << "past the count gives frame 1's";
+  // Opening another file on the object replaces what it held; a failed open
+  // leaves it empty.
+  Sprite reopened(path.c_str(), 0x28, -1);
+  std::vector<MbmFrameSpec> one = {{"x", 2, 2, {2, 3, 4, 5}, false, {}}};
+  EXPECT_EQ(reopened.Open(WriteFixture("one.mbm", BuildMbm(one, nullptr)).c_str(), 0), kSpriteOk);
+  EXPECT_EQ(reopened.FrameCount(), 1);
+  EXPECT_NE(reopened.Open(FixturePath("missing.mbm").c_str(), 0), kSpriteOk);
+  EXPECT_EQ(reopened.FrameCount(), 0);
   EXPECT_EQ(s.GetFrameSurfaceObject(1), s.GetFrameSurface(2));
   // Drawing a frame that does not exist draws nothing.
   DDSurface target(16, 16, 4);

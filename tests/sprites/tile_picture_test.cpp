@@ -2,8 +2,12 @@
 // per-pixel reference (with clipping), and colour remapping.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <vector>
 
+#include "base/pkc.h"
+#include "graphics/mbm_writer.h"
 #include "graphics/tile_picture.h"
 #include "tests/sprites/fixtures.h"
 
@@ -61,6 +65,28 @@ TEST(TilePicture, RefusesDamagedFiles) {
     EXPECT_EQ(target, std::vector<uint8_t>(64 * 64, 7)) << c.what;
     t.RemapColours(fixtures::Palette().data(), 0, 256);
   }
+}
+
+TEST(TilePicture, ReadsPlainAndPkcFiles) {
+  std::vector<uint8_t> pic;
+  const std::vector<uint8_t> file = fixtures::TileFile(kW, kH, &pic);
+  std::vector<uint8_t> packed;
+  ASSERT_TRUE(PkcCompressBuffer(file.data(), file.size(), &packed));
+  const std::string dir = fixtures::BuildDir() + "/sprite-fixtures";
+  std::filesystem::create_directories(dir);
+  for (const auto& [name, bytes] : {std::pair{std::string("plain.bbm"), file}, {std::string("packed.bbm"), packed}}) {
+    ASSERT_TRUE(WriteMbmFile(dir + "/" + name, bytes));
+    TileMapPicture t((dir + "/" + name).c_str());
+    ASSERT_TRUE(t.IsLoaded()) << name << " error " << t.GetError();
+    EXPECT_EQ(t.PixelAt(kW - 1, kH - 1), pic[kH * kW - 1]) << name;
+    ASSERT_NE(t.GetPalette(), nullptr);
+    EXPECT_EQ(0, std::memcmp(t.GetPalette(), &file[40], 1024));
+  }
+  // A damaged file on disk is refused like one in memory.
+  ASSERT_TRUE(WriteMbmFile(dir + "/short.bbm", {file.begin(), file.end() - 2}));
+  TileMapPicture shortFile((dir + "/short.bbm").c_str());
+  EXPECT_FALSE(shortFile.IsLoaded());
+  EXPECT_EQ(shortFile.GetError(), kTilePictureErrTruncated);
 }
 
 TEST(TilePicture, MissingFileGivesEmptyPicture) {
