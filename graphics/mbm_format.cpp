@@ -159,8 +159,8 @@ uint32_t ReadLayout(Source& src, Layout* out) {
       if (need > available) return kSpriteErrBadHeader;
       f.pixelBytes = static_cast<uint32_t>(need);
     } else {
-      // A run-length frame has at least one end-of-row byte per row.
-      if (f.header.sizeImage > available || f.header.sizeImage < static_cast<uint32_t>(AbsHeight(f.header.height)))
+      // A run-length frame has at least the two end-of-row bytes of each row.
+      if (f.header.sizeImage > available || f.header.sizeImage < 2u * static_cast<uint32_t>(AbsHeight(f.header.height)))
         return kSpriteErrBadHeader;
       f.pixelBytes = f.header.sizeImage;
     }

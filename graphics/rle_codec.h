@@ -3,12 +3,13 @@
 // that draw sprite pixels straight into a locked target.
 //
 // Layout of a 'TRLE' frame's pixels (biSizeImage bytes): |height| rows, top row
-// first whatever the sign of the height; each row is a series of codes:
-//   0x00         end of the row (the rest of the row is transparent)
-//   0x01..0x7F   skip that many transparent pixels
-//   0x80..0xFF   (code - 0x7F) literal pixels, 1..128, follow
-// A row never covers more than the frame's width, and the stream ends exactly
-// after the last row's end code. Colour index 1 is the transparent colour.
+// first whatever the sign of the height; each row is a series of runs
+//   u8 skip   transparent pixels to pass over (0..255)
+//   u8 count  literal pixels that follow (0..255), then `count` bytes
+// and a run of skip 0 and count 0 ends the row (the rest of the row is
+// transparent). Longer gaps and literal stretches take several runs. A row
+// never covers more than the frame's width, and the stream ends exactly after
+// the last row's end. Colour index 1 is the transparent colour.
 #include <cstddef>
 #include <cstdint>
 #include <vector>

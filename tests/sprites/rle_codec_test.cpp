@@ -16,13 +16,16 @@ std::vector<uint8_t> Decode(const std::vector<uint8_t>& trle, int w, int h) {
 }
 
 TEST(RleCodec, RoundTripsPicturesWithLongRuns) {
-  // 300 wide: literal runs past 128 and skips past 127 are split.
-  for (auto [w, h] : {std::pair{1, 1}, {13, 9}, {300, 6}, {4, 40}}) {
+  // 600 wide: literal runs and skips past 255 are split.
+  for (auto [w, h] : {std::pair{1, 1}, {13, 9}, {600, 6}, {4, 40}}) {
     std::vector<uint8_t> pic = fixtures::Picture(w, h);
-    // A fully transparent row and a row opaque across 300 pixels.
+    // A fully transparent row, a row opaque across the width and a row with a
+    // long gap.
     if (h > 3) {
       std::fill_n(pic.begin() + w, w, uint8_t{1});
       std::fill_n(pic.begin() + 2 * w, w, uint8_t{9});
+      std::fill_n(pic.begin() + 3 * w, w, uint8_t{1});
+      pic[3 * w + w - 1] = 4;
     }
     std::vector<uint8_t> trle = EncodeTrle(pic.data(), w, w, h);
     ASSERT_TRUE(ValidateTrle(trle.data(), trle.size(), w, h)) << w << "x" << h;
@@ -43,8 +46,10 @@ TEST(RleCodec, RefusesDamagedStreams) {
       {"trailing byte", [&] { auto d = good; d.push_back(0); return d; }(), w, h},
       {"more rows claimed than stored", good, w, h + 1},
       {"row wider than the frame", good, w - 1, h},
-      {"literal run past the end", {0x85, 2, 3}, 8, 1},
-      {"skip past the width", {0x09, 0}, 8, 1},
+      {"literal run past the end", {0, 5, 2, 3}, 8, 1},
+      {"end of row missing its second byte", {0}, 8, 1},
+      {"skip past the width", {9, 0, 0, 0}, 8, 1},
+      {"literal past the width", {6, 3, 2, 3, 4, 0, 0}, 8, 1},
       {"empty", {}, 8, 1},
       {"zero width", good, 0, h},
   };
