@@ -1,0 +1,117 @@
+// pkctool: packs files into the game's PKC container, unpacks them and lists
+// their blocks.
+//
+//   pkctool pack <source> <dest.pkc>
+//   pkctool unpack <source.pkc> <dest>
+//   pkctool list <file>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/atomic_file.h"
+#include "base/debug.h"
+#include "base/pkc.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: pkctool pack <source> <dest.pkc>\n"
+               "       pkctool unpack <source.pkc> <dest>\n"
+               "       pkctool list <file>\n");
+  return 2;
+}
+
+const char* ErrorText(uint32_t code) {
+  switch (code) {
+    case kPkcOk: return "no error";
+    case kPkcErrOpen: return "cannot open the file";
+    case kPkcErrHandle: return "bad handle or position";
+    case kPkcErrMemory: return "out of memory";
+    case kPkcErrSeek: return "seek failed";
+    case kPkcErrCorrupt: return "corrupt header, table or block";
+    case kPkcErrOverflow: return "a block inflates to more than 32768 bytes";
+    default: return "unknown error";
+  }
+}
+
+int Fail(const char* what, const char* path) {
+  uint32_t code = PkcGetLastError();
+  std::fprintf(stderr, "pkctool: %s %s: %s (0x%04X)\n", what, path, ErrorText(code), code);
+  return 1;
+}
+
+uint32_t Le32(const std::string& b, size_t at) {
+  const auto* p = reinterpret_cast<const unsigned char*>(b.data() + at);
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+int List(const char* path) {
+  PkcFile* f = PkcOpen(path);
+  if (!f) return Fail("cannot read", path);
+  int kind = PkcGetKind(f);
+  int32_t size = PkcGetSize(f);
+  // Reading everything proves every block inflates.
+  std::vector<char> buf(1 << 16);
+  int64_t total = 0;
+  int32_t got;
+  while ((got = PkcRead(f, buf.data(), static_cast<int32_t>(buf.size()))) > 0) total += got;
+  uint32_t code = PkcGetLastError();
+  PkcClose(f);
+  if (kind == 0) {
+    std::printf("%s: plain file, %d bytes\n", path, size);
+    return 0;
+  }
+  // The reader accepted the header and table: show them.
+  std::string raw;
+  ReadWholeFile(path, &raw, static_cast<size_t>(1) << 31);
+  uint32_t count = Le32(raw, 8);
+  uint32_t tableOffset = Le32(raw, 24);
+  std::printf("%s: PKC container, %d bytes in %u blocks, %zu bytes packed (%.1f%%)\n", path, size,
+              count, raw.size(), size ? 100.0 * static_cast<double>(raw.size()) / size : 0.0);
+  std::printf("  block    offset    packed  unpacked\n");
+  for (uint32_t b = 0; b < count; ++b) {
+    uint32_t unpacked = b + 1 < count ? kPkcBlockSize : static_cast<uint32_t>(size) - b * kPkcBlockSize;
+    std::printf("  %5u %9u %9u %9u\n", b, Le32(raw, tableOffset + 8 * b),
+                Le32(raw, tableOffset + 8 * b + 4), unpacked);
+  }
+  if (total != size) {
+    std::fprintf(stderr, "pkctool: %s: read %lld of %d bytes: %s (0x%04X)\n", path,
+                 static_cast<long long>(total), size, ErrorText(code), code);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  std::string cmd = argv[1];
+  // Library messages (such as "Not valid PKC file.") go to stderr as they are.
+  SetDebugSink([](const std::string& line) { std::fprintf(stderr, "%s", line.c_str()); });
+  if (cmd == "pack" && argc == 4) {
+    if (PkcCompressFile(argv[2], argv[3])) return 0;
+    if (PkcGetLastError() == kPkcErrCorrupt) {
+      std::fprintf(stderr, "pkctool: cannot pack %s: its data does not compress (keep it plain)\n",
+                   argv[2]);
+      return 1;
+    }
+    return Fail("cannot pack", argv[2]);
+  }
+  if (cmd == "unpack" && argc == 4) {
+    if (PkcFile* f = PkcOpen(argv[2])) {
+      bool plain = PkcGetKind(f) == 0;
+      PkcClose(f);
+      if (plain) {
+        std::fprintf(stderr, "pkctool: %s: Not valid PKC file.\n", argv[2]);
+        return 1;
+      }
+    }
+    if (!PkcDecompressFile(argv[2], argv[3])) return Fail("cannot unpack", argv[2]);
+    return 0;
+  }
+  if (cmd == "list" && argc == 3) return List(argv[2]);
+  return Usage();
+}
