@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "graphics/rle_codec.h"
 #include "tools/assetgen/gen.h"
 
 namespace assetgen {
@@ -89,7 +90,23 @@ std::vector<Frame> Decode(const Bytes& raw, bool isBmp) {
     const uint8_t* pal = shared ? &b[2] : &b[hdr + 40];
     size_t bits = hdr + 40 + (shared ? 0 : 1024);
     Frame fr;
-    if (Get32(b, hdr + 16) != 0 || !pixels(hdr, pal, bits, &fr)) fr = Frame{};
+    uint32_t compression = Get32(b, hdr + 16);
+    if (compression == 0x54524C45) {  // run-length: drawn with the game's own blitter
+      int w = int(Get32(b, hdr + 4)), h = std::abs(int(Get32(b, hdr + 8)));
+      uint32_t packed = Get32(b, hdr + 20);
+      if (w > 0 && h > 0 && w <= 4096 && h <= 4096 && bits + packed <= b.size()) {
+        std::vector<uint8_t> buf(size_t(w) * h, 1);
+        BlitTrleClipped(&b[bits], packed, w, h, buf.data(), w, w, h, 0, 0, BlitRect{0, 0, w, h});
+        fr.w = w;
+        fr.h = h;
+        for (uint8_t i : buf)
+          fr.argb.push_back(i == 1 ? 0u
+                                   : 0xff000000u | uint32_t(pal[i * 4 + 2]) << 16 |
+                                         uint32_t(pal[i * 4 + 1]) << 8 | pal[i * 4]);
+      }
+    } else if (compression != 0 || !pixels(hdr, pal, bits, &fr)) {
+      fr = Frame{};
+    }
     frames.push_back(std::move(fr));
     at = size_t(off) + size;
   }

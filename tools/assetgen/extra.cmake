@@ -17,3 +17,22 @@ add_custom_command(
   COMMENT "Generating the default game data in ${KEL_GAMEDATA_DIR}"
   VERBATIM)
 add_custom_target(gamedata ALL DEPENDS ${KEL_GAMEDATA_STAMP})
+
+# The asset tests (tests/assets) also check the encoders directly: they get
+# the encoders as a small library, the generated tree and the generator
+# itself. The test target is made after this file, so the wiring waits for
+# the end of the configuration.
+add_library(kel_assetgen_core STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/image.cpp ${CMAKE_CURRENT_LIST_DIR}/writers.cpp)
+target_include_directories(kel_assetgen_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(kel_assetgen_core PUBLIC PkgConfig::CAIRO kel_graphics kel_base)
+
+function(kel_wire_asset_tests)
+  if(TARGET test_assets)
+    target_link_libraries(test_assets PRIVATE kel_assetgen_core PkgConfig::FFMPEG)
+    target_compile_definitions(test_assets PRIVATE
+      KEL_GAMEDATA_DIR="${CMAKE_BINARY_DIR}/gamedata" KEL_ASSETGEN="$<TARGET_FILE:assetgen>")
+    add_dependencies(test_assets gamedata)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL kel_wire_asset_tests)

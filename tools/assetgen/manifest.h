@@ -18,7 +18,7 @@ struct ManifestEntry {
   Root root;
   std::string path;  // relative, as the game names it
   Kind kind;
-  int frames;        // .mbm: exact frame count; .avi: 0
+  int frames;        // .mbm and .avi: exact frame count
 };
 
 inline constexpr const char* kRootDirName[3] = {"program", "data", "video"};
@@ -48,6 +48,10 @@ inline constexpr const char* kFixedClips[4] = {"video\\intro1.avi", "video\\intr
 inline constexpr const char* kAnthem[6] = {"sounds\\menu\\anthem0.wav", "sounds\\menu\\anthem1.wav",
                                            "sounds\\menu\\anthem2.wav", "sounds\\menu\\anthem3.wav",
                                            "sounds\\menu\\anthem4.wav", "sounds\\menu\\anthem5.wav"};
+// Cut-scenes: 320x240, kClipFps frames a second; the fixed clips run longer.
+inline constexpr int kClipW = 320, kClipH = 240, kClipFps = 8;
+inline constexpr int kFixedClipFrames[4] = {32, 32, 40, 24};
+inline constexpr int kCutSceneClipFrames = 24;
 inline constexpr int kHelpPages = 10;  // menu\txt\help1.txt .. help10.txt, one per event
 
 // Frame counts of the menu sprites (see the generator for their layouts).
@@ -116,8 +120,8 @@ inline std::vector<ManifestEntry> AssetManifest() {
   for (int i = 1; i <= kHelpPages; ++i)
     add(P, "menu\\txt\\help" + std::to_string(i) + ".txt", Kind::Text);
   // Cut-scenes and loading pictures.
-  for (const char* c : kFixedClips) add(V, c, Kind::Avi);
-  for (const char* c : kCutSceneClips) add(V, c, Kind::Avi);
+  for (int i = 0; i < 4; ++i) add(V, kFixedClips[i], Kind::Avi, kFixedClipFrames[i]);
+  for (const char* c : kCutSceneClips) add(V, c, Kind::Avi, kCutSceneClipFrames);
   for (int i = 1; i <= kLoadingPictures; ++i)
     add(V, "video\\loading" + std::to_string(i) + ".mbm", Kind::Mbm, 1);
   // COMPUTER THROW.

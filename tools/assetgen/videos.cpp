@@ -24,8 +24,6 @@ extern "C" {
 
 namespace assetgen {
 
-inline constexpr int kClipW = 320, kClipH = 240, kClipFps = 8;
-
 namespace {
 
 void Check(int r, const char* what) {
@@ -185,15 +183,14 @@ class AviWriter {
 
 using DrawFn = std::function<void(cairo_t*, double t, int frame)>;
 
-// A clip of `seconds` showing `pictures` distinct pictures, each held for an
+// A clip of `frames` frames showing `pictures` distinct pictures, each held for an
 // equal share of the frames (Cinepak is slow: pictures are compressed once).
-void Clip(Output& out, const std::string& rel, double seconds, int pictures, const DrawFn& draw,
+void Clip(Output& out, const std::string& rel, int frames, int pictures, const DrawFn& draw,
           const Samples& sound) {
   std::string path = out.Prepare(Root::Video, rel);
   std::string tmp = path + ".tmp.avi";
   {
     AviWriter w(tmp);
-    int frames = int(std::lround(seconds * kClipFps));
     std::vector<std::vector<uint8_t>> packets;
     Canvas c(kClipW, kClipH);
     for (int i = 0; i < pictures; ++i) {
@@ -203,7 +200,7 @@ void Clip(Output& out, const std::string& rel, double seconds, int pictures, con
     }
     // Sound first in the file, then pictures, interleaved by the muxer.
     Samples s = sound;
-    s.resize(size_t(seconds * kRate), 0.0f);
+    s.resize(size_t(frames) * kRate / kClipFps, 0.0f);
     w.AddSound(s);
     for (int f = 0; f < frames; ++f) w.WriteFrame(packets[size_t(f) * pictures / frames]);
     w.Finish();
@@ -222,7 +219,7 @@ Samples Jingle(int ch, const std::string& line) {
 }
 
 void CharacterClip(Output& out, const std::string& rel, int ch, int variant, const std::string& line) {
-  Clip(out, rel, 3.0, 6,
+  Clip(out, rel, kCutSceneClipFrames, 6,
        [&](cairo_t* cr, double t, int) {
          DrawEventScene(cr, 1 + (ch + variant * 3) % 10, kClipW, kClipH, t);
          cairo_rectangle(cr, 0, 0, kClipW, kClipH);
@@ -259,7 +256,7 @@ void GenerateVideos(Output& out) {
   {
     Samples s = Melody("C4/8 E4/8 G4/8 C5/8 E5/8 G5/8 C6/2 R/4 G5/8 C6/2", 132, 0);
     MixInto(s, Drums("x...o...x.x.o...", 132, 2, 0.35), 0);
-    Clip(out, "video\\intro1.avi", 4.0, 16,
+    Clip(out, kFixedClips[0], kFixedClipFrames[0], 16,
          [](cairo_t* cr, double t, int) {
            DrawBeach(cr, kClipW, kClipH);
            double y = std::min(1.0, t * 2.5);
@@ -283,7 +280,7 @@ void GenerateVideos(Output& out) {
   {
     Samples s = Melody("G4/8 C5/8 E5/8 G5/4 E5/8 G5/2", 120, 2);
     MixInto(s, Speak("Welcome to Kelvanthrop!", 6), 1.2);
-    Clip(out, "video\\intro.avi", 4.0, 8,
+    Clip(out, kFixedClips[1], kFixedClipFrames[1], 8,
          [](cairo_t* cr, double t, int) {
            DrawBeach(cr, kClipW, kClipH);
            DrawLogo(cr, kClipW / 2.0, 60, 40);
@@ -298,7 +295,7 @@ void GenerateVideos(Output& out) {
   }
   {
     Samples s = Melody("C5/4 G4/4 A4/4 E4/4 F4/4 C4/4 F4/4 G4/4", 100, 2);
-    Clip(out, "video\\credits.avi", 5.0, 16,
+    Clip(out, kFixedClips[2], kFixedClipFrames[2], 16,
          [](cairo_t* cr, double t, int) {
            cairo_rectangle(cr, 0, 0, kClipW, kClipH);
            SetRgb(cr, {20, 24, 60});
@@ -318,7 +315,7 @@ void GenerateVideos(Output& out) {
   {
     Samples s = Melody("E4/8 G4/8 C5/4 E5/8 C5/8 G4/4", 120, 0);
     MixInto(s, Speak("Computer throw!", 6), 0.9);
-    Clip(out, "video\\chipint.avi", 3.0, 8,
+    Clip(out, kFixedClips[3], kFixedClipFrames[3], 8,
          [](cairo_t* cr, double t, int) {
            DrawEventScene(cr, 1, kClipW, kClipH, t);
            Text(cr, "COMPUTER THROW", kClipW / 2.0, 34, 26, {250, 200, 40}, 1, true);

@@ -1,6 +1,8 @@
 #include "tools/assetgen/writers.h"
 
-#include <zlib.h>
+#include "base/pkc.h"
+#include "graphics/bmp.h"
+#include "graphics/mbm_writer.h"
 
 #include <cctype>
 #include <cstdio>
@@ -19,9 +21,6 @@ void Put16(Bytes& b, uint32_t v) {
 }
 void Put32(Bytes& b, uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
-}
-void Set32(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
 void PutText(Bytes& b, const char* s) {
   while (*s) b.push_back(uint8_t(*s++));
@@ -50,27 +49,13 @@ void PutPalette(Bytes& b, const Palette& pal) {
   }
 }
 
-void PutRows8(Bytes& b, const Image8& img) {
-  int stride = (img.w + 3) & ~3;
-  for (int y = img.h - 1; y >= 0; --y) {
-    for (int x = 0; x < img.w; ++x) b.push_back(img.at(x, y));
-    for (int x = img.w; x < stride; ++x) b.push_back(0);
-  }
-}
-
 }  // namespace
 
 Bytes EncodeBmp8(const Image8& img, const Palette& pal) {
-  Bytes b;
-  uint32_t stride = uint32_t((img.w + 3) & ~3);
-  uint32_t image = stride * uint32_t(img.h);
-  PutText(b, "BM");
-  Put32(b, 14 + 40 + 1024 + image);
-  Put32(b, 0);
-  Put32(b, 14 + 40 + 1024);
-  PutInfoHeader(b, img.w, img.h, 8, image, 256);
-  PutPalette(b, pal);
-  PutRows8(b, img);
+  PaletteEntry entries[256];
+  for (int i = 0; i < 256; ++i) entries[i] = PaletteEntry{pal[i].r, pal[i].g, pal[i].b, 0};
+  Bytes b = ::EncodeBmp8(img.px.data(), img.w, img.h, img.w, entries);
+  if (b.empty()) throw std::runtime_error("8-bit picture did not encode");
   return b;
 }
 
@@ -98,31 +83,30 @@ Bytes EncodeBmp24(const Canvas& c) {
 }
 
 Bytes EncodeMbm(const std::vector<MbmFrame>& frames, const Palette& pal) {
-  Bytes b;
-  PutText(b, "MB");
-  PutPalette(b, pal);
+  // Frames with transparent pixels are stored run-length ('TRLE'), the others raw.
+  std::vector<MbmFrameSpec> specs;
+  specs.reserve(frames.size());
   for (const MbmFrame& f : frames) {
-    uint32_t stride = uint32_t((f.img.w + 3) & ~3);
-    uint32_t image = stride * uint32_t(f.img.h);
-    uint32_t size = uint32_t(f.name.size()) + 40 + image;
-    size_t entry = b.size();
-    Put32(b, 0);  // offset, set below
-    Put32(b, size);
-    b.push_back(0);
-    b.push_back(uint8_t(f.name.size()));
-    Put16(b, 0);
-    Set32(b, entry, uint32_t(b.size()));
-    PutText(b, f.name.c_str());
-    PutInfoHeader(b, f.img.w, f.img.h, 8, image, 256);
-    PutRows8(b, f.img);
+    MbmFrameSpec s;
+    s.name = f.name;
+    s.width = f.img.w;
+    s.height = f.img.h;
+    s.pixels = f.img.px;
+    for (uint8_t v : f.img.px)
+      if (v == 1) {
+        s.runLength = true;
+        break;
+      }
+    specs.push_back(std::move(s));
   }
-  // Trailer.
-  PutText(b, "MB");
-  Put16(b, 0);
-  Put32(b, 16);
-  Put16(b, uint32_t(frames.size()));
-  Put16(b, 0);
-  Put32(b, 1);  // shared palette
+  Bytes shared(1024);
+  for (int i = 0; i < 256; ++i) {
+    shared[i * 4] = pal[i].b;
+    shared[i * 4 + 1] = pal[i].g;
+    shared[i * 4 + 2] = pal[i].r;
+  }
+  Bytes b = BuildMbm(specs, &shared);
+  if (b.empty()) throw std::runtime_error("sprite did not encode");
   return b;
 }
 
@@ -155,34 +139,9 @@ Bytes EncodeWav(const std::vector<int16_t>& samples, int rate, int bits) {
 }
 
 Bytes EncodePkc(const Bytes& content) {
-  const size_t kBlock = 32768;
-  uint32_t blocks = uint32_t((content.size() + kBlock - 1) / kBlock);
-  Bytes b;
-  Put32(b, 0x00504B43);
-  Put32(b, 0);
-  Put32(b, blocks);
-  Put32(b, uint32_t(kBlock));
-  Put32(b, uint32_t(content.size()));
-  Put32(b, 28);
-  Put32(b, 0);  // table offset, set below
-  std::vector<std::pair<uint32_t, uint32_t>> table;
-  for (uint32_t i = 0; i < blocks; ++i) {
-    size_t len = std::min(kBlock, content.size() - i * kBlock);
-    uLongf out = compressBound(uLong(len));
-    Bytes packed(out);
-    if (compress2(packed.data(), &out, content.data() + i * kBlock, uLong(len), 9) != Z_OK)
-      throw std::runtime_error("zlib compress failed");
-    // A block must never pack to more than the block size; the reader refuses it.
-    if (out > kBlock) throw std::runtime_error("PKC block does not compress");
-    table.push_back({uint32_t(b.size()), uint32_t(out)});
-    b.insert(b.end(), packed.begin(), packed.begin() + out);
-  }
-  Set32(b, 24, uint32_t(b.size()));
-  for (auto& [off, len] : table) {
-    Put32(b, off);
-    Put32(b, len);
-  }
-  return b;
+  Bytes out;
+  if (!PkcCompressBuffer(content.data(), content.size(), &out)) throw std::runtime_error("PKC packing failed");
+  return out;
 }
 
 Bytes EncodeTilePicture(const Image8& img, const Palette& pal) {

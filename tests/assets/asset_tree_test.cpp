@@ -1,0 +1,361 @@
+// The generated default data set: every file of the manifest exists and loads
+// through the game's own readers, frame sizes and palettes match what the
+// game's code depends on, the cut-scenes decode to their frame counts, and the
+// generator writes the same bytes every time.
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/sound.h"
+#include "base/paths.h"
+#include "graphics/bitmap_font.h"
+#include "graphics/bmp.h"
+#include "graphics/palette.h"
+#include "graphics/sprite.h"
+#include "tools/assetgen/manifest.h"
+
+namespace {
+
+using namespace assetgen;
+namespace fs = std::filesystem;
+
+std::string Root(Root r) { return std::string(KEL_GAMEDATA_DIR) + "/" + kRootDirName[int(r)]; }
+// The game's way to a file: directory + the relative name as the game spells it.
+std::string GamePath(const ManifestEntry& e) { return ResolvePath(JoinPath(Root(e.root), e.path)); }
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Decodes every video frame of an AVI clip; -1 when it does not open.
+int DecodedFrames(const std::string& path, int* width, int* height, bool* hasSound) {
+  AVFormatContext* fmt = nullptr;
+  if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return -1;
+  int frames = -1;
+  if (avformat_find_stream_info(fmt, nullptr) >= 0) {
+    int vs = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    *hasSound = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
+    if (vs >= 0) {
+      AVCodecParameters* par = fmt->streams[vs]->codecpar;
+      const AVCodec* dec = avcodec_find_decoder(par->codec_id);
+      AVCodecContext* ctx = avcodec_alloc_context3(dec);
+      if (dec && avcodec_parameters_to_context(ctx, par) >= 0 && avcodec_open2(ctx, dec, nullptr) >= 0 &&
+          par->codec_id == AV_CODEC_ID_CINEPAK) {
+        frames = 0;
+        *width = par->width;
+        *height = par->height;
+        AVPacket* pkt = av_packet_alloc();
+        AVFrame* fr = av_frame_alloc();
+        auto drain = [&] {
+          while (avcodec_receive_frame(ctx, fr) == 0) ++frames;
+        };
+        while (av_read_frame(fmt, pkt) >= 0) {
+          if (pkt->stream_index == vs && avcodec_send_packet(ctx, pkt) >= 0) drain();
+          av_packet_unref(pkt);
+        }
+        avcodec_send_packet(ctx, nullptr);
+        drain();
+        av_frame_free(&fr);
+        av_packet_free(&pkt);
+      }
+      avcodec_free_context(&ctx);
+    }
+  }
+  avformat_close_input(&fmt);
+  return frames;
+}
+
+TEST(AssetTree, EveryManifestFileLoadsThroughTheGameReaders) {
+  SoundManager sound(nullptr);
+  int slot = sound.AllocSlot();
+  ASSERT_GE(slot, 0);
+  std::set<std::string> fonts = {"menu\\char.mbm", "menu\\font8s.mbm", "Menu\\font8.mbm", "Menu\\font8_2.mbm"};
+  for (const ManifestEntry& e : AssetManifest()) {
+    SCOPED_TRACE(std::string(kRootDirName[int(e.root)]) + " " + e.path);
+    const std::string path = GamePath(e);
+    ASSERT_TRUE(FileExists(path)) << "missing";
+    switch (e.kind) {
+      case Kind::Mbm: {
+        Sprite s(path.c_str(), 0, -1);
+        ASSERT_EQ(s.GetError(), kSpriteOk);
+        ASSERT_EQ(s.FrameCount(), e.frames);
+        for (int n = 1; n <= s.FrameCount(); ++n) {
+          const BitmapInfoHeader* h = s.GetFrameInfo(n);
+          ASSERT_NE(h, nullptr) << "frame " << n;
+          std::vector<uint8_t> buf(size_t(h->width) * std::abs(h->height));
+          ASSERT_EQ(s.DrawFrameToBuffer(n, buf.data(), h->width, 1), 1) << "frame " << n;
+        }
+        if (fonts.count(e.path)) {
+          BitmapFont font(path.c_str(), 0x20, 0xE0);
+          ASSERT_TRUE(font.IsValid());
+          EXPECT_EQ(font.GetCharCount(), 0xE0);
+          EXPECT_GT(font.GetTextWidth("WWW"), font.GetTextWidth("iii"));
+        }
+        break;
+      }
+      case Kind::Bmp8:
+      case Kind::Bmp24: {
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(ReadPictureFile(path, &bytes));
+        BmpImage img;
+        ASSERT_TRUE(DecodeBmp(bytes.data(), bytes.size(), &img));
+        EXPECT_EQ(img.bitCount, e.kind == Kind::Bmp8 ? 8 : 24);
+        break;
+      }
+      case Kind::Wav: {
+        ASSERT_TRUE(sound.LoadWaveFile(slot, path.c_str(), 0, 1, 0));
+        EXPECT_EQ(sound.SampleRate(slot), 22050u);
+        EXPECT_GT(sound.SampleCount(slot), 200u) << "at least a click's worth";
+        EXPECT_EQ(sound.Channels(slot), 1u);
+        sound.Unload(slot);
+        break;
+      }
+      case Kind::Avi: {
+        int w = 0, h = 0;
+        bool hasSound = false;
+        EXPECT_EQ(DecodedFrames(path, &w, &h, &hasSound), e.frames);
+        EXPECT_EQ(w, kClipW);
+        EXPECT_EQ(h, kClipH);
+        EXPECT_TRUE(hasSound);
+        break;
+      }
+      case Kind::Text: {
+        std::vector<uint8_t> text = ReadAll(path);
+        ASSERT_FALSE(text.empty());
+        for (uint8_t c : text) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << int(c);
+        break;
+      }
+    }
+  }
+  sound.FreeSlot(slot);
+}
+
+// Frame sizes the screens and the event position things by.
+TEST(AssetTree, FrameSizesMatchWhatTheGameDrawsBy) {
+  using namespace throwassets;
+  struct Want { ::assetgen::Root root; const char* path; int frame, w, h; };
+  std::vector<Want> wants = {
+      {Root::Data, kMiscSprite, kMiscBackdrop, kBackdropW, kBackdropH},
+      {Root::Data, kMiscSprite, kMiscGround, kGroundStripW, kGroundStripH},
+      {Root::Data, kComputerSprite, 1, kComputerW, kComputerH},
+      {Root::Data, kComputerSprite, kComputerDropLast, kComputerW, kComputerH},
+      {Root::Data, kMeterSprite, kMeterDialFrame, kMeterDialW, kMeterDialH},
+      {Root::Data, kMeterSprite, 1, kMeterNeedleW, kMeterNeedleH},
+      {Root::Data, kJudgeSprite, kJudgeMeasureFrame, kJudgeW, kJudgeH},
+      {Root::Data, kShadowSprite, 1, kShadowW, kShadowH},
+      {Root::Data, kGullsSprite, 1, kGullW, kGullH},
+      {Root::Data, kDrumsSprite, 1, kDrumW, kDrumH},
+      {Root::Data, kCloudsSprite, 1, kCloudW, kCloudH},
+      {Root::Data, kPipeSprite, 1, kPipeW, kPipeH},
+      {Root::Data, kSignSprite, 1, kSignW, kSignH},
+      {Root::Data, kIconSprite, 1, kIconW, kIconH},
+      {Root::Video, "video\\loading1.mbm", 1, 532, 404},
+      {Root::Program, "menu\\credits.mbm", 1, 640, 480},
+      {Root::Program, "Menu\\Events.mbm", 1, 630, 242},
+      {Root::Program, "Menu\\Events.mbm", 2, 620, 232},  // a fifth and a half of it is one cell
+      {Root::Program, "Menu\\Events.mbm", 3, 539, 200},
+      {Root::Program, "Menu\\Events.mbm", kEventsFrames, 100, 100},
+      {Root::Program, "Menu\\flags8.mbm", 14, 91, 76},
+      {Root::Program, "Menu\\med8new.mbm", 1, 160, 140},
+      {Root::Program, "Menu\\med8new.mbm", 19, 87, 68},
+      {Root::Program, "Menu\\med8new.mbm", 25, 640, 480},
+      {Root::Program, "Menu\\med8new.mbm", 26, 640, 480},
+      {Root::Program, "Menu\\shop1.mbm", 1, 208, 178},
+      {Root::Program, "Menu\\shop1.mbm", 3, 539, 109},
+      {Root::Program, "Menu\\shop1.mbm", 4, 85, 51},
+      {Root::Program, "menu\\goochtr8.mbm", 46, 168, 148},
+      {Root::Program, "menu\\dialog.mbm", 3, 130, 120},
+      {Root::Program, "menu\\dialog.mbm", 5, 512, 45},
+  };
+  for (int t = 0; t < kCharacters; ++t)
+    wants.push_back({Root::Data, kContestantSheet[t], kSheetLayout[t].frameCount, kContestantW, kContestantH});
+  for (const Want& w : wants) {
+    SCOPED_TRACE(std::string(w.path) + " frame " + std::to_string(w.frame));
+    std::string path = ResolvePath(JoinPath(Root(w.root), w.path));
+    Sprite s(path.c_str(), 0, -1);
+    const BitmapInfoHeader* h = s.GetFrameInfo(w.frame);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(h->width, w.w);
+    EXPECT_EQ(std::abs(h->height), w.h);
+  }
+  // Pictures.
+  struct Pic { ::assetgen::Root root; const char* path; int w, h; };
+  for (const Pic& p : {Pic{Root::Program, "menu\\bkgrd.bmp", 640, 480}, Pic{Root::Program, "Menu\\logomain.bmp", 640, 257},
+                       Pic{Root::Data, kStatusPicture, kStatusW, kStatusH}, Pic{Root::Data, kPalettePicture, 16, 16}}) {
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadPictureFile(ResolvePath(JoinPath(Root(p.root), p.path)), &bytes)) << p.path;
+    BmpImage img;
+    ASSERT_TRUE(DecodeBmp(bytes.data(), bytes.size(), &img));
+    EXPECT_EQ(img.width, p.w) << p.path;
+    EXPECT_EQ(img.height, p.h) << p.path;
+  }
+}
+
+// COMPUTER THROW shows every contestant sheet and every scenery sprite with
+// the palette of comp\palette.bmp, and remaps the status picture keeping only
+// entries 0-125 and 255: so those files must already use that palette, and
+// the status picture only those entries.
+TEST(AssetTree, ThrowPicturesUseTheEventPalette) {
+  using namespace throwassets;
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(ReadPictureFile(ResolvePath(JoinPath(Root(Root::Data), kPalettePicture)), &bytes));
+  BmpImage pal;
+  ASSERT_TRUE(DecodeBmp(bytes.data(), bytes.size(), &pal));
+  EXPECT_EQ(pal.palette[0].red + pal.palette[0].green + pal.palette[0].blue, 0) << "entry 0 is black";
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(pal.pixels[i], i) << "the swatch shows each entry";
+
+  ASSERT_TRUE(ReadPictureFile(ResolvePath(JoinPath(Root(Root::Data), kStatusPicture)), &bytes));
+  BmpImage status;
+  ASSERT_TRUE(DecodeBmp(bytes.data(), bytes.size(), &status));
+  for (uint8_t v : status.pixels) ASSERT_TRUE(v <= 125 || v == 255) << int(v);
+  EXPECT_EQ(0, std::memcmp(status.palette, pal.palette, sizeof pal.palette));
+
+  std::vector<std::string> sprites = {kMiscSprite, kPipeSprite, kGullsSprite, kDrumsSprite, kCloudsSprite,
+                                      kComputerSprite, kMeterSprite, kSignSprite, kShadowSprite, kJudgeSprite,
+                                      kIconSprite, kIconSpriteLowMemory};
+  for (const char* c : kContestantSheet) sprites.push_back(c);
+  for (const std::string& name : sprites) {
+    SCOPED_TRACE(name);
+    std::string path = ResolvePath(JoinPath(Root(Root::Data), name));
+    Sprite s(path.c_str(), 0, -1);
+    ASSERT_EQ(s.GetError(), kSpriteOk);
+    s.LoadFrame(1, 1);
+    DDPalette* p = s.GetFramePalette(1);
+    ASSERT_NE(p, nullptr);
+    for (int i = 0; i < 256; ++i) {
+      ASSERT_EQ(p->Entries()[i].red, pal.palette[i].red) << i;
+      ASSERT_EQ(p->Entries()[i].green, pal.palette[i].green) << i;
+      ASSERT_EQ(p->Entries()[i].blue, pal.palette[i].blue) << i;
+    }
+  }
+}
+
+// Fonts: one frame per character from 0x20; glyphs keep index 1 as their
+// background so text draws over any picture.
+TEST(AssetTree, FontGlyphsAreKeyedOverTheirBackground) {
+  for (const char* name : {"menu\\char.mbm", "menu\\font8s.mbm", "Menu\\font8.mbm", "Menu\\font8_2.mbm"}) {
+    SCOPED_TRACE(name);
+    std::string path = ResolvePath(JoinPath(Root(Root::Program), name));
+    Sprite s(path.c_str(), 0, -1);
+    ASSERT_EQ(s.FrameCount(), 0xE0);
+    for (int ch : {int('A'), int('g'), int('0'), 0xE9}) {  // 0xE9: a Latin-1 accented letter
+      const BitmapInfoHeader* h = s.GetFrameInfo(ch - 0x1F);
+      ASSERT_NE(h, nullptr);
+      std::vector<uint8_t> buf(size_t(h->width) * std::abs(h->height));
+      ASSERT_EQ(s.DrawFrameToBuffer(ch - 0x1F, buf.data(), h->width, 1), 1);
+      size_t keyed = 0, ink = 0;
+      for (uint8_t v : buf) (v == 1 ? keyed : ink)++;
+      EXPECT_GT(ink, 4u) << "character " << ch << " draws something";
+      EXPECT_GT(keyed, ink / 2) << "character " << ch << " has a transparent background";
+    }
+    // The space is all background.
+    const BitmapInfoHeader* h = s.GetFrameInfo(1);
+    std::vector<uint8_t> buf(size_t(h->width) * std::abs(h->height));
+    ASSERT_EQ(s.DrawFrameToBuffer(1, buf.data(), h->width, 1), 1);
+    for (uint8_t v : buf) EXPECT_EQ(v, 1);
+  }
+}
+
+// Every throw character's row names a sheet and 47 sounds, each of them in the
+// tree under the folder its flag chooses; the announcer's numbers are shared.
+TEST(AssetTree, ThrowSoundRowsAreCompleteAndShareTheAnnouncer) {
+  using namespace throwassets;
+  for (int t = 0; t < kCharacters; ++t) {
+    EXPECT_STREQ(kThrowCharacterFiles[t][0].path, kContestantSheet[t]);
+    for (int slot = 0; slot < kSoundSlots; ++slot) {
+      const ThrowFile& f = ThrowSoundFile(t, slot);
+      ASSERT_NE(f.path, nullptr);
+      std::string path = ResolvePath(JoinPath(Root(f.inProgramDir ? Root::Program : Root::Data), f.path));
+      EXPECT_TRUE(FileExists(path)) << f.path;
+    }
+    for (int slot = 11; slot <= 40; ++slot)
+      EXPECT_STREQ(ThrowSoundFile(t, slot).path, ThrowSoundFile(0, slot).path);
+    EXPECT_STRNE(ThrowSoundFile(t, 42).path, ThrowSoundFile((t + 1) % kCharacters, 42).path)
+        << "each character has its own hand-over call";
+  }
+  std::set<std::string> numbers;
+  for (int slot = 11; slot <= 38; ++slot) numbers.insert(ThrowSoundFile(0, slot).path);
+  EXPECT_EQ(numbers.size(), 28u) << "numbers 0-19 and tens 20-90 are distinct files";
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(kThrowCharOfCharacter[kCharacterOfThrowChar[i]], i);
+  }
+  EXPECT_EQ(kThrowCharOfCharacter[0], 3);  // RIZAZ
+  EXPECT_EQ(kThrowCharOfCharacter[1], 0);  // RAREZ VUDA
+  EXPECT_EQ(kThrowCharOfCharacter[4], 1);  // RADEROZI
+}
+
+// The sheets' own frame layout: the special kind-3 finishes fall inside their
+// animations, and every throw has its follow frames.
+TEST(AssetTree, ContestantSheetLayoutsHoldTheFramesTheEventPlays) {
+  using namespace throwassets;
+  const int kKind3Sound[3] = {132, 151, 107};  // RAREZ VUDA, RADEROZI, ZOVI
+  for (int t = 0; t < kCharacters; ++t) {
+    const ThrowSheetLayout& L = kSheetLayout[t];
+    EXPECT_EQ(L.standFrame, L.spinLast);
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_LE(L.throwFirst[k], L.handOverFrame[k]);
+      EXPECT_LE(L.handOverFrame[k], L.throwLast[k]);
+      EXPECT_LE(L.throwLast[k] + kFollowFrames, L.frameCount);
+      if (k > 0) EXPECT_GT(L.throwFirst[k], L.throwLast[k - 1] + kFollowFrames - 1);
+    }
+    if (t < 3) EXPECT_EQ(L.handOverFrame[3], kKind3Sound[t]);
+  }
+}
+
+std::map<std::string, std::vector<uint8_t>> Tree(const std::string& dir) {
+  std::map<std::string, std::vector<uint8_t>> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir))
+    if (e.is_regular_file()) files[fs::relative(e.path(), dir).string()] = ReadAll(e.path().string());
+  return files;
+}
+
+int RunCommand(const std::string& command) {
+  int r = std::system(command.c_str());
+  return WIFEXITED(r) ? WEXITSTATUS(r) : -1;
+}
+
+TEST(AssetTree, GeneratorWritesTheSameBytesEveryRun) {
+  const std::string again = std::string(KEL_BINARY_DIR) + "/gamedata-again";
+  fs::remove_all(again);
+  ASSERT_EQ(RunCommand("ASAN_OPTIONS=detect_leaks=0 '" + std::string(KEL_ASSETGEN) + "' '" + again + "' >/dev/null"), 0);
+  auto first = Tree(KEL_GAMEDATA_DIR);
+  auto second = Tree(again);
+  ASSERT_EQ(first.size(), second.size());
+  EXPECT_GE(first.size(), AssetManifest().size());
+  for (const auto& [name, bytes] : first) {
+    auto it = second.find(name);
+    ASSERT_NE(it, second.end()) << name;
+    EXPECT_TRUE(it->second == bytes) << name << " differs between runs";
+  }
+  fs::remove_all(again);
+}
+
+// Contact sheets of the pictures, for a person to look at.
+TEST(AssetTree, WritesContactSheets) {
+  const std::string dir = std::string(KEL_BINARY_DIR) + "/contact-sheets";
+  ASSERT_EQ(RunCommand("ASAN_OPTIONS=detect_leaks=0 '" + std::string(KEL_ASSETGEN) + "' --contact-sheets '" +
+                std::string(KEL_GAMEDATA_DIR) + "' '" + dir + "' >/dev/null"),
+            0);
+  for (const char* png : {"data_comp_rizaz_mbm.png", "data_comp_monkey_mbm.png", "program_menu_logomain_bmp.png",
+                          "program_menu_events_mbm.png", "program_menu_faces8n_mbm.png"})
+    EXPECT_GT(fs::file_size(dir + "/" + png), 1000u) << png;
+}
+
+}  // namespace
