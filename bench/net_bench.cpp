@@ -1,0 +1,347 @@
+// The lock-step exchange against the bare wire, on loopback only.
+//
+// BM_EnetRoundTrip: one 36-byte packet to a second thread over ENet on
+// 127.0.0.1 and back: the plain round trip.
+// BM_LockStepFrameEnet: one lock-step frame (exchange, check value, read and
+// send the next input) between two threads, each with its own session over
+// ENet on 127.0.0.1. Counters: rtt_us (a plain round trip measured in the
+// same run), ratio (frame time / round trip), cpu_us (CPU of the exchange
+// thread per frame).
+// BM_LockStepExchangeCpu: the same frame between two machines on the
+// in-memory hub in one thread: the exchange's own CPU cost, no wire.
+#include <benchmark/benchmark.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/lockstep.h"
+#include "app/net_hub.h"
+#include "app/net_session.h"
+#include "base/clock.h"
+#include "base/player_records.h"
+#include "base/registry.h"
+
+namespace {
+
+int FreeLoopbackPort() {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    int s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    bool ok = bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+              getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0;
+    close(s);
+    int port = ok ? ntohs(a.sin_port) : 0;
+    if (port == 0 || port >= 65535) continue;
+    int s2 = socket(AF_INET, SOCK_DGRAM, 0);
+    a.sin_port = htons(static_cast<uint16_t>(port + 1));
+    ok = bind(s2, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(s2);
+    if (ok) return port;
+  }
+  return 0;
+}
+
+// Loopback-only settings in a private store.
+struct LoopbackSettings {
+  LoopbackSettings() {
+    dir = std::filesystem::temp_directory_path() / ("kel_netbench_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    RegSetStorePath((dir / "settings.ini").string());
+    port = FreeLoopbackPort();
+    RegWriteInt(kRegConfig, "NETPORT", port);
+    RegWriteString(kRegConfig, "NETBIND", "127.0.0.1");
+    RegWriteString(kRegConfig, "NETHOST", "127.0.0.1");
+    RegWriteString(kRegConfig, "NETBROADCAST", "");
+  }
+  ~LoopbackSettings() {
+    RegSetStorePath("");
+    std::filesystem::remove_all(dir);
+  }
+  std::filesystem::path dir;
+  int port = 0;
+};
+
+double ThreadCpuUs() {
+  timespec ts;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return ts.tv_sec * 1e6 + ts.tv_nsec / 1e3;
+}
+
+// Waits for the next received packet on a transport (bounded).
+bool AwaitPacket(NetTransport& t, int* link) {
+  NetTransportEvent ev;
+  for (int i = 0; i < 2000; ++i) {
+    while (t.Poll(&ev)) {
+      if (ev.kind == NetTransportEvent::kConnected && link) *link = ev.link;
+      if (ev.kind == NetTransportEvent::kReceived) {
+        if (link) *link = ev.link;
+        return true;
+      }
+    }
+    t.WaitForTraffic(5);
+  }
+  return false;
+}
+
+// A raw ENet echo pair; Measure() gives the mean round trip in microseconds.
+class EchoPair {
+ public:
+  bool Start() {
+    host_ = MakeEnetTransport();
+    client_ = MakeEnetTransport();
+    if (!host_ || !client_ || !host_->Listen("ECHO")) return false;
+    NetSessionInfo s;
+    s.address = "127.0.0.1";
+    s.port = static_cast<uint16_t>(RegReadInt(kRegConfig, "NETPORT", 0));
+    link_ = client_->Connect(s);
+    stop_ = false;
+    echo_ = std::thread([this] {
+      NetTransportEvent ev;
+      while (!stop_) {
+        while (host_->Poll(&ev))
+          if (ev.kind == NetTransportEvent::kReceived) {
+            host_->Send(ev.link, ev.data.data(), ev.data.size());
+            host_->Flush();
+          }
+        host_->WaitForTraffic(2);
+      }
+    });
+    NetTransportEvent ev;
+    for (int i = 0; i < 400; ++i) {
+      while (client_->Poll(&ev))
+        if (ev.kind == NetTransportEvent::kConnected) return true;
+      client_->WaitForTraffic(5);
+    }
+    return false;
+  }
+  bool RoundTrip() {
+    uint8_t msg[kMsgInputSize] = {kMsgInput, 0, kMsgInputSize, 0};
+    client_->Send(link_, msg, sizeof msg);
+    client_->Flush();
+    return AwaitPacket(*client_, nullptr);
+  }
+  double Measure(int n) {
+    for (int i = 0; i < 50; ++i) RoundTrip();
+    auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) RoundTrip();
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() / n;
+  }
+  ~EchoPair() {
+    stop_ = true;
+    if (echo_.joinable()) echo_.join();
+  }
+
+ private:
+  std::unique_ptr<NetTransport> host_, client_;
+  int link_ = -1;
+  std::atomic<bool> stop_{false};
+  std::thread echo_;
+};
+
+class BenchUi : public LockStepUi {
+ public:
+  void PollActionMap(int which, uint8_t actions[kPlayerStateSize]) override {
+    for (int i = 0; i < kPlayerStateSize; ++i) actions[i] = static_cast<uint8_t>(reads_ * 3 + i + which);
+    ++reads_;
+  }
+
+ private:
+  int reads_ = 0;
+};
+
+// One machine's game state for a lock-step exchange.
+struct Player {
+  explicit Player(NetSession* s, int slot, Clock* clock = nullptr) {
+    for (int p = 0; p < 4; ++p) InitPlayerRecord(&players[p], p);
+    local[0] = slot;
+    LockStepContext c{s, players, states, local, &mode, clock};
+    ls = std::make_unique<LockStep>(c, &ui);
+  }
+  // One frame; returns the exchange's result.
+  int Frame() {
+    int r = ls->ExchangeInput();
+    uint32_t check = static_cast<uint32_t>(ls->syncPoint());
+    for (int s = 0; s < 2; ++s)
+      for (int i = 0; i < kPlayerStateSize; ++i) check = check * 31 + states[s][i];
+    ls->SetSyncCheck(static_cast<int32_t>(check));
+    ls->ReadLocalInput();
+    return r;
+  }
+  PlayerRecord players[4];
+  uint8_t states[4][kPlayerStateSize] = {};
+  int32_t local[3] = {0, 1, 5};
+  int32_t mode = 2;
+  BenchUi ui;
+  std::unique_ptr<LockStep> ls;
+};
+
+void BM_EnetRoundTrip(benchmark::State& state) {
+  LoopbackSettings settings;
+  EchoPair pair;
+  if (!pair.Start()) {
+    state.SkipWithError("no ENet link on loopback");
+    return;
+  }
+  for (auto _ : state)
+    if (!pair.RoundTrip()) {
+      state.SkipWithError("packet lost");
+      return;
+    }
+}
+BENCHMARK(BM_EnetRoundTrip)->UseRealTime();
+
+void BM_LockStepFrameEnet(benchmark::State& state) {
+  LoopbackSettings settings;
+  double rtt = 0;
+  {
+    EchoPair pair;
+    if (!pair.Start()) {
+      state.SkipWithError("no ENet link on loopback");
+      return;
+    }
+    rtt = pair.Measure(2000);
+  }
+  NetSession host;
+  if (host.SelectProvider(1, 0) != kNetOk || host.CreateSession("BENCH") != kNetOk ||
+      host.AddLocalPlayer("HOST") != 0) {
+    state.SkipWithError("cannot host on loopback");
+    return;
+  }
+  std::atomic<bool> joined{false}, failed{false};
+  std::thread peer([&] {
+    NetSession client;
+    client.SelectProvider(1, 0);
+    int found = 0;
+    for (int i = 0; i < 10 && found == 0; ++i) found = client.EnumSessions();
+    if (found == 0 || client.JoinSession(0) != kNetOk || client.AddLocalPlayer("PEER") != 1) {
+      failed = true;
+      return;
+    }
+    joined = true;
+    Player p(&client, 1);
+    if (p.ls->WaitForPlayers() != 0) return;
+    while (p.Frame() == 0) {
+    }
+  });
+  for (int i = 0; i < 2000 && !joined && !failed; ++i) {
+    host.Pump();
+    host.WaitForTraffic(5);
+  }
+  while (host.PlayerCount() < 2 && !failed) {
+    host.Pump();
+    host.WaitForTraffic(5);
+  }
+  if (failed) {
+    peer.join();
+    state.SkipWithError("peer could not join");
+    return;
+  }
+  NetMessage m;
+  while (host.Receive(&m)) {
+  }
+  Player p(&host, 0);
+  p.ls->WaitForPlayers();
+  for (int i = 0; i < 100; ++i) p.Frame();
+  double cpu0 = ThreadCpuUs();
+  auto wall0 = std::chrono::steady_clock::now();
+  int64_t frames = 0;
+  for (auto _ : state) {
+    if (p.Frame() != 0) {
+      state.SkipWithError("exchange failed");
+      break;
+    }
+    ++frames;
+  }
+  double cpu = ThreadCpuUs() - cpu0;
+  double wall = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - wall0).count();
+  p.ls->BroadcastEventEnd();
+  peer.join();
+  double frameUs = frames ? wall / frames : 0;
+  state.counters["rtt_us"] = rtt;
+  state.counters["frame_us"] = frameUs;
+  state.counters["ratio"] = rtt > 0 ? frameUs / rtt : 0;
+  state.counters["cpu_us"] = frames ? cpu / frames : 0;
+}
+BENCHMARK(BM_LockStepFrameEnet)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+void BM_LockStepExchangeCpu(benchmark::State& state) {
+  NetHub hub;
+  VirtualClock clock(1000);
+  auto factory = [&hub](int) { return hub.MakeTransport(); };
+  NetSession a(factory, {"HUB"}), b(factory, {"HUB"});
+  a.SetClock(&clock);
+  b.SetClock(&clock);
+  // Virtual time runs on with every pass; nobody should time out here.
+  a.SetTimeoutMs(0xFFFFFFFFu);
+  b.SetTimeoutMs(0xFFFFFFFFu);
+  b.SetWaitHook([&] { a.Pump(); });
+  a.SelectProvider(1, 0);
+  a.CreateSession("CPU");
+  a.AddLocalPlayer("A");
+  b.SelectProvider(1, 0);
+  b.EnumSessions();
+  b.JoinSession(0);
+  b.AddLocalPlayer("B");
+  a.Pump();
+  NetMessage m;
+  while (a.Receive(&m)) {
+  }
+  while (b.Receive(&m)) {
+  }
+  Player pa(&a, 0, &clock), pb(&b, 1, &clock);
+  // Each machine runs its own frames; a step of either is one pass.
+  struct Runner {
+    Player* p;
+    bool waiting = true, inExchange = false;
+    int Step() {  // 1 when a frame ended
+      if (waiting) {
+        if (!inExchange) {
+          p->ls->BeginWaitForPlayers();
+          inExchange = true;
+        }
+        if (p->ls->StepWaitForPlayers() == LockStep::kPending) return 0;
+        waiting = inExchange = false;
+        return 0;
+      }
+      if (!inExchange) {
+        p->ls->BeginExchange();
+        inExchange = true;
+      }
+      if (p->ls->StepExchange() == LockStep::kPending) return 0;
+      inExchange = false;
+      p->ls->ReadLocalInput();
+      return 1;
+    }
+  };
+  Runner ra{&pa}, rb{&pb};
+  while (ra.waiting || rb.waiting) {
+    ra.Step();
+    rb.Step();
+  }
+  for (auto _ : state) {
+    // One frame of each machine.
+    int fa = 0, fb = 0;
+    for (int guard = 0; guard < 1000 && (fa == 0 || fb == 0); ++guard) {
+      if (fa == 0) fa = ra.Step();
+      if (fb == 0) fb = rb.Step();
+    }
+  }
+  if (pa.mode != 2 || pb.mode != 2 || pa.ls->syncPoint() < 1) state.SkipWithError("the game fell apart");
+  state.SetLabel("two machines' frames per iteration");
+}
+BENCHMARK(BM_LockStepExchangeCpu);
+
+}  // namespace
