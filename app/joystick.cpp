@@ -11,8 +11,18 @@ namespace {
 bool ValidButton(int b) { return b >= 0 && b < Joystick::kButtonCount; }
 }  // namespace
 
+namespace {
+int g_sdlUsers = 0;  // joysticks reading the SDL devices
+}  // namespace
+
 Joystick::Joystick(int id, JoystickReader* reader)
-    : id_(id), reader_(reader ? reader : &SdlJoystickReader()) {}
+    : id_(id), reader_(reader ? reader : &SdlJoystickReader()) {
+  if (reader_ == &SdlJoystickReader()) ++g_sdlUsers;
+}
+
+Joystick::~Joystick() {
+  if (reader_ == &SdlJoystickReader() && --g_sdlUsers == 0) CloseSdlJoysticks();
+}
 
 void Joystick::StartPolling() {
   if (polling_) return;

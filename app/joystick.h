@@ -15,6 +15,9 @@ class Joystick {
 
   // id 0 or 1. reader null: the SDL devices.
   explicit Joystick(int id, JoystickReader* reader = nullptr);
+  ~Joystick();  // the last joystick on the SDL devices lets go of them
+  Joystick(const Joystick&) = delete;
+  Joystick& operator=(const Joystick&) = delete;
 
   // Polling runs from construction and while the game is active; a stopped
   // joystick has every button released and counts no presses.

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "base/debug.h"
+#include "platform/presenter.h"
 
 namespace {
 constexpr int kMaxSticks = 2;
@@ -12,6 +13,9 @@ class SdlReader : public JoystickReader {
   bool Read(int id, JoystickSnapshot* out) override {
     *out = JoystickSnapshot{};
     if (id < 0 || id >= kMaxSticks) return false;
+    // Headless runs are scripted: a stick plugged into the machine must not
+    // change what they do.
+    if (IsHeadlessEnvironment()) return false;
     if (!Start()) return false;
     SDL_JoystickUpdate();
     SDL_Joystick*& js = sticks_[id];

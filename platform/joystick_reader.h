@@ -21,7 +21,7 @@ class JoystickReader {
 };
 
 // The SDL joystick devices, in the order SDL lists them. Opens a device when
-// it appears and lets go of it when it is unplugged.
+// it appears and lets go of it when it is unplugged. Headless, there are none.
 JoystickReader& SdlJoystickReader();
 // Lets go of every SDL device (at shutdown).
 void CloseSdlJoysticks();
