@@ -11,6 +11,7 @@
 #include "app/face_panel.h"
 #include "app/input.h"
 #include "app/joystick.h"
+#include "platform/joystick_reader.h"
 #include "app/net_session.h"
 #include "app/shell.h"
 #include "app/sound.h"
@@ -165,6 +166,7 @@ void ShellDestroyServices() {
   DestroyInputMaps();
   DeleteAndClear(g_joystick1);
   DeleteAndClear(g_joystick2);
+  CloseSdlJoysticks();
   DeleteAndClear(g_screenText);
   if (g_blackPalette) g_blackPalette->Release();
   g_blackPalette = nullptr;
