@@ -130,8 +130,10 @@ void Text(cairo_t* cr, const std::string& s, double x, double y, double size, Rg
   cairo_fill(cr);
 }
 
-void DrawFace(cairo_t* cr, int ch, double x, double y, double r, int mood) {
+void DrawFace(cairo_t* cr, int ch, double x, double y, double r, int moodFlags) {
   const Build& b = kBuild[ch];
+  const bool blink = (moodFlags & kFaceBlink) != 0;
+  const int mood = moodFlags & 7;
   double line = std::max(1.0, r / 12);
   cairo_save(cr);
   cairo_translate(cr, x, y);
@@ -242,6 +244,16 @@ void DrawFace(cairo_t* cr, int ch, double x, double y, double r, int mood) {
     FillStroke(cr, {20, 20, 30}, line);
     Ellipse(cr, -0.55, -0.22, 0.1, 0.05);
     FillStroke(cr, {200, 220, 255}, 0);
+  } else if (blink) {
+    double ey = ch == 1 ? -0.1 : ch == 4 ? -0.12 : -0.15;
+    double ex = ch == 0 ? 0.33 : 0.32;
+    SetRgb(cr, kInk);
+    cairo_set_line_width(cr, line * 1.6);
+    for (int s = -1; s <= 1; s += 2) {
+      cairo_move_to(cr, s * ex - 0.18, ey);
+      cairo_curve_to(cr, s * ex - 0.06, ey + 0.08, s * ex + 0.06, ey + 0.08, s * ex + 0.18, ey);
+      cairo_stroke(cr);
+    }
   } else {
     double ey = ch == 1 ? -0.1 : ch == 4 ? -0.12 : -0.15;
     double ex = ch == 0 ? 0.33 : 0.32;
@@ -300,7 +312,13 @@ void DrawFace(cairo_t* cr, int ch, double x, double y, double r, int mood) {
   // Mouth.
   double my = ch == 1 ? 0.58 : ch == 4 ? 0.68 : ch == 5 ? 0.55 : 0.5;
   double mw = ch == 1 ? 0.4 : ch == 5 ? 0.22 : 0.32;
-  if (mood == 0) {
+  if (mood == 3) {  // frown
+    cairo_move_to(cr, -mw, my + 0.08);
+    cairo_curve_to(cr, -mw / 2, my - 0.08, mw / 2, my - 0.08, mw, my + 0.08);
+    SetRgb(cr, kInk);
+    cairo_set_line_width(cr, line * 1.5);
+    cairo_stroke(cr);
+  } else if (mood == 0) {
     cairo_move_to(cr, -mw, my);
     cairo_curve_to(cr, -mw / 2, my + 0.1, mw / 2, my + 0.1, mw, my - 0.03);
     SetRgb(cr, kInk);

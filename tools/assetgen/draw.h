@@ -39,7 +39,9 @@ struct Hold {
 Hold HoldPoint(int ch, const Pose& pose, double x, double y, double height);
 // Character 6 is the judge (referee's shirt and cap).
 inline constexpr int kJudgeBuild = 6;
-// A face filling a circle of radius r at (x, y); mood 0 neutral, 1 grin, 2 shout.
+// A face filling a circle of radius r at (x, y); mood 0 neutral, 1 grin,
+// 2 shout, 3 frown, plus kFaceBlink for closed eyes.
+inline constexpr int kFaceBlink = 8;
 void DrawFace(cairo_t* cr, int ch, double x, double y, double r, int mood);
 // The thrown computer (a beige monitor) centred at (x, y), `size` wide, turned by angle.
 void DrawComputer(cairo_t* cr, double x, double y, double size, double angle, double damage);

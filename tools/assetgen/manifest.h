@@ -61,6 +61,12 @@ inline constexpr int kCursorFrames = 3, kIconsFrames = 4, kDialogFrames = 5;
 inline constexpr int kFacesFrames = 6, kIntroFrames = 6, kFlagFrames = 14;
 inline constexpr int kMedalSheetFrames = 26, kShop1Frames = 6, kShop2Frames = 64;
 inline constexpr int kTrainingSheetFrames = 61, kSmallFacesFrames = 6, kLoadingPictures = 10;
+// Status-band faces: per character six moods of 15 frames, 70x56; the star 8 frames.
+inline constexpr const char* kFacePanelFile[6] = {"menu\\facepan0.mbm", "menu\\facepan1.mbm",
+                                                  "menu\\facepan2.mbm", "menu\\facepan3.mbm",
+                                                  "menu\\facepan4.mbm", "menu\\facepan5.mbm"};
+inline constexpr int kFacePanelMoods = 6, kFacePanelFramesPerMood = 15, kFacePanelW = 70, kFacePanelH = 56;
+inline constexpr int kStarFrames = 8, kStarSize = 16;
 
 inline std::vector<ManifestEntry> AssetManifest() {
   std::vector<ManifestEntry> m;
@@ -113,6 +119,8 @@ inline std::vector<ManifestEntry> AssetManifest() {
   for (const char* s : kEventAnnounce) add(D, std::string("extra\\medal\\") + s, Kind::Wav);
   // Face icons of the status band and the events' minimaps.
   add(P, "menu\\sfaces.mbm", Kind::Mbm, kSmallFacesFrames);
+  for (const char* f : kFacePanelFile) add(P, f, Kind::Mbm, kFacePanelMoods * kFacePanelFramesPerMood);
+  add(P, "menu\\star.mbm", Kind::Mbm, kStarFrames);
   // Closing ceremony.
   for (const char* s : kAnthem) add(P, s, Kind::Wav);
   // Options overlay help texts.

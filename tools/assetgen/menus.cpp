@@ -526,6 +526,55 @@ void GenerateMenus(Output& out) {
     for (int c = 0; c < 6; ++c) DrawFace(Jobs::Frame(j, 24, 24), c, 12, 13, 9, 0);
   }
 
+  // Status-band faces: moods 0 calm, 1 happy, 2 effort, 3 hurt, 4 shouting,
+  // 5 sad; each plays 15 frames (a blink, a bob of the head).
+  for (int c = 0; c < 6; ++c) {
+    Job& j = jobs.Add(P, kFacePanelFile[c]);
+    static const int kBase[6] = {0, 1, 2, 3, 2, 3};
+    for (int m = 0; m < kFacePanelMoods; ++m)
+      for (int f = 0; f < kFacePanelFramesPerMood; ++f) {
+        cairo_t* cr = Jobs::Frame(j, kFacePanelW, kFacePanelH);
+        RoundRect(cr, 1, 1, kFacePanelW - 2, kFacePanelH - 2, 6);
+        FillStroke(cr, {36, 48, 100}, 1.5);
+        double bob = std::sin(f * 2 * M_PI / kFacePanelFramesPerMood) * (m == 4 ? 3 : 1.5);
+        double shake = m == 3 ? std::sin(f * 1.7) * 2 : 0;
+        int mood = kBase[m] | ((m == 0 || m == 5) && (f == 6 || f == 7) ? kFaceBlink : 0);
+        DrawFace(cr, c, kFacePanelW / 2.0 + shake, kFacePanelH / 2.0 + 3 + bob, 20, mood);
+        if (m == 2 || m == 3) {  // sweat, or a bump and a bandage
+          Ellipse(cr, kFacePanelW / 2.0 + 22, 14 + f % 5 * 2, 2.5, 4);
+          FillStroke(cr, {150, 200, 255}, 1);
+        }
+        if (m == 3) {
+          for (int k = 0; k < 3; ++k) {  // little stars round the head
+            double a = f * 0.4 + k * 2.1;
+            Text(cr, "*", kFacePanelW / 2.0 + std::cos(a) * 24, 14 + std::sin(a) * 6, 12, kGold, 1);
+          }
+        }
+        if (m == 5) {  // a tear
+          Ellipse(cr, kFacePanelW / 2.0 - 8, 30 + f % 8 * 2, 2, 3);
+          FillStroke(cr, {150, 200, 255}, 0);
+        }
+      }
+  }
+  {
+    Job& j = jobs.Add(P, "menu\\star.mbm");
+    for (int f = 0; f < kStarFrames; ++f) {
+      cairo_t* cr = Jobs::Frame(j, kStarSize, kStarSize);
+      double r = kStarSize / 2.0 - 1, a0 = f * M_PI / 20;
+      double k = 0.75 + 0.25 * std::cos(f * 2 * M_PI / kStarFrames);
+      for (int i = 0; i < 10; ++i) {
+        double a = a0 - M_PI / 2 + i * M_PI / 5, rr = (i % 2 ? 0.45 : 1.0) * r * k;
+        double px = kStarSize / 2.0 + rr * std::cos(a), py = kStarSize / 2.0 + rr * std::sin(a);
+        if (i == 0)
+          cairo_move_to(cr, px, py);
+        else
+          cairo_line_to(cr, px, py);
+      }
+      cairo_close_path(cr);
+      FillStroke(cr, kGold, 1);
+    }
+  }
+
   // Loading pictures of the ten events (532 x 404), compressed.
   for (int e = 1; e <= 10; ++e) {
     Job& j = jobs.Add(Root::Video, "video\\loading" + std::to_string(e) + ".mbm", true, true);

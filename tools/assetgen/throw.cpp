@@ -557,14 +557,20 @@ void GenerateThrow(Output& out) {
     cairo_rectangle(cr, 0, 0, kStatusW, kStatusH);
     SetRgb(cr, {30, 36, 70});
     cairo_fill(cr);
-    static const int kCol[4] = {0, 160, 320, 480};
+    // Faces at x 11, 173, 330, 493 (70x56), names under them, bars of up
+    // to 60 pixels at x 89, 249, 411, 572 in rows 20 pixels apart from y 6.
+    static const int kFace[4] = {11, 173, 330, 493};
+    static const int kBar[4] = {89, 249, 411, 572};
+    static const int kPanelX[4] = {2, 164, 321, 484};
     for (int i = 0; i < 4; ++i) {
-      RoundRect(cr, kCol[i] + 3, 3, 154, kStatusH - 6, 8);
+      RoundRect(cr, kPanelX[i] + 1, 2, 152, kStatusH - 4, 8);
       FillStroke(cr, {50, 64, 120}, 2);
-      RoundRect(cr, kCol[i] + 8, 8, 64, 64, 6);
+      RoundRect(cr, kFace[i] - 2, 1, 74, 60, 6);
       FillStroke(cr, {24, 28, 56}, 1.5);
+      cairo_rectangle(cr, kFace[i] - 2, 62, 140, 15);
+      FillStroke(cr, {24, 28, 56}, 1);
       for (int r = 0; r < 3; ++r) {
-        cairo_rectangle(cr, kCol[i] + 86, 5 + 20 * r, 64, 14);
+        cairo_rectangle(cr, kBar[i] - 2, 4 + 20 * r, 64, 14);
         FillStroke(cr, {16, 20, 40}, 1);
       }
     }
