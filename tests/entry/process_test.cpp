@@ -354,6 +354,17 @@ TEST(XvfbChild, WindowAndTypedKeys) {
   std::system("xdotool keyup Left");
   pump(200);
   EXPECT_FALSE(IsKeyDown(kVkLeft));
+
+  // Once a frame is shown the renderer reports positions in display pixels
+  // itself; they must not be scaled twice.
+  std::vector<uint8_t> pixels(640 * 480, 0);
+  PresentColour palette[256] = {};
+  presenter->PresentIndexed(pixels.data(), 640, 480, 640, palette);
+  pump(100);
+  ASSERT_EQ(std::system("xdotool search --name '^Kelvanthrop$' mousemove --window %1 256 192"), 0);
+  pump(300);
+  EXPECT_EQ(g_mouseX, 160);
+  EXPECT_EQ(g_mouseY, 120);
 }
 
 }  // namespace
