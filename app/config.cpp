@@ -51,7 +51,7 @@ std::string ExecutableDir() {
 
 // A directory value of the store, or the default when it is missing or empty.
 String ReadDir(const char* name, const std::string& fallback) {
-  char buf[1024];
+  char buf[4096];
   if (RegReadString(kRegConfig, name, buf, sizeof buf) && buf[0] != '\0')
     return String(WithSlash(buf).c_str());
   return String(WithSlash(fallback).c_str());
