@@ -369,6 +369,7 @@ void LockStep::BeginExchange() {
   boxOpenedHere_ = false;
   waitNetwork_ = Network();
   exchangeStart_ = Now();
+  lastRequest_ = exchangeStart_;
   if (!waitNetwork_) {
     if (ctx_.playMode && *ctx_.playMode == 1 && ctx_.localPlayers && ValidPlayer(ctx_.localPlayers[1]))
       std::memcpy(ctx_.playerStates[ctx_.localPlayers[1]], secondState_, kPlayerStateSize);
@@ -462,12 +463,16 @@ int LockStep::StepExchange() {
   if (done_ || allHad() || !Network()) return FinishExchange();
 
   // A pass waits up to 20 ms, but wakes as soon as traffic comes in: the
-  // frame should not cost more than the wire does.
-  if (!ctx_.session->WaitForTraffic(20)) Sleep(20);
+  // frame should not cost more than the wire does. Missing input is asked
+  // for again once 20 ms went by without it.
+  int traffic = ctx_.session->WaitForTraffic(20);
+  if (traffic < 0) Sleep(20);
+  const bool ask = traffic != 1 || Now() - lastRequest_ >= 20;
+  if (ask) lastRequest_ = Now();
   bool missing[kMaxPlayers];
   for (int s = 0; s < kMaxPlayers; ++s) {
     missing[s] = !had_[s];
-    if (missing[s]) SendResendRequest(s);
+    if (missing[s] && ask) SendResendRequest(s);
   }
   // After 250 passes' worth of time (5 s) the player is asked what to do.
   ++passes_;

@@ -195,4 +195,5 @@ class LockStep {
   bool done_ = false;
   bool pumpEvents_ = false;
   uint32_t exchangeStart_ = 0;
+  uint32_t lastRequest_ = 0;
 };

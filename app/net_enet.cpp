@@ -186,11 +186,11 @@ class EnetTransport : public NetTransport {
     return false;
   }
 
-  bool WaitForTraffic(uint32_t ms) override {
-    if (!host_) return false;
-    if (hasPending_) return true;
+  int WaitForTraffic(uint32_t ms) override {
+    if (!host_) return -1;
+    if (hasPending_) return 1;
     if (enet_host_service(host_, &pending_, ms) > 0) hasPending_ = true;
-    return true;
+    return hasPending_ ? 1 : 0;
   }
 
   // Turns an ENet event into ours; false for one that is not reported.

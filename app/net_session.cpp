@@ -214,7 +214,9 @@ void NetSession::RemoveLocalPlayer(int slot) {
   if (slot == hostSlot_ && slots_[slot].state == kSlotRemote) {
     // Dropping the host leaves nothing to talk through: the link goes, and
     // every remote player with it.
-    LinkLost(hostLink_);
+    int link = hostLink_;
+    transport_->Disconnect(link);
+    LinkLost(link);
     return;
   }
   uint8_t p[2] = {kRemove, static_cast<uint8_t>(slot)};
@@ -262,8 +264,8 @@ bool NetSession::Send(int from, int to, const void* data, size_t size) {
   return true;
 }
 
-bool NetSession::WaitForTraffic(uint32_t ms) {
-  if (mode_ != Mode::kNetwork || !transport_) return false;
+int NetSession::WaitForTraffic(uint32_t ms) {
+  if (mode_ != Mode::kNetwork || !transport_) return -1;
   return transport_->WaitForTraffic(ms);
 }
 

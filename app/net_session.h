@@ -134,9 +134,10 @@ class NetSession {
   int OnSystemMessage(const NetMessage& msg);
   // Takes transport events, sends keep-alives, detects timeouts.
   void Pump();
-  // Waits up to ms for traffic from other machines. False when the
-  // transport cannot wait (loopback, in-memory hub): sleep instead.
-  bool WaitForTraffic(uint32_t ms);
+  // Waits up to ms for traffic from other machines: 1 something came, 0 the
+  // time ran out, -1 the transport cannot wait (loopback, in-memory hub):
+  // sleep instead.
+  int WaitForTraffic(uint32_t ms);
 
   // --- set-up for tests and tools ---
   void SetClock(Clock* clock) { clock_ = clock; }

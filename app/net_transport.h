@@ -41,9 +41,10 @@ class NetTransport {
   virtual void Disconnect(int link) = 0;
   // Pushes queued packets onto the wire.
   virtual void Flush() {}
-  // Waits up to ms for something to arrive (it is kept for Poll). False
-  // when this transport cannot wait: the caller sleeps on its clock then.
-  virtual bool WaitForTraffic(uint32_t ms) { return false; }
+  // Waits up to ms for something to arrive (it is kept for Poll): 1 when
+  // something came, 0 when the time ran out, -1 when this transport cannot
+  // wait (the caller sleeps on its clock then).
+  virtual int WaitForTraffic(uint32_t ms) { return -1; }
   // Drops every link and stops listening.
   virtual void Close() = 0;
 };
