@@ -101,6 +101,17 @@ TEST(Harness, OneMachineWithScriptedInput) {
   EXPECT_EQ(run.machines[0].players[3].place, 3);
 }
 
+TEST(Harness, OneMachineRunsAlikeForOneSeed) {
+  auto checks = [](uint32_t seed) {
+    HarnessOptions o;
+    o.seed = seed;
+    o.make = [] { return new TestEvent(20); };
+    return RunEventHarness(o).machines[0].syncChecks;
+  };
+  EXPECT_EQ(checks(99), checks(99));
+  EXPECT_NE(checks(99), checks(100));
+}
+
 TEST(Harness, FourMachinesInLockStep) {
   HarnessOptions o;
   o.machines = 4;

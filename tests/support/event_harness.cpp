@@ -297,6 +297,9 @@ HarnessRun Harness::Run() {
   alive_.assign(n_, true);
 
   int32_t savedSpeed = g_gameSpeed;
+  // A screen on one machine seeds the random numbers from the clock, which
+  // therefore starts at the seed: a run is the same for the same seed.
+  clock_.now_ = opt_.seed;
   Clock* savedClock = SetClock(&clock_);
   g_harness = this;
 

@@ -56,6 +56,8 @@ struct HarnessOptions {
   // runs on the machine's own thread and may wait for the other machines).
   std::function<GameScreen*()> make;
   std::array<PlayerRecord, 4> players = ComputerFixtures();
+  // The shared seed of a network game; on one machine the virtual clock
+  // starts at it (screens seed themselves from the clock there).
   uint32_t seed = 1;
   // 1: a game on one machine (playMode 0 or 1); 2..4: a network game of that
   // many machines, machine i playing slot i (players i with human set are
