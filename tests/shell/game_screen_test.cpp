@@ -7,6 +7,7 @@
 
 #include "app/game_screen.h"
 #include "app/game_screen_services.h"
+#include "app/input.h"
 #include "app/options_menu.h"
 #include "base/clock.h"
 #include "base/player_records.h"
@@ -280,6 +281,46 @@ TEST_F(ScreenDrawTest, MessagesExpireAfterEightyFrames) {
   EXPECT_EQ(s.GetMessageLine(0).text, "hello");
   s.DrawOverlay();
   EXPECT_EQ(s.GetMessageLine(0).text, "");
+}
+
+// The overlay opened and closed with Escape through the base Run, as the
+// player does it: 2 while open (the event holds its game), 1 on the frame it
+// closes, -1 when the player leaves.
+TEST_F(ScreenDrawTest, OptionsMenuThroughRun) {
+  CreateInputMaps();
+  BindDefaultActions();
+  PlainScreen s(1);
+  s.CreateOptionsMenu(nullptr);
+  auto press = [&](int vk) {
+    KeyboardKeyDown(vk, false);
+    int r = s.Run();
+    KeyboardKeyUp(vk);
+    return r;
+  };
+  EXPECT_EQ(s.Run(), 0);
+  EXPECT_EQ(press(kVkEscape), 2);
+  EXPECT_TRUE(s.IsMenuOpen());
+  EXPECT_FALSE(s.IsChatOpen());
+  EXPECT_EQ(s.Run(), 2);
+  EXPECT_EQ(press(kVkEscape), 1);
+  EXPECT_FALSE(s.IsMenuOpen());
+  EXPECT_EQ(s.Run(), 0);
+  // Up from the first item wraps to "leave"; Enter asks, Right picks yes.
+  EXPECT_EQ(press(kVkEscape), 2);
+  EXPECT_EQ(press(kVkUp), 2);
+  EXPECT_EQ(s.GetOptionsMenu()->GetSelected(), OptionsMenu::kLeave);
+  EXPECT_EQ(press(kVkReturn), 2);
+  EXPECT_EQ(press(kVkRight), 2);
+  EXPECT_EQ(press(kVkReturn), -1);
+  EXPECT_FALSE(s.IsMenuOpen());
+  // While the overlay is open the chat line does not react.
+  EXPECT_EQ(press(kVkEscape), 2);
+  KeyboardKeyDown(kVkF12, false);
+  s.HandleChatInput();
+  KeyboardKeyUp(kVkF12);
+  EXPECT_FALSE(s.IsChatOpen());
+  s.DestroyOptionsMenu();
+  DestroyInputMaps();
 }
 
 }  // namespace
