@@ -249,6 +249,20 @@ TEST(NetSession, LeavingPlayerIsAnnouncedToEveryone) {
   ASSERT_EQ(late.session.EnumSessions(), 1);
   ASSERT_EQ(late.session.JoinSession(0), kNetOk);
   EXPECT_EQ(late.session.AddLocalPlayer("LATE"), 2);
+  // The newcomer hears of the players already there; they hear of it.
+  EXPECT_EQ(Drain(late), (std::vector<std::pair<int, int>>{{kNetSystemSender, kMsgPlayerEntry},
+                                                           {kNetSystemSender, kMsgPlayerEntry}}));
+  g[1].session.Pump();
+  for (int i = 0; i < 2; ++i) {
+    NetMessage m;
+    ASSERT_TRUE(g[i].session.Receive(&m));
+    DecodedNetMessage d;
+    ASSERT_TRUE(DecodeNetMessage(m.from, m.data.data(), m.data.size(), &d));
+    EXPECT_EQ(d.type, kMsgPlayerJoined);
+    EXPECT_EQ(d.slot, 2);
+    EXPECT_STREQ(reinterpret_cast<const char*>(m.data.data() + 16), "LATE");
+    EXPECT_STREQ(g[i].session.GetPlayerName(2), "LATE");
+  }
 }
 
 }  // namespace
