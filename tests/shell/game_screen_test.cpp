@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/cheat.h"
 #include "app/game_screen.h"
 #include "app/game_screen_services.h"
 #include "app/input.h"
@@ -321,6 +322,58 @@ TEST_F(ScreenDrawTest, OptionsMenuThroughRun) {
   EXPECT_FALSE(s.IsChatOpen());
   s.DestroyOptionsMenu();
   DestroyInputMaps();
+}
+
+TEST_F(ScreenDrawTest, DebugOverlayLines) {
+  int savedDebug = g_debugMode;
+  PlayerRecord saved = g_players[1];
+  g_players[1].energy = 77;
+  g_players[1].strength = 5;
+  g_players[1].speed = 12345;
+  g_players[1].endurance = -3;
+  g_players[1].powerPills = 2;
+  g_players[1].weaponUnits = 9;
+  PlainScreen s(1);
+  s.CreateOptionsMenu(nullptr);
+  g_debugMode = 9;
+  s.Run();
+  EXPECT_STREQ(s.GetDebugLine(0), "");
+  g_debugMode = 8;
+  s.Run();
+  EXPECT_STREQ(s.GetDebugLine(0), "SyncPt: 0");
+  EXPECT_EQ(std::string(s.GetDebugLine(1)).rfind("Last rand() value: ", 0), 0u);
+  EXPECT_STREQ(s.GetDebugLine(3),
+               "Player 2: eng=   77, str=    5, spd=12345, end=   -3, atm=    2, special=    9");
+  g_players[1] = saved;
+  g_debugMode = savedDebug;
+}
+
+TEST_F(ScreenTest, HiddenCodeAnswersOnTheScreen) {
+  int savedSpeed = g_gameSpeed, savedDebug = g_debugMode;
+  PlainScreen s(1);
+  OpenChat(s);
+  Type("tempo lazy\r");
+  s.HandleChatInput();
+  int code = MatchCheatCode();
+  EXPECT_EQ(code, 7);
+  ApplyCheatCode(code);
+  EXPECT_EQ(g_gameSpeed, 7);
+  EXPECT_EQ(s.GetMessageLine(0).text, "COMPUTER: Speed changed");
+  EXPECT_STREQ(s.GetCommandText(), "");
+  OpenChat(s);
+  Type("probe data up\r");
+  s.HandleChatInput();
+  ApplyCheatCode(MatchCheatCode());
+  EXPECT_EQ(g_debugMode, 8);
+  EXPECT_EQ(s.GetMessageLine(1).text, "COMPUTER: Debug is on now");
+  // "JUMP AHEAD" is the shell's to act on: the text stays for it.
+  OpenChat(s);
+  Type("jump ahead\r");
+  s.HandleChatInput();
+  ApplyCheatCode(MatchCheatCode());
+  EXPECT_STREQ(s.GetCommandText(), "JUMP AHEAD");
+  g_gameSpeed = savedSpeed;
+  g_debugMode = savedDebug;
 }
 
 }  // namespace
