@@ -6,9 +6,12 @@
 // Settings (CONFIG): NETPORT the game port (default 27815; the search uses
 // the next port), NETBIND the address to listen on (default every
 // interface), NETHOST a host to ask directly, NETBROADCAST the broadcast
-// address of the search (default 255.255.255.255, empty for none).
+// address of the search (default 255.255.255.255, empty for none). With
+// KELVANTHROP_HEADLESS set the defaults stay on loopback (127.0.0.1 and
+// 127.255.255.255).
 #include <enet/enet.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -72,10 +75,13 @@ class EnetTransport : public NetTransport {
  public:
   EnetTransport() {
     up_ = EnetUp();
-    port_ = static_cast<uint16_t>(RegReadInt(kRegConfig, "NETPORT", kDefaultPort));
-    bind_ = ConfigString("NETBIND", "");
+    int port = RegReadInt(kRegConfig, "NETPORT", kDefaultPort);
+    port_ = static_cast<uint16_t>(port > 0 && port < 65535 ? port : kDefaultPort);
+    // Headless runs (tests, CI) stay on this machine unless told otherwise.
+    const bool headless = std::getenv("KELVANTHROP_HEADLESS") != nullptr;
+    bind_ = ConfigString("NETBIND", headless ? "127.0.0.1" : "");
     hostAddr_ = ConfigString("NETHOST", "");
-    broadcast_ = ConfigString("NETBROADCAST", "255.255.255.255");
+    broadcast_ = ConfigString("NETBROADCAST", headless ? "127.255.255.255" : "255.255.255.255");
   }
   ~EnetTransport() override {
     Close();
