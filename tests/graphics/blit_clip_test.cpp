@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ void FillSource(DDSurface& s) {
   for (int y = 0; y < kSrcH; ++y)
     for (int x = 0; x < kSrcW; ++x) s.Row(y)[x] = SourceValue(x, y);
 }
+
+void PrintTo(const ClipCase& c, std::ostream* os) { *os << c.name; }
 
 // The reference: what pixel (x, y) of the target must hold after the operation.
 int Expected(const ClipCase& c, int x, int y) {
