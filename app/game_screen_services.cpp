@@ -13,6 +13,7 @@
 #include "app/joystick.h"
 #include "platform/joystick_reader.h"
 #include "app/net_session.h"
+#include "app/screen_factory.h"
 #include "app/shell.h"
 #include "app/sound.h"
 #include "base/debug.h"
@@ -150,6 +151,7 @@ bool ShellCreateServices() {
   g_warningSound = LoadMenuSound("sounds\\menu\\warning.wav");
   PaletteEntry black[256] = {};
   g_blackPalette = CreateDisplayPalette(kDisplayPaletteCaps, black);
+  CreateRegisteredServices();  // the hall of fame
   g_facePanel = new FacePanel();
   return true;
 }
@@ -163,6 +165,7 @@ void ShellDestroyServices() {
   FreeSound(&g_warningSound);
   DeleteAndClear(g_timers);
   DeleteAndClear(g_soundManager);
+  DestroyRegisteredServices();
   DestroyInputMaps();
   DeleteAndClear(g_joystick1);
   DeleteAndClear(g_joystick2);

@@ -5,6 +5,9 @@
 #include "base/debug.h"
 #include "base/player_records.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 struct Registry {
@@ -16,6 +19,8 @@ struct Registry {
   ScreenMaker events[11];
   ScreenMaker splitMaze;
   std::function<int()> trainingChoice;
+  std::vector<std::pair<std::function<void()>, std::function<void()>>> services;
+  bool servicesUp = false;
 };
 
 Registry& Reg() {
@@ -64,6 +69,24 @@ void RegisterTrainingChoice(std::function<int()> chosenEvent) {
   Reg().trainingChoice = std::move(chosenEvent);
 }
 void ClearScreenRegistrations() { Reg() = Registry(); }
+
+void RegisterShellService(std::function<void()> create, std::function<void()> destroy) {
+  Reg().services.emplace_back(std::move(create), std::move(destroy));
+}
+
+void CreateRegisteredServices() {
+  if (Reg().servicesUp) return;
+  Reg().servicesUp = true;
+  for (auto& s : Reg().services)
+    if (s.first) s.first();
+}
+
+void DestroyRegisteredServices() {
+  if (!Reg().servicesUp) return;
+  Reg().servicesUp = false;
+  for (auto& s : Reg().services)
+    if (s.second) s.second();
+}
 
 GameScreen* MakeMainMenuScreen() { return Call(Reg().mainMenu, "main menu"); }
 GameScreen* MakeNewGameScreen() { return Call(Reg().newGame, "new game"); }

@@ -44,6 +44,14 @@ void RegisterSplitMazeScreen(ScreenMaker make);
 // Forgets every registration (tests).
 void ClearScreenRegistrations();
 
+// Services of the libraries above the shell that live from start-up to
+// shut-down (the hall-of-fame table of the front end): made in ShellStartup
+// after the start-up fonts and sounds, destroyed in ShellShutdown after the
+// sound manager. Registered in order; destroyed in the same order.
+void RegisterShellService(std::function<void()> create, std::function<void()> destroy);
+void CreateRegisteredServices();
+void DestroyRegisteredServices();
+
 // The main menu's chosen training event, read in state 0 when the menu
 // returns a new game. The front end installs it with its main menu.
 void RegisterTrainingChoice(std::function<int()> chosenEvent);

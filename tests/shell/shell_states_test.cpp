@@ -306,6 +306,9 @@ TEST_F(ShellTest, AfterEventTenTheShopLeadsToTheCeremony) {
 
 TEST_F(ShellTest, QuitDeletesTheMenuBeforeTheServices) {
   RegisterScripted({}, false);
+  std::vector<std::string> order;
+  RegisterShellService([&] { order.push_back(g_soundManager ? "made, sound up" : "made"); },
+                       [&] { order.push_back(g_soundManager ? "gone" : "gone after sound"); });
   Start();
   ToMenu();
   g_servicesAliveAtQuit = false;
@@ -316,6 +319,8 @@ TEST_F(ShellTest, QuitDeletesTheMenuBeforeTheServices) {
   EXPECT_EQ(g_soundManager, nullptr);
   EXPECT_EQ(g_netSession, nullptr);
   EXPECT_EQ(ShellRunFrame(), 1);  // nothing runs after the quit
+  std::vector<std::string> want = {"made, sound up", "gone after sound"};
+  EXPECT_EQ(order, want);
 }
 
 TEST_F(ShellTest, NoMainMenuEndsTheProgram) {
