@@ -1,5 +1,10 @@
 // PNG contact sheets of the generated pictures, for a person to look at: one
 // PNG per .mbm (all frames in a grid) and per .bmp.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
 #include <zlib.h>
 
 #include <cstdio>
@@ -113,11 +118,66 @@ std::vector<Frame> Decode(const Bytes& raw, bool isBmp) {
   return frames;
 }
 
+// Every `step`-th picture of a cut-scene, decoded by FFmpeg.
+std::vector<Frame> DecodeClip(const std::string& path, int step) {
+  std::vector<Frame> frames;
+  AVFormatContext* fmt = nullptr;
+  if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return frames;
+  int vs = avformat_find_stream_info(fmt, nullptr) >= 0
+               ? av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0)
+               : -1;
+  if (vs >= 0) {
+    const AVCodec* dec = avcodec_find_decoder(fmt->streams[vs]->codecpar->codec_id);
+    AVCodecContext* ctx = avcodec_alloc_context3(dec);
+    if (dec && avcodec_parameters_to_context(ctx, fmt->streams[vs]->codecpar) >= 0 &&
+        avcodec_open2(ctx, dec, nullptr) >= 0) {
+      AVPacket* pkt = av_packet_alloc();
+      AVFrame* fr = av_frame_alloc();
+      int n = 0;
+      auto take = [&] {
+        while (avcodec_receive_frame(ctx, fr) == 0) {
+          if (n++ % step) continue;
+          Frame out;
+          out.w = fr->width;
+          out.h = fr->height;
+          out.argb.resize(size_t(out.w) * out.h);
+          SwsContext* sws = sws_getContext(fr->width, fr->height, AVPixelFormat(fr->format), out.w, out.h,
+                                           AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
+          uint8_t* dst[1] = {reinterpret_cast<uint8_t*>(out.argb.data())};
+          int pitch[1] = {out.w * 4};
+          if (sws) {
+            sws_scale(sws, fr->data, fr->linesize, 0, fr->height, dst, pitch);
+            sws_freeContext(sws);
+            for (uint32_t& v : out.argb) v |= 0xff000000u;
+            frames.push_back(std::move(out));
+          }
+        }
+      };
+      while (av_read_frame(fmt, pkt) >= 0) {
+        if (pkt->stream_index == vs && avcodec_send_packet(ctx, pkt) >= 0) take();
+        av_packet_unref(pkt);
+      }
+      avcodec_send_packet(ctx, nullptr);
+      take();
+      av_frame_free(&fr);
+      av_packet_free(&pkt);
+    }
+    avcodec_free_context(&ctx);
+  }
+  avformat_close_input(&fmt);
+  return frames;
+}
+
+bool WriteSheet(std::vector<Frame> frames, const std::string& png);
+
 bool Sheet(const std::string& file, bool isBmp, const std::string& png) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
   Bytes raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<Frame> frames = Decode(raw, isBmp);
+  return WriteSheet(Decode(raw, isBmp), png);
+}
+
+bool WriteSheet(std::vector<Frame> frames, const std::string& png) {
   if (frames.empty()) return false;
   // Lay frames out in rows no wider than 1280 pixels.
   const int kMax = 1280, kGap = 4;
@@ -162,13 +222,15 @@ int WriteContactSheets(const std::string& gamedata, const std::string& pngDir) {
   std::filesystem::create_directories(pngDir);
   int written = 0, failed = 0;
   for (const ManifestEntry& e : AssetManifest()) {
-    if (e.kind != Kind::Mbm && e.kind != Kind::Bmp8 && e.kind != Kind::Bmp24) continue;
+    if (e.kind != Kind::Mbm && e.kind != Kind::Bmp8 && e.kind != Kind::Bmp24 && e.kind != Kind::Avi) continue;
     std::string disk = DiskName(e.path);
     std::string name = std::string(kRootDirName[int(e.root)]) + "_" + disk;
     for (char& c : name)
       if (c == '/' || c == '.') c = '_';
-    if (Sheet(gamedata + "/" + kRootDirName[int(e.root)] + "/" + disk, e.kind != Kind::Mbm,
-              pngDir + "/" + name + ".png"))
+    std::string file = gamedata + "/" + kRootDirName[int(e.root)] + "/" + disk;
+    bool ok = e.kind == Kind::Avi ? WriteSheet(DecodeClip(file, 4), pngDir + "/" + name + ".png")
+                                  : Sheet(file, e.kind != Kind::Mbm, pngDir + "/" + name + ".png");
+    if (ok)
       ++written;
     else
       ++failed;

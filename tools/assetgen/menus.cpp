@@ -450,11 +450,17 @@ void GenerateMenus(Output& out) {
     {  // 25 the medal ceremony
       cairo_t* cr = Jobs::Frame(j, 640, 480);
       DrawBeach(cr, 640, 480);
+      // Faces go at (48, 100), (256, 202), (48, 308), 160x140; the names
+      // right-aligned at x 620 on the rows y 113, 253, 403.
       static const int kRowY[3] = {100, 202, 308};
       static const int kRowX[3] = {48, 256, 48};
+      static const int kNameY[3] = {113, 253, 403};
       for (int m = 0; m < 3; ++m) {
-        Panel(cr, kRowX[m] - 8, kRowY[m] - 8, 640 - kRowX[m] - 8 - 24, 156, {40, 60, 130}, 12);
-        Medal(cr, kRowX[m] + 200, kRowY[m] + 80, 26, m);
+        RoundRect(cr, kRowX[m] - 6, kRowY[m] - 6, 172, 152, 12);
+        FillStroke(cr, {40, 60, 130}, 3);
+        Medal(cr, kRowX[m] + (m == 1 ? -40 : 196), kRowY[m] + 84, 24, m);
+        RoundRect(cr, 420, kNameY[m] - 10, 212, 38, 10);
+        FillStroke(cr, {40, 60, 130}, 3);
       }
       Text(cr, "MEDALS", 320, 60, 40, kGold, 1, true);
     }

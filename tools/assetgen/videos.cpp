@@ -260,7 +260,7 @@ void GenerateVideos(Output& out) {
          [](cairo_t* cr, double t, int) {
            DrawBeach(cr, kClipW, kClipH);
            double y = std::min(1.0, t * 2.5);
-           DrawLogo(cr, kClipW / 2.0, -30 + y * 100, 40);
+           DrawLogo(cr, kClipW / 2.0, -30 + y * 100, 30);
            for (int c = 0; c < 6; ++c) {
              Pose p;
              double s = std::sin((t * 8 + c) * M_PI);
@@ -283,7 +283,7 @@ void GenerateVideos(Output& out) {
     Clip(out, kFixedClips[1], kFixedClipFrames[1], 8,
          [](cairo_t* cr, double t, int) {
            DrawBeach(cr, kClipW, kClipH);
-           DrawLogo(cr, kClipW / 2.0, 60, 40);
+           DrawLogo(cr, kClipW / 2.0, 60, 30);
            for (int c = 0; c < 6; ++c) {
              Pose p;
              p.cheer = std::fmod(t * 4 + c * 0.3, 1.0) > 0.5;
