@@ -71,7 +71,7 @@ class String {
   // not empty; an unknown id leaves the empty string. The module argument is
   // accepted for the callers' sake and ignored (there is one table).
   bool LoadString(unsigned id);
-  bool LoadString(const void* module, unsigned id) { return LoadString(id); }
+  bool LoadString(const void* /*module*/, unsigned id) { return LoadString(id); }
 
  private:
   char* buffer_;
