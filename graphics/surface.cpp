@@ -94,6 +94,10 @@ uint16_t DDSurface::Create(int width, int height, int formatCode, int videoMemor
     return st;
   }
   for3D_ = for3D != 0;
+  if (palette_ && formatCode_ != kFormatIndexed8) {
+    palette_->Release();  // only palettised surfaces hold a palette
+    palette_ = nullptr;
+  }
   SetColorKey(kColorKeySrcBlt, 1, 1);
   return kDDOk;
 }

@@ -135,6 +135,14 @@ TEST(PaletteRefs, AttachDetachAndDestroy) {
     DDSurface wide(4, 4, kFormatRgb565);
     EXPECT_EQ(wide.SetPalette(b.GetPalette()), kDDCallFailed);
     EXPECT_EQ(b.GetPalette()->GetRefCount(), 1u);
+    // Remaking a surface in 16 bits lets its palette go; in 8 bits keeps it.
+    DDPalette* kept = b.GetPalette();
+    kept->AddRef();
+    ASSERT_EQ(b.Create(8, 8, kFormatIndexed8), kDDOk);
+    EXPECT_EQ(b.GetPalette(), kept);
+    ASSERT_EQ(b.Create(8, 8, kFormatRgb555), kDDOk);
+    EXPECT_EQ(b.GetPalette(), nullptr);
+    EXPECT_EQ(kept->Release(), 0u);
   }
   // Destroying the surface released the last reference.
   EXPECT_EQ(LivePaletteCount(), before);
