@@ -90,9 +90,10 @@ StringTable ParseStringTable(const char* text, size_t size, std::string* errors)
 }
 
 const StringTable& ProgramStringTable() {
-  static const StringTable table =
-      ParseStringTable(reinterpret_cast<const char*>(kStringTableText), kStringTableSize, nullptr);
-  return table;
+  // Never destroyed: texts may still be asked for while the program exits.
+  static const StringTable* table = new StringTable(
+      ParseStringTable(reinterpret_cast<const char*>(kStringTableText), kStringTableSize, nullptr));
+  return *table;
 }
 
 const char* GetStringText(unsigned id) {
