@@ -184,7 +184,7 @@ void String::MakeUpper() {
 }
 
 char String::CharAt(int index) const {
-  if (index < 0 || index >= capacity_) return '\0';
+  if (index < 0 || index > length_) return '\0';
   return buffer_[index];
 }
 

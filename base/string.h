@@ -54,8 +54,8 @@ class String {
   const char* c_str() const { return buffer_; }
   operator const char*() const { return buffer_; }  // NOLINT: used as a plain text
 
-  // Checked: reads outside 0..capacity-1 give 0; writes outside 0..length-1
-  // are ignored, so the terminating zero always stands.
+  // Checked: reads outside 0..length give 0; writes outside 0..length-1 are
+  // ignored, so the terminating zero always stands.
   char CharAt(int index) const;
   void SetAt(int index, char c);
 
