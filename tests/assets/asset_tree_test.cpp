@@ -18,6 +18,7 @@ extern "C" {
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -317,6 +318,59 @@ TEST(AssetTree, ContestantSheetLayoutsHoldTheFramesTheEventPlays) {
     }
     if (t < 3) EXPECT_EQ(L.handOverFrame[3], kKind3Sound[t]);
   }
+}
+
+// The code that is written names its files with literals such as
+// "menu\\char.mbm": each such name must be in the manifest, so that a screen
+// added or changed later cannot open a file the data set lacks. (The events
+// still to come add their own files with their own issues.)
+TEST(AssetTree, EveryFileTheGameCodeNamesIsInTheManifest) {
+  std::set<std::string> known;
+  auto norm = [](std::string p) {
+    for (char& c : p) c = c == '/' ? '\\' : char(std::tolower(static_cast<unsigned char>(c)));
+    return p;
+  };
+  for (const ManifestEntry& e : AssetManifest()) known.insert(norm(e.path));
+  for (int t = 0; t < throwassets::kCharacters; ++t)
+    for (const auto& f : throwassets::kThrowCharacterFiles[t]) known.insert(norm(f.path));
+  const std::regex name(R"re("((?:[A-Za-z0-9_]+\\\\)+[A-Za-z0-9_]+\.(?:mbm|wav|bmp|avi|txt|bbm))")re");
+  int seen = 0;
+  for (const char* dir : {"app", "base", "graphics", "platform", "video", "frontend", "events/computer_throw"}) {
+    const fs::path root = fs::path(KEL_SOURCE_DIR) / dir;
+    if (!fs::exists(root)) continue;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+      const std::string ext = e.path().extension().string();
+      if (!e.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
+      std::ifstream in(e.path());
+      std::string line;
+      int lineNo = 0;
+      while (std::getline(in, line)) {
+        ++lineNo;
+        // Leave out comments (a // outside a string literal).
+        bool quoted = false;
+        for (size_t i = 0; i + 1 < line.size(); ++i) {
+          if (line[i] == '\\' && quoted) {
+            ++i;
+          } else if (line[i] == '"') {
+            quoted = !quoted;
+          } else if (!quoted && line[i] == '/' && line[i + 1] == '/') {
+            line.resize(i);
+            break;
+          }
+        }
+        for (std::sregex_iterator it(line.begin(), line.end(), name), end; it != end; ++it) {
+          std::string literal = (*it)[1].str(), path;
+          for (size_t i = 0; i < literal.size(); ++i) {
+            path.push_back(literal[i]);
+            if (literal[i] == '\\' && i + 1 < literal.size() && literal[i + 1] == '\\') ++i;
+          }
+          ++seen;
+          EXPECT_TRUE(known.count(norm(path))) << path << " named at " << e.path().string() << ":" << lineNo;
+        }
+      }
+    }
+  }
+  EXPECT_GT(seen, 10) << "the scan finds the names the shell already opens";
 }
 
 std::map<std::string, std::vector<uint8_t>> Tree(const std::string& dir) {
