@@ -230,6 +230,15 @@ Samples Speak(const std::string& text, int voice) {
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
       Samples s = ReadWave(file);
       std::filesystem::remove(file);
+      // The synthesiser pads with silence; the announcer strings words
+      // together, so keep only a breath of it.
+      size_t first = 0, last = s.size();
+      while (first < last && std::fabs(s[first]) < 0.01f) ++first;
+      while (last > first && std::fabs(s[last - 1]) < 0.01f) --last;
+      const size_t pad = kRate / 50;
+      first = first > pad ? first - pad : 0;
+      last = std::min(s.size(), last + pad);
+      s = Samples(s.begin() + first, s.begin() + last);
       if (!s.empty()) {
         for (float& x : s) x = std::clamp(x * 1.4f, -1.0f, 1.0f);
         return s;
