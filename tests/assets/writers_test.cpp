@@ -115,6 +115,19 @@ TEST(AssetWriters, PkcSpansBlocks) {
   EXPECT_EQ(PkcRead(f, back.data(), int32_t(back.size())), int32_t(content.size()));
   EXPECT_EQ(back, content);
   PkcClose(f);
+
+  // Noise does not pack: it is kept plain and still reads back.
+  Bytes noise(40000);
+  uint32_t x = 1;
+  for (uint8_t& b : noise) b = uint8_t((x = x * 1664525u + 1013904223u) >> 24);
+  const std::string plain = Scratch("noise.pkc", EncodePkc(noise));
+  f = PkcOpen(plain.c_str());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(PkcGetKind(f), 0);
+  back.assign(noise.size(), 0);
+  EXPECT_EQ(PkcRead(f, back.data(), int32_t(back.size())), int32_t(noise.size()));
+  EXPECT_EQ(back, noise);
+  PkcClose(f);
 }
 
 TEST(AssetWriters, TilePicturesShareTilesAndRoundTrip) {

@@ -26,7 +26,8 @@ Bytes EncodeMbm(const std::vector<MbmFrame>& frames, const Palette& pal);
 // PCM WAVE, mono, from 16-bit samples; bits 8 or 16.
 Bytes EncodeWav(const std::vector<int16_t>& samples, int rate, int bits);
 
-// PKC container: 28-byte header, zlib blocks of 32768 bytes, block table.
+// PKC container: 28-byte header, zlib blocks of 32768 bytes, block table;
+// content that does not compress is returned plain.
 Bytes EncodePkc(const Bytes& content);
 
 // Tile picture: 4x4 tiles shared between cells; both counts = tile count.
