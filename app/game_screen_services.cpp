@@ -141,6 +141,9 @@ bool ShellCreateServices() {
 
   g_timers = new StopwatchBank();
   g_soundManager = new SoundManager(nullptr);
+  // Sound follows the focus from here on (ShellActivate); the game starts
+  // with it when it starts in front.
+  if (g_appActive) g_soundManager->Enable(1);
   CreateInputMaps();
   BindDefaultActions();
   ApplyConfiguredMixerVolumes();
