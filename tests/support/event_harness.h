@@ -12,6 +12,18 @@
 // current screen...) are kept per machine and put in place before it runs.
 // Globals of an event's own module are kept per machine when listed in
 // HarnessOptions::instanceGlobals.
+//
+// In an event's tests:
+//   HarnessOptions o;
+//   o.players = ComputerFixtures();           // or FixturePlayer(...) each
+//   o.make = [] { return new ComputerThrowEvent(); };
+//   o.machines = 4;                           // lock-step over the hub
+//   o.instanceGlobals = {{&g_throwCurrent, sizeof g_throwCurrent}};
+//   HarnessRun run = RunEventHarness(o);
+//   EXPECT_TRUE(run.syncEqual);
+//   EXPECT_EQ(run.machines[0].players[0].place, ...);
+// The input of frame f of a script is read at the end of frame f and acted
+// on by every machine in frame f + 1 (frame -1 is the constructor's read).
 #include <array>
 #include <cstddef>
 #include <cstdint>
