@@ -314,9 +314,13 @@ TEST(AssetTree, ContestantSheetLayoutsHoldTheFramesTheEventPlays) {
       EXPECT_LE(L.throwFirst[k], L.handOverFrame[k]);
       EXPECT_LE(L.handOverFrame[k], L.throwLast[k]);
       EXPECT_LE(L.throwLast[k] + kFollowFrames, L.frameCount);
-      if (k > 0) EXPECT_GT(L.throwFirst[k], L.throwLast[k - 1] + kFollowFrames - 1);
+      if (k > 0) {
+        EXPECT_GT(L.throwFirst[k], L.throwLast[k - 1] + kFollowFrames - 1);
+      }
     }
-    if (t < 3) EXPECT_EQ(L.handOverFrame[3], kKind3Sound[t]);
+    if (t < 3) {
+      EXPECT_EQ(L.handOverFrame[3], kKind3Sound[t]);
+    }
   }
 }
 

@@ -37,7 +37,6 @@ double Smooth(double t) { return t * t * (3 - 2 * t); }
 // Contestant pose at frame f (1-based) of throw character t.
 Pose ContestantPose(int t, int f, bool* mirrored) {
   const ThrowSheetLayout& L = kSheetLayout[t];
-  int ch = kCharacterOfThrowChar[t];
   Pose p;
   p.turn = 0.45;
   p.holding = true;
