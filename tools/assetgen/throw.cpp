@@ -420,7 +420,7 @@ void GenerateThrow(Output& out) {
     for (int i = 0; i < 10; ++i) {  // needles for the angle index 0..9
       cairo_t* cr = s.Frame(kMeterNeedleW, kMeterNeedleH);
       double deg = (5 * i - 5) * 2.0, a = deg * M_PI / 180;
-      double ox = 12, oy = kMeterNeedleH - 8;
+      double ox = kMeterNeedlePivotX, oy = kMeterNeedlePivotY;
       cairo_move_to(cr, ox, oy);
       cairo_line_to(cr, ox + std::cos(a) * 90, oy - std::sin(a) * 50);
       SetRgb(cr, kInk);
@@ -436,15 +436,18 @@ void GenerateThrow(Output& out) {
     cairo_t* cr = s.Frame(kMeterDialW, kMeterDialH);  // 11: the dial
     RoundRect(cr, 1, 1, kMeterDialW - 2, kMeterDialH - 2, 8);
     FillStroke(cr, {240, 236, 220}, 2);
+    // The needle turns about its pivot, which lands on the dial's (16, 66)
+    // when the two are drawn at their places (the needle 4 right, 10 down).
+    const double px = kMeterNeedlePivotX + 4, py = kMeterNeedlePivotY + 10;
     for (int d = -10; d <= 80; d += 10) {
       double a = d * M_PI / 180;
-      cairo_move_to(cr, 16 + std::cos(a) * 80, kMeterDialH - 18 - std::sin(a) * 46);
-      cairo_line_to(cr, 16 + std::cos(a) * 90, kMeterDialH - 18 - std::sin(a) * 52);
+      cairo_move_to(cr, px + std::cos(a) * 80, py - std::sin(a) * 46);
+      cairo_line_to(cr, px + std::cos(a) * 90, py - std::sin(a) * 52);
     }
     SetRgb(cr, kInk);
     cairo_set_line_width(cr, 2);
     cairo_stroke(cr);
-    Text(cr, "ANGLE", kMeterDialW - 8, kMeterDialH - 6, 11, kInk, 2);
+    Text(cr, "ANGLE", kMeterDialW - 8, 14, 11, kInk, 2);
   }
   {
     Sheet& s = add(kSignSprite);
@@ -486,7 +489,7 @@ void GenerateThrow(Output& out) {
         p.arm[1] = -2.9;
         p.mouth = 0.5;
         DrawCharacter(cr, kJudgeBuild, p, kJudgeW / 2.0, kJudgeFootY, height);
-        RoundRect(cr, 6, 2, kJudgeW - 12, 18, 3);
+        RoundRect(cr, kJudgeBoardX, kJudgeBoardY, kJudgeBoardW, kJudgeBoardH, 3);
         FillStroke(cr, {250, 250, 250}, 1.5);
       } else {  // waving the foul flag
         double k = double(f - kJudgeFoulFirst) / 4.0;

@@ -112,10 +112,14 @@ inline constexpr int kShadowW = 48, kShadowH = 12, kShadowFrames = 4;
 // (200, 292), the needle at (204, 302).
 inline constexpr int kMeterDialFrame = 11, kMeterFrames = 11;
 inline constexpr int kMeterDialW = 120, kMeterDialH = 80, kMeterNeedleW = 112, kMeterNeedleH = 64;
+inline constexpr int kMeterNeedlePivotX = 12, kMeterNeedlePivotY = 56;  // in the needle frame
 
 // judge.mbm: 1..80 walking out and measuring (frame 79 reads the tape), 81..96
 // holding up the board after a valid throw, 97..112 waving a foul.
 inline constexpr int kJudgeW = 64, kJudgeH = 96, kJudgeFootY = 92;
+// The white board the judge holds up (frames kJudgeBoardFirst..Last), in the
+// frame: the event writes the distance on it.
+inline constexpr int kJudgeBoardX = 6, kJudgeBoardY = 2, kJudgeBoardW = 52, kJudgeBoardH = 18;
 inline constexpr int kJudgeWalkLast = 80, kJudgeMeasureFrame = 79, kJudgeBoardFirst = 81,
                      kJudgeBoardLast = 96, kJudgeFoulFirst = 97, kJudgeFoulLast = 112, kJudgeFrames = 112;
 
