@@ -10,7 +10,7 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libenet-dev zlib1g-dev libfreetype-dev libfontconfig-dev libpng-dev
   libcairo2-dev fonts-dejavu-core espeak-ng
-  xvfb xauth xdotool
+  xvfb xauth xdotool python3
 )
 # clang only for the optional libFuzzer build.
 if [ "${KEL_WITH_CLANG:-0}" = 1 ]; then
