@@ -24,6 +24,7 @@
 #include "platform/quit_request.h"
 #include "platform/single_instance.h"
 #include "platform/window_events.h"
+#include "video/video_screen.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ int main(int, char**) {
   const bool exitAtMenu = exitAtMenuEnv && *exitAtMenuEnv && *exitAtMenuEnv != '0';
   int menuFrames = 0;
 
+  RegisterVideoScreens();  // the cut-scene screen
   std::unique_ptr<Presenter> presenter;
   if (InitInstance(&presenter)) {
     MainLoopHooks hooks;
