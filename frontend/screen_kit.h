@@ -1,0 +1,38 @@
+#pragma once
+// Small helpers the front end's screens share: pictures, sprites, fonts and
+// sounds loaded by their game names (a missing file gives null or -1 and
+// the screen goes on without it), the palette shown, and text drawing.
+#include <memory>
+#include <string>
+
+#include "graphics/bitmap_font.h"
+#include "graphics/sprite.h"
+#include "graphics/surface.h"
+
+class DDPalette;
+
+std::unique_ptr<DDSurface> LoadProgramPicture(const char* relative);
+std::unique_ptr<Sprite> LoadProgramSprite(const char* relative);
+std::unique_ptr<BitmapFont> LoadProgramFont(const char* relative);
+
+// A sound slot of its own loaded from a full path; -1 when no slot is free
+// or there is no sound manager (an empty slot is kept when the file does
+// not load, so the caller frees what it got).
+int LoadSoundSlot(const std::string& fullPath, int streaming = 0);
+void FreeSoundSlot(int* slot);
+void PlaySoundSlot(int slot, bool loop = false);
+void StopSoundSlot(int slot);
+bool IsSoundSlotPlaying(int slot);
+bool IsSoundSlotLoaded(int slot);
+int GetSoundVolume(int slot);
+void SetSoundVolume(int slot, int volume);
+void PlayShared(int slot);  // the menu sounds of the shell (navigation, select, warning)
+
+// Shows a palette on the display, fading in over `steps` (0 at once).
+void ShowPalette(DDPalette* palette, int steps);
+void FadeOutPalette(int steps);
+
+// Draws text with a font and alignment flags (0 left, 2 right, 6 centred);
+// nothing without a font or a back buffer.
+void DrawFontText(BitmapFont* font, DDSurface* target, int x, int y, const char* text,
+                  uint32_t flags);
