@@ -258,7 +258,7 @@ void DrawEventScene(cairo_t* cr, int event, double w, double h, double phase) {
       p.leg[0] = 1.6 + s * 0.2;
       p.arm[0] = 2.0;
       p.arm[1] = -1.8;
-      p.turn = phase * 2 * M_PI;
+      p.turn = 0.6 * std::sin(phase * 2 * M_PI);  // a pirouette that never shows the back
       DrawCharacter(cr, 5, p, w * 0.5, ground, tall);
       break;
     }
