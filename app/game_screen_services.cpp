@@ -290,7 +290,11 @@ void ShellShowCursor(bool shown) {
   }
 }
 
-void ShellSetEventPump(void (*pump)(bool)) { g_eventPump = pump; }
+ShellEventPump ShellSetEventPump(ShellEventPump pump) {
+  ShellEventPump old = g_eventPump;
+  g_eventPump = pump;
+  return old;
+}
 
 void ShellPumpEvents(bool deferActivation) {
   if (g_eventPump) {

@@ -67,7 +67,9 @@ void ShellUnloadMusic();
 
 // Window events: the program's entry installs its pump (null: nothing is
 // pumped, as headless). deferActivation: a screen is being built.
-void ShellSetEventPump(void (*pump)(bool deferActivation));
+// Returns the pump it replaces.
+using ShellEventPump = void (*)(bool deferActivation);
+ShellEventPump ShellSetEventPump(ShellEventPump pump);
 void ShellPumpEvents(bool deferActivation);
 // An activation change that must wait (a screen is being built): the shell
 // applies the last one queued once the screen stands.

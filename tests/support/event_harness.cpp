@@ -123,8 +123,11 @@ class Harness;
 thread_local int t_machine = -1;
 Harness* g_harness = nullptr;
 
-// The virtual clock of a run: sleeping moves time on and, on a machine's
-// thread, lets the next machine run.
+// The virtual clock of a run. On a machine's thread a sleep lets the other
+// machines run: the machine wakes when the clock reaches its wake-up time,
+// and the clock moves on only when every machine sleeps (to the earliest
+// wake-up), so machines sleep side by side as they would on their own
+// computers. Elsewhere a sleep moves the clock on at once.
 class HarnessClock : public Clock {
  public:
   uint32_t NowMs() override { return now_.load(); }
@@ -158,7 +161,9 @@ class Harness {
   explicit Harness(const HarnessOptions& o) : opt_(o) {}
 
   HarnessRun Run();
-  void Yield(int me);
+  // Lets the other machines run; this one wakes sleepMs later (0: as soon
+  // as its turn comes round again).
+  void Yield(int me, uint32_t sleepMs = 0);
 
  private:
   void MachineMain(int me);
@@ -179,13 +184,17 @@ class Harness {
   std::condition_variable cv_;
   int turn_ = -1;
   std::vector<bool> alive_;
+  std::vector<uint32_t> wake_;
   std::atomic<bool> abort_{false};
   int n_ = 1;
 };
 
 void HarnessClock::SleepMs(uint32_t ms) {
-  now_ += ms;
-  if (t_machine >= 0 && g_harness) g_harness->Yield(t_machine);
+  if (t_machine >= 0 && g_harness) {
+    g_harness->Yield(t_machine, ms);
+  } else {
+    now_ += ms;
+  }
 }
 
 void Harness::WaitTurn(int me) {
@@ -193,23 +202,39 @@ void Harness::WaitTurn(int me) {
   cv_.wait(lock, [&] { return turn_ == me; });
 }
 
+// Chooses the machine that runs next: the first awake one after `me` in
+// turn; when all sleep, the clock moves on to the earliest wake-up.
 void Harness::PassFrom(int me) {
   std::lock_guard<std::mutex> lock(m_);
   int next = -2;
-  for (int k = 1; k <= n_; ++k) {
-    int c = (me + k) % n_;
-    if (alive_[c]) {
-      next = c;
-      break;
+  for (int pass = 0; pass < 2 && next == -2; ++pass) {
+    uint32_t now = clock_.now_.load();
+    bool any = false;
+    uint32_t earliest = 0;
+    for (int k = 1; k <= n_; ++k) {
+      int c = (me + k) % n_;
+      if (!alive_[c]) continue;
+      int32_t wait = static_cast<int32_t>(wake_[c] - now);
+      if (wait <= 0) {
+        next = c;
+        break;
+      }
+      if (!any || static_cast<int32_t>(wake_[c] - earliest) < 0) earliest = wake_[c];
+      any = true;
     }
+    if (next == -2 && any) clock_.now_ = earliest;
   }
   turn_ = next;
   cv_.notify_all();
 }
 
-void Harness::Yield(int me) {
+void Harness::Yield(int me, uint32_t sleepMs) {
   SaveGlobals(globals_[me], opt_.instanceGlobals);
   if (hub_) hub_->Tick();
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    wake_[me] = clock_.now_.load() + sleepMs;
+  }
   PassFrom(me);
   WaitTurn(me);
   LoadGlobals(globals_[me], opt_.instanceGlobals);
@@ -295,6 +320,7 @@ HarnessRun Harness::Run() {
   run_.machines.resize(n_);
   frame_.assign(n_, -1);
   alive_.assign(n_, true);
+  wake_.assign(n_, 0);
 
   int32_t savedSpeed = g_gameSpeed;
   // A screen on one machine seeds the random numbers from the clock, which
@@ -308,6 +334,8 @@ HarnessRun Harness::Run() {
     setenv("KELVANTHROP_HEADLESS", "1", 0);
     ownServices = ShellCreateServices();
   }
+  // The machines have no window: nothing of the program's is pumped.
+  ShellEventPump savedPump = ShellSetEventPump([](bool) {});
   // The caller's globals (with the services just made), put back at the end.
   MachineGlobals outside;
   SaveGlobals(outside, opt_.instanceGlobals);
@@ -373,6 +401,7 @@ HarnessRun Harness::Run() {
   sessions_.clear();
   hub_.reset();
   g_gameSpeed = savedSpeed;
+  ShellSetEventPump(savedPump);
   if (ownServices) ShellDestroyServices();
   SetClock(savedClock);
   g_harness = nullptr;
