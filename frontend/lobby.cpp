@@ -237,7 +237,8 @@ bool NetLobby::HostTakeCharacter(int character) {
 void NetLobby::FillFromPlayerMessage(int slot, const LobbyPlayerMessage& m) {
   PlayerRecord& r = ctx_.players[slot];
   if (loaded_) {
-    r = saved_[slot];
+    // Only a player of the saved game, in the slot his record was moved to.
+    if (saved_[slot].human == 1 && std::strcmp(saved_[slot].name, m.name) == 0) r = saved_[slot];
     return;
   }
   SetPlayerName(&r, m.name);
