@@ -112,6 +112,28 @@ TEST(Harness, OneMachineRunsAlikeForOneSeed) {
   EXPECT_NE(checks(99), checks(100));
 }
 
+// Paced at the events' own period, the machines wait for their frames on
+// the virtual clock and still run in step.
+TEST(Harness, PacedMachinesRunInStep) {
+  HarnessOptions o;
+  o.machines = 2;
+  o.gameSpeed = 6;
+  o.players[0] = FixturePlayer(0, true, "ANNA");
+  o.players[1] = FixturePlayer(1, true, "BEN");
+  o.make = [] { return new TestEvent(15); };
+  HarnessRun run = RunEventHarness(o);
+  EXPECT_TRUE(run.syncEqual);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.machines[0].result, 1);
+  // 15 frames of 65 ms.
+  EXPECT_GE(run.virtualMs, 14u * 65u);
+  EXPECT_LT(run.virtualMs, 40u * 65u);
+  o.machines = 1;
+  run = RunEventHarness(o);
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_GE(run.virtualMs - o.seed, 14u * 65u);
+}
+
 TEST(Harness, FourMachinesInLockStep) {
   HarnessOptions o;
   o.machines = 4;

@@ -191,7 +191,8 @@ class Harness {
 
 void HarnessClock::SleepMs(uint32_t ms) {
   if (t_machine >= 0 && g_harness) {
-    g_harness->Yield(t_machine, ms);
+    // Sleep(0) in a loop waits for the clock: it must move.
+    g_harness->Yield(t_machine, ms > 0 ? ms : 1);
   } else {
     now_ += ms;
   }
@@ -250,7 +251,11 @@ void Harness::RunOne(int me) {
   int r = 0;
   for (int f = 0; f < opt_.maxFrames; ++f) {
     frame_[me] = f;
+    uint32_t before = clock_.now_.load();
     r = screen->Run();
+    // A frame that only watched the clock (its period not yet passed) must
+    // still see time go by, as on the program's own virtual clock.
+    if (n_ == 1 && clock_.now_.load() == before) clock_.now_ += 1;
     ++result.frames;
     // The check of a frame that went on (a frame that ends the event may
     // have advanced the sync point without a new check).
@@ -259,7 +264,7 @@ void Harness::RunOne(int me) {
     if (r != 0) break;
     // A run far past any sensible length ends with the exchange's own quit.
     if (clock_.now_.load() > static_cast<uint32_t>(opt_.maxFrames) * 2000u) abort_ = true;
-    if (n_ > 1) Yield(me);
+    if (n_ > 1) Yield(me, 1);
   }
   result.result = r;
   // As the shell does: an event that ended tells the other machines.
