@@ -125,7 +125,7 @@ void TrainingFrame(cairo_t* cr, int ch, int anim, double phase, double w, double
       p.leg[0] = 0.3;
       p.leg[1] = -0.3;
       DrawCharacter(cr, ch, p, w / 2, ground, h * 0.8);
-      double by = ground - h * 0.8 - (s + 1) * h * 0.12 + h * 0.3;
+      double by = HoldPoint(ch, p, w / 2, ground, h * 0.8).y + 4;  // the bar in the hands
       cairo_rectangle(cr, w * 0.1, by, w * 0.8, 5);
       FillStroke(cr, {120, 120, 130}, 1.5);
       for (int sd = -1; sd <= 1; sd += 2) {
