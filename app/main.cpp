@@ -13,6 +13,7 @@
 #include "app/shell.h"
 #include "base/clock.h"
 #include "base/debug.h"
+#include "events/computer_throw/computer_throw_event.h"
 #include "graphics/display.h"
 #include "graphics/paint.h"
 #include "platform/cursor_set.h"
@@ -77,6 +78,8 @@ int main(int, char**) {
   int menuFrames = 0;
 
   RegisterVideoScreens();  // the cut-scene screen
+  RegisterComputerThrowEvent();
+
   std::unique_ptr<Presenter> presenter;
   if (InitInstance(&presenter)) {
     MainLoopHooks hooks;
