@@ -142,12 +142,17 @@ void DrawFlag(cairo_t* cr, int country, double x, double y, double w, double h, 
       cairo_fill(cr);
     }
   }
-  if (wave > 0) {  // light and shade bands make it ripple
-    for (int i = 0; i < 4; ++i) {
-      cairo_rectangle(cr, x + w * (i + 0.5 * wave) / 4, y, w / 8, h);
-      cairo_set_source_rgba(cr, 0, 0, 0, 0.18);
-      cairo_fill(cr);
+  if (wave > 0) {  // soft light and shade across the cloth make it ripple
+    cairo_pattern_t* g = cairo_pattern_create_linear(x, y, x + w, y);
+    for (int i = 0; i <= 8; ++i) {
+      double k = std::sin((i / 8.0 + 0.25 * wave) * 2 * M_PI);
+      cairo_pattern_add_color_stop_rgba(g, i / 8.0, k > 0 ? 1 : 0, k > 0 ? 1 : 0, k > 0 ? 1 : 0,
+                                        std::fabs(k) * 0.12);
     }
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_set_source(cr, g);
+    cairo_fill(cr);
+    cairo_pattern_destroy(g);
   }
   cairo_restore(cr);
   cairo_rectangle(cr, x + 0.5, y + 0.5, w - 1, h - 1);
