@@ -26,6 +26,7 @@
 #include "platform/single_instance.h"
 #include "platform/window_events.h"
 #include "video/video_screen.h"
+#include "frontend/front_end.h"
 
 namespace {
 
@@ -78,6 +79,7 @@ int main(int, char**) {
   int menuFrames = 0;
 
   RegisterVideoScreens();  // the cut-scene screen
+  RegisterFrontEndScreens();  // menus, new game, shop, ceremony, hall of fame
   RegisterComputerThrowEvent();
 
   std::unique_ptr<Presenter> presenter;

@@ -64,10 +64,10 @@ bool DecodeLobbyPlayer(const uint8_t* data, size_t size, LobbyPlayerMessage* out
   if (!InRange(m.character, 0, kLobbyCharacters - 1)) return false;
   if (type == kMsgLobbyPlayer) {
     // A player who sends his record has a name; "slot empty" is nobody's.
-    if (!InRange(m.country, 0, kLobbyCountries - 1) && m.country != kLobbyChoosingCountry &&
-        m.country != kLobbyChoosingCharacter)
+    if (!InRange(m.country, 0, kLobbyCountries - 1) && m.country != kLobbyCodeCountry &&
+        m.country != kLobbyCodeCharacter)
       return false;
-  } else if (m.country != kLobbyChoosingCountry) {
+  } else if (m.country != kLobbyCodeCountry) {
     return false;
   }
   if (out) *out = m;
@@ -193,8 +193,8 @@ bool NetLobby::SendOwnRecord() {
   // as a valid one.
   m.character = InRange(own.character, 0, kLobbyCharacters - 1) ? own.character : 0;
   m.country = own.country;
-  if (!InRange(m.country, 0, kLobbyCountries - 1) && m.country != kLobbyChoosingCountry &&
-      m.country != kLobbyChoosingCharacter)
+  if (!InRange(m.country, 0, kLobbyCountries - 1) && m.country != kLobbyCodeCountry &&
+      m.country != kLobbyCodeCharacter)
     return false;  // nothing to tell yet
   uint8_t buf[kLobbyPlayerSize];
   EncodeLobbyPlayer(m, buf);
@@ -208,7 +208,7 @@ bool NetLobby::SendClaim(int character) {
   std::memcpy(m.name, ctx_.players[ownSlot_].name, sizeof m.name);
   m.name[10] = 0;
   m.character = character;
-  m.country = kLobbyChoosingCountry;
+  m.country = kLobbyCodeCountry;
   uint8_t buf[kLobbyPlayerSize];
   EncodeLobbyPlayer(m, buf);
   pendingClaim_ = character;
@@ -219,8 +219,8 @@ bool NetLobby::CharacterTaken(int character, int exceptSlot) const {
   for (int s = 0; s < kMaxPlayers; ++s) {
     if (s == exceptSlot) continue;
     const PlayerRecord& r = ctx_.players[s];
-    if (r.character == character && r.country != kLobbySlotEmpty &&
-        r.country != kLobbyChoosingCharacter)
+    if (r.character == character && r.country != kLobbyCodeEmpty &&
+        r.country != kLobbyCodeCharacter)
       return true;
   }
   return false;
@@ -230,7 +230,7 @@ bool NetLobby::HostTakeCharacter(int character) {
   if (!ValidSlot(ownSlot_) || !InRange(character, 0, kLobbyCharacters - 1)) return false;
   if (CharacterTaken(character, ownSlot_)) return false;
   ctx_.players[ownSlot_].character = character;
-  ctx_.players[ownSlot_].country = kLobbyChoosingCountry;
+  ctx_.players[ownSlot_].country = kLobbyCodeCountry;
   return true;
 }
 
@@ -278,7 +278,7 @@ void NetLobby::HandleJoined(int slot, const char* name, bool entry) {
   } else {
     PlayerRecord& r = ctx_.players[slot];
     SetPlayerName(&r, name);  // the session's name is wider than a record's
-    r.country = kLobbyChoosingCharacter;
+    r.country = kLobbyCodeCharacter;
     r.human = 1;
   }
   SendOwnRecord();
@@ -323,7 +323,7 @@ LobbyPoll NetLobby::Poll() {
             out.hostLeft = true;
             return out;
           }
-          ctx_.players[sys.slot].country = kLobbySlotEmpty;
+          ctx_.players[sys.slot].country = kLobbyCodeEmpty;
           ctx_.players[sys.slot].human = 0;
         } else {
           char name[kNetNameSize];
@@ -368,7 +368,7 @@ LobbyPoll NetLobby::Poll() {
           pendingClaim_ = -1;
           PlayerRecord& own = ctx_.players[ownSlot_];
           own.character = m.character;
-          own.country = kLobbyChoosingCountry;
+          own.country = kLobbyCodeCountry;
           own.human = 1;
           SendOwnRecord();
           out.claimGranted = true;

@@ -34,9 +34,9 @@ inline constexpr int kLobbySavedGameSize = 288;
 inline constexpr int kLobbyNameField = 15;  // on the wire; a record holds 10 + zero
 
 // Lobby codes in a record's country field while the lobby runs.
-inline constexpr int32_t kLobbySlotEmpty = -1;
-inline constexpr int32_t kLobbyChoosingCountry = -2;    // character chosen
-inline constexpr int32_t kLobbyChoosingCharacter = -3;  // name given
+inline constexpr int32_t kLobbyCodeEmpty = -1;
+inline constexpr int32_t kLobbyCodeCountry = -2;    // character chosen
+inline constexpr int32_t kLobbyCodeCharacter = -3;  // name given
 
 inline constexpr int kLobbyCountries = 14;
 inline constexpr int kLobbyCharacters = 6;
