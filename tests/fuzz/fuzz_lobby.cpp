@@ -28,7 +28,7 @@ struct Side {
     session.SetTimeoutMs(1u << 30);
     for (auto& p : players) {
       std::memset(&p, 0, sizeof p);
-      p.country = kLobbySlotEmpty;
+      p.country = kLobbyCodeEmpty;
     }
     LobbyContext c{&session, players, local, &mode, &eventIndex, &training};
     lobby = std::make_unique<NetLobby>(c);
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   client.lobby->SetOwnSlot(1);
   SetPlayerName(&host.players[0], "HOST");
   SetPlayerName(&client.players[1], "CLIENT");
-  host.players[0].country = client.players[1].country = kLobbyChoosingCharacter;
+  host.players[0].country = client.players[1].country = kLobbyCodeCharacter;
   client.lobby->SendClaim(2);
 
   size_t i = 0;

@@ -85,10 +85,10 @@ TEST(LobbyCodec, SoundMessagesCarryTheirFields) {
   EXPECT_EQ(NetGetU16(c.data() + 0x18), 0xFFFE);
   ASSERT_TRUE(DecodeLobbyPlayer(c.data(), c.size(), &m));
   EXPECT_EQ(m.type, 0x31);
-  EXPECT_EQ(m.country, kLobbyChoosingCountry);
+  EXPECT_EQ(m.country, kLobbyCodeCountry);
   auto named = PlayerMsg(0x30, "NEWCOMER", 0, -3);
   ASSERT_TRUE(DecodeLobbyPlayer(named.data(), named.size(), &m));
-  EXPECT_EQ(m.country, kLobbyChoosingCharacter);
+  EXPECT_EQ(m.country, kLobbyCodeCharacter);
 
   auto s = StartMsg();
   EXPECT_EQ(NetGetU16(s.data() + 2), 284);
@@ -229,7 +229,7 @@ TEST(LobbyCodec, OverlongNameNeverSpillsIntoTheRecord) {
   EXPECT_EQ(net[0].seen.dropped, 1);
   EXPECT_STREQ(net[0].players[1].name, "GUEST");
   EXPECT_EQ(net[0].players[1].human, 1);
-  EXPECT_EQ(net[0].players[1].country, kLobbyChoosingCharacter);
+  EXPECT_EQ(net[0].players[1].country, kLobbyCodeCharacter);
 }
 
 // Start, answer and saved game come from the host only; a claim is for the
@@ -258,7 +258,7 @@ TEST(LobbyCodec, MessagesFromTheWrongMachineAreDropped) {
   net.Run(10);
   EXPECT_FALSE(net[2].seen.started);
   EXPECT_FALSE(net[2].seen.savedGame);
-  EXPECT_EQ(net[0].players[0].country, kLobbyChoosingCharacter);
+  EXPECT_EQ(net[0].players[0].country, kLobbyCodeCharacter);
   EXPECT_EQ(net[0].seen.dropped, 1);
   // The claim of client 2 itself is answered by the host (character 4).
   EXPECT_TRUE(net[2].seen.claimGranted);

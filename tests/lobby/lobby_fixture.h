@@ -22,7 +22,7 @@ struct LobbyMachine {
     session.SetClock(clock);
     for (auto& p : players) {
       std::memset(&p, 0, sizeof p);
-      p.country = kLobbySlotEmpty;
+      p.country = kLobbyCodeEmpty;
     }
     LobbyContext c;
     c.session = &session;
@@ -51,7 +51,7 @@ struct LobbyMachine {
     lobby->SetOwnSlot(slot);
     SetPlayerName(&players[slot], name);
     players[slot].human = 1;
-    players[slot].country = kLobbyChoosingCharacter;
+    players[slot].country = kLobbyCodeCharacter;
     lobby->SendOwnRecord();
     return slot;
   }

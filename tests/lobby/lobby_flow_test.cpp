@@ -30,9 +30,9 @@ TEST(LobbyClaims, TwoPlayersWantingOneCharacterGetItOnce) {
   EXPECT_EQ(net[2].lobby->PendingClaim(), 2);
   for (int m = 0; m < 3; ++m) {
     EXPECT_EQ(net[m].players[1].character, 2) << "machine " << m;
-    EXPECT_EQ(net[m].players[1].country, kLobbyChoosingCountry) << "machine " << m;
+    EXPECT_EQ(net[m].players[1].country, kLobbyCodeCountry) << "machine " << m;
   }
-  EXPECT_EQ(net[2].players[2].country, kLobbyChoosingCharacter);
+  EXPECT_EQ(net[2].players[2].country, kLobbyCodeCharacter);
   // The refused player sees the character taken and chooses another.
   EXPECT_TRUE(net[2].lobby->CharacterTaken(2, 2));
   ASSERT_TRUE(net[2].lobby->SendClaim(4));
@@ -66,8 +66,8 @@ TEST(LobbyClaims, AClaimOnceRefusedCanBeGrantedWhenTheHolderLeaves) {
   EXPECT_FALSE(net[2].seen.claimGranted);
   net[1].session.Close();  // ONE leaves
   net.Run(60);
-  EXPECT_EQ(net[0].players[1].country, kLobbySlotEmpty);
-  EXPECT_EQ(net[2].players[1].country, kLobbySlotEmpty);
+  EXPECT_EQ(net[0].players[1].country, kLobbyCodeEmpty);
+  EXPECT_EQ(net[2].players[1].country, kLobbyCodeEmpty);
   ASSERT_TRUE(net[2].lobby->SendClaim(3));
   net.Run();
   EXPECT_TRUE(net[2].seen.claimGranted);
@@ -85,7 +85,7 @@ TEST(LobbyFlow, FourMachinesStartWithOneSetOfRecordsAndOneSeed) {
   for (int m = 0; m < 4; ++m)
     for (int s = 0; s < 4; ++s) {
       EXPECT_STREQ(net[m].players[s].name, names[s]) << m << "/" << s;
-      EXPECT_EQ(net[m].players[s].country, kLobbyChoosingCharacter) << m << "/" << s;
+      EXPECT_EQ(net[m].players[s].country, kLobbyCodeCharacter) << m << "/" << s;
     }
   ASSERT_TRUE(net[0].lobby->HostTakeCharacter(5));
   net[0].lobby->SendClaim(5);  // a claim from the host goes unanswered by the others
@@ -123,9 +123,9 @@ TEST(LobbyFlow, PlayersWhoLeaveAndAHostWhoLeaves) {
   net[2].session.Close();
   net.Run(60);
   EXPECT_FALSE(net[1].seen.hostLeft);
-  EXPECT_EQ(net[0].players[2].country, kLobbySlotEmpty);
+  EXPECT_EQ(net[0].players[2].country, kLobbyCodeEmpty);
   EXPECT_EQ(net[0].players[2].human, 0);
-  EXPECT_EQ(net[1].players[2].country, kLobbySlotEmpty);
+  EXPECT_EQ(net[1].players[2].country, kLobbyCodeEmpty);
   EXPECT_EQ(net[0].lobby->JoiningSlot(), 0);  // the host itself has no character yet
   net[0].session.Close();
   net.Run(60);
