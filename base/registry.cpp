@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "base/paths.h"
 
 namespace {
 
@@ -143,11 +144,17 @@ std::string PathLocked() { return g_overridePath.empty() ? DefaultPath() : g_ove
 
 // Reads the store. A missing or damaged file gives what can be understood of
 // it: lines that are not a section, a "name=value" inside a section, a
-// comment or blank are skipped.
-Store Load(const std::string& path) {
+// comment or blank are skipped. *unreadable is set when a file is there but
+// could not be read (too large, no permission, a read error).
+Store Load(const std::string& path, bool* unreadable = nullptr) {
   Store store;
   std::string text;
-  if (!ReadWholeFile(path, &text, kMaxFileSize)) return store;
+  if (unreadable) *unreadable = false;
+  if (!ReadWholeFile(path, &text, kMaxFileSize)) {
+    struct stat st;
+    if (unreadable) *unreadable = ::stat(ResolvePath(path).c_str(), &st) == 0 || errno != ENOENT;
+    return store;
+  }
   Section* current = nullptr;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -227,7 +234,11 @@ bool Write(const char* key, const char* name, const std::string& value) {
   if (!ValidName(key) || !ValidName(name) || value.size() > kMaxValueLength) return false;
   std::lock_guard<std::mutex> lock(g_mutex);
   std::string path = PathLocked();
-  Store store = Load(path);
+  bool unreadable = false;
+  Store store = Load(path, &unreadable);
+  // Rewriting a store that is there but could not be read would replace
+  // every setting in it with this one value.
+  if (unreadable) return false;
   Section* section = nullptr;
   for (Section& s : store)
     if (SameName(s.name, key)) section = &s;

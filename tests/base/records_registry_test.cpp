@@ -228,9 +228,13 @@ TEST_F(RegistryTest, DamagedFileIsReadAsFarAsItMakesSense) {
   EXPECT_EQ(RegReadInt(kRegConfig, "VOLUME", 0), -400);
   EXPECT_EQ(Slurp(path_).find("garbage"), std::string::npos);
 
-  // A file far too large for settings is not read at all.
+  // A file far too large for settings is not read at all, and a write does
+  // not replace it with its one value: nothing in it is lost.
   std::ofstream(path_, std::ios::binary) << "[CONFIG]\nA=1\n" << std::string(2 << 20, ';');
   EXPECT_FALSE(RegHasValue(kRegConfig, "A"));
+  const std::string big = Slurp(path_);
+  EXPECT_FALSE(RegWriteInt(kRegConfig, "B", 2));
+  EXPECT_EQ(Slurp(path_), big);
 }
 
 TEST_F(RegistryTest, FailedWriteLeavesTheOldFileIntact) {
