@@ -168,6 +168,12 @@ void NetLobby::SetHostedSavedGame(int32_t eventIndex, int32_t trainingEvent,
   if (ctx_.trainingEvent) *ctx_.trainingEvent = trainingEvent;
 }
 
+void NetLobby::HandOutSavedGame() {
+  if (!loaded_ || !IsHost()) return;
+  for (int s = 0; s < kMaxPlayers; ++s)
+    if (ctx_.session->GetSlotState(s) == kSlotRemote) HandleJoined(s, ctx_.session->GetPlayerName(s), false);
+}
+
 bool NetLobby::Send(const uint8_t* data, size_t size, int to) {
   if (!ctx_.session || !ValidSlot(ownSlot_)) return false;
   return ctx_.session->Send(ownSlot_, to, data, size);

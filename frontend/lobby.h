@@ -111,6 +111,9 @@ class NetLobby {
   // who join under their saved names.
   void SetHostedSavedGame(int32_t eventIndex, int32_t trainingEvent,
                           const PlayerRecord saved[kMaxPlayers]);
+  // The saved game loaded after others joined: each of them whose name is
+  // in it gets his record as if he had just joined.
+  void HandOutSavedGame();
   bool Loaded() const { return loaded_; }
   const PlayerRecord* SavedRecords() const { return saved_; }
 

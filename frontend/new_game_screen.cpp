@@ -12,6 +12,7 @@
 #include "base/player_records.h"
 #include "base/stopwatch.h"
 #include "base/string.h"
+#include "frontend/lobby.h"
 #include "frontend/screen_kit.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/display.h"
@@ -139,6 +140,8 @@ NewGameScreen::NewGameScreen() : GameScreen(0) {
       p.country = kLobbyEmpty;
       p.place = -1;
     }
+  } else {
+    StartLobby();
   }
   slot_ = g_localPlayers[0];
   CreateOptionsMenu(palette_);
@@ -178,15 +181,15 @@ int NewGameScreen::LoadGame(int slot) {
   }
   // A network game can only be taken up again by the host of a network
   // game; everywhere else it is refused.
-  bool host = g_netSession && g_netSession->IsHost();
+  bool host = LobbyHosting();
   if (rec.playMode == 2 && (g_playMode != 2 || !host)) {
     ShowMessageBox(Text(1044), Text(1010), kMbIconExclamation);
     return -1;
   }
   if (rec.playMode == 2) {
-    // Taking up a network game is the lobby's part.
-    ShowMessageBox(Text(1044), Text(1010), kMbIconExclamation);
-    return -1;
+    if (LobbyLoadGame(rec) == -1) return -1;
+    AddMessage(Text(10532));
+    return 0;
   }
   saved_ = rec;
   g_playMode = rec.playMode;
@@ -237,6 +240,8 @@ int NewGameScreen::Run() {
   // Enter confirms in every state; the fire keys not while a name is typed
   // (a player's fire key may be a letter of it).
   if (!IsChatOpen() && (fire || IsEnterActive(0) || click)) Confirm();
+  if (leave_) return -1;
+  if (lobby_ && LobbyFrame() == -1) return -1;
 
   switch (state_) {
     case 0:
@@ -263,6 +268,7 @@ int NewGameScreen::Run() {
       break;
     }
     case 5:
+      if (lobby_) return LobbyFinish();
       if (g_netSession) {
         g_netSession->SelectProvider(0, 0);
         g_netSession->AddLocalPlayer(g_players[g_localPlayers[0]].name, g_localPlayers[0]);
@@ -297,6 +303,11 @@ int NewGameScreen::Run() {
 }
 
 void NewGameScreen::Confirm() {
+  if (lobby_ && LobbyConfirm()) {
+    ResetInput();
+    return;
+  }
+  const int before = state_;
   switch (state_) {
     case 0:
       state_ = 1;
@@ -344,6 +355,7 @@ void NewGameScreen::Confirm() {
     default:
       break;
   }
+  if (lobby_) LobbyConfirmed(before);
   ResetInput();
 }
 

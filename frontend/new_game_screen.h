@@ -7,7 +7,7 @@
 //
 // The network lobby works on the same screen with the lobby codes in the
 // records' country field (-1 empty slot, -2 choosing a country, -3 choosing
-// an athlete); its messages are not handled here yet.
+// an athlete); the network's part of the screen is in lobby_screen.cpp.
 #include <memory>
 #include <string>
 
@@ -18,6 +18,7 @@
 class BitmapFont;
 class DDSurface;
 class MaskedBlend;
+class NetLobby;
 class Sprite;
 
 // Lobby codes of a record's country field.
@@ -96,4 +97,17 @@ class NewGameScreen : public GameScreen {
   int loaded_ = 0;
   int musicOn_ = 1;
   SaveGameRecord saved_;
+
+  // The network lobby (g_playMode 2), in lobby_screen.cpp.
+  void StartLobby();
+  bool LobbyHosting() const;
+  bool LobbyJoin(const char* name, int wantSlot);
+  bool LobbyConfirm();              // true: the network's own way was taken
+  void LobbyConfirmed(int before);  // after a confirm: the others are told
+  int LobbyFrame();                 // the lobby's messages; -1 leaves
+  int LobbyFinish();
+  int LobbyLoadGame(const SaveGameRecord& rec);
+  std::unique_ptr<NetLobby> lobby_;
+  bool hosting_ = false;
+  int leave_ = 0;
 };
