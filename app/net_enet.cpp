@@ -11,6 +11,7 @@
 // 127.255.255.255).
 #include <enet/enet.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -18,7 +19,6 @@
 #include <string>
 
 #include "app/net_session.h"
-#include "base/clock.h"
 #include "base/debug.h"
 #include "base/registry.h"
 
@@ -27,6 +27,8 @@ namespace {
 constexpr int kDefaultPort = 27815;
 constexpr char kQuery[4] = {'K', 'L', 'Q', '1'};
 constexpr char kReply[4] = {'K', 'L', 'R', '1'};
+// More sessions than a menu could list are not kept.
+constexpr size_t kMaxSessionsFound = 32;
 
 std::mutex g_enetMutex;
 int g_enetUsers = 0;
@@ -123,8 +125,11 @@ class EnetTransport : public NetTransport {
       enet_socket_send(s, &to, &buf, 1);
     if (!hostAddr_.empty() && Resolve(hostAddr_, static_cast<uint16_t>(port_ + 1), &to))
       enet_socket_send(s, &to, &buf, 1);
-    uint32_t start = TimeGetTime();
-    for (;;) {
+    // The answers come over a real network, so the search lasts real time
+    // whatever the game clock does (a headless run's clock stands still),
+    // and every pass checks it: a flood of answers cannot keep it going.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
       uint8_t in[128];
       ENetAddress from;
       ENetBuffer rb;
@@ -141,10 +146,10 @@ class EnetTransport : public NetTransport {
         if (enet_address_get_host_ip(&from, ip, sizeof ip) == 0) info.address = ip;
         bool dup = false;
         for (const auto& f : *out) dup |= f.address == info.address && f.port == info.port;
-        if (!dup && !info.address.empty()) out->push_back(info);
+        if (!dup && !info.address.empty() && out->size() < kMaxSessionsFound) out->push_back(info);
         continue;
       }
-      if (TimeGetTime() - start >= waitMs) break;
+      if (n > 0) continue;  // something else on the socket: read on
       enet_uint32 cond = ENET_SOCKET_WAIT_RECEIVE;
       enet_socket_wait(s, &cond, 20);
     }

@@ -249,4 +249,65 @@ TEST(NetEnet, BroadcastSearchFindsASessionOnLoopback) {
   RegSetStorePath("");
 }
 
+// The search ends on time whatever answers it gets and whatever the game
+// clock does: a hostile machine that floods it with answers (each from
+// another port, so none is a duplicate) is heard for the given time only,
+// and a headless run's game clock, which stands still, does not stop it.
+TEST(NetEnet, SearchEndsOnTimeUnderAFloodAndAStoppedClock) {
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  std::string store = WriteLoopbackSettings(port, true);
+  int answerer = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(static_cast<uint16_t>(port + 1));
+  ASSERT_EQ(bind(answerer, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  timeval tv{0, 20000};
+  setsockopt(answerer, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  std::atomic<bool> stop{false};
+  std::thread flood([&] {
+    sockaddr_in seeker{};
+    socklen_t len = sizeof seeker;
+    char q[16];
+    while (!stop && recvfrom(answerer, q, sizeof q, 0, reinterpret_cast<sockaddr*>(&seeker), &len) != 4) {
+      len = sizeof seeker;
+    }
+    uint8_t reply[22] = {'K', 'L', 'R', '1', 0, 0, 'F', 'L', 'O', 'O', 'D', 0};
+    for (uint32_t i = 0; !stop; ++i) {
+      reply[4] = static_cast<uint8_t>(i);
+      reply[5] = static_cast<uint8_t>(i >> 8);
+      sendto(answerer, reply, sizeof reply, 0, reinterpret_cast<sockaddr*>(&seeker), sizeof seeker);
+    }
+  });
+  VirtualClock stopped(5000);
+  Clock* saved = SetClock(&stopped);
+  // A watchdog: a search that never ends fails the test instead of hanging it.
+  std::thread watchdog([&] {
+    for (int i = 0; i < 1000 && !stop; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!stop) {
+      std::fprintf(stderr, "the session search did not end\n");
+      std::_Exit(1);
+    }
+  });
+  auto seeker = MakeEnetTransport();
+  ASSERT_TRUE(seeker);
+  std::vector<NetSessionInfo> found;
+  const auto began = std::chrono::steady_clock::now();
+  seeker->Discover(&found, 300);
+  const auto took = std::chrono::steady_clock::now() - began;
+  stop = true;
+  watchdog.join();
+  flood.join();
+  SetClock(saved);
+  close(answerer);
+  EXPECT_LT(took, std::chrono::seconds(3));
+  EXPECT_GE(took, std::chrono::milliseconds(250));
+  EXPECT_FALSE(found.empty());
+  EXPECT_LE(found.size(), 32u);  // no more than a menu could list
+  seeker.reset();
+  std::filesystem::remove_all(std::filesystem::path(store).parent_path());
+  RegSetStorePath("");
+}
+
 }  // namespace
