@@ -38,7 +38,13 @@ NetSession::NetSession()
     : NetSession([](int index) -> std::unique_ptr<NetTransport> {
         return index == 0 ? MakeEnetTransport() : nullptr;
       },
-                 {"UDP NETWORK"}) {}
+                 {"UDP NETWORK"}) {
+  // Packets over a real network take real time: joins, keep-alives and the
+  // timeout of a silent peer follow the real clock even when the game runs
+  // on a virtual one (headless), on which they would pass at once.
+  static RealClock realClock;
+  clock_ = &realClock;
+}
 
 NetSession::NetSession(TransportFactory factory, std::vector<std::string> providerNames)
     : factory_(std::move(factory)), providers_(std::move(providerNames)) {}

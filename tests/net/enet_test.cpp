@@ -310,4 +310,52 @@ TEST(NetEnet, SearchEndsOnTimeUnderAFloodAndAStoppedClock) {
   RegSetStorePath("");
 }
 
+// A headless game runs on a virtual clock that stands still or races ahead of
+// real time; the session over the network keeps to the real clock: a join
+// waits for the host's real answer, and a jump of the game clock does not
+// make a peer that is still there look silent.
+TEST(NetEnet, GameClockDoesNotRuleTheNetwork) {
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  std::string store = WriteLoopbackSettings(port, true);
+  VirtualClock game(1000);
+  Clock* saved = SetClock(&game);
+  NetSession host;
+  ASSERT_EQ(host.SelectProvider(1, 0), kNetOk);
+  ASSERT_EQ(host.CreateSession("CLOCKS"), kNetOk);
+  ASSERT_EQ(host.AddLocalPlayer("HOST"), 0);
+  std::atomic<bool> stop{false};
+  std::thread hostSide([&] {
+    while (!stop) {
+      host.Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  NetSession client;
+  ASSERT_EQ(client.SelectProvider(1, 0), kNetOk);
+  int found = 0;
+  for (int i = 0; i < 5 && found == 0; ++i) found = client.EnumSessions();
+  ASSERT_GE(found, 1);
+  const int joined = client.JoinSession(0);
+  const int slot = joined == kNetOk ? client.AddLocalPlayer("GUEST") : -1;
+  // Minutes go by on the game clock in an instant.
+  game.Advance(10 * 60 * 1000);
+  for (int i = 0; i < 20; ++i) {
+    client.Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  stop = true;
+  hostSide.join();
+  host.Pump();
+  SetClock(saved);
+  EXPECT_EQ(joined, kNetOk);
+  EXPECT_EQ(slot, 1);
+  EXPECT_EQ(client.GetSlotState(0), kSlotRemote);
+  EXPECT_EQ(host.PlayerCount(), 2);
+  client.Close();
+  host.Close();
+  std::filesystem::remove_all(std::filesystem::path(store).parent_path());
+  RegSetStorePath("");
+}
+
 }  // namespace
