@@ -7,6 +7,7 @@
 #include "app/screen_factory.h"
 #include "app/sound.h"
 #include "base/clock.h"
+#include "base/debug.h"
 #include "base/paths.h"
 #include "graphics/display.h"
 #include "graphics/surface.h"
@@ -31,7 +32,11 @@ VideoScreen::VideoScreen(const char* path, int x, int y, int width, int height,
                          int allowFullScreen, const char* backgroundPath, int useDrawPlayer)
     : GameScreen(0), useDrawPlayer_(useDrawPlayer) {
   ResetInput();
-  if (!path || !FileExists(path)) return;  // the first Run ends the screen
+  if (!path || !FileExists(path)) {
+    // The first Run ends the screen; display and sound stay as they are.
+    DebugPrintf("Cut-scene %s is missing\n", path ? path : "(none)");
+    return;
+  }
   opened_ = 1;
   FillPrimaryBlack();
   if (g_backDDSurface) g_backDDSurface->FillRect(0, 0, kDisplayWidth, kDisplayHeight, 0);

@@ -317,6 +317,33 @@ TEST_F(VideoTest, MissingClipEndsAtOnceAndLeavesTheDisplay) {
   ASSERT_NE(g_backDDSurface, nullptr);
   EXPECT_TRUE(g_backDDSurface->HasSurface());
   EXPECT_EQ(g_primaryDDSurface->Row(0)[0], 9);
+  EXPECT_NE(debug_.find("no-such-clip.avi is missing"), std::string::npos) << debug_;
+}
+
+// Without a sound manager (or with sound off) the clip runs on the game
+// clock alone, all the same.
+TEST_F(VideoTest, WithoutSoundTheClockPacesTheClip) {
+  for (bool manager : {false, true}) {
+    SCOPED_TRACE(manager ? "sound off" : "no sound manager");
+    SoundManager* saved = g_soundManager;
+    if (manager) {
+      g_soundManager->Enable(0);
+    } else {
+      g_soundManager = nullptr;
+    }
+    const uint32_t start = TimeGetTime();
+    auto s = Make(CinepakClip());
+    ClipPlayback& p = PlaybackOf(*s);
+    EXPECT_EQ(p.SoundSlot() >= 0, manager);
+    ASSERT_GT(RunToEnd(*s), 0);
+    const uint32_t elapsed = TimeGetTime() - start;
+    EXPECT_GE(elapsed, 1000u);
+    EXPECT_LE(elapsed, 1200u);
+    EXPECT_EQ(p.FramesShown(), kFrames);
+    s.reset();
+    g_soundManager = saved;
+    g_soundManager->Enable(1);
+  }
 }
 
 TEST_F(VideoTest, AnyActionEndsTheScreenAtTheNextTick) {
