@@ -1,7 +1,10 @@
 // The sound manager on the null device and the virtual clock.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <string>
 
 #include "app/sound.h"
 #include "base/clock.h"
@@ -31,7 +34,10 @@ class SoundTest : public ::testing::Test {
     AudioSetBackend(AudioBackend::kNull);
     MixerSetMasterGain(0, 1.0f);
     MixerSetMasterGain(1, 1.0f);
-    dir_ = fs::path(::testing::TempDir()) / "kel_sound_test";
+    // Tests run as parallel processes: each gets its own folder.
+    dir_ = fs::path(::testing::TempDir()) /
+           ("kel_sound_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+            "_" + std::to_string(getpid()));
     fs::remove_all(dir_);
     sm_ = std::make_unique<SoundManager>(nullptr);
     sm_->SetPrimaryFormat(2, kRate, 16);
