@@ -15,6 +15,7 @@
 #include "frontend/shop_rules.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/display.h"
+#include "graphics/palette.h"
 #include "graphics/sprite.h"
 #include "graphics/transition.h"
 
@@ -209,6 +210,11 @@ void EndingScreen::DrawBoard() {
   } else {
     back->FillRect(0, 0, 640, 480, 0);
   }
+  // Dark panels under the tables keep the small letters readable.
+  int dark = 0;
+  if (palette_) dark = FindNearestColour(palette_->Entries(), 0, 256, 16, 20, 48);
+  back->FillRect(110, 44, 420, 116, static_cast<uint32_t>(dark));
+  back->FillRect(10, 198, 620, 266, static_cast<uint32_t>(dark));
   BitmapFont* title = bigFont_ ? bigFont_.get() : font_.get();
   DrawFontText(title, back, 320, 12, Text(10519), kFontAlignCentre);
   for (int i = 0; i < kTopFiveSize; ++i) {

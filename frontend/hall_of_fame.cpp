@@ -100,12 +100,15 @@ uint8_t UpdateHallOfFame() {
   char value[24], holder[24];
   std::snprintf(value, sizeof value, "Rec%d", n);
   std::snprintf(holder, sizeof holder, "Rec%dName", n);
-  // A missing value is no record: the first result of an event is its
-  // record, whichever way the event counts.
+  // A missing value is no record: the first real result of an event (above
+  // 0; nothing thrown or no time run is none) is its record, whichever way
+  // the event counts.
   if (RegHasValue(kRegHallOfFame, value)) {
     int stored = RegReadInt(kRegHallOfFame, value, 0);
     bool better = EventHigherIsBetter(n) ? result > stored : result < stored;
     if (!better) return 0;
+  } else if (result <= 0) {
+    return 0;
   }
   char name[sizeof g_players[0].name];
   std::memcpy(name, g_players[winner].name, sizeof name);

@@ -41,5 +41,6 @@ bool EventHigherIsBetter(int event);
 // the lowest index on equal places; -1 when nobody has a place.
 int EventWinner(const PlayerRecord players[kMaxPlayers]);
 // After event g_eventIndex: when its winner beat the stored record (or no
-// record is stored yet), writes the new one. Returns winner + 1, or 0.
+// record is stored yet and the result is above 0), writes the new one.
+// Returns winner + 1, or 0.
 uint8_t UpdateHallOfFame();

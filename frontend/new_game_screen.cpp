@@ -117,6 +117,7 @@ NewGameScreen::NewGameScreen() : GameScreen(0) {
   bigFlags_ = LoadProgramSprite("Menu\\flagwin8.mbm");
   cursor_ = LoadProgramSprite("Menu\\cursor.mbm");
   font_ = LoadProgramFont("Menu\\font8s.mbm");
+  bigFont_ = LoadProgramFont("Menu\\font8.mbm");
   DDSurface* withPalette = box_ ? box_.get() : tiles_[0].get();
   if (withPalette && withPalette->GetPalette()) {
     palette_ = withPalette->GetPalette();
@@ -444,8 +445,8 @@ void NewGameScreen::Draw() {
   } else {
     back->FillRect(0, 0, 640, 480, 0);
   }
-  DrawFontText(font_.get(), back, 320, 30,
-               Text(g_trainingEvent >= 1 ? 10501 : 10502), kFontAlignCentre);
+  BitmapFont* big = bigFont_ ? bigFont_.get() : font_.get();
+  DrawFontText(big, back, 320, 30, Text(g_trainingEvent >= 1 ? 10501 : 10502), kFontAlignCentre);
   for (int i = 0; i < kMaxPlayers; ++i) DrawBox(i, kBoxX[i] + 25, kBoxY);
   switch (state_) {
     case 0:
@@ -455,24 +456,24 @@ void NewGameScreen::Draw() {
       break;
     case 1: {
       bool second = g_playMode == 1 && slot_ == g_localPlayers[1];
-      DrawFontText(font_.get(), back, 320, 330, Text(second ? 10513 : 10510), kFontAlignCentre);
+      DrawFontText(big, back, 320, 330, Text(second ? 10513 : 10510), kFontAlignCentre);
       static const char kSpin[3] = {'\\', '-', '/'};
       std::string shown = entry_ + kSpin[frame_ % 3];
-      DrawFontText(font_.get(), back, 320, 370, shown.c_str(), kFontAlignCentre);
+      DrawFontText(big, back, 320, 370, shown.c_str(), kFontAlignCentre);
       break;
     }
     case 2:
     case 6:
     case 7:
       DrawCarousel();
-      DrawFontText(font_.get(), back, 320, 430, Text(10511), kFontAlignCentre);
+      DrawFontText(big, back, 320, 440, Text(10511), kFontAlignCentre);
       if (state_ == 2 && CharacterTaken(character_)) {
-        DrawFontText(font_.get(), back, 320, 450, Text(10517), kFontAlignCentre);
+        DrawFontText(font_.get(), back, 320, 464, Text(10517), kFontAlignCentre);
       }
       break;
     case 3:
       if (bigFlags_) bigFlags_->DrawFrame(country_ + 1, back, 320 - 45, 300);
-      DrawFontText(font_.get(), back, 320, 400, Text(10512), kFontAlignCentre);
+      DrawFontText(big, back, 320, 400, Text(10512), kFontAlignCentre);
       break;
     case 4:
     case 5:
@@ -526,10 +527,18 @@ void NewGameScreen::DrawCarousel() {
     double theta = (k - character_) * (2.0 * std::numbers::pi / kCharacters) + (angle_ - 0.2);
     placed[k].depth = std::cos(theta);
     placed[k].character = k;
-    placed[k].x = 320 - 40 + static_cast<int>(std::lround(130.0 * std::sin(theta)));
-    placed[k].y = 300 + static_cast<int>(std::lround(30.0 * std::cos(theta)));
+    placed[k].x = 320 + static_cast<int>(std::lround(190.0 * std::sin(theta)));
+    placed[k].y = 330 + static_cast<int>(std::lround(36.0 * std::cos(theta)));
   }
   std::sort(placed, placed + kCharacters, [](const Placed& a, const Placed& b) { return a.depth < b.depth; });
-  for (const Placed& p : placed) faces_->DrawFrame(p.character + 1, back, p.x, p.y);
-  DrawFontText(font_.get(), back, 320, 398, Text(10120 + character_), kFontAlignCentre);
+  // Farther faces are smaller; the front one is drawn last and largest.
+  for (const Placed& p : placed) {
+    DDSurface* face = faces_->GetFrameSurface(p.character + 1);
+    if (!face) continue;
+    int size = static_cast<int>(std::lround(56.0 + 44.0 * (p.depth + 1.0) / 2.0));
+    back->BltStretch(p.x - size / 2, p.y - size / 2, size, size, face, 0, 0, face->GetWidth(),
+                     face->GetHeight(), kBltKeySrc, nullptr);
+  }
+  DrawFontText(bigFont_ ? bigFont_.get() : font_.get(), back, 320, 392, Text(10120 + character_),
+               kFontAlignCentre);
 }

@@ -75,6 +75,7 @@ class NewGameScreen : public GameScreen {
   std::unique_ptr<Sprite> bigFlags_;
   std::unique_ptr<Sprite> cursor_;
   std::unique_ptr<BitmapFont> font_;
+  std::unique_ptr<BitmapFont> bigFont_;  // prompts and titles
   std::unique_ptr<MaskedBlend> background_;
   DDPalette* palette_ = nullptr;
   int sounds_[6] = {-1, -1, -1, -1, -1, -1};

@@ -248,6 +248,7 @@ TEST_F(HallOfFameTest, EventRecordsByDirection) {
       {1, false, 0, 1200, 3},  {1, true, 1200, 1200, 0}, {1, true, 1200, 1201, 3},
       {2, false, 0, 95, 3},    {2, true, 95, 95, 0},     {2, true, 95, 94, 3},
       {3, true, 60, 70, 0},    {6, true, 10, 9, 0},      {10, true, 100, 99, 3},
+      {1, false, 0, 0, 0},     {5, false, 0, 0, 0},      {6, false, 0, -3, 0},
   };
   for (const Case& c : cases) {
     char value[16];
