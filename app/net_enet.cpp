@@ -60,6 +60,17 @@ bool Resolve(const std::string& host, uint16_t port, ENetAddress* out) {
   return enet_address_set_host(out, host.c_str()) == 0;
 }
 
+// The session's packets are a few kilobytes at most: ENet's own limits
+// (32 MiB a packet and as much waiting) would let any machine on the network
+// make this one hold that much memory per peer before the session drops it.
+constexpr size_t kMaxPacketBytes = 16 * 1024;
+constexpr size_t kMaxWaitingBytes = 256 * 1024;
+
+void LimitPacketSizes(ENetHost* host) {
+  host->maximumPacketSize = kMaxPacketBytes;
+  host->maximumWaitingData = kMaxWaitingBytes;
+}
+
 ENetSocket OpenDatagram(const ENetAddress* bindTo, bool broadcast) {
   ENetSocket s = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
   if (s == ENET_SOCKET_NULL) return s;
@@ -101,6 +112,7 @@ class EnetTransport : public NetTransport {
       DebugPrintf("network: cannot listen on port %u\n", port_);
       return false;
     }
+    LimitPacketSizes(host_);
     sessionName_ = sessionName;
     // The search socket(s): on the listening address, and when that is a
     // single address also on the broadcast address (broadcasts reach only
@@ -164,6 +176,7 @@ class EnetTransport : public NetTransport {
       if (!bind_.empty() && Resolve(bind_, 0, &local)) bindTo = &local;
       host_ = enet_host_create(bindTo, 1, 2, 0, 0);
       if (!host_) return -1;
+      LimitPacketSizes(host_);
     }
     ENetAddress addr;
     if (!Resolve(session.address, session.port, &addr)) return -1;

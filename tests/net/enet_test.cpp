@@ -8,6 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <enet/enet.h>
+
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -354,6 +357,55 @@ TEST(NetEnet, GameClockDoesNotRuleTheNetwork) {
   EXPECT_EQ(host.PlayerCount(), 2);
   client.Close();
   host.Close();
+  std::filesystem::remove_all(std::filesystem::path(store).parent_path());
+  RegSetStorePath("");
+}
+
+// Whatever a machine on the network sends, a packet larger than the session
+// ever uses is refused by the transport itself, not taken into memory first.
+TEST(NetEnet, OversizedPacketsNeverReachTheSession) {
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  std::string store = WriteLoopbackSettings(port, true);
+  auto hostT = MakeEnetTransport();
+  ASSERT_TRUE(hostT);
+  ASSERT_TRUE(hostT->Listen("BIG"));
+  ENetHost* rogue = enet_host_create(nullptr, 1, 2, 0, 0);
+  ASSERT_NE(rogue, nullptr);
+  ENetAddress to;
+  enet_address_set_host(&to, "127.0.0.1");
+  to.port = static_cast<uint16_t>(port);
+  ENetPeer* peer = enet_host_connect(rogue, &to, 2, 0);
+  ASSERT_NE(peer, nullptr);
+  bool connected = false, sent = false;
+  size_t largest = 0, received = 0;
+  NetTransportEvent ev;
+  const auto start = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1500)) {
+    ENetEvent e;
+    while (enet_host_service(rogue, &e, 0) > 0) {
+      if (e.type == ENET_EVENT_TYPE_CONNECT) connected = true;
+      if (e.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(e.packet);
+    }
+    if (connected && !sent) {
+      std::vector<uint8_t> big(200 * 1024, 0x41);
+      enet_peer_send(peer, 0, enet_packet_create(big.data(), big.size(), ENET_PACKET_FLAG_RELIABLE));
+      uint8_t small[8] = {0x42};
+      enet_peer_send(peer, 0, enet_packet_create(small, sizeof small, ENET_PACKET_FLAG_RELIABLE));
+      enet_host_flush(rogue);
+      sent = true;
+    }
+    while (hostT->Poll(&ev)) {
+      if (ev.kind != NetTransportEvent::kReceived) continue;
+      ++received;
+      largest = std::max(largest, ev.data.size());
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  enet_host_destroy(rogue);
+  hostT.reset();
+  EXPECT_TRUE(sent);
+  EXPECT_LE(largest, 16u * 1024u) << received << " packets";
   std::filesystem::remove_all(std::filesystem::path(store).parent_path());
   RegSetStorePath("");
 }
