@@ -1,0 +1,476 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the real program in a real window.
+
+Each scenario starts the game on a virtual X server of its own (xvfb-run -a),
+presses keys with xdotool as a player would, takes a screenshot of every
+screen it reaches (x11_capture, a PPM of the game's window) and checks them
+loosely: not black, the screen's palette in use, the part that should change
+changed. The game must end with status 0.
+
+Run by ctest (tests/e2e/CMakeLists.txt); by hand:
+  tests/e2e/e2e.py --scenario intro_menu_quit --game build/x/kelvanthrop \
+      --capture build/x/tests/e2e/e2e_x11_capture --data build/x/gamedata \
+      --work /tmp/e2e
+Screenshots and the game's output stay in --work. Exit status 77 means skipped
+(no xvfb-run or xdotool).
+"""
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+SKIPPED = 77
+HARD_LIMIT_S = 300      # the whole scenario, Xvfb included
+SCREEN = "1280x1024x24"
+
+
+# ---------------------------------------------------------------- pictures
+
+class Shot:
+    """A screenshot: width, height and packed RGB bytes."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        parts, pos = [], 0
+        while len(parts) < 4:  # "P6", width, height, maxval
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            end = pos
+            while not data[end:end + 1].isspace():
+                end += 1
+            parts.append(data[pos:end])
+            pos = end
+        if parts[0] != b"P6":
+            raise ValueError("%s is not a PPM picture" % path)
+        self.path = path
+        self.width, self.height = int(parts[1]), int(parts[2])
+        self.rgb = data[pos + 1:pos + 1 + self.width * self.height * 3]
+
+    def samples(self, region=None, step=4):
+        """RGB tuples on a grid of every step-th pixel of region (x0, y0, x1, y1
+        as fractions of the picture)."""
+        x0, y0, x1, y1 = region or (0, 0, 1, 1)
+        xs = range(int(x0 * self.width), int(x1 * self.width), step)
+        for y in range(int(y0 * self.height), int(y1 * self.height), step):
+            row = y * self.width * 3
+            for x in xs:
+                i = row + x * 3
+                yield self.rgb[i], self.rgb[i + 1], self.rgb[i + 2]
+
+    def lit_share(self, region=None):
+        """Share of the pixels that are not (nearly) black."""
+        n = lit = 0
+        for r, g, b in self.samples(region):
+            n += 1
+            lit += max(r, g, b) > 24
+        return lit / n if n else 0.0
+
+    def colours(self, region=None):
+        return set(self.samples(region))
+
+    def changed_share(self, other, region=None):
+        """Share of the pixels that differ clearly from other's."""
+        n = changed = 0
+        for a, b in zip(self.samples(region), other.samples(region)):
+            n += 1
+            changed += abs(a[0] - b[0]) + abs(a[1] - b[1]) + abs(a[2] - b[2]) > 48
+        return changed / n if n else 0.0
+
+    def palette_share(self, palette, region=None):
+        """Share of the lit pixels whose colour is (close to) one of palette's."""
+        cache, n, hits = {}, 0, 0
+        for c in self.samples(region):
+            if max(c) <= 24:
+                continue
+            n += 1
+            if c not in cache:
+                cache[c] = any(abs(c[0] - p[0]) + abs(c[1] - p[1]) + abs(c[2] - p[2]) <= 12
+                               for p in palette)
+            hits += cache[c]
+        return hits / n if n else 0.0
+
+
+def bmp_palette(path):
+    """The colour table of an 8-bit .bmp picture, as RGB tuples."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:2] != b"BM":
+        raise ValueError("%s is not a .bmp picture" % path)
+    info = int.from_bytes(data[14:18], "little")
+    bits = int.from_bytes(data[28:30], "little")
+    used = int.from_bytes(data[46:50], "little") or (1 << bits)
+    start = 14 + info
+    return [(data[start + 4 * i + 2], data[start + 4 * i + 1], data[start + 4 * i])
+            for i in range(min(used, 256))]
+
+
+def find_data(data_root, *names):
+    """The first of names (relative, any case) that exists under the data set."""
+    for name in names:
+        path = data_root
+        for part in name.replace("\\", "/").split("/"):
+            try:
+                entries = os.listdir(path)
+            except OSError:
+                path = None
+                break
+            match = [e for e in entries if e.lower() == part.lower()]
+            if not match:
+                path = None
+                break
+            path = os.path.join(path, match[0])
+        if path:
+            return path
+    return None
+
+
+# ---------------------------------------------------------------- the game
+
+class Failure(Exception):
+    pass
+
+
+class Skip(Exception):
+    """The program cannot take this road yet (a screen is not built)."""
+
+
+def check(condition, what):
+    if not condition:
+        raise Failure(what)
+    print("  ok: " + what, flush=True)
+
+
+def xdo(*args, timeout=20):
+    r = subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True,
+                       text=True, timeout=timeout)
+    return r.stdout.strip() if r.returncode == 0 else None
+
+
+CAPTURE = None  # the x11_capture program
+
+
+def windows_named(title):
+    """Ids of the shown top-level windows called title, oldest first."""
+    env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
+    r = subprocess.run([CAPTURE, "--list"], capture_output=True, text=True, env=env, timeout=20)
+    found = []
+    for line in r.stdout.splitlines():
+        parts = line.split(" ", 3)
+        if len(parts) == 4 and parts[3] == title:
+            found.append(int(parts[0]))
+    return found
+
+
+class Game:
+    """One running copy of the program with its own output files."""
+    count = 0
+
+    def __init__(self, scenario):
+        self.s = scenario
+        Game.count += 1
+        self.log_path = os.path.join(scenario.work, "game%d.log" % Game.count)
+        self.log = open(self.log_path, "wb")
+        self.proc = subprocess.Popen([scenario.args.game], env=scenario.env,
+                                     stdout=self.log, stderr=subprocess.STDOUT,
+                                     cwd=scenario.work)
+        self.window = None
+        print("started copy %d (pid %d)" % (Game.count, self.proc.pid), flush=True)
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def wait_exit(self, seconds):
+        try:
+            return self.proc.wait(timeout=seconds)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def output(self):
+        self.log.flush()
+        with open(self.log_path, "rb") as f:
+            return f.read().decode(errors="replace")
+
+    def find_window(self, seconds=60, exclude=()):
+        """The game's window: named after the game, of this process, shown."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            for w in windows_named("Kelvanthrop"):
+                if w in exclude:
+                    continue
+                pid = xdo("getwindowpid", w)
+                if pid and int(pid) != self.proc.pid:
+                    continue
+                self.window = w
+                return w
+            if not self.alive():
+                raise Failure("the game ended (status %s) before it showed a window:\n%s"
+                              % (self.proc.returncode, self.output()[-2000:]))
+            time.sleep(0.2)
+        raise Failure("no window of the game within %d s" % seconds)
+
+    def focus(self):
+        xdo("windowfocus", "--sync", self.window)
+        # The pointer stays off the window: the menus follow the mouse.
+        xdo("mousemove", 0, 0)
+
+    def key(self, *names, pause=0.25):
+        """Key presses into the game's window, each followed by a pause so
+        that the game runs frames in between."""
+        self.focus()
+        for name in names:
+            if xdo("key", "--clearmodifiers", name) is None:
+                raise Failure("xdotool could not press " + name)
+            time.sleep(pause)
+
+    def shot(self, name):
+        path = os.path.join(self.s.work, name + ".ppm")
+        env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
+        r = subprocess.run([self.s.args.capture, path, str(self.window)], env=env,
+                           capture_output=True, text=True, timeout=30)
+        if r.returncode != 0:
+            raise Failure("screenshot %s failed: %s" % (name, r.stderr.strip()))
+        return Shot(path)
+
+    def stop(self):
+        if self.alive():
+            self.proc.send_signal(signal.SIGTERM)
+            if self.wait_exit(30) is None:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+
+
+class Scenario:
+    def __init__(self, args):
+        self.args = args
+        self.work = os.path.abspath(args.work)
+        shutil.rmtree(self.work, ignore_errors=True)
+        home = os.path.join(self.work, "home")
+        for d in ("config", "data", "run"):
+            os.makedirs(os.path.join(home, d), exist_ok=True)
+        os.chmod(os.path.join(home, "run"), 0o700)
+        env = dict(os.environ)
+        for var in ("KELVANTHROP_HEADLESS", "SDL_VIDEODRIVER", "KELVANTHROP_EXIT_AT_MENU"):
+            env.pop(var, None)
+        env.update({
+            "XDG_CONFIG_HOME": os.path.join(home, "config"),
+            "XDG_DATA_HOME": os.path.join(home, "data"),
+            "XDG_RUNTIME_DIR": os.path.join(home, "run"),
+            "KELVANTHROP_DATA_ROOT": os.path.abspath(args.data),
+            "SDL_AUDIODRIVER": "dummy",  # no sound card on a test machine
+            # The X and D-Bus client libraries keep memory of their own to the
+            # end of a windowed run; the game's own leaks are the headless
+            # tests' business (they run with leak checks on).
+            "ASAN_OPTIONS": "detect_leaks=0:abort_on_error=0",
+        })
+        self.env = env
+        self.games = []
+
+    def start(self):
+        g = Game(self)
+        self.games.append(g)
+        return g
+
+    def data(self, *names):
+        return find_data(self.args.data, *names)
+
+
+# ---------------------------------------------------------------- steps
+
+def screen_is_up(game, name, seconds=20, palette=None, min_lit=0.05):
+    """Waits until the window shows something (and, given a palette, mostly
+    that palette's colours); returns the screenshot."""
+    deadline = time.monotonic() + seconds
+    shot = None
+    while time.monotonic() < deadline:
+        shot = game.shot(name)
+        lit = shot.lit_share()
+        if lit >= min_lit and (palette is None or shot.palette_share(palette) >= 0.6):
+            return shot
+        if not game.alive():
+            break
+        time.sleep(0.5)
+    detail = "lit %.2f" % (shot.lit_share() if shot else 0)
+    if shot and palette is not None:
+        detail += ", palette %.2f" % shot.palette_share(palette)
+    raise Failure("%s: the window never showed it (%s, see %s)" % (
+        name, detail, shot.path if shot else "no screenshot"))
+
+
+def skip_intro(game):
+    """The intro plays (moving pictures), and the cut-scenes give way to a
+    key; returns the first screenshot after them."""
+    first = screen_is_up(game, "01-intro", seconds=60)
+    time.sleep(1.0)
+    later = game.shot("02-intro-later")
+    check(first.lit_share() > 0.05, "the intro shows a picture (lit %.2f)" % first.lit_share())
+    check(later.changed_share(first) > 0.01 or later.lit_share() > 0.05,
+          "the intro moves on (%.2f of the picture changed)" % later.changed_share(first))
+    # Two clips come before the menu; each gives way to a key.
+    for _ in range(4):
+        game.key("Escape", pause=1.0)
+
+
+def main_menu(scenario, game, name):
+    """The main menu is up: drawn through the palette of its logo picture."""
+    if "No main menu screen is registered." in game.output():
+        raise Skip("the program has no main menu screen yet")
+    pic = scenario.data("program/menu/logomain.bmp")
+    check(pic is not None, "the data set has the menu's logo picture")
+    shot = screen_is_up(game, name, seconds=40, palette=bmp_palette(pic))
+    time.sleep(0.5)
+    if "No main menu screen is registered." in game.output():
+        raise Skip("the program has no main menu screen yet")
+    check(game.alive(), "%s: the game waits in its main menu" % name)
+    colours = len(shot.colours())
+    check(colours > 8, "%s: a drawn picture, %d colours" % (name, colours))
+    check(colours <= 256, "%s: an 8-bit screen (%d colours)" % (name, colours))
+    check(shot.palette_share(bmp_palette(pic)) >= 0.6,
+          "%s: the menu's palette in use (%.2f of the picture)" % (
+              name, shot.palette_share(bmp_palette(pic))))
+    return shot
+
+
+# The main menu's rows, top to bottom; the menu opens on the first.
+MENU_CHAMPIONSHIP, MENU_TRAINING, MENU_CONTROLS, MENU_HALL, MENU_CREDITS, MENU_QUIT = range(1, 7)
+# Where the menu's rows are drawn (fractions of the window): the panel
+# 50..590 x 244..468 of the 640x480 screen.
+MENU_PANEL = (50 / 640, 244 / 480, 590 / 640, 468 / 480)
+
+
+def choose_row(game, row, before=None):
+    """From the first row down to row, then Return; the highlighted row
+    moves (the panel changes) on the way."""
+    for _ in range(row - 1):
+        game.key("Down", pause=0.3)
+    if before is not None and row > 1:
+        after = game.shot("menu-row-%d" % row)
+        check(after.changed_share(before, MENU_PANEL) > 0.002,
+              "the highlight moves to row %d (%.3f of the panel changed)"
+              % (row, after.changed_share(before, MENU_PANEL)))
+    game.key("Return", pause=0.8)
+
+
+def quit_from_menu(game, menu_shot=None):
+    choose_row(game, MENU_QUIT, menu_shot)
+    # The credits picture stands for a few seconds before the program ends.
+    status = game.wait_exit(40)
+    check(status is not None, "the game ends after quit from the main menu")
+    check(status == 0, "exit status 0 (got %s)" % status)
+
+
+# ---------------------------------------------------------------- scenarios
+
+def second_copy_refused(s):
+    first = s.start()
+    win = first.find_window()
+    screen_is_up(first, "01-first-copy", seconds=60)
+    second = s.start()
+    # The second copy shows its message in a box of its own and leaves once
+    # the box is closed; it never opens a game window.
+    deadline = time.monotonic() + 30
+    box = None
+    while time.monotonic() < deadline and box is None and second.alive():
+        others = [w for w in windows_named("Kelvanthrop") if w != win]
+        box = others[0] if others else None
+        time.sleep(0.2)
+    if box is not None:
+        second.window = box
+        shot = second.shot("02-second-copy-box")
+        check(shot.lit_share() > 0.2, "the second copy shows its message in a box")
+        second.key("Return", pause=0.5)
+    status = second.wait_exit(20)
+    check(status == 0, "the second copy leaves with status 0 (got %s)" % status)
+    out = second.output()
+    check(box is not None or "Another copy of Kelvanthrop is running." in out,
+          "the second copy says that another copy runs")
+    check(first.alive(), "the first copy runs on")
+    first.proc.send_signal(signal.SIGTERM)
+    status = first.wait_exit(30)
+    check(status == 0, "the first copy ends on SIGTERM with status 0 (got %s)" % status)
+
+
+def intro_menu_quit(s):
+    game = s.start()
+    game.find_window()
+    skip_intro(game)
+    menu = main_menu(s, game, "03-main-menu")
+    quit_from_menu(game, menu)
+
+
+def training_throw(s):
+    game = s.start()
+    game.find_window()
+    skip_intro(game)
+    menu = main_menu(s, game, "03-main-menu")
+    raise Failure("the training road is not scripted yet")
+
+
+SCENARIOS = {
+    "second_copy_refused": second_copy_refused,
+    "intro_menu_quit": intro_menu_quit,
+    "training_throw": training_throw,
+}
+
+
+def inside(args):
+    global CAPTURE
+    CAPTURE = args.capture
+    s = Scenario(args)
+    try:
+        SCENARIOS[args.scenario](s)
+        print("PASSED: " + args.scenario)
+        return 0
+    except Skip as e:
+        print("SKIPPED: %s" % e)
+        return SKIPPED
+    except Failure as e:
+        print("FAILED: %s" % e)
+        for g in s.games:
+            print("---- output of copy pid %d:\n%s" % (g.proc.pid, g.output()[-3000:]))
+        return 1
+    finally:
+        for g in s.games:
+            g.stop()
+
+
+def outside(args, argv):
+    missing = [t for t in ("xvfb-run", "xdotool", "timeout") if not shutil.which(t)]
+    if missing:
+        print("SKIPPED: %s not installed (scripts/deps.sh installs them)" % ", ".join(missing))
+        return SKIPPED
+    for path in (args.game, args.capture):
+        if not os.access(path, os.X_OK):
+            print("FAILED: %s is not built" % path)
+            return 1
+    cmd = ["timeout", "-k", "10", str(HARD_LIMIT_S),
+           "xvfb-run", "-a", "-s", "-screen 0 %s -nolisten tcp" % SCREEN,
+           sys.executable, os.path.abspath(__file__), "--inside"] + argv
+    r = subprocess.run(cmd)
+    if r.returncode == 124:
+        print("FAILED: %s ran past its hard limit of %d s" % (args.scenario, HARD_LIMIT_S))
+        return 1
+    return r.returncode
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
+    p.add_argument("--game", required=True)
+    p.add_argument("--capture", required=True)
+    p.add_argument("--data", required=True)
+    p.add_argument("--work", required=True)
+    p.add_argument("--inside", action="store_true")
+    argv = [a for a in sys.argv[1:] if a != "--inside"]
+    args = p.parse_args()
+    for name in ("game", "capture", "data", "work"):
+        setattr(args, name, os.path.abspath(getattr(args, name)))
+    return inside(args) if args.inside else outside(args, argv)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
