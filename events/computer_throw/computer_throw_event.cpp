@@ -581,7 +581,10 @@ void ComputerThrowEvent::StepState() {
       break;
     case kEvThrowing:
       if (computer && computer->state == kStLanded && !ThrowSoundPlaying(kSoundLetGo)) {
-        if (judge) judge->state = kJudgeMeasuring;
+        if (judge) {
+          judge->state = kJudgeMeasuring;
+          judge->frame = 1;  // from the start of the walk, wherever it was
+        }
         eventState_ = kEvMeasure;
       }
       break;
