@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/byte_order.h"
+
 // Sender of the messages the session makes itself (player left/joined, ...).
 inline constexpr int kNetSystemSender = -1;
 // Send addresses besides a slot number.
@@ -46,23 +48,10 @@ inline constexpr int kMsgInputSize = 36;
 inline constexpr int kMsgResendRequestSize = 12;
 inline constexpr int kMsgShortSize = 6;
 
-inline uint16_t NetGetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline int32_t NetGetI32(const uint8_t* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                              (static_cast<uint32_t>(p[2]) << 16) |
-                              (static_cast<uint32_t>(p[3]) << 24));
-}
-inline void NetPutU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void NetPutI32(uint8_t* p, int32_t v) {
-  uint32_t u = static_cast<uint32_t>(v);
-  p[0] = static_cast<uint8_t>(u);
-  p[1] = static_cast<uint8_t>(u >> 8);
-  p[2] = static_cast<uint8_t>(u >> 16);
-  p[3] = static_cast<uint8_t>(u >> 24);
-}
+inline uint16_t NetGetU16(const uint8_t* p) { return GetLe16(p); }
+inline int32_t NetGetI32(const uint8_t* p) { return static_cast<int32_t>(GetLe32(p)); }
+inline void NetPutU16(uint8_t* p, uint16_t v) { PutLe16(p, v); }
+inline void NetPutI32(uint8_t* p, int32_t v) { PutLe32(p, static_cast<uint32_t>(v)); }
 // Writes the common header into a zeroed buffer of `size` bytes.
 inline void NetPutHeader(uint8_t* p, uint8_t type, uint16_t size) {
   p[0] = type;

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "base/atomic_file.h"
+#include "base/byte_order.h"
 #include "base/debug.h"
 #include "base/mem_block.h"
 #include "base/paths.h"
@@ -38,18 +39,6 @@ constexpr uint32_t kHandleKindMax = 1;
 std::atomic<uint32_t> g_lastError{kPkcOk};
 
 void SetError(uint32_t code) { g_lastError.store(code); }
-
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-void PutLe32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 // Reads exactly n bytes at offset; false on a short read or an error.
 bool ReadAt(int fd, uint64_t offset, void* buf, size_t n) {
@@ -133,7 +122,7 @@ bool OpenContainer(PkcFile* f) {
     SetError(kPkcErrCorrupt);
     return false;
   }
-  for (int i = 0; i < 7; ++i) f->header[i] = Le32(raw + 4 * i);
+  for (int i = 0; i < 7; ++i) f->header[i] = GetLe32(raw + 4 * i);
   f->blockCount = f->header[2];
   f->totalSize = f->header[4];
   uint32_t tableOffset = f->header[6];
@@ -165,7 +154,7 @@ bool OpenContainer(PkcFile* f) {
       return false;
     }
     bool ok = ReadAt(f->fd, tableOffset, rawTable, tableBytes);
-    for (uint32_t i = 0; ok && i < 2 * f->blockCount; ++i) f->table[i] = Le32(rawTable + 4 * i);
+    for (uint32_t i = 0; ok && i < 2 * f->blockCount; ++i) f->table[i] = GetLe32(rawTable + 4 * i);
     delete[] rawTable;
     if (!ok) {
       SetError(kPkcErrCorrupt);
@@ -239,7 +228,7 @@ PkcFile* PkcOpen(const char* path) {
   f->fileSize = static_cast<uint64_t>(st.st_size);
   // A file shorter than the magic is a plain file: never compare unread bytes.
   uint8_t magic[4];
-  if (f->fileSize < 4 || !ReadAt(fd, 0, magic, 4) || Le32(magic) != kPkcMagic) {
+  if (f->fileSize < 4 || !ReadAt(fd, 0, magic, 4) || GetLe32(magic) != kPkcMagic) {
     f->kind = 0;
     return f;  // plain: the descriptor is still at offset 0
   }

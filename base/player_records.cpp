@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/byte_order.h"
+
 PlayerRecord g_players[kMaxPlayers];
 int32_t g_localPlayers[3] = {0, 1, 0};
 int32_t g_playMode = 0;
@@ -11,19 +13,8 @@ uint8_t g_playerStates[kMaxPlayers][kPlayerStateSize];
 
 namespace {
 
-void Put32(uint8_t* p, int32_t v) {
-  uint32_t u = static_cast<uint32_t>(v);
-  p[0] = static_cast<uint8_t>(u);
-  p[1] = static_cast<uint8_t>(u >> 8);
-  p[2] = static_cast<uint8_t>(u >> 16);
-  p[3] = static_cast<uint8_t>(u >> 24);
-}
-
-int32_t Get32(const uint8_t* p) {
-  uint32_t u = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-  return static_cast<int32_t>(u);
-}
+void Put32(uint8_t* p, int32_t v) { PutLe32(p, static_cast<uint32_t>(v)); }
+int32_t Get32(const uint8_t* p) { return static_cast<int32_t>(GetLe32(p)); }
 
 // The i32 fields after the human byte, in file order from offset 16.
 int32_t PlayerRecord::*const kTail[] = {

@@ -6,22 +6,22 @@
 #include <cstring>
 
 #include "base/atomic_file.h"
+#include "base/byte_order.h"
 #include "base/pkc.h"
 #include "graphics/pixel_format.h"
 #include "graphics/surface.h"
 
 namespace {
 
-uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
+constexpr auto Get16 = GetLe16;
+constexpr auto Get32 = GetLe32;
 void Put16(std::vector<uint8_t>& v, uint16_t x) {
-  v.push_back(uint8_t(x));
-  v.push_back(uint8_t(x >> 8));
+  v.resize(v.size() + 2);
+  PutLe16(v.data() + v.size() - 2, x);
 }
 void Put32(std::vector<uint8_t>& v, uint32_t x) {
-  for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
+  v.resize(v.size() + 4);
+  PutLe32(v.data() + v.size() - 4, x);
 }
 
 constexpr int kMaxDimension = 16384;

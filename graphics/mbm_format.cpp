@@ -2,21 +2,15 @@
 
 #include <cstring>
 
+#include "base/byte_order.h"
+
 namespace mbm {
 namespace {
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void Put16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+constexpr auto Get16 = GetLe16;
+constexpr auto Get32 = GetLe32;
+constexpr auto Put16 = PutLe16;
+constexpr auto Put32 = PutLe32;
 
 }  // namespace
 

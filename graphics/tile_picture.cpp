@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/byte_order.h"
 #include "base/pkc.h"
 #include "graphics/mbm_format.h"
 #include "graphics/palette.h"
@@ -16,11 +17,6 @@ constexpr size_t kPaletteBytes = 1024;
 constexpr size_t kCountsOffset = kHeaderBytes + kPaletteBytes;  // 1064
 constexpr size_t kTilesOffset = kCountsOffset + 8;               // 1072
 constexpr int kMaxSide = 1 << 16;
-
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 }  // namespace
 
@@ -63,8 +59,8 @@ bool TileMapPicture::LoadFromMemory(std::vector<uint8_t> bytes) {
     error_ = kTilePictureErrBadHeader;
     return false;
   }
-  const uint32_t tileCount = Get32(&bytes[kCountsOffset]);
-  const uint32_t remapCount = Get32(&bytes[kCountsOffset + 4]);
+  const uint32_t tileCount = GetLe32(&bytes[kCountsOffset]);
+  const uint32_t remapCount = GetLe32(&bytes[kCountsOffset + 4]);
   const uint64_t cells = uint64_t(h.width / 4) * uint64_t(h.height / 4);
   if ((size - kTilesOffset) / 16 < tileCount) {
     error_ = kTilePictureErrTruncated;
@@ -81,7 +77,7 @@ bool TileMapPicture::LoadFromMemory(std::vector<uint8_t> bytes) {
   }
   std::vector<uint16_t> map(static_cast<size_t>(cells));
   for (size_t i = 0; i < map.size(); ++i) {
-    const uint16_t v = static_cast<uint16_t>(bytes[mapOffset + 2 * i] | (bytes[mapOffset + 2 * i + 1] << 8));
+    const uint16_t v = GetLe16(&bytes[mapOffset + 2 * i]);
     if (v >= tileCount) {
       error_ = kTilePictureErrBadMap;
       return false;
