@@ -132,10 +132,12 @@ BENCHMARK(BM_VideoConvert)
     ->Args({7, kVideoScale2xDoubled, 16})
     ->Unit(benchmark::kMicrosecond);
 
-// A whole picture as the draw player handles it: decoded, then drawn at 2x
-// into a 640x480 surface (16-bit RGB565, or 8-bit through the pair table).
-void BM_VideoDecodeAndDraw(benchmark::State& state) {
-  const int format = static_cast<int>(state.range(0));
+// A whole picture as the draw player handles it full screen: decoded, then
+// drawn at 2x into a 640x480 surface (8-bit through the pair table from
+// 24-bit pictures, or 16-bit RGB565 from RGB555 ones). The figure checked
+// against the target is the first, the dearer of the two.
+void BM_VideoDecodeFrame(benchmark::State& state) {
+  const int format = state.range(0) == 8 ? 4 : 9;
   const int bits = format == 4 ? 24 : 16;
   AviDecoder decoder;
   std::string error;
@@ -162,6 +164,6 @@ void BM_VideoDecodeAndDraw(benchmark::State& state) {
   timer.Report(state, decoder.FramePeriodMs());
   target.Unlock();
 }
-BENCHMARK(BM_VideoDecodeAndDraw)->Arg(9)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_VideoDecodeFrame)->ArgName("depth")->Arg(8)->Arg(16)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
