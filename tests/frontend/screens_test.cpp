@@ -1,0 +1,396 @@
+// The front end's screens driven by key presses and the mouse, one screen
+// at a time: menu moves, control keys, the training picker, the name entry
+// and computer players of the new game, and the shop's turns, saves and
+// messages.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "app/config.h"
+#include "app/game_screen.h"
+#include "app/game_screen_services.h"
+#include "app/input.h"
+#include "app/screen_factory.h"
+#include "base/clock.h"
+#include "base/player_records.h"
+#include "base/registry.h"
+#include "frontend/main_menu_screen.h"
+#include "frontend/new_game_screen.h"
+#include "frontend/save_game.h"
+#include "frontend/shop_screen.h"
+#include "platform/keyboard.h"
+#include "test_env.h"
+
+namespace {
+
+class ScreensTest : public ::testing::Test {
+ protected:
+  ScreensTest() : dirs_(::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+  void SetUp() override {
+    old_ = SetClock(&clock_);
+    std::string data = std::string(KEL_BINARY_DIR) + "/gamedata";
+    if (std::filesystem::exists(data)) ::setenv("KELVANTHROP_DATA_ROOT", data.c_str(), 1);
+    RegWriteString(kRegConfig, "SAVEGAMEPATH", (dirs_.saves().string() + "/").c_str());
+    ASSERT_TRUE(ShellCreateServices());
+    ResetControlsToDefaults();
+    BindDefaultActions();
+    ResetKeyboardState();
+    g_playMode = 0;
+    g_trainingEvent = 0;
+    g_eventIndex = 0;
+  }
+  void TearDown() override {
+    screen_.reset();
+    ShellDestroyServices();
+    ClearScreenRegistrations();
+    ::unsetenv("KELVANTHROP_DATA_ROOT");
+    SetClock(old_);
+  }
+  int Step() {
+    clock_.Advance(70);
+    return screen_->Run();
+  }
+  // Runs frames until the screen returns or n frames passed.
+  int Steps(int n) {
+    for (int i = 0; i < n; ++i) {
+      int r = Step();
+      if (r != 0) return r;
+    }
+    return 0;
+  }
+  int Tap(int vk) {
+    KeyboardKeyDown(vk, false);
+    int r = Step();
+    KeyboardKeyUp(vk);
+    return r != 0 ? r : Step();
+  }
+  void Type(const char* text) {
+    for (const char* p = text; *p; ++p) KeyboardTypedChar(*p);
+    Step();
+  }
+  void Command(const char* text) {
+    KeyboardKeyDown(kVkF12, false);
+    Step();
+    KeyboardKeyUp(kVkF12);
+    Type((std::string(text) + "\r").c_str());
+  }
+  template <typename T>
+  T* Make() {
+    T* s = new T();
+    screen_.reset(s);
+    return s;
+  }
+
+  ScopedFrontEndDirs dirs_;
+  VirtualClock clock_{5000};
+  Clock* old_ = nullptr;
+  std::unique_ptr<GameScreen> screen_;
+};
+
+TEST_F(ScreensTest, MenuMovesAndResults) {
+  MainMenuScreen* m = Make<MainMenuScreen>();
+  Step();
+  ASSERT_EQ(m->CurrentMenu(), kMenuMain);
+  EXPECT_EQ(m->SelectedRow(), 1);
+  Tap(kVkUp);
+  EXPECT_EQ(m->SelectedRow(), 6) << "up from the first row wraps to QUIT";
+  Tap(kVkDown);
+  EXPECT_EQ(m->SelectedRow(), 1);
+  // Escape in the main menu does nothing; in the player count it goes back.
+  Tap(kVkEscape);
+  EXPECT_EQ(m->CurrentMenu(), kMenuMain);
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuPlayerCount);
+  Tap(kVkEscape);
+  Step();
+  EXPECT_EQ(m->CurrentMenu(), kMenuMain);
+  // The mouse over the fourth row selects it; a click there is the hall of fame.
+  MouseMoveTo(300, 244 + 4 * 28 + 10);
+  Step();
+  EXPECT_EQ(m->SelectedRow(), 4);
+  MouseButtonDown(1);
+  Step();
+  MouseButtonUp(1);
+  EXPECT_EQ(Steps(10), 3);
+}
+
+TEST_F(ScreensTest, TwoPlayersLocalFromTheConnectionList) {
+  MainMenuScreen* m = Make<MainMenuScreen>();
+  Step();
+  Tap(kVkReturn);  // CHAMPIONSHIP
+  Steps(9);
+  Tap(kVkDown);    // MULTIPLAYER GAME
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuConnections);
+  // The rows end with TWO PLAYERS LOCAL and PREVIOUS MENU.
+  int local = -1;
+  for (int i = 0; i < kMenuRows; ++i) {
+    if (std::strcmp(m->Rows().items[i].label, "TWO PLAYERS LOCAL") == 0) local = i;
+  }
+  ASSERT_GE(local, 0);
+  while (m->SelectedRow() != local) Tap(kVkDown);
+  Tap(kVkReturn);
+  EXPECT_EQ(Steps(10), 1);
+  EXPECT_EQ(g_playMode, 1);
+}
+
+TEST_F(ScreensTest, KeyScreenRefusesAndSwaps) {
+  MainMenuScreen* m = Make<MainMenuScreen>();
+  Step();
+  Tap(kVkDown);
+  Tap(kVkDown);  // OPTIONS
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuControls);
+  // Without joysticks and with player 2 on the second key set, player 1's
+  // mode has nowhere to go.
+  Tap(kVkReturn);
+  Steps(9);
+  EXPECT_EQ(g_controlModes[0], kControlKeys1);
+  EXPECT_STREQ(m->Rows().items[1].label, "PLAYER 1 - KEY1");
+  Tap(kVkDown);
+  Tap(kVkDown);  // CONFIGURE CONTROL
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuRedefine);
+  Tap(kVkReturn);  // REDEFINE KEY1
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuKeys);
+  ASSERT_EQ(m->SelectedRow(), 0);
+  Tap(kVkReturn);  // UP
+  Steps(9);
+  ASSERT_TRUE(m->IsAwaitingKey());
+  Tap(kVkF1);  // reserved
+  EXPECT_TRUE(m->IsAwaitingKey());
+  Tap('W');  // player 2's
+  EXPECT_TRUE(m->IsAwaitingKey());
+  EXPECT_EQ(g_keySets[0][kKeyUp], kDefaultKeySets[0][kKeyUp]);
+  Tap(kVkDown);  // the set's own DOWN key: the two change places
+  EXPECT_FALSE(m->IsAwaitingKey());
+  EXPECT_EQ(g_keySets[0][kKeyUp], kVkDown);
+  EXPECT_EQ(g_keySets[0][kKeyDown], kDefaultKeySets[0][kKeyUp]);
+  EXPECT_EQ(m->SelectedRow(), 1) << "on to the next row";
+  EXPECT_STREQ(m->Rows().items[0].value, "Down");
+  ResetControlsToDefaults();
+  BindDefaultActions();
+}
+
+TEST_F(ScreensTest, TrainingPickerTakesOnlyEventsThatExist) {
+  RegisterEventScreen(1, [] { return static_cast<GameScreen*>(nullptr); });
+  MainMenuScreen* m = Make<MainMenuScreen>();
+  Step();
+  Tap(kVkDown);  // SINGLE EVENT
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuTraining);
+  Tap(kVkLeft);  // 1 -> 10, which has no screen yet
+  EXPECT_EQ(Tap(kVkReturn), 0);
+  EXPECT_EQ(Steps(12), 0) << "refused";
+  Tap(kVkRight);
+  Tap(kVkDown);  // 1 -> 6
+  Tap(kVkUp);    // 6 -> 1
+  Tap(kVkReturn);
+  EXPECT_EQ(Steps(10), 1);
+  EXPECT_EQ(m->TrainingEvent(), 1);
+  EXPECT_EQ(g_playMode, 0);
+}
+
+TEST(NewGameRules, NamesCountriesAndComputerPlayers) {
+  struct {
+    char in, out;
+  } chars[] = {{'a', 'A'}, {'Z', 'Z'}, {'7', '7'}, {'-', '-'}, {'_', '_'}, {' ', ' '},
+               {'!', 0},   {'\r', 0},  {'\x7f', 0}, {'.', 0}};
+  for (auto c : chars) EXPECT_EQ(NameCharacter(c.in), c.out) << int(c.in);
+
+  PlayerRecord p[4] = {};
+  for (auto& r : p) r.country = kLobbyEmpty;
+  p[1].country = 1;
+  p[2].country = 13;
+  // A move past either end lands on the other end (not a step of 5 round),
+  // then passes over held countries in the move's direction.
+  struct {
+    int from, delta, to;
+  } moves[] = {{0, 1, 2}, {2, -1, 0}, {0, -1, 12}, {12, 1, 0}, {10, 5, 0}, {0, -5, 12}, {3, 0, 3}};
+  for (auto m : moves) EXPECT_EQ(NextFreeCountry(m.from, m.delta, p, 0), m.to) << m.from << " " << m.delta;
+
+  // Two people; the computers take the first free athletes and countries.
+  PlayerRecord q[4] = {};
+  for (auto& r : q) r.country = kLobbyEmpty;
+  q[0].human = 1;
+  q[0].character = 0;
+  q[0].country = 0;
+  SetPlayerName(&q[0], "ONE");
+  q[1].human = 1;
+  q[1].character = 2;
+  q[1].country = 5;
+  FillComputerPlayers(q);
+  EXPECT_EQ(q[2].character, 1);
+  EXPECT_EQ(q[3].character, 3);
+  EXPECT_EQ(q[2].country, 1);
+  EXPECT_EQ(q[3].country, 2);
+  EXPECT_STREQ(q[2].name, "RAREZ VUDA");
+  EXPECT_STREQ(q[0].name, "ONE");
+  EXPECT_EQ(q[0].energy, 60) << "start values set for everyone";
+  EXPECT_EQ(q[3].place, -1);
+}
+
+TEST_F(ScreensTest, NameEntryAndTwoPlayersAtOneMachine) {
+  g_playMode = 1;
+  NewGameScreen* ng = Make<NewGameScreen>();
+  Steps(25);
+  ASSERT_EQ(ng->State(), 1);
+  Tap(kVkReturn);
+  EXPECT_EQ(ng->State(), 1) << "an empty name is refused";
+  Type("ab!cdefghijkl");
+  EXPECT_EQ(ng->Entry(), "ABCDEFGHIJ") << "ten characters, upper case, others left out";
+  KeyboardTypedChar(8);
+  Step();
+  EXPECT_EQ(ng->Entry(), "ABCDEFGHI");
+  Tap(kVkReturn);
+  ASSERT_EQ(ng->State(), 2);
+  Tap(kVkReturn);  // RIZAZ
+  ASSERT_TRUE([&] {
+    for (int i = 0; i < 200 && ng->State() != 3; ++i) Step();
+    return ng->State() == 3;
+  }());
+  EXPECT_EQ(ng->CountryChoice(), StartCountryOf(0));
+  Tap(kVkReturn);
+  // The second player: RIZAZ is taken, so the carousel turns past him.
+  Steps(2);
+  ASSERT_EQ(ng->CurrentSlot(), 1);
+  ASSERT_EQ(ng->State(), 1);
+  Type("two");
+  Tap(kVkReturn);
+  Steps(2);
+  EXPECT_NE(ng->Choice(), 0);
+  Tap(kVkLeft);  // back towards RIZAZ: passed over again
+  Steps(2);
+  EXPECT_NE(ng->Choice(), 0);
+  Tap(kVkReturn);
+  for (int i = 0; i < 200 && ng->State() != 3; ++i) Step();
+  ASSERT_EQ(ng->State(), 3);
+  EXPECT_NE(ng->CountryChoice(), g_players[0].country) << "the first player's country is passed over";
+  Tap(kVkReturn);
+  ASSERT_EQ(ng->State(), 4);
+  EXPECT_EQ(g_players[0].human, 1);
+  EXPECT_EQ(g_players[1].human, 1);
+  EXPECT_EQ(g_players[2].human, 0);
+  EXPECT_EQ(g_players[3].human, 0);
+  EXPECT_EQ(Tap(kVkReturn), 1);
+  EXPECT_EQ(g_localPlayers[0], 0);
+  EXPECT_EQ(g_localPlayers[1], 1);
+}
+
+// Four records as an event leaves them.
+void SetUpChampionship(int playMode, int eventIndex, int training) {
+  g_playMode = playMode;
+  g_eventIndex = eventIndex;
+  g_trainingEvent = training;
+  for (int i = 0; i < 4; ++i) {
+    PlayerRecord& p = g_players[i];
+    std::memset(&p, 0, sizeof p);
+    InitPlayerRecord(&p, i);
+    p.country = i;
+    p.human = i < (playMode == 1 ? 2 : 1);
+    SetPlayerName(&p, i == 0 ? "FIRST" : (i == 1 ? "SECOND" : "CPU"));
+    p.place = i;
+    p.result = 100 - i;
+  }
+  g_localPlayers[0] = 0;
+  g_localPlayers[1] = 1;
+}
+
+TEST_F(ScreensTest, ShopTurnsOfTwoPlayersAndComputerShopping) {
+  SetUpChampionship(1, 3, 0);
+  ShopScreen* shop = Make<ShopScreen>();
+  EXPECT_TRUE(shop->AutoSaved());
+  EXPECT_EQ(shop->Snapshot().players[0].points, 0) << "the save is from before the awards";
+  EXPECT_EQ(g_players[0].points, 10);
+  EXPECT_EQ(g_players[1].money, 3500);
+  for (int i = 0; i < 100 && shop->State() != 7; ++i) {
+    if (shop->State() == 1 || shop->State() == 4) Tap(kVkReturn);
+    else Step();
+  }
+  ASSERT_EQ(shop->State(), 7);
+  EXPECT_EQ(shop->Buyer(), 0);
+  Tap(kVkReturn);  // strength
+  Steps(8);
+  EXPECT_EQ(g_players[0].money, 3000);
+  Tap(kVkUp);  // EXIT
+  Tap(kVkReturn);
+  Steps(9);
+  EXPECT_EQ(shop->Buyer(), 1) << "the second player at this machine shops next";
+  EXPECT_EQ(shop->State(), 7);
+  Tap(kVkDown);
+  Tap(kVkRight);
+  Tap(kVkRight);  // energy juice
+  EXPECT_EQ(shop->Selected(), kItemJuice);
+  Tap(kVkReturn);
+  Steps(8);
+  EXPECT_EQ(g_players[1].money, 3000);
+  Tap(kVkDown);  // EXIT
+  Tap(kVkReturn);
+  EXPECT_EQ(Steps(10), 1);
+  int cpuMoney = g_players[2].money;
+  EXPECT_EQ(cpuMoney, 2500);
+  screen_.reset();  // the computers shop as the shop closes
+  EXPECT_LT(g_players[2].money, 2000);
+  EXPECT_EQ(g_players[0].money, 3000) << "people's money is theirs";
+}
+
+TEST_F(ScreensTest, ShopSavesAndTellsTheTruth) {
+  SetUpChampionship(0, 2, 0);
+  ShopScreen* shop = Make<ShopScreen>();
+  Command("SAVE GAME 5");
+  EXPECT_EQ(shop->GetMessageLine(0).text, "GAME SAVED!");
+  SaveGameRecord rec;
+  std::string why;
+  ASSERT_EQ(ReadSaveGame(4, &rec, &why), kSaveOk) << why;
+  EXPECT_EQ(rec.eventIndex, 2);
+  Command("LOAD GAME 1");
+  EXPECT_EQ(shop->GetMessageLine(1).text, "You cannot load game here!");
+  // A save that cannot be written says so.
+  std::filesystem::remove_all(dirs_.saves());
+  std::ofstream(dirs_.saves()) << "a file where the directory was";
+  Command("SAVE GAME 1");
+  EXPECT_EQ(shop->GetMessageLine(2).text, "Cannot save this game.");
+  screen_.reset();
+  // And the automatic save on arrival as well.
+  shop = Make<ShopScreen>();
+  EXPECT_FALSE(shop->AutoSaved());
+  EXPECT_EQ(shop->GetMessageLine(0).text, "Cannot save this game.");
+  std::filesystem::remove(dirs_.saves());
+}
+
+TEST_F(ScreensTest, TrainingShopEndsAfterTheStandings) {
+  SetUpChampionship(0, 5, 5);
+  ShopScreen* shop = Make<ShopScreen>();
+  int r = 0;
+  for (int i = 0; i < 200 && r == 0; ++i) {
+    if (shop->State() == 1 || shop->State() == 4) r = Tap(kVkReturn);
+    else r = Step();
+    ASSERT_NE(shop->State(), 7) << "no shopping after a training event";
+  }
+  EXPECT_EQ(r, 1);
+}
+
+TEST_F(ScreensTest, PodiumShowsBothOfTiedFirstPlaces) {
+  SetUpChampionship(0, 1, 0);
+  g_players[0].place = 0;
+  g_players[1].place = 0;
+  g_players[2].place = 2;
+  g_players[3].place = 3;
+  ShopScreen* shop = Make<ShopScreen>();
+  EXPECT_EQ(shop->Podium()[0], 0);
+  EXPECT_EQ(shop->Podium()[1], 1);
+  EXPECT_EQ(shop->Podium()[2], 2);
+  EXPECT_EQ(g_players[1].points, 10);
+}
+
+}  // namespace
