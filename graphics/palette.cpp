@@ -71,6 +71,13 @@ void PaletteEntriesToRgbQuads(const PaletteEntry* in, RgbQuad* out, int count) {
   }
 }
 
+void ClampPaletteRange(int first, int count, int* lo, int* hi) {
+  const int64_t a = std::clamp<int64_t>(first, 0, 256);
+  const int64_t b = std::clamp<int64_t>(int64_t{first} + std::max(count, 0), a, 256);
+  *lo = static_cast<int>(a);
+  *hi = static_cast<int>(b);
+}
+
 static inline int Distance(const PaletteEntry& e, int r, int g, int b) {
   int dr = e.red - r, dg = e.green - g, db = e.blue - b;
   return dr * dr + dg * dg + db * db;
@@ -79,8 +86,8 @@ static inline int Distance(const PaletteEntry& e, int r, int g, int b) {
 int FindNearestColour(const PaletteEntry* entries, int first, int count, int red, int green,
                       int blue) {
   if (!entries) return -1;
-  int lo = std::max(first, 0);
-  int hi = std::min(first + std::max(count, 0), 256);  // exclusive
+  int lo, hi;
+  ClampPaletteRange(first, count, &lo, &hi);
   int best = -1, bestDist = 0x7fffffff;
   for (int i = lo; i < hi; ++i) {
     int d = Distance(entries[i], red, green, blue);
@@ -112,8 +119,8 @@ int FindNearestUsableColour(const PaletteEntry* entries, const uint8_t usable[25
 void BuildRemapTable(const PaletteEntry* from, const PaletteEntry* to, int first, int count,
                      bool keepKey, uint8_t table[256]) {
   uint8_t usable[256] = {};
-  int lo = std::max(first, 0);
-  int hi = std::min(first + std::max(count, 0), 256);
+  int lo, hi;
+  ClampPaletteRange(first, count, &lo, &hi);
   for (int i = lo; i < hi; ++i) usable[i] = 1;
   if (keepKey) usable[1] = 0;
   for (int i = 0; i < 256; ++i) {

@@ -67,6 +67,11 @@ class DDPalette {
 void RgbQuadsToPaletteEntries(const RgbQuad* in, PaletteEntry* out, int count);
 void PaletteEntriesToRgbQuads(const PaletteEntry* in, RgbQuad* out, int count);
 
+// Entries first .. first + count - 1 cut to the 256 of a palette, as the
+// half-open range [*lo, *hi) (empty when nothing is left); no argument can
+// overflow it.
+void ClampPaletteRange(int first, int count, int* lo, int* hi);
+
 // Palette matching by the squared RGB distance; on equal distance the lowest
 // index wins. The nearest of entries first .. first + count - 1 (clamped to
 // 0..255); -1 when that range is empty.

@@ -433,8 +433,8 @@ int Sprite::MatchPalette(DDPalette* target, int first, int count, int keepTransp
 int Sprite::MatchPaletteRange(DDPalette* target, int first, int count, int keepTransparent, int firstFrame,
                               int lastFrame) {
   if (!target || frames_.empty()) return 0;
-  first = std::clamp(first, 0, 256);
-  const int last = std::clamp(first + std::max(count, 0), first, 256);
+  int last;
+  ClampPaletteRange(first, count, &first, &last);
   if (last <= first) return 0;
   if (firstFrame == 0 && lastFrame == 0) firstFrame = 1, lastFrame = FrameCount();
   if (!GetFrame(firstFrame) || !GetFrame(lastFrame) || lastFrame < firstFrame) return 0;

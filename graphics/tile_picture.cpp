@@ -7,7 +7,6 @@
 #include "base/pkc.h"
 #include "graphics/mbm_format.h"
 #include "graphics/palette.h"
-#include "graphics/sprite_palette.h"
 #include "graphics/surface.h"
 
 namespace {
@@ -151,8 +150,14 @@ void TileMapPicture::DrawClipped(uint8_t* bits, ptrdiff_t pitch, ClipBox clip, i
 void TileMapPicture::RemapColours(const uint8_t* targetPalette, int first, int count) {
   if (data_.empty() || !targetPalette) return;
   if (first < 0 || first > 255 || count <= 0) return;
+  RgbQuad quads[2][256];
+  std::memcpy(quads[0], data_.data() + kHeaderBytes, sizeof quads[0]);
+  std::memcpy(quads[1], targetPalette, sizeof quads[1]);
+  PaletteEntry own[256], target[256];
+  RgbQuadsToPaletteEntries(quads[0], own, 256);
+  RgbQuadsToPaletteEntries(quads[1], target, 256);
   uint8_t table[256];
-  BuildNearestTable(data_.data() + kHeaderBytes, targetPalette, first, count, false, table);
+  BuildRemapTable(own, target, first, count, false, table);
   uint8_t* tiles = data_.data() + tilesOffset_;
   const size_t bytes = size_t{remapCount_} * 16;
   for (size_t i = 0; i < bytes; ++i) tiles[i] = table[tiles[i]];

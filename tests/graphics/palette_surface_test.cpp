@@ -2,6 +2,7 @@
 // copies, palette matching and the remap family.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 
 #include "graphics/display.h"
@@ -255,6 +256,9 @@ TEST(PaletteMatching, NearestBySquaredDistanceLowestIndexOnTies) {
   EXPECT_EQ(FindNearestColour(e, 0, 256, 180, 30, 0), 30);
   EXPECT_EQ(FindNearestColour(e, 40, 0, 0, 0, 0), -1);
   EXPECT_EQ(FindNearestColour(e, 250, 100, 0, 0, 0), 250);  // range clamped to 255
+  // Counts up to INT_MAX are cut to the palette, never overflowed.
+  EXPECT_EQ(FindNearestColour(e, 15, INT_MAX, 90, 100, 110), 20);
+  EXPECT_EQ(FindNearestColour(e, INT_MIN, INT_MAX, 90, 100, 110), -1);
 
   // keepKey: 1 stays 1 and nothing else lands on 1.
   PaletteEntry from[256], to[256];
