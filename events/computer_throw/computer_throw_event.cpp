@@ -275,8 +275,7 @@ void ComputerThrowEvent::CreateActors() {
   for (int i = 0; i < 3; ++i)
     PutActor(kKindCloud1 + i, NewSceneryActor(kKindCloud1 + i, kPlaceCloud, clouds_, cloudX[i],
                                               cloudY[i], 1 + i, 1, 1, 10 + 5 * i));
-  PutActor(kKindJudge, NewSceneryActor(kKindJudge, kPlaceJudge, judge_, kJudgeAwayX,
-                                       kGroundY - ta::kJudgeFootY));
+  PutActor(kKindJudge, NewSceneryActor(kKindJudge, kPlaceJudge, judge_, kJudgeAwayX, kJudgeY));
   // The sky and the sand under everything.
   PutActor(kKindBackdrop, NewSceneryActor(kKindBackdrop, kPlaceBackdrop, misc_, 0, 0, ta::kMiscBackdrop));
   PutActor(kKindGround, NewSceneryActor(kKindGround, kPlaceGround, misc_, 0, kGroundY, ta::kMiscGround));
@@ -709,7 +708,11 @@ void ComputerThrowEvent::DrawScene() {
     font->SetFlags(0);
   }
   const ThrowActor* judge = g_throwActors[kKindJudge];
-  if (font && judge && judge->state == kJudgeBoard) font->DrawText(back, 520, 210, currentText_.c_str());
+  if (font && judge && judge->state == kJudgeBoard && judge->x <= kJudgeStandX) {
+    font->SetInkIndex(0);  // black on the white board
+    font->DrawText(back, 520, 210, currentText_.c_str());
+    font->SetInkIndex(255);
+  }
 
   // The title card dissolving in and out.
   const ThrowActor* icon = g_throwActors[kKindIcon];

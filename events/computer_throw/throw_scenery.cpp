@@ -142,7 +142,7 @@ class JudgeActor : public ThrowActor {
  public:
   using ThrowActor::ThrowActor;
   void Update(ThrowActor** table) override {
-    y = kGroundY - kJudgeFootY;
+    y = kJudgeY;
     switch (state) {
       case kJudgeWaiting:
         x = kJudgeAwayX;
@@ -260,7 +260,7 @@ void PlaceScenery(ThrowActor* a) {
       break;
     case kPlaceJudge:
       a->x = kJudgeAwayX;
-      a->y = kGroundY - kJudgeFootY;
+      a->y = kJudgeY;
       a->state = kJudgeWaiting;
       break;
     case kPlaceShadow:

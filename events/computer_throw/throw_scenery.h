@@ -47,9 +47,12 @@ enum JudgeState : int {
   kJudgeFoul = 3,       // waves a foul
   kJudgeLeaving = 5,
 };
-// Where the judge stands to measure, and off the picture.
-inline constexpr int kJudgeStandX = 470;
+// Where the judge stands to measure, and off the picture. He walks on the
+// near side of the field, so that the board he holds up comes where the
+// screen writes the distance (520, 210).
+inline constexpr int kJudgeStandX = 512;
 inline constexpr int kJudgeAwayX = 660;
+inline constexpr int kJudgeY = 204;
 
 // The world position (hundredths of a metre, one per pixel) shown at the
 // picture's left edge, from the actor in play.
