@@ -10,6 +10,7 @@
 #include "base/pkc.h"
 #include "graphics/pixel_format.h"
 #include "graphics/surface.h"
+#include "platform/presenter.h"
 
 namespace {
 
@@ -179,21 +180,14 @@ uint16_t SaveBmp24(const DDSurface& s, const char* path) {
   const int w = s.GetWidth(), h = s.GetHeight();
   const size_t rowBytes = DibRowBytes(w, 24);
   std::vector<uint8_t> v = Headers(w, h, 24, 0, rowBytes * h);
+  // The same widening to full intensity as the window shows.
+  std::vector<uint32_t> rgb(static_cast<size_t>(w));
   for (int y = h - 1; y >= 0; --y) {
-    const uint8_t* row = s.Row(y);
-    for (int x = 0; x < w; ++x) {
-      uint32_t p = row[2 * x] | (row[2 * x + 1] << 8);
-      uint32_t r, g, b;
-      if (fmt == kFormatRgb565) {
-        r = (p >> 11) & 31; g = (p >> 5) & 63; b = p & 31;
-        g = (g << 2) | (g >> 4);
-      } else {
-        r = (p >> 10) & 31; g = (p >> 5) & 31; b = p & 31;
-        g = (g << 3) | (g >> 2);
-      }
-      v.push_back(uint8_t((b << 3) | (b >> 2)));
-      v.push_back(uint8_t(g));
-      v.push_back(uint8_t((r << 3) | (r >> 2)));
+    ConvertRgb16Frame(s.Row(y), w, 1, s.GetPitch(), fmt == kFormatRgb565, rgb.data(), w);
+    for (uint32_t c : rgb) {
+      v.push_back(uint8_t(c));
+      v.push_back(uint8_t(c >> 8));
+      v.push_back(uint8_t(c >> 16));
     }
     v.insert(v.end(), rowBytes - static_cast<size_t>(w) * 3, 0);
   }
