@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/config.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "events/computer_throw/computer_throw_event.h"
@@ -273,6 +274,18 @@ TEST_F(ThrowEventTest, MissingSoundsDoNotStall) {
   }
   fs::remove_all(noSounds);
   fs::remove_all(nothing);
+}
+
+TEST_F(ThrowEventTest, LowMemoryLeavesOutTheClosingCalls) {
+  // With little memory the three closing comments are not loaded, nothing
+  // waits for them, and the title card has one picture.
+  OverrideLowMemory(1);
+  Seen seen;
+  HarnessRun run = RunEventHarness(Options(ComputerFixtures(), &seen));
+  OverrideLowMemory(-1);
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_EQ(seen.loadedSounds, kSoundSetSizeLowMemory);
+  ExpectStandings(run.machines[0].players, seen);
 }
 
 }  // namespace
