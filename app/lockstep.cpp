@@ -85,11 +85,19 @@ void LockStep::SendMessage(int to, const uint8_t* data, int size) {
   ctx_.session->Send(OwnSlot(), to, data, static_cast<size_t>(size));
 }
 
-void LockStep::BuildBlock(uint8_t block[kMsgPlayerBlockSize], uint8_t flag) const {
-  std::memset(block, 0, kMsgPlayerBlockSize);
+void LockStep::SendBlock(int to, uint8_t flag) {
+  uint8_t block[kMsgPlayerBlockSize] = {};
   NetPutHeader(block, kMsgPlayerBlock, kMsgPlayerBlockSize);
   block[4] = flag;
   for (int i = 0; i < kMaxPlayers; ++i) EncodePlayerRecord(ctx_.players[i], block + 8 + i * kPlayerRecordSize);
+  SendMessage(to, block, kMsgPlayerBlockSize);
+}
+
+void LockStep::SendShort(int to, uint8_t type, uint8_t value) {
+  uint8_t m[kMsgShortSize] = {};
+  NetPutHeader(m, type, kMsgShortSize);
+  m[4] = value;
+  SendMessage(to, m, kMsgShortSize);
 }
 
 std::string LockStep::NameOf(int slot) const {
@@ -130,10 +138,7 @@ void LockStep::CloseBox() {
 void LockStep::CastVote() {
   if (ownVoteCast_) return;
   ownVoteCast_ = true;
-  uint8_t m[kMsgShortSize] = {};
-  NetPutHeader(m, kMsgDropVote, kMsgShortSize);
-  m[4] = 1;
-  SendMessage(kNetToAll, m, kMsgShortSize);
+  SendShort(kNetToAll, kMsgDropVote, 1);
 }
 
 // Once every present player has voted, the lowest present player's machine
@@ -218,9 +223,7 @@ void LockStep::BeginWaitForPlayers() {
   }
   ownVoteCast_ = false;
   dropDone_ = false;
-  uint8_t block[kMsgPlayerBlockSize];
-  BuildBlock(block, 0);
-  SendMessage(kNetToAll, block, kMsgPlayerBlockSize);
+  SendBlock(kNetToAll, 0);
 }
 
 int LockStep::StepWaitForPlayers() {
@@ -252,12 +255,9 @@ int LockStep::StepWaitForPlayers() {
         std::memcpy(blocks_[d.from], m.data.data(), kMsgPlayerBlockSize);
         blockKept_[d.from] = true;
         break;
-      case kMsgBlockRequest: {
-        uint8_t block[kMsgPlayerBlockSize];
-        BuildBlock(block, 0);
-        SendMessage(d.from, block, kMsgPlayerBlockSize);
+      case kMsgBlockRequest:
+        SendBlock(d.from, 0);
         break;
-      }
       case kMsgDropVote:
         voted_[d.from] = true;
         break;
@@ -270,9 +270,7 @@ int LockStep::StepWaitForPlayers() {
 
   ++passes_;
   if (passes_ % 16 == 0) {
-    uint8_t req[kMsgShortSize] = {};
-    NetPutHeader(req, kMsgBlockRequest, kMsgShortSize);
-    SendMessage(kNetToAll, req, kMsgShortSize);
+    SendShort(kNetToAll, kMsgBlockRequest, 0);
   }
   bool missing[kMaxPlayers];
   for (int s = 0; s < kMaxPlayers; ++s) missing[s] = !answered_[s];
@@ -304,9 +302,7 @@ int LockStep::FinishWait() {
         ctx_.players[s].human = 0;
       }
     }
-    uint8_t block[kMsgPlayerBlockSize];
-    BuildBlock(block, 1);
-    SendMessage(kNetToAllButSelf, block, kMsgPlayerBlockSize);
+    SendBlock(kNetToAllButSelf, 1);
   }
   waitNetwork_ = false;
   ui_->FinishWait();
@@ -447,14 +443,11 @@ int LockStep::StepExchange() {
       case kMsgDropVote:
         voted_[d.from] = true;
         break;
-      case kMsgBlockRequest: {
+      case kMsgBlockRequest:
         // A machine still waiting at the start lost our final block: send it
         // again, or it would wait for us while we wait for its input.
-        uint8_t block[kMsgPlayerBlockSize];
-        BuildBlock(block, 1);
-        SendMessage(d.from, block, kMsgPlayerBlockSize);
+        SendBlock(d.from, 1);
         break;
-      }
       default:
         ctx_.session->OnSystemMessage(m);
         break;
@@ -509,12 +502,7 @@ int LockStep::FinishExchange() {
 }
 
 int LockStep::BroadcastEventEnd() {
-  if (Network()) {
-    uint8_t m[kMsgShortSize] = {};
-    NetPutHeader(m, kMsgEventEnd, kMsgShortSize);
-    m[4] = 1;
-    SendMessage(kNetToAll, m, kMsgShortSize);
-  }
+  if (Network()) SendShort(kNetToAll, kMsgEventEnd, 1);
   return 1;
 }
 

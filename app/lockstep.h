@@ -146,7 +146,10 @@ class LockStep {
   void Sleep(uint32_t ms);
   uint32_t Now() const;
   void SendMessage(int to, const uint8_t* data, int size);
-  void BuildBlock(uint8_t block[kMsgPlayerBlockSize], uint8_t flag) const;
+  // Sends this machine's player block (the four records) with its flag.
+  void SendBlock(int to, uint8_t flag);
+  // Sends a 6-byte message of the given type with `value` at offset 4.
+  void SendShort(int to, uint8_t type, uint8_t value);
   std::string NameOf(int slot) const;
   std::string BoxText(const char* head, const bool missing[4], bool noResponse) const;
   void ShowBox(const std::string& text);
