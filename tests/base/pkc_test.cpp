@@ -364,3 +364,21 @@ TEST_F(PkcTest, BlocksOfTheWrongSizeAreRefused) {
 }
 
 }  // namespace
+
+// The command-line tool lists a container whatever its size: a PKC file with
+// more than 2 GiB behind its table (here a hole) is shown from the file
+// itself, not from a copy that could not be made.
+TEST_F(PkcTest, ToolListsContainersLargerThanItCouldReadWhole) {
+  const std::string tool = std::string(KEL_BINARY_DIR) + "/tools/pkctool";
+  if (!fs::exists(tool)) GTEST_SKIP() << "pkctool is not built";
+  std::string path = WritePkc("big.pkc", MakeContent(70000));
+  fs::resize_file(path, (uint64_t{1} << 31) + 4096);
+  std::string out = (dir_ / "list.txt").string();
+  std::string cmd = tool + " list " + path + " > " + out + " 2>&1";
+  int rc = std::system(cmd.c_str());
+  std::ifstream in(out);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(rc, 0) << text;
+  EXPECT_NE(text.find("70000 bytes in 3 blocks"), std::string::npos) << text;
+  EXPECT_NE(text.find("      2 "), std::string::npos) << text;  // the last block's row
+}

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "base/atomic_file.h"
+#include "base/byte_order.h"
 #include "base/debug.h"
+#include "base/mem_block.h"
 #include "base/pkc.h"
 
 namespace {
@@ -42,11 +43,6 @@ int Fail(const char* what, const char* path) {
   return 1;
 }
 
-uint32_t Le32(const std::string& b, size_t at) {
-  const auto* p = reinterpret_cast<const unsigned char*>(b.data() + at);
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 int List(const char* path) {
   PkcFile* f = PkcOpen(path);
   if (!f) return Fail("cannot read", path);
@@ -63,18 +59,25 @@ int List(const char* path) {
     std::printf("%s: plain file, %d bytes\n", path, size);
     return 0;
   }
-  // The reader accepted the header and table: show them.
-  std::string raw;
-  ReadWholeFile(path, &raw, static_cast<size_t>(1) << 31);
-  uint32_t count = Le32(raw, 8);
-  uint32_t tableOffset = Le32(raw, 24);
-  std::printf("%s: PKC container, %d bytes in %u blocks, %zu bytes packed (%.1f%%)\n", path, size,
-              count, raw.size(), size ? 100.0 * static_cast<double>(raw.size()) / size : 0.0);
+  // The reader accepted the header and table: show them, from the file as it
+  // is now (it may have changed since, or be too large to read whole).
+  MappedFileMemBlock raw(path);
+  const uint8_t* bytes = raw.GetData();
+  const uint64_t rawSize = raw.GetSize();
+  const uint32_t count = rawSize >= kPkcHeaderSize ? GetLe32(bytes + 8) : 0;
+  const uint32_t tableOffset = rawSize >= kPkcHeaderSize ? GetLe32(bytes + 24) : 0;
+  if (!raw.IsValid() || rawSize < kPkcHeaderSize || uint64_t{tableOffset} + 8ull * count > rawSize) {
+    std::fprintf(stderr, "pkctool: %s changed while it was read\n", path);
+    return 1;
+  }
+  std::printf("%s: PKC container, %d bytes in %u blocks, %llu bytes packed (%.1f%%)\n", path, size,
+              count, static_cast<unsigned long long>(rawSize),
+              size ? 100.0 * static_cast<double>(rawSize) / size : 0.0);
   std::printf("  block    offset    packed  unpacked\n");
   for (uint32_t b = 0; b < count; ++b) {
     uint32_t unpacked = b + 1 < count ? kPkcBlockSize : static_cast<uint32_t>(size) - b * kPkcBlockSize;
-    std::printf("  %5u %9u %9u %9u\n", b, Le32(raw, tableOffset + 8 * b),
-                Le32(raw, tableOffset + 8 * b + 4), unpacked);
+    const uint8_t* entry = bytes + tableOffset + 8ull * b;
+    std::printf("  %5u %9u %9u %9u\n", b, GetLe32(entry), GetLe32(entry + 4), unpacked);
   }
   if (total != size) {
     std::fprintf(stderr, "pkctool: %s: read %lld of %d bytes: %s (0x%04X)\n", path,
