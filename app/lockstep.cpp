@@ -5,6 +5,7 @@
 
 #include "app/net_session.h"
 #include "base/clock.h"
+#include "platform/quit_request.h"
 
 namespace {
 
@@ -276,7 +277,9 @@ int LockStep::StepWaitForPlayers() {
   for (int s = 0; s < kMaxPlayers; ++s) missing[s] = !answered_[s];
   if (passes_ == 1) ui_->PrepareWaitMenu();
   ShowBox(BoxText(lockstep_text::kWaitingFor, missing, false));
-  if (ui_->RunWaitFrame() == -1) {
+  // A quit request (SIGINT, SIGTERM) leaves the wait as the player can:
+  // a machine that never answers must not keep the program from ending.
+  if (ui_->RunWaitFrame() == -1 || IsQuitRequested()) {
     if (boxOpenedHere_) CloseBox();
     return -1;
   }
@@ -472,6 +475,13 @@ int LockStep::StepExchange() {
   if (Now() - exchangeStart_ > 250u * 20u) {
     pumpEvents_ = true;
     ShowBox(BoxText(lockstep_text::kNoResponse, missing, true));
+  }
+  if (IsQuitRequested()) {
+    // Leaves the game as 'Q' does, at once: the program is ending.
+    ctx_.session->Close();
+    result_ = -1;
+    done_ = true;
+    return FinishExchange();
   }
   if (pumpEvents_) {
     ui_->PumpEvents(false);

@@ -2,6 +2,7 @@
 // loses, delays, duplicates and reorders packets.
 #include <algorithm>
 
+#include "platform/quit_request.h"
 #include "tests/net/net_test_util.h"
 
 namespace {
@@ -465,3 +466,32 @@ TEST(ActivationGate, ChangesWaitUntilTheLastStretchEnds) {
 }
 
 }  // namespace
+
+// A machine that stays connected but never answers must not keep the program
+// from ending: a quit request (SIGINT, SIGTERM) leaves the wait at the start
+// and the exchange with -1, as the player's own 'Q' would.
+TEST(LockStep, QuitRequestLeavesWaitsForASilentMachine) {
+  ClearQuitRequest();
+  NetGame g;
+  g.Start(2);
+  if (HasFatalFailure()) return;
+  for (int i = 0; i < 2; ++i) g[i].session.SetTimeoutMs(1u << 30);  // silent, not gone
+  Machine& a = g[0];
+  a.lockstep->BeginWaitForPlayers();
+  for (int i = 0; i < 50; ++i) ASSERT_EQ(a.lockstep->StepWaitForPlayers(), LockStep::kPending);
+  RequestQuit();
+  EXPECT_EQ(a.lockstep->StepWaitForPlayers(), -1);
+  ClearQuitRequest();
+
+  ASSERT_EQ(g.WaitAll(), (std::vector<int>{0, 0}));
+  g[1].frozen = true;
+  std::vector<NetGame::Runner> justA = {{&a}};
+  g.Play(justA, 300);
+  ASSERT_TRUE(justA[0].inExchange);
+  const int stuckAt = justA[0].frames;
+  RequestQuit();
+  g.Play(justA, 1);
+  ClearQuitRequest();
+  EXPECT_EQ(justA[0].frames, stuckAt + 1);
+  EXPECT_EQ(justA[0].last, -1);
+}
