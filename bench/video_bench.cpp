@@ -28,12 +28,12 @@ const std::string& BenchClip() {
     if (std::filesystem::exists(intro)) return intro;
     std::string p = std::string(KEL_BINARY_DIR) + "/bench-clip-320x240.avi";
     if (std::filesystem::exists(p)) return p;
-    ClipSpec spec;
-    spec.width = 320;
-    spec.height = 240;
-    spec.frames = 16;
-    spec.fps = 8;
-    spec.picture = [](int i, std::vector<uint8_t>* rgb) {
+    ClipRecipe recipe;
+    recipe.width = 320;
+    recipe.height = 240;
+    recipe.frames = 16;
+    recipe.fps = 8;
+    recipe.picture = [](int i, std::vector<uint8_t>* rgb) {
       for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x) {
           uint8_t* px = &(*rgb)[(static_cast<size_t>(y) * 320 + x) * 3];
@@ -43,7 +43,7 @@ const std::string& BenchClip() {
         }
     };
     std::string error;
-    if (!WriteClip(p, spec, &error)) DebugPrintf("bench clip: %s\n", error.c_str());
+    if (!WriteClip(p, recipe, &error)) DebugPrintf("bench clip: %s\n", error.c_str());
     return p;
   }();
   return path;

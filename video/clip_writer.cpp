@@ -56,7 +56,7 @@ struct Writer {
   }
 };
 
-void DefaultPicture(const ClipSpec& s, int i, std::vector<uint8_t>* rgb) {
+void DefaultPicture(const ClipRecipe& s, int i, std::vector<uint8_t>* rgb) {
   for (int y = 0; y < s.height; ++y) {
     for (int x = 0; x < s.width; ++x) {
       uint8_t* p = &(*rgb)[(static_cast<size_t>(y) * s.width + x) * 3];
@@ -70,7 +70,7 @@ void DefaultPicture(const ClipSpec& s, int i, std::vector<uint8_t>* rgb) {
 
 }  // namespace
 
-bool WriteClip(const std::string& path, const ClipSpec& spec, std::string* error) {
+bool WriteClip(const std::string& path, const ClipRecipe& recipe, std::string* error) {
   Writer w;
   auto fail = [&](const char* what, int r) {
     w.Fail(what, r);
@@ -81,21 +81,21 @@ bool WriteClip(const std::string& path, const ClipSpec& spec, std::string* error
   if (r < 0 || !w.fmt) return fail("avi muxer", r);
   w.fmt->flags |= AVFMT_FLAG_BITEXACT;
 
-  const AVCodec* vc = spec.cinepak ? avcodec_find_encoder_by_name("cinepak")
+  const AVCodec* vc = recipe.cinepak ? avcodec_find_encoder_by_name("cinepak")
                                    : avcodec_find_encoder(AV_CODEC_ID_RAWVIDEO);
   if (!vc) return fail("no picture encoder", AVERROR_ENCODER_NOT_FOUND);
   w.vs = avformat_new_stream(w.fmt, nullptr);
   w.venc = avcodec_alloc_context3(vc);
   if (!w.vs || !w.venc) return fail("video stream", AVERROR(ENOMEM));
-  w.venc->width = spec.width;
-  w.venc->height = spec.height;
-  w.venc->pix_fmt = spec.cinepak ? AV_PIX_FMT_RGB24 : AV_PIX_FMT_BGR24;
-  w.venc->time_base = AVRational{1, spec.fps};
-  w.venc->framerate = AVRational{spec.fps, 1};
+  w.venc->width = recipe.width;
+  w.venc->height = recipe.height;
+  w.venc->pix_fmt = recipe.cinepak ? AV_PIX_FMT_RGB24 : AV_PIX_FMT_BGR24;
+  w.venc->time_base = AVRational{1, recipe.fps};
+  w.venc->framerate = AVRational{recipe.fps, 1};
   w.venc->gop_size = 1;
   w.venc->flags |= AV_CODEC_FLAG_BITEXACT;
   w.venc->thread_count = 1;
-  if (spec.cinepak) {
+  if (recipe.cinepak) {
     av_opt_set_int(w.venc->priv_data, "max_extra_cb_iterations", 0, 0);
     av_opt_set_int(w.venc->priv_data, "max_strips", 1, 0);
     av_opt_set_int(w.venc->priv_data, "min_strips", 1, 0);
@@ -105,15 +105,15 @@ bool WriteClip(const std::string& path, const ClipSpec& spec, std::string* error
   avcodec_parameters_from_context(w.vs->codecpar, w.venc);
   w.vs->time_base = w.venc->time_base;
 
-  if (spec.soundSamples > 0) {
+  if (recipe.soundSamples > 0) {
     const AVCodec* ac = avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE);
     w.as = avformat_new_stream(w.fmt, nullptr);
     w.aenc = avcodec_alloc_context3(ac);
     if (!w.as || !w.aenc) return fail("sound stream", AVERROR(ENOMEM));
     w.aenc->sample_fmt = AV_SAMPLE_FMT_S16;
-    w.aenc->sample_rate = spec.sampleRate;
-    av_channel_layout_default(&w.aenc->ch_layout, spec.channels);
-    w.aenc->time_base = AVRational{1, spec.sampleRate};
+    w.aenc->sample_rate = recipe.sampleRate;
+    av_channel_layout_default(&w.aenc->ch_layout, recipe.channels);
+    w.aenc->time_base = AVRational{1, recipe.sampleRate};
     w.aenc->flags |= AV_CODEC_FLAG_BITEXACT;
     r = avcodec_open2(w.aenc, ac, nullptr);
     if (r < 0) return fail("open sound encoder", r);
@@ -129,14 +129,14 @@ bool WriteClip(const std::string& path, const ClipSpec& spec, std::string* error
   if (!w.pkt || !w.frame) return fail("frames", AVERROR(ENOMEM));
 
   // Sound first: the muxer interleaves it with the pictures.
-  if (spec.soundSamples > 0) {
-    const int chunk = std::max(1, spec.sampleRate / spec.fps);
-    for (int at = 0; at < spec.soundSamples; at += chunk) {
-      int n = std::min(chunk, spec.soundSamples - at);
+  if (recipe.soundSamples > 0) {
+    const int chunk = std::max(1, recipe.sampleRate / recipe.fps);
+    for (int at = 0; at < recipe.soundSamples; at += chunk) {
+      int n = std::min(chunk, recipe.soundSamples - at);
       AVFrame* f = av_frame_alloc();
       f->format = AV_SAMPLE_FMT_S16;
-      f->sample_rate = spec.sampleRate;
-      av_channel_layout_default(&f->ch_layout, spec.channels);
+      f->sample_rate = recipe.sampleRate;
+      av_channel_layout_default(&f->ch_layout, recipe.channels);
       f->nb_samples = n;
       if (av_frame_get_buffer(f, 0) < 0) {
         av_frame_free(&f);
@@ -144,8 +144,8 @@ bool WriteClip(const std::string& path, const ClipSpec& spec, std::string* error
       }
       auto* s = reinterpret_cast<int16_t*>(f->data[0]);
       for (int i = 0; i < n; ++i) {
-        int16_t v = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440.0 * (at + i) / spec.sampleRate));
-        for (int c = 0; c < spec.channels; ++c) s[i * spec.channels + c] = v;
+        int16_t v = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440.0 * (at + i) / recipe.sampleRate));
+        for (int c = 0; c < recipe.channels; ++c) s[i * recipe.channels + c] = v;
       }
       f->pts = at;
       bool ok = w.Drain(w.aenc, w.as, f);
@@ -158,25 +158,25 @@ bool WriteClip(const std::string& path, const ClipSpec& spec, std::string* error
   }
 
   w.frame->format = w.venc->pix_fmt;
-  w.frame->width = spec.width;
-  w.frame->height = spec.height;
+  w.frame->width = recipe.width;
+  w.frame->height = recipe.height;
   if (av_frame_get_buffer(w.frame, 0) < 0) return fail("picture buffer", AVERROR(ENOMEM));
-  std::vector<uint8_t> rgb(static_cast<size_t>(spec.width) * spec.height * 3);
-  for (int i = 0; i < spec.frames; ++i) {
-    if (spec.picture) {
-      spec.picture(i, &rgb);
+  std::vector<uint8_t> rgb(static_cast<size_t>(recipe.width) * recipe.height * 3);
+  for (int i = 0; i < recipe.frames; ++i) {
+    if (recipe.picture) {
+      recipe.picture(i, &rgb);
     } else {
-      DefaultPicture(spec, i, &rgb);
+      DefaultPicture(recipe, i, &rgb);
     }
     av_frame_make_writable(w.frame);
-    for (int y = 0; y < spec.height; ++y) {
+    for (int y = 0; y < recipe.height; ++y) {
       uint8_t* row = w.frame->data[0] + static_cast<size_t>(y) * w.frame->linesize[0];
-      const uint8_t* src = &rgb[static_cast<size_t>(y) * spec.width * 3];
-      for (int x = 0; x < spec.width; ++x) {
+      const uint8_t* src = &rgb[static_cast<size_t>(y) * recipe.width * 3];
+      for (int x = 0; x < recipe.width; ++x) {
         // Raw AVI pictures are blue-green-red.
-        row[x * 3] = spec.cinepak ? src[x * 3] : src[x * 3 + 2];
+        row[x * 3] = recipe.cinepak ? src[x * 3] : src[x * 3 + 2];
         row[x * 3 + 1] = src[x * 3 + 1];
-        row[x * 3 + 2] = spec.cinepak ? src[x * 3 + 2] : src[x * 3];
+        row[x * 3 + 2] = recipe.cinepak ? src[x * 3 + 2] : src[x * 3];
       }
     }
     w.frame->pts = i;

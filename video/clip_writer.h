@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct ClipSpec {
+struct ClipRecipe {
   int width = 64;   // Cinepak needs multiples of 4
   int height = 48;
   int frames = 8;
@@ -23,4 +23,4 @@ struct ClipSpec {
 };
 
 // False (with the reason) when the clip cannot be written.
-bool WriteClip(const std::string& path, const ClipSpec& spec, std::string* error);
+bool WriteClip(const std::string& path, const ClipRecipe& recipe, std::string* error);

@@ -28,13 +28,13 @@ std::string ClipPath(const std::string& name) {
 // Raw 4x2 pictures: top row red, bottom row green, for `frames` at `fps`.
 std::string TwoRowClip(int frames, int fps) {
   std::string p = ClipPath("rows" + std::to_string(frames) + ".avi");
-  ClipSpec spec;
-  spec.width = 4;
-  spec.height = 2;
-  spec.frames = frames;
-  spec.fps = fps;
-  spec.cinepak = false;
-  spec.picture = [](int, std::vector<uint8_t>* rgb) {
+  ClipRecipe recipe;
+  recipe.width = 4;
+  recipe.height = 2;
+  recipe.frames = frames;
+  recipe.fps = fps;
+  recipe.cinepak = false;
+  recipe.picture = [](int, std::vector<uint8_t>* rgb) {
     for (int x = 0; x < 4; ++x) {
       uint8_t* top = &(*rgb)[x * 3];
       uint8_t* bottom = &(*rgb)[(4 + x) * 3];
@@ -43,7 +43,7 @@ std::string TwoRowClip(int frames, int fps) {
     }
   };
   std::string error;
-  EXPECT_TRUE(WriteClip(p, spec, &error)) << error;
+  EXPECT_TRUE(WriteClip(p, recipe, &error)) << error;
   return p;
 }
 
@@ -105,17 +105,17 @@ TEST(AviDecoder, SoundIsConvertedForTheSlot) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.channels) + " channels");
     std::string path = ClipPath("sound.avi");
-    ClipSpec spec;
-    spec.width = 8;
-    spec.height = 8;
-    spec.frames = 4;
-    spec.fps = 4;
-    spec.cinepak = false;
-    spec.sampleRate = c.rate;
-    spec.channels = c.channels;
-    spec.soundSamples = c.rate;  // one second
+    ClipRecipe recipe;
+    recipe.width = 8;
+    recipe.height = 8;
+    recipe.frames = 4;
+    recipe.fps = 4;
+    recipe.cinepak = false;
+    recipe.sampleRate = c.rate;
+    recipe.channels = c.channels;
+    recipe.soundSamples = c.rate;  // one second
     std::string error;
-    ASSERT_TRUE(WriteClip(path, spec, &error)) << error;
+    ASSERT_TRUE(WriteClip(path, recipe, &error)) << error;
     AviDecoder d;
     ASSERT_TRUE(d.Open(path, &error)) << error;
     ClipSound sound;

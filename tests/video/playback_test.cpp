@@ -59,14 +59,14 @@ void WriteAll(const std::string& path, const std::vector<uint8_t>& data) {
 const std::string& CinepakClip() {
   static const std::string path = [] {
     std::string p = TestDir() + "/clip.avi";
-    ClipSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.frames = kFrames;
-    spec.fps = kFps;
-    spec.soundSamples = kRate;
+    ClipRecipe recipe;
+    recipe.width = 64;
+    recipe.height = 48;
+    recipe.frames = kFrames;
+    recipe.fps = kFps;
+    recipe.soundSamples = kRate;
     std::string error;
-    EXPECT_TRUE(WriteClip(p, spec, &error)) << error;
+    EXPECT_TRUE(WriteClip(p, recipe, &error)) << error;
     return p;
   }();
   return path;
@@ -76,13 +76,13 @@ const std::string& CinepakClip() {
 const std::string& RawClip() {
   static const std::string path = [] {
     std::string p = TestDir() + "/raw.avi";
-    ClipSpec spec;
-    spec.width = 16;
-    spec.height = 8;
-    spec.frames = 4;
-    spec.fps = 4;
-    spec.cinepak = false;
-    spec.picture = [](int, std::vector<uint8_t>* rgb) {
+    ClipRecipe recipe;
+    recipe.width = 16;
+    recipe.height = 8;
+    recipe.frames = 4;
+    recipe.fps = 4;
+    recipe.cinepak = false;
+    recipe.picture = [](int, std::vector<uint8_t>* rgb) {
       for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x) {
           uint8_t* px = &(*rgb)[(y * 16 + x) * 3];
@@ -92,7 +92,7 @@ const std::string& RawClip() {
         }
     };
     std::string error;
-    EXPECT_TRUE(WriteClip(p, spec, &error)) << error;
+    EXPECT_TRUE(WriteClip(p, recipe, &error)) << error;
     return p;
   }();
   return path;

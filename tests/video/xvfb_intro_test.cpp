@@ -197,14 +197,14 @@ TEST(IntroXvfbChild, Run) {
   if (!std::filesystem::exists(root + "/video/video/intro1.avi")) {
     root = dir + "/root";
     std::filesystem::create_directories(root + "/video/video");
-    ClipSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.frames = 40;
-    spec.fps = 8;
+    ClipRecipe recipe;
+    recipe.width = 64;
+    recipe.height = 48;
+    recipe.frames = 40;
+    recipe.fps = 8;
     std::string error;
-    ASSERT_TRUE(WriteClip(root + "/video/video/intro1.avi", spec, &error)) << error;
-    ASSERT_TRUE(WriteClip(root + "/video/video/intro.avi", spec, &error)) << error;
+    ASSERT_TRUE(WriteClip(root + "/video/video/intro1.avi", recipe, &error)) << error;
+    ASSERT_TRUE(WriteClip(root + "/video/video/intro.avi", recipe, &error)) << error;
   }
   std::filesystem::create_directories(dir + "/run");
   const std::string log = dir + "/game.log";
