@@ -255,7 +255,7 @@ TEST(IntroXvfbChild, Run) {
               out.find("The main menu cannot be shown") != std::string::npos)
       << out;
   // Long before the two clips would have played out by themselves.
-  EXPECT_LT(seconds, 4.0) << out;
+  EXPECT_LT(seconds, 6.0) << out;
 }
 
 }  // namespace
