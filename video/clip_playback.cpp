@@ -13,6 +13,7 @@ namespace {
 constexpr int64_t kSoundStallMs = 500;
 // How long the clip may wait past its end for its sound to say it stopped.
 constexpr int64_t kEndGraceMs = 1000;
+constexpr int kMaxPicturesPerUpdate = 64;
 
 }  // namespace
 
@@ -142,7 +143,10 @@ int ClipPlayback::Update(const DrawFn& draw) {
   if (soundStarted_ && soundSlot_ >= 0 && g_soundManager) g_soundManager->FeedStream(soundSlot_, 0);
   const int64_t now = PositionMs();
   const int period = decoder_.FramePeriodMs();
-  for (;;) {
+  for (int decoded = 0;; ++decoded) {
+    // However far behind (or however many pictures a damaged clip puts at
+    // one time), one call decodes a bounded number: the screen ticks on.
+    if (decoded >= kMaxPicturesPerUpdate) return 1;
     if (!pending_ && !videoEnded_) {
       int64_t ms = 0;
       AviDecoder::Result r = decoder_.Next(&ms);
