@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 #include <functional>
 #include <string>
 
@@ -59,7 +60,8 @@ class RoadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     old_ = SetClock(&clock_);
-    dir_ = std::filesystem::path(KEL_BINARY_DIR) / "test-home" / "frontend" / "road";
+    dir_ = std::filesystem::path(KEL_BINARY_DIR) / "test-home" / "frontend" /
+           ("road-" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_ / "saves");
     RegSetStorePath((dir_ / "settings.ini").string());

@@ -1,6 +1,7 @@
 #pragma once
 // A private settings store and save-game directory for one test.
 #include <filesystem>
+#include <unistd.h>
 #include <string>
 
 #include "app/config.h"
@@ -9,7 +10,9 @@
 class ScopedFrontEndDirs {
  public:
   explicit ScopedFrontEndDirs(const std::string& name) {
-    dir_ = std::filesystem::path(KEL_BINARY_DIR) / "test-home" / "frontend" / name;
+    // ctest runs tests in parallel processes: each gets a directory of its own.
+    dir_ = std::filesystem::path(KEL_BINARY_DIR) / "test-home" / "frontend" /
+           (name + "-" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_ / "saves");
     RegSetStorePath((dir_ / "settings.ini").string());
