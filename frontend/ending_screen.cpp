@@ -164,7 +164,7 @@ void EndingScreen::DrawStandings() {
   if (!back) return;
   back->FillRect(0, 0, 640, 480, 0);
   if (medals_) medals_->DrawFrame(26, back, 0, 0);
-  DrawFontText(font_.get(), back, 320, 14, Text(10531), kFontAlignCentre);
+  DrawFontText(font_.get(), back, 320, 4, Text(10531), kFontAlignCentre);
   for (int k = 0; k < kMaxPlayers; ++k) {
     const PlayerRecord& p = g_players[order_[k]];
     if (medals_) medals_->DrawFrame(p.character + 19, back, 35, kStandFaceY[k]);
@@ -198,8 +198,8 @@ void EndingScreen::DrawPodium() {
       medals_->DrawFrame(10 + (frame_ + k) % 9, back, x, y);
     }
   }
-  DrawFontText(bigFont_ ? bigFont_.get() : font_.get(), back, 420, 180, Text(10523), kFontAlignCentre);
-  DrawFontText(font_.get(), back, 420, 210, g_players[order_[0]].name, kFontAlignCentre);
+  DrawFontText(bigFont_ ? bigFont_.get() : font_.get(), back, 526, 165, Text(10523), kFontAlignCentre);
+  DrawFontText(font_.get(), back, 526, 195, g_players[order_[0]].name, kFontAlignCentre);
 }
 
 void EndingScreen::DrawBoard() {

@@ -539,6 +539,6 @@ void NewGameScreen::DrawCarousel() {
     back->BltStretch(p.x - size / 2, p.y - size / 2, size, size, face, 0, 0, face->GetWidth(),
                      face->GetHeight(), kBltKeySrc, nullptr);
   }
-  DrawFontText(bigFont_ ? bigFont_.get() : font_.get(), back, 320, 392, Text(10120 + character_),
+  DrawFontText(bigFont_ ? bigFont_.get() : font_.get(), back, 320, 400, Text(10120 + character_),
                kFontAlignCentre);
 }

@@ -103,7 +103,8 @@ ShopScreen::ShopScreen() : GameScreen(0) {
     palette_ = medals_->GetFramePalette(25);
     palette_->AddRef();
     const PaletteEntry* e = palette_->Entries();
-    barColour_ = 25;
+    // The bars' fill: a clear green of this palette.
+    barColour_ = FindNearestColour(e, 0, 256, 40, 210, 60);
     outlineColour_ = FindNearestColour(e, 0, 256, 0x04, 0x68, 0x00);
   }
   if (shop1_ && ShellBackSurface()) {
