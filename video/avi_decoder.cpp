@@ -454,10 +454,15 @@ bool AviDecoder::DecodeSound(ClipSound* out, std::string* error) {
         inFormat = f->format;
         if (swr_alloc_set_opts2(&h.swr, &h.outLayout, AV_SAMPLE_FMT_S16, rate, &inLayout,
                                 static_cast<AVSampleFormat>(inFormat), inRate, 0, nullptr) < 0 ||
-            swr_init(h.swr) < 0)
+            swr_init(h.swr) < 0) {
+          // A converter that did not set up must never be used (the library
+          // aborts on one), not even to flush.
+          if (h.swr) swr_free(&h.swr);
+          inRate = 0;
           return false;
+        }
       }
-    } else if (!h.swr) {
+    } else if (!h.swr || !swr_is_initialized(h.swr)) {
       return true;
     }
     int inSamples = f ? f->nb_samples : 0;
