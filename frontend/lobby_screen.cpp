@@ -44,9 +44,10 @@ void NewGameScreen::StartLobby() {
   }
   g_localPlayers[0] = -1;
   g_localPlayers[1] = -1;
-  // A machine that has joined a session from the menu is a client; one that
-  // chose to create makes its session with its player's name.
-  hosting_ = !g_netSession || g_netSession->IsHost() || g_netSession->PlayerCount() == 0;
+  // A machine that has joined a session from the menu is a client (it knows
+  // the host's slot from the welcome); one that chose to create makes its
+  // session with its player's name.
+  hosting_ = !g_netSession || g_netSession->IsHost() || g_netSession->HostSlot() < 0;
   lobby_ = std::make_unique<NetLobby>(LobbyContext::Globals());
 }
 
