@@ -354,10 +354,8 @@ LobbyPoll NetLobby::Poll() {
         if (type == kMsgLobbyPlayer) {
           FillFromPlayerMessage(msg.from, m);
         } else if (type == kMsgLobbyClaim) {
-          if (!IsHost() || loaded_) {
-            drop("claim not for us");
-            break;
-          }
+          // Claims go to everybody; only the host answers them.
+          if (!IsHost() || loaded_) break;
           // Two players may want one character: the host's records decide,
           // and a refused claim is not answered.
           if (CharacterTaken(m.character, msg.from)) break;
@@ -367,6 +365,9 @@ LobbyPoll NetLobby::Poll() {
           FillFromPlayerMessage(msg.from, m);
           ctx_.session->Send(ownSlot_, msg.from, answer, sizeof answer);
         } else {
+          if (FromHost(msg.from) && ValidSlot(ownSlot_) && pendingClaim_ < 0 &&
+              ctx_.players[ownSlot_].character == m.character)
+            break;  // the answer to the same claim made twice
           if (!FromHost(msg.from) || !ValidSlot(ownSlot_) || m.character != pendingClaim_) {
             drop("answer to no claim of ours");
             break;
