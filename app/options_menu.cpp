@@ -24,7 +24,7 @@ constexpr int kBoxY = 90;
 constexpr int kBoxW = 400;
 constexpr int kBoxH = 300;
 constexpr int kRowHeight = 24;
-constexpr int kHelpWidth = 44;  // characters a help line holds
+constexpr int kHelpTextWidth = kBoxW - 32;  // pixels a help line holds
 constexpr int kHelpRows = 10;
 
 const char* OnOff(int v) { return v ? "ON" : "OFF"; }
@@ -226,9 +226,16 @@ std::string OptionsMenu::ItemText(int item) const {
 }
 
 bool OptionsMenu::LoadHelpFile(const std::string& path, int width, std::vector<std::string>* lines) {
-  std::ifstream in(ResolvePath(path), std::ios::binary);
-  if (!in || !lines) return false;
   if (width < 8) width = 8;
+  return LoadHelpFile(path, width, [](const std::string& t) { return static_cast<int>(t.size()); },
+                      lines);
+}
+
+bool OptionsMenu::LoadHelpFile(const std::string& path, int width,
+                               const std::function<int(const std::string&)>& measure,
+                               std::vector<std::string>* lines) {
+  std::ifstream in(ResolvePath(path), std::ios::binary);
+  if (!in || !lines || !measure) return false;
   std::string raw;
   int count = 0;
   // A help text is a few dozen lines; anything past that is not help.
@@ -240,19 +247,24 @@ bool OptionsMenu::LoadHelpFile(const std::string& path, int width, std::vector<s
       if (u == '\r') continue;
       line.push_back((u == '\t' || u < 32) ? ' ' : c);
     }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
     if (line.empty()) {
       lines->push_back("");
       continue;
     }
-    while (static_cast<int>(line.size()) > width) {
-      size_t cut = line.rfind(' ', width);
-      if (cut == std::string::npos || cut == 0) cut = width;
-      lines->push_back(line.substr(0, cut));
+    while (measure(line) > width) {
+      // The longest head that fits, cut at a space when there is one.
+      size_t fit = 1;
+      while (fit < line.size() && measure(line.substr(0, fit + 1)) <= width) ++fit;
+      size_t cut = line.rfind(' ', fit);
+      if (cut == std::string::npos || cut == 0) cut = fit;
+      std::string head = line.substr(0, cut);
+      while (!head.empty() && head.back() == ' ') head.pop_back();
+      lines->push_back(head);
       size_t next = cut;
       while (next < line.size() && line[next] == ' ') ++next;
       line.erase(0, next);
     }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
     if (!line.empty()) lines->push_back(line);
   }
   return true;
@@ -260,12 +272,13 @@ bool OptionsMenu::LoadHelpFile(const std::string& path, int width, std::vector<s
 
 void OptionsMenu::LoadHelp() {
   help_.clear();
+  auto measure = [this](const std::string& t) { return TextWidth(t.c_str()); };
   if (g_shellState == kShellEvent && g_eventIndex >= 1 && g_eventIndex <= 10) {
     char name[40];
     std::snprintf(name, sizeof name, "menu\\txt\\help%d.txt", static_cast<int>(g_eventIndex));
-    if (LoadHelpFile(ShellProgramPath(name), kHelpWidth, &help_)) help_.push_back("");
+    if (LoadHelpFile(ShellProgramPath(name), kHelpTextWidth, measure, &help_)) help_.push_back("");
   }
-  LoadHelpFile(ShellProgramPath("menu\\txt\\genHelp.txt"), kHelpWidth, &help_);
+  LoadHelpFile(ShellProgramPath("menu\\txt\\genHelp.txt"), kHelpTextWidth, measure, &help_);
   if (help_.empty()) help_.push_back("NO HELP AVAILABLE");
 }
 
@@ -308,7 +321,7 @@ void OptionsMenu::Draw() {
   int y = kBoxY + 16;
   if (page_ == kPageHelp) {
     int end = std::min(static_cast<int>(help_.size()), helpTop_ + kHelpRows);
-    for (int i = helpTop_; i < end; ++i, y += kRowHeight) DrawText(back, x - 14, y, help_[i].c_str());
+    for (int i = helpTop_; i < end; ++i, y += kRowHeight) DrawText(back, kBoxX + 16, y, help_[i].c_str());
     return;
   }
   if (page_ == kPageConfirmLeave) {

@@ -5,6 +5,7 @@
 // volume and the video and detail options, shows the help texts, and offers
 // leaving the game. Its dialog tile also backs the message lines and the
 // panels the events draw (TileRect).
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,10 @@ class OptionsMenu {
   // Reads a help text: lines of at most `width` characters, wrapped at
   // spaces; false (nothing appended) when the file cannot be read.
   static bool LoadHelpFile(const std::string& path, int width, std::vector<std::string>* lines);
+  // The same with lines at most `width` wide by `measure` (pixels of a font).
+  static bool LoadHelpFile(const std::string& path, int width,
+                           const std::function<int(const std::string&)>& measure,
+                           std::vector<std::string>* lines);
 
  private:
   void Draw();

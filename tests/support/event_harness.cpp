@@ -364,6 +364,7 @@ HarnessRun Harness::Run() {
       g.localPlayers[2] = static_cast<int32_t>(opt_.seed);
       g.playMode = network ? 2 : opt_.playMode;
       g.shellState = kShellEvent;
+      g.eventIndex = opt_.eventIndex;
       g.currentScreen = nullptr;
       g.randomState = opt_.seed;
       g.script = scripts_.back().get();

@@ -78,6 +78,9 @@ struct HarnessOptions {
   int playMode = 0;
   // Input per machine; missing scripts give no input.
   std::vector<InputScript> scripts;
+  // g_eventIndex while the screen runs (the shell sets it to the event's
+  // number once the event is built).
+  int eventIndex = 0;
   int maxFrames = 20000;
   int gameSpeed = 5;  // unpaced
   // The event's module globals, kept per machine: (address, size in bytes).
