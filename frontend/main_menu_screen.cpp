@@ -1,5 +1,6 @@
 #include "frontend/main_menu_screen.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/game_screen_services.h"
@@ -37,6 +38,20 @@ bool MouseClicked(int button) {
   if (GetKeyPressCount(button) == 0) return false;
   ClearKey(button);
   return true;
+}
+
+// An event that cannot be played yet: every other pixel of its picture
+// in black, a veil that lets it still be seen.
+void ShadeUnavailable(DDSurface* back, int x, int y, int w, int h) {
+  uint8_t* bits = nullptr;
+  int pitch = 0;
+  if (!back || back->GetPixelFormat() != kFormatIndexed8 || back->Lock(&bits, &pitch) != kDDOk) return;
+  for (int j = std::max(0, y); j < std::min(back->GetHeight(), y + h); ++j) {
+    for (int i = std::max(0, x); i < std::min(back->GetWidth(), x + w); ++i) {
+      if (((i + j) & 1) == 0) bits[j * pitch + i] = 0;
+    }
+  }
+  back->Unlock();
 }
 
 }  // namespace
@@ -505,7 +520,9 @@ void MainMenuScreen::DrawPicker() {
     int frame = e == pickerEvent_ ? 16 * (e - 1) + 4 + static_cast<int>(frame_ % 16)
                                   : 16 * e + 3;
     if (confirming_ && e == pickerEvent_ && (confirmFrames_ & 1) == 0) continue;  // the flash
-    events_->DrawFrame(frame, back, 16 + column * cellW, 21 + row * cellH);
+    int x = 16 + column * cellW, y = 21 + row * cellH;
+    events_->DrawFrame(frame, back, x, y);
+    if (!IsEventAvailable(e)) ShadeUnavailable(back, x, y, 100, 100);
   }
   int column = (pickerEvent_ - 1) % 5, row = (pickerEvent_ - 1) / 5;
   // The highlight frame covers the whole grid; only its cell is cut out.
