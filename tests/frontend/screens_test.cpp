@@ -380,6 +380,23 @@ TEST_F(ScreensTest, TrainingShopEndsAfterTheStandings) {
   EXPECT_EQ(r, 1);
 }
 
+TEST_F(ScreensTest, CeremonyRunsOnByItself) {
+  // Nobody presses anything: medals, standings with the announcements and
+  // the record's call, then the shop opens; no sound that fails to play
+  // holds it up.
+  SetUpChampionship(0, 4, 0);
+  g_players[3].place = -1;  // one without a place: no medal for him
+  ShopScreen* shop = Make<ShopScreen>();
+  EXPECT_EQ(shop->RecordHolder(), 1) << "the first result of an event is its record";
+  int frames = 0;
+  while (shop->State() != 7 && frames < 1000) {
+    ASSERT_EQ(Step(), 0);
+    ++frames;
+  }
+  EXPECT_EQ(shop->State(), 7);
+  EXPECT_GE(frames * 70, 7500 + 15000) << "the medals wait 7.5 s, the standings with a record 15 s";
+}
+
 TEST_F(ScreensTest, PodiumShowsBothOfTiedFirstPlaces) {
   SetUpChampionship(0, 1, 0);
   g_players[0].place = 0;
