@@ -54,6 +54,7 @@
 #include "frontend/front_end.h"
 #include "frontend/main_menu_screen.h"
 #include "frontend/new_game_screen.h"
+#include "frontend/save_game.h"
 #else
 #define KEL_LOBBY_GAME 0
 #endif
@@ -113,6 +114,7 @@ class Driver {
  public:
   Driver(bool host, int index, int players, const std::string& out)
       : host_(host), index_(index), players_(players), out_(out) {
+    loadSlot_ = std::atoi(Env("KEL_LOBBY_LOAD", "0").c_str());
     name_ = std::string("PLAYER") + static_cast<char>('A' + index);
     character_ = (index * 2 + 1) % 6;  // 1, 3, 5, 1 ... : the fourth is refused and moves on
   }
@@ -218,6 +220,17 @@ class Driver {
         Tap(kVkReturn, 100);
         break;
       case 1:
+        if (loadSlot_ > 0 && !screen->Loaded()) {
+          // "LOAD GAME n" typed on the command line (F12 opens it).
+          if (!screen->IsChatOpen()) {
+            Tap(kVkF12, 200);
+          } else {
+            for (char c : "LOAD GAME " + std::to_string(loadSlot_)) KeyboardTypedChar(c);
+            KeyboardTypedChar(13);
+            Wait(400);
+          }
+          break;
+        }
         if (screen->Entry() != name_) {
           if (!screen->Entry().empty()) {
             for (size_t i = 0; i < screen->Entry().size(); ++i) KeyboardTypedChar(8);
@@ -271,6 +284,7 @@ class Driver {
   std::string name_;
   int character_;
   int claims_ = 0;
+  int loadSlot_ = 0;
   int32_t lastState_ = -999;
   int eventFrames_ = 0;
   bool shopReported_ = false;
@@ -398,7 +412,7 @@ struct Game {
     if (!::testing::Test::HasFailure() && std::getenv("KEL_LOBBY_KEEP") == nullptr) fs::remove_all(dir);
   }
 
-  void Spawn(bool host, int index, int players, int port) {
+  void Spawn(bool host, int index, int players, int port, int loadSlot = 0) {
     Machine m;
     m.dir = dir + "/m" + std::to_string(index);
     for (const char* sub : {"/config", "/data", "/run"}) fs::create_directories(m.dir + sub);
@@ -424,6 +438,7 @@ struct Game {
     env["KEL_LOBBY_PLAYERS"] = std::to_string(players);
     env["KEL_LOBBY_PORT"] = std::to_string(port);
     env["KEL_LOBBY_OUT"] = m.out;
+    if (loadSlot > 0) env["KEL_LOBBY_LOAD"] = std::to_string(loadSlot);
     std::vector<std::string> strings;
     for (auto& [k, v] : env) strings.push_back(k + "=" + v);
     std::vector<char*> envp;
@@ -678,6 +693,63 @@ void KillMidEvent(int players) {
 }
 
 TEST(LobbyProcess, PeerKilledMidEventThreeMachines) { KillMidEvent(3); }
+
+#if KEL_LOBBY_GAME
+// The host takes up a saved network game: the player who comes back under
+// his saved name gets his saved record (in the slot the session gives him),
+// and both machines go straight to the shop with the same records.
+TEST(LobbyProcess, HostTakesUpASavedNetworkGame) {
+  ProcessTestLock lock;
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  Game game("load");
+  SaveGameRecord rec;
+  rec.playMode = 2;
+  rec.eventIndex = 1;
+  rec.trainingEvent = 0;
+  const char* names[4] = {"PLAYERA", "ZARU", "PLAYERB", "ZOVI"};
+  for (int s = 0; s < 4; ++s) {
+    PlayerRecord& p = rec.players[s];
+    std::memset(&p, 0, sizeof p);
+    InitPlayerRecord(&p, (s * 2 + 1) % 6);
+    SetPlayerName(&p, names[s]);
+    p.country = s + 4;
+    p.human = (s == 0 || s == 2) ? 1 : 0;
+    p.place = 3 - s;
+    p.money = 1000 * (s + 1);
+    p.points = 7 * s;
+  }
+  rec.localPlayers[0] = 0;
+  rec.localPlayers[1] = -1;
+  uint8_t raw[kSaveGameSize];
+  EncodeSaveGame(rec, raw);
+  std::string saves = game.dir + "/m0/data/kelvanthrop";
+  fs::create_directories(saves);
+  std::ofstream(saves + "/game4.dat", std::ios::binary).write(reinterpret_cast<const char*>(raw), sizeof raw);
+
+  game.Spawn(true, 0, 2, port, 5);
+  ASSERT_TRUE(game.WaitFor({0}, "UP", 30)) << game.Logs();
+  game.Spawn(false, 1, 2, port);
+  ASSERT_TRUE(game.WaitFor({0, 1}, "SHOP", 120)) << game.Logs();
+  EXPECT_TRUE(Game::Line(game.machines[0], "STATE 2 ").empty()) << "no event before the shop";
+  std::vector<PlayerRecord> host = RecordsOf(Game::Line(game.machines[0], "SHOP"));
+  std::vector<PlayerRecord> guest = RecordsOf(Game::Line(game.machines[1], "SHOP"));
+  ASSERT_EQ(host.size(), 4u);
+  ASSERT_EQ(guest.size(), 4u);
+  EXPECT_EQ(0, std::memcmp(host.data(), guest.data(), 4 * sizeof(PlayerRecord)));
+  int guestSlot = -1;
+  for (int s = 0; s < 4; ++s)
+    if (std::string(host[s].name) == "PLAYERB") guestSlot = s;
+  ASSERT_EQ(guestSlot, 1) << "the session gave the returning player slot 1";
+  EXPECT_EQ(host[1].human, 1);
+  EXPECT_EQ(host[1].character, rec.players[2].character);
+  EXPECT_GE(host[1].money, rec.players[2].money);
+  EXPECT_STREQ(host[0].name, "PLAYERA");
+  EXPECT_EQ(host[2].human, 0);  // the computer player that stood in slot 1
+  EXPECT_STREQ(host[2].name, "ZARU");
+  game.Quit();
+}
+#endif
 
 TEST(LobbyProcess, PeerKilledMidEventLeavesTheHostAlone) { KillMidEvent(2); }
 
