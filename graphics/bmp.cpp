@@ -194,18 +194,28 @@ uint16_t SaveBmp24(const DDSurface& s, const char* path) {
   return WriteFileAtomic(path, v.data(), v.size()) ? kDDOk : kDDCallFailed;
 }
 
-bool ReadPictureFile(const std::string& path, std::vector<uint8_t>* out, size_t maxBytes) {
-  if (!out) return false;
-  PkcFile* f = PkcOpen(path.c_str());
-  if (!f) return false;
-  int32_t size = PkcGetSize(f);
-  bool ok = size >= 0 && static_cast<size_t>(size) <= maxBytes;
-  std::vector<uint8_t> data;
-  if (ok) {
-    data.resize(static_cast<size_t>(size));
-    ok = size == 0 || PkcRead(f, data.data(), size) == size;
+bool ReadPictureFile(const std::string& path, std::vector<uint8_t>* out, size_t maxBytes,
+                     uint32_t* error) {
+  uint32_t code = kPkcOk;
+  bool ok = false;
+  if (PkcFile* f = out ? PkcOpen(path.c_str()) : nullptr) {
+    // The size a PKC header claims is checked before anything is allocated
+    // or inflated for it.
+    const int32_t size = PkcGetSize(f);
+    code = PkcGetLastError();
+    ok = size >= 0 && static_cast<size_t>(size) <= maxBytes;
+    if (size >= 0 && !ok) code = kPkcErrMemory;
+    std::vector<uint8_t> data;
+    if (ok) {
+      data.resize(static_cast<size_t>(size));
+      ok = size == 0 || PkcRead(f, data.data(), size) == size;
+      code = PkcGetLastError();
+    }
+    PkcClose(f);
+    if (ok) *out = std::move(data);
+  } else {
+    code = out ? PkcGetLastError() : kPkcErrHandle;
   }
-  PkcClose(f);
-  if (ok) *out = std::move(data);
+  if (error) *error = ok ? kPkcOk : code;
   return ok;
 }

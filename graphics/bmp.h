@@ -61,6 +61,8 @@ std::vector<uint8_t> EncodeBmp8(const uint8_t* pixels, int width, int height, in
 // Saves a 16-bit surface as a 24-bit .bmp (screenshots of the 16-bit mode).
 uint16_t SaveBmp24(const DDSurface& surface, const char* path);
 // Reads a whole picture file through the data-file reader (plain or
-// PKC-compressed). False when it cannot be read or is larger than `maxBytes`.
+// PKC-compressed). False when it cannot be read or is larger than `maxBytes`;
+// then *error (when given) holds the reader's code, kPkcErrMemory for a file
+// too large.
 bool ReadPictureFile(const std::string& path, std::vector<uint8_t>* out,
-                     size_t maxBytes = 64u << 20);
+                     size_t maxBytes = 64u << 20, uint32_t* error = nullptr);

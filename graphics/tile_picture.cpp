@@ -5,6 +5,7 @@
 
 #include "base/byte_order.h"
 #include "base/pkc.h"
+#include "graphics/bmp.h"
 #include "graphics/mbm_format.h"
 #include "graphics/palette.h"
 #include "graphics/surface.h"
@@ -16,26 +17,17 @@ constexpr size_t kPaletteBytes = 1024;
 constexpr size_t kCountsOffset = kHeaderBytes + kPaletteBytes;  // 1064
 constexpr size_t kTilesOffset = kCountsOffset + 8;               // 1072
 constexpr int kMaxSide = 1 << 16;
+// Far beyond any picture of the game (a 4096 x 4096 one of distinct tiles
+// takes 18 MiB); a file claiming more is refused before it is read.
+constexpr size_t kMaxFileBytes = size_t{64} << 20;
 
 }  // namespace
 
 TileMapPicture::TileMapPicture(const char* path) {
-  PkcFile* f = PkcOpen(path);
-  if (!f) {
-    error_ = PkcGetLastError();
-    return;
-  }
-  const int32_t size = PkcGetSize(f);
   std::vector<uint8_t> bytes;
-  bool ok = size >= 0;
-  if (ok && size > 0) {
-    bytes.resize(static_cast<size_t>(size));
-    ok = PkcSeek(f, 0, 0) == 0 && PkcRead(f, bytes.data(), size) == size;
-  }
-  const uint32_t readError = PkcGetLastError();
-  PkcClose(f);
-  if (!ok) {
-    error_ = readError != kPkcOk ? readError : kTilePictureErrTruncated;
+  uint32_t code = kPkcErrOpen;
+  if (!path || !ReadPictureFile(path, &bytes, kMaxFileBytes, &code)) {
+    error_ = code != kPkcOk ? code : kTilePictureErrTruncated;
     return;
   }
   LoadFromMemory(std::move(bytes));

@@ -89,6 +89,23 @@ TEST(TilePicture, ReadsPlainAndPkcFiles) {
   EXPECT_EQ(shortFile.GetError(), kTilePictureErrTruncated);
 }
 
+// A PKC file is small on disk whatever size its header claims: a tile
+// picture that claims far more than any picture needs is refused before
+// anything is allocated or inflated for it, even when it begins well.
+TEST(TilePicture, RefusesAFileClaimingFarMoreThanAPictureNeeds) {
+  std::vector<uint8_t> content = fixtures::TileFile(kW, kH, nullptr);
+  content.resize(size_t{80} << 20, 0);
+  std::vector<uint8_t> packed;
+  ASSERT_TRUE(PkcCompressBuffer(content.data(), content.size(), &packed));
+  ASSERT_LT(packed.size(), size_t{1} << 20);
+  const std::string dir = fixtures::BuildDir() + "/sprite-fixtures";
+  std::filesystem::create_directories(dir);
+  ASSERT_TRUE(WriteMbmFile(dir + "/claims-80-mib.bbm", packed));
+  TileMapPicture t((dir + "/claims-80-mib.bbm").c_str());
+  EXPECT_FALSE(t.IsLoaded());
+  EXPECT_EQ(t.GetError(), kPkcErrMemory);
+}
+
 TEST(TilePicture, MissingFileGivesEmptyPicture) {
   TileMapPicture t("no/such/picture.bbm");
   EXPECT_FALSE(t.IsLoaded());
