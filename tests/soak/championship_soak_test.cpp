@@ -12,6 +12,7 @@
 // players never enter it) and each event's record the best winning result.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -248,6 +249,15 @@ TEST_F(Soak, Championships) {
     ASSERT_TRUE(RegReadString(kRegHallOfFame, holder.c_str(), name, sizeof name));
     EXPECT_EQ(std::string(name), it->second.holder) << "holder of event " << n;
     EXPECT_TRUE(names.count(name)) << "the record holder " << name << " never played";
+  }
+
+  // No error on the way: the debug output names every failure it meets.
+  for (const std::string& line : debugLines_) {
+    std::string lower = line;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(lower.find("fail") == std::string::npos && lower.find("cannot") == std::string::npos &&
+                lower.find("error") == std::string::npos)
+        << "debug output: " << line;
   }
 
   std::printf("soak: %d championships, %d events, %d frames, %u virtual ms, %zu debug lines\n", g_runs,
