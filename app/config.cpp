@@ -1,13 +1,13 @@
 #include "app/config.h"
 
 #include <errno.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "base/debug.h"
+#include "base/paths.h"
 #include "base/registry.h"
 #include "graphics/sprite.h"
 #include "platform/mixer.h"
@@ -61,18 +61,6 @@ String ReadDir(const char* name, const std::string& fallback) {
 int32_t ReadFlag(const char* name, int32_t fallback) {
   int v = RegReadInt(kRegConfig, name, fallback);
   return (v == 0 || v == 1) ? v : fallback;
-}
-
-bool MakeDirs(const std::string& dir) {
-  std::string partial;
-  size_t pos = 0;
-  while (pos != std::string::npos) {
-    pos = dir.find('/', pos + 1);
-    partial = dir.substr(0, pos);
-    if (partial.empty()) continue;
-    if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return false;
-  }
-  return true;
 }
 
 uint64_t PhysicalMemory() {
@@ -152,7 +140,7 @@ void LoadConfiguration() {
   g_lowMemory = MeasureLowMemory();
   g_spriteLoadFlags = g_ddEmulation ? 0x20 : 0x28;
 
-  if (!MakeDirs(g_saveGamePath.c_str()))
+  if (!MakeDirectories(g_saveGamePath.c_str()))
     DebugPrintf("save-game directory %s not made: %s\n", g_saveGamePath.c_str(),
                 std::strerror(errno));
 }

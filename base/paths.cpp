@@ -1,6 +1,7 @@
 #include "base/paths.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -73,4 +74,14 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   char last = dir.back();
   if (last == '/' || last == '\\') return dir + name;
   return dir + "/" + name;
+}
+
+bool MakeDirectories(const std::string& dir) {
+  for (size_t i = 1; i <= dir.size(); ++i) {
+    if (i == dir.size() || dir[i] == '/') {
+      const std::string part = dir.substr(0, i);
+      if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+  }
+  return true;
 }

@@ -11,3 +11,6 @@ std::string ResolvePath(const std::string& path);
 bool FileExists(const std::string& path);
 // Directory + name, inserting one separator where needed.
 std::string JoinPath(const std::string& dir, const std::string& name);
+// Makes a directory and every missing parent of it ("mkdir -p"); true when
+// it exists afterwards. Slashes only: the path is taken as written.
+bool MakeDirectories(const std::string& dir);

@@ -208,17 +208,11 @@ std::string Serialise(const Store& store) {
   return out;
 }
 
+// The directory the store lives in.
 bool MakeDirs(const std::string& filePath) {
   size_t slash = filePath.rfind('/');
   if (slash == std::string::npos || slash == 0) return true;
-  std::string dir = filePath.substr(0, slash);
-  for (size_t i = 1; i <= dir.size(); ++i) {
-    if (i == dir.size() || dir[i] == '/') {
-      std::string part = dir.substr(0, i);
-      if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
-    }
-  }
-  return true;
+  return MakeDirectories(filePath.substr(0, slash));
 }
 
 const std::string* FindValue(const Store& store, const char* key, const char* name) {
