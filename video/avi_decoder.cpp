@@ -33,6 +33,35 @@ std::string AvError(int code) {
   return buf;
 }
 
+// The codecs cut-scenes are made with. Clips are untrusted files, and the
+// library's many other decoders are no part of what the game plays: a clip
+// naming one of them is refused rather than fed to it.
+bool AllowedPictureCodec(AVCodecID id) {
+  switch (id) {
+    case AV_CODEC_ID_CINEPAK:
+    case AV_CODEC_ID_RAWVIDEO:
+    case AV_CODEC_ID_MSVIDEO1:
+    case AV_CODEC_ID_MSRLE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool AllowedSoundCodec(AVCodecID id) {
+  switch (id) {
+    case AV_CODEC_ID_PCM_U8:
+    case AV_CODEC_ID_PCM_S16LE:
+    case AV_CODEC_ID_PCM_ALAW:
+    case AV_CODEC_ID_PCM_MULAW:
+    case AV_CODEC_ID_ADPCM_MS:
+    case AV_CODEC_ID_ADPCM_IMA_WAV:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void QuietLibraries() {
   static bool done = false;
   if (done) return;
@@ -234,9 +263,11 @@ bool AviDecoder::SetupVideo(std::string* error) {
              " is not usable";
     return false;
   }
-  const AVCodec* dec = avcodec_find_decoder(par->codec_id);
+  const AVCodec* dec = AllowedPictureCodec(par->codec_id) ? avcodec_find_decoder(par->codec_id)
+                                                           : nullptr;
   if (!dec) {
-    *error = "no decoder for the picture stream";
+    *error = std::string("pictures in a format the game does not play (") +
+             avcodec_get_name(par->codec_id) + ")";
     return false;
   }
   codec_ = avcodec_alloc_context3(dec);
@@ -391,7 +422,8 @@ bool AviDecoder::DecodeSound(ClipSound* out, std::string* error) {
   for (unsigned i = 0; i < fmt->nb_streams; ++i)
     if (static_cast<int>(i) != index) fmt->streams[i]->discard = AVDISCARD_ALL;
   const AVCodecParameters* par = fmt->streams[index]->codecpar;
-  const AVCodec* dec = avcodec_find_decoder(par->codec_id);
+  const AVCodec* dec =
+      AllowedSoundCodec(par->codec_id) ? avcodec_find_decoder(par->codec_id) : nullptr;
   if (!dec || par->ch_layout.nb_channels <= 0 || par->ch_layout.nb_channels > 64 ||
       par->sample_rate <= 0) {
     if (error) *error = "the sound stream cannot be decoded";

@@ -5,9 +5,10 @@
 // and its whole sound track at once as a 16-bit PCM WAVE for a streaming
 // sound slot.
 //
-// Clips are untrusted files: only the AVI reader is used, sizes and times
-// are bounded, decoding runs on the calling thread only, and every failure
-// is reported as a result with a reason, never a crash.
+// Clips are untrusted files: only the AVI reader and the few codecs that
+// cut-scenes are made with are used, sizes and times are bounded, decoding
+// runs on the calling thread only, and every failure is reported as a
+// result with a reason, never a crash.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

@@ -6,6 +6,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -148,6 +150,28 @@ TEST(AviDecoder, RefusesWhatIsNotAClip) {
   EXPECT_FALSE(d.OpenMemory(wave, sizeof wave, &error));
   EXPECT_FALSE(d.OpenMemory(nullptr, 0, &error));
   EXPECT_FALSE(d.IsOpen());
+
+  // A clip whose pictures claim another codec than the few cut-scenes use
+  // is refused before any decoder sees it.
+  std::string path = ClipPath("cinepak.avi");
+  ClipRecipe recipe;
+  recipe.width = 16;
+  recipe.height = 16;
+  recipe.frames = 1;
+  ASSERT_TRUE(WriteClip(path, recipe, &error)) << error;
+  ASSERT_TRUE(d.Open(path, &error)) << error;
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  int renamed = 0;
+  for (size_t i = 0; i + 4 <= bytes.size(); ++i) {
+    if (std::memcmp(&bytes[i], "cvid", 4) == 0 || std::memcmp(&bytes[i], "CVID", 4) == 0) {
+      std::memcpy(&bytes[i], "MJPG", 4);
+      ++renamed;
+    }
+  }
+  ASSERT_GT(renamed, 0);
+  EXPECT_FALSE(d.OpenMemory(bytes.data(), bytes.size(), &error));
+  EXPECT_NE(error.find("does not play"), std::string::npos) << error;
   int64_t ms;
   EXPECT_EQ(d.Next(&ms), AviDecoder::kEnd);
   SetDebugSink(old);
