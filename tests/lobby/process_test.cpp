@@ -634,6 +634,8 @@ TEST(LobbyProcess, FourMachinesPlayThroughTheLobbyToTheShop) { PlayThroughLobby(
 // Loss and delay between the processes, from a relay in front of the host.
 TEST(LobbyProcess, LossAndDelayThroughAFaultyRelay) { PlayThroughLobby(2, 1, 8); }
 
+TEST(LobbyProcess, FourMachinesThroughAFaultyRelay) { PlayThroughLobby(4, 1, 8); }
+
 // The same on a loopback with netem in a network namespace of its own; the
 // whole test runs again inside it.
 TEST(LobbyProcess, LossAndDelayWithNetem) {
