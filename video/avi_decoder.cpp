@@ -26,6 +26,7 @@ constexpr int kIoBufferSize = 32768;
 constexpr int64_t kMaxTimeLeapMs = 10000;
 // Packets in a row the decoder may refuse before the clip is given up.
 constexpr int kMaxBadPackets = 16;
+constexpr size_t kPictureSlack = 64;
 
 std::string AvError(int code) {
   char buf[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -311,7 +312,9 @@ void AviDecoder::SetOutputBits(int bits) {
   outputBits_ = bits == 24 ? 24 : 16;
   if (width_ <= 0) return;
   stride_ = DibStride(width_, outputBits_);
-  picture_.assign(stride_ * static_cast<size_t>(height_), 0);
+  // Room after the last row: the converter's wide stores may run a few
+  // bytes past a row's end.
+  picture_.assign(stride_ * static_cast<size_t>(height_) + kPictureSlack, 0);
 }
 
 bool AviDecoder::ConvertFrame() {
