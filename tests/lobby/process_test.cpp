@@ -531,7 +531,7 @@ class ProcessTestLock {
   ProcessTestLock() {
     std::string path = (fs::temp_directory_path() / ("kelvanthrop-lobby-processes-" + std::to_string(getuid()) + ".lock")).string();
     fd_ = open(path.c_str(), O_RDWR | O_CREAT, 0600);
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(300);
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(400);
     while (fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) != 0 && std::chrono::steady_clock::now() < end)
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
