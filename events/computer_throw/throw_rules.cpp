@@ -70,9 +70,9 @@ double HumanRateScale(int frames, uint32_t elapsedMs) {
 ReleaseResult ComputeRelease(const ReleaseInput& in) {
   ReleaseResult r;
   int index = in.angleIndex < 0 ? 10 : in.angleIndex;
-  double power = (in.strength + 200) * in.power * 0.01;
+  double power = (static_cast<double>(in.strength) + 200.0) * in.power * 0.01;
   if (in.human) power *= HumanRateScale(in.frames, in.elapsedMs);
-  int p = static_cast<int>(power);
+  int p = static_cast<int>(std::clamp(power, 0.0, static_cast<double>(kMaxReleasePower)));
   static constexpr int kLeastPower[4] = {100, 40, 40, 55};
   r.kind = KindOfAngleIndex(index);
   if (r.kind == 0) index = 1;

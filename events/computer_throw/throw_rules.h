@@ -67,6 +67,9 @@ struct ReleaseInput {
   uint32_t elapsedMs = 0;
   int handHeight = 0;     // pixels above the ground line
 };
+// The most power a release can have, whatever the records and the input
+// say: a throw beyond it would fly for hours.
+inline constexpr int kMaxReleasePower = 1000;
 struct ReleaseResult {
   int kind = 0;           // throw kind 0..3
   int angleIndex = 0;     // index after the kind's rule (kind 0 aims at index 1)

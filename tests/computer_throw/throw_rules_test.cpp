@@ -104,6 +104,16 @@ TEST(ThrowRules, ReleasePhysics) {
   }
   // Index 5 aims at 40 degrees.
   EXPECT_NEAR(ComputeRelease({5, 40, 50, false, 0, 0, 37}).angle * 180.0 / M_PI, 40.0, 1e-9);
+  // Records or input far out of range: the power is capped and the flight
+  // still comes down in a sensible time.
+  ReleaseResult wild = ComputeRelease({5, 127 * 100000, 2147483647, false, 0, 0, 37});
+  EXPECT_EQ(wild.power, kMaxReleasePower);
+  FlightStart far;
+  far.release = wild;
+  far.x = 177;
+  far.y = 243;
+  EXPECT_LT(SimulateFlight(far).frames, 5000);
+  EXPECT_EQ(ComputeRelease({5, 40, -2147483647 - 1, false, 0, 0, 37}).power, 40);
   // A hand below the ground line reads as on the ground, not as a root of a
   // negative number.
   ReleaseResult low = ComputeRelease({1, 40, 50, false, 0, 0, -500});
