@@ -296,7 +296,7 @@ def screen_is_up(game, name, seconds=20, palette=None, min_lit=0.05):
     while time.monotonic() < deadline:
         shot = game.shot(name)
         lit = shot.lit_share()
-        if lit >= min_lit and (palette is None or shot.palette_share(palette) >= 0.6):
+        if lit >= min_lit and (palette is None or shot.palette_share(palette) >= 0.9):
             return shot
         if not game.alive():
             break
@@ -336,9 +336,11 @@ def main_menu(scenario, game, name):
     colours = len(shot.colours())
     check(colours > 8, "%s: a drawn picture, %d colours" % (name, colours))
     check(colours <= 256, "%s: an 8-bit screen (%d colours)" % (name, colours))
-    check(shot.palette_share(bmp_palette(pic)) >= 0.6,
+    check(shot.palette_share(bmp_palette(pic)) >= 0.9,
           "%s: the menu's palette in use (%.2f of the picture)" % (
               name, shot.palette_share(bmp_palette(pic))))
+    check(highlighted_row(shot) == MENU_CHAMPIONSHIP,
+          "%s: the first row is highlighted (found %s)" % (name, highlighted_row(shot)))
     return shot
 
 
@@ -349,16 +351,29 @@ MENU_CHAMPIONSHIP, MENU_TRAINING, MENU_CONTROLS, MENU_HALL, MENU_CREDITS, MENU_Q
 MENU_PANEL = (50 / 640, 244 / 480, 590 / 640, 468 / 480)
 
 
+def highlighted_row(shot):
+    """The menu row drawn in the highlight font (yellow letters), or None.
+    Row r's text stands in the band 247 + 28r .. 275 + 28r of the 480 lines."""
+    counts = {}
+    for r in range(MENU_CHAMPIONSHIP, MENU_QUIT + 1):
+        band = (0.25, (247 + 28 * r) / 480, 0.75, (275 + 28 * r) / 480)
+        counts[r] = sum(1 for c in shot.samples(band, step=2)
+                        if c[0] > 200 and c[1] > 150 and c[2] < 100)
+    row = max(counts, key=counts.get)
+    return row if counts[row] > 50 else None
+
+
 def choose_row(game, row, before=None):
-    """From the first row down to row, then Return; the highlighted row
-    moves (the panel changes) on the way."""
+    """From the first row down to row, then Return; the highlight (the
+    text region of the rows) moves on the way."""
     for _ in range(row - 1):
         game.key("Down", pause=0.3)
+    after = game.shot("menu-row-%d" % row)
+    check(highlighted_row(after) == row,
+          "row %d is highlighted (found %s)" % (row, highlighted_row(after)))
     if before is not None and row > 1:
-        after = game.shot("menu-row-%d" % row)
         check(after.changed_share(before, MENU_PANEL) > 0.002,
-              "the highlight moves to row %d (%.3f of the panel changed)"
-              % (row, after.changed_share(before, MENU_PANEL)))
+              "the menu panel changed (%.3f)" % after.changed_share(before, MENU_PANEL))
     game.key("Return", pause=0.8)
 
 
@@ -512,7 +527,7 @@ def training_throw(s):
     # to the menu.
     wait_for(game, "10-back-in-menu",
              lambda shot: shot.palette_share(menu_palette) >= 0.9 and
-             shot.changed_share(shop) > 0.2, 60,
+             highlighted_row(shot) == MENU_CHAMPIONSHIP, 60,
              between=lambda: game.key("Return", pause=2.0))
     time.sleep(1.0)
     menu_again = main_menu(s, game, "11-main-menu-again")
