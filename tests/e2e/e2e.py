@@ -572,7 +572,10 @@ def outside(args, argv):
             print("FAILED: %s is not built" % path)
             return 1
     cmd = ["timeout", "-k", "10", str(HARD_LIMIT_S),
-           "xvfb-run", "-a", "-s", "-screen 0 %s -nolisten tcp" % SCREEN,
+           # -a finds a free display from -n on; scenarios that start
+           # together start their search at different numbers.
+           "xvfb-run", "-a", "-n", str(100 + os.getpid() % 400),
+           "-s", "-screen 0 %s -nolisten tcp" % SCREEN,
            sys.executable, os.path.abspath(__file__), "--inside"] + argv
     r = subprocess.run(cmd)
     if r.returncode == 124:
