@@ -508,7 +508,10 @@ void NetSession::HostPacket(int link, const std::vector<uint8_t>& p) {
     case kRemove: {
       if (p.size() != 2 || !l.joined) return;
       int slot = static_cast<int8_t>(p[1]);
-      if (ValidSlot(slot)) HostRemoveSlot(slot);
+      // Another machine may drop its own players or, by the drop vote, the
+      // players of a third machine; never this machine's own (a silent host
+      // is left by cutting the link to it instead).
+      if (ValidSlot(slot) && slots_[slot].state == kSlotRemote) HostRemoveSlot(slot);
       return;
     }
     case kApp: {

@@ -263,3 +263,29 @@ TEST(NetHostile, HostileHostCannotCrashAClient) {
 }
 
 }  // namespace
+
+// A joined machine may remove its own players and, after a drop vote, those
+// of a third machine, but never the host's own: one rogue could otherwise
+// throw the host out of its own session and end the game for everyone.
+TEST(NetHostile, NoMachineRemovesTheHostsOwnPlayers) {
+  NetHub hub;
+  VirtualClock clock(1000);
+  Machine host(&hub, &clock);
+  ASSERT_EQ(host.session.SelectProvider(1, 0), kNetOk);
+  ASSERT_EQ(host.session.CreateSession("GAME"), kNetOk);
+  ASSERT_EQ(host.session.AddLocalPlayer("HOST"), 0);
+  Rogue rogue(&hub);
+  ASSERT_TRUE(rogue.Join(host.session));
+  Rogue other(&hub);
+  ASSERT_TRUE(other.Join(host.session));
+  ASSERT_EQ(other.slot(), 2);
+  rogue.Raw({netwire::kRemove, 0});
+  host.session.Pump();
+  EXPECT_EQ(host.session.GetSlotState(0), kSlotLocal);
+  EXPECT_EQ(host.session.PlayerCount(), 3);
+  // A third machine's player goes, as the drop vote needs.
+  rogue.Raw({netwire::kRemove, 2});
+  host.session.Pump();
+  EXPECT_EQ(host.session.GetSlotState(2), kSlotFree);
+  EXPECT_EQ(host.session.GetSlotState(0), kSlotLocal);
+}
