@@ -27,6 +27,10 @@ constexpr int64_t kMaxTimeLeapMs = 10000;
 // Packets in a row the decoder may refuse before the clip is given up.
 constexpr int kMaxBadPackets = 16;
 constexpr size_t kPictureSlack = 64;
+// Sound rates a clip may have: anything else is not sound but damage (a
+// rate of a few samples a second would be stretched a thousandfold).
+constexpr int kMinSoundRate = 4000;
+constexpr int kMaxSoundRate = 192000;
 
 std::string AvError(int code) {
   char buf[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -428,7 +432,7 @@ bool AviDecoder::DecodeSound(ClipSound* out, std::string* error) {
   const AVCodec* dec =
       AllowedSoundCodec(par->codec_id) ? avcodec_find_decoder(par->codec_id) : nullptr;
   if (!dec || par->ch_layout.nb_channels <= 0 || par->ch_layout.nb_channels > 64 ||
-      par->sample_rate <= 0) {
+      par->sample_rate < kMinSoundRate || par->sample_rate > kMaxSoundRate) {
     if (error) *error = "the sound stream cannot be decoded";
     return false;
   }
@@ -480,7 +484,8 @@ bool AviDecoder::DecodeSound(ClipSound* out, std::string* error) {
     if (f) {
       if (!h.swr || f->sample_rate != inRate || f->format != inFormat ||
           av_channel_layout_compare(&f->ch_layout, &inLayout) != 0) {
-        if (f->sample_rate <= 0 || f->ch_layout.nb_channels <= 0 || f->ch_layout.nb_channels > 64)
+        if (f->sample_rate < kMinSoundRate || f->sample_rate > kMaxSoundRate ||
+            f->ch_layout.nb_channels <= 0 || f->ch_layout.nb_channels > 64)
           return false;
         if (h.swr) swr_free(&h.swr);
         av_channel_layout_uninit(&inLayout);
@@ -504,6 +509,9 @@ bool AviDecoder::DecodeSound(ClipSound* out, std::string* error) {
     int room = swr_get_out_samples(h.swr, inSamples);
     if (room < 0) return false;
     room += 16;
+    // Never more than the track may still take (the rest stays unconverted).
+    const size_t left = (maxSamples - std::min(maxSamples, pcm.size())) / channels + 16;
+    room = static_cast<int>(std::min<size_t>(static_cast<size_t>(room), left));
     size_t at = pcm.size();
     pcm.resize(at + static_cast<size_t>(room) * channels);
     uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(pcm.data() + at)};

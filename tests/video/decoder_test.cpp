@@ -138,6 +138,23 @@ TEST(AviDecoder, SoundIsConvertedForTheSlot) {
     }
     EXPECT_GT(peak, 2000);
   }
+  // A rate of a few samples a second is damage, not sound: the clip plays
+  // silent rather than have it stretched into gigabytes.
+  std::string path = ClipPath("slow.avi");
+  ClipRecipe recipe;
+  recipe.width = 8;
+  recipe.height = 8;
+  recipe.frames = 2;
+  recipe.cinepak = false;
+  recipe.sampleRate = 100;
+  recipe.soundSamples = 100;
+  std::string error;
+  ASSERT_TRUE(WriteClip(path, recipe, &error)) << error;
+  AviDecoder d;
+  ASSERT_TRUE(d.Open(path, &error)) << error;
+  ClipSound sound;
+  EXPECT_FALSE(d.DecodeSound(&sound, &error));
+  EXPECT_TRUE(sound.wave.empty());
 }
 
 TEST(AviDecoder, RefusesWhatIsNotAClip) {
