@@ -489,9 +489,9 @@ def training_throw(s):
     check(True, "COMPUTER THROW is up in the event's palette")
     check(len(start.colours()) <= 256, "07-computer-throw: an 8-bit screen")
 
-    # The person throws first: the result shows in the status band under
-    # the first face (a distance or a foul).
-    first_panel = (0.0, 0.88, 0.25, 0.98)
+    # The person throws first: the result shows in the status band beside
+    # the first face, on the attempts' lines (a distance or a foul).
+    first_panel = (0.146, 0.895, 0.245, 0.97)
     thrown = wait_for(game, "08-first-throw",
                       lambda shot: in_event(shot) and shot.changed_share(start, first_panel) > 0.01,
                       90, between=lambda: throw_once(game))
