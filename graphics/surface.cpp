@@ -138,56 +138,40 @@ uint16_t DDSurface::GetColorKey(uint32_t flags, uint32_t* low, uint32_t* high) c
   return kDDOk;
 }
 
-uint16_t DDSurface::SetPalette(DDPalette* palette) {
-  if (!HasSurface()) {
-    // A display surface without storage (one-buffer mode) may still let go.
-    if (!palette && palette_) {
-      palette_->Release();
-      palette_ = nullptr;
-      return kDDOk;
-    }
-    return kDDNoSurface;
-  }
-  if (!palette) {
-    if (palette_) {
-      palette_->Release();
-      palette_ = nullptr;
-    }
+namespace {
+
+// Holds `object` in `slot`, counting references, by the rules palettes and
+// clippers share: letting go works even without storage (a one-buffer
+// display surface), taking a new one needs storage; the new one is held
+// before the old one is released.
+template <typename T>
+uint16_t Attach(bool hasSurface, T*& slot, T* object) {
+  if (!object) {
+    if (!slot) return hasSurface ? kDDOk : kDDNoSurface;
+    slot->Release();
+    slot = nullptr;
     return kDDOk;
   }
-  if (palette == palette_) return kDDOk;
-  if (formatCode_ != kFormatIndexed8) return kDDCallFailed;
-  palette->AddRef();
-  DDPalette* old = palette_;
-  palette_ = palette;
+  if (!hasSurface) return kDDNoSurface;
+  if (object == slot) return kDDOk;
+  object->AddRef();
+  T* old = slot;
+  slot = object;
   if (old) old->Release();
-  if (this == g_primaryDDSurface) PresentDisplay();
   return kDDOk;
 }
 
-uint16_t DDSurface::SetClipper(DDClipper* clipper) {
-  if (!HasSurface()) {
-    if (!clipper && clipper_) {
-      clipper_->Release();
-      clipper_ = nullptr;
-      return kDDOk;
-    }
-    return kDDNoSurface;
-  }
-  if (!clipper) {
-    if (clipper_) {
-      clipper_->Release();
-      clipper_ = nullptr;
-    }
-    return kDDOk;
-  }
-  if (clipper == clipper_) return kDDOk;
-  clipper->AddRef();
-  DDClipper* old = clipper_;
-  clipper_ = clipper;
-  if (old) old->Release();
-  return kDDOk;
+}  // namespace
+
+uint16_t DDSurface::SetPalette(DDPalette* palette) {
+  const bool changes = palette && palette != palette_ && HasSurface();
+  if (changes && formatCode_ != kFormatIndexed8) return kDDCallFailed;
+  const uint16_t st = Attach(HasSurface(), palette_, palette);
+  if (changes && this == g_primaryDDSurface) PresentDisplay();
+  return st;
 }
+
+uint16_t DDSurface::SetClipper(DDClipper* clipper) { return Attach(HasSurface(), clipper_, clipper); }
 
 uint16_t DDSurface::Lock(uint8_t** bits, int* pitch) {
   if (!HasSurface()) return kDDNoSurface;
