@@ -68,9 +68,12 @@ void Presenter::PresentIndexed(const uint8_t* pixels, int width, int height, int
                                const PresentColour palette[256]) {
   if (!pixels || !palette || width <= 0 || height <= 0 || pitch < width) return;
   Resize(width, height);
-  uint32_t packed[256];
-  PackPalette(palette, packed);
-  ConvertIndexedFrame(pixels, width, height, pitch, packed, frame_.data(), width);
+  PackPalette(palette, rawPalette_);
+  raw_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y)
+    std::memcpy(raw_.data() + static_cast<size_t>(y) * width,
+                pixels + static_cast<ptrdiff_t>(y) * pitch, static_cast<size_t>(width));
+  pending_ = Pending::kIndexed;
   ++frameCount_;
   Show();
 }
@@ -79,18 +82,41 @@ void Presenter::PresentRgb16(const uint8_t* pixels, int width, int height, int p
                              bool rgb565) {
   if (!pixels || width <= 0 || height <= 0 || pitch < 2 * width) return;
   Resize(width, height);
-  ConvertRgb16Frame(pixels, width, height, pitch, rgb565, frame_.data(), width);
+  const size_t rowBytes = static_cast<size_t>(width) * 2;
+  raw_.resize(rowBytes * static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y)
+    std::memcpy(raw_.data() + static_cast<size_t>(y) * rowBytes,
+                pixels + static_cast<ptrdiff_t>(y) * pitch, rowBytes);
+  pending_ = rgb565 ? Pending::kRgb565 : Pending::kRgb555;
   ++frameCount_;
   Show();
 }
 
+void Presenter::EnsureConverted() const {
+  switch (pending_) {
+    case Pending::kNone:
+      return;
+    case Pending::kIndexed:
+      ConvertIndexedFrame(raw_.data(), width_, height_, width_, rawPalette_, frame_.data(), width_);
+      break;
+    case Pending::kRgb555:
+    case Pending::kRgb565:
+      ConvertRgb16Frame(raw_.data(), width_, height_, width_ * 2, pending_ == Pending::kRgb565,
+                        frame_.data(), width_);
+      break;
+  }
+  pending_ = Pending::kNone;
+}
+
 uint32_t Presenter::PixelAt(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  EnsureConverted();
   return frame_[static_cast<size_t>(y) * width_ + x];
 }
 
 bool Presenter::WritePng(const std::string& path) const {
   if (frame_.empty() || path.empty()) return false;
+  EnsureConverted();
   std::string tmp = path + ".tmp";
   FILE* f = std::fopen(tmp.c_str(), "wb");
   if (!f) return false;

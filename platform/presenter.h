@@ -44,7 +44,10 @@ class Presenter {
 
   // The frame last presented, converted: FrameWidth() x FrameHeight() values
   // 0x00RRGGBB, row after row. Empty before the first frame.
-  const std::vector<uint32_t>& LastFrame() const { return frame_; }
+  const std::vector<uint32_t>& LastFrame() const {
+    EnsureConverted();
+    return frame_;
+  }
   int FrameWidth() const { return width_; }
   int FrameHeight() const { return height_; }
   // Colour of one pixel of the last frame (0 outside it).
@@ -63,16 +66,26 @@ class Presenter {
 
  protected:
   Presenter() = default;
-  // Called after frame_ holds a new frame.
+  // Called after a new frame was handed over; EnsureConverted() makes frame_
+  // hold it.
   virtual void Show() = 0;
+  // Converts the frame last handed over into frame_, once. The conversion is
+  // deferred because headless runs present every frame and look at few.
+  void EnsureConverted() const;
 
-  std::vector<uint32_t> frame_;
+  mutable std::vector<uint32_t> frame_;
   int width_ = 0;
   int height_ = 0;
   uint64_t frameCount_ = 0;
 
  private:
   void Resize(int width, int height);
+
+  // The frame as it was handed over, until it is converted.
+  enum class Pending { kNone, kIndexed, kRgb555, kRgb565 };
+  mutable Pending pending_ = Pending::kNone;
+  std::vector<uint8_t> raw_;
+  uint32_t rawPalette_[256] = {};
 };
 
 // Keeps the frames in memory only.

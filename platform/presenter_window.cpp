@@ -61,6 +61,7 @@ class WindowPresenter : public Presenter {
       texHeight_ = height_;
       SDL_RenderSetLogicalSize(renderer_, width_, height_);
     }
+    EnsureConverted();
     SDL_UpdateTexture(texture_, nullptr, frame_.data(), width_ * 4);
     Draw();
   }
