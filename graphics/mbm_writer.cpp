@@ -1,16 +1,17 @@
 #include "graphics/mbm_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
+#include "base/atomic_file.h"
 #include "graphics/mbm_format.h"
 #include "graphics/rle_codec.h"
 
 std::vector<uint8_t> BuildMbm(const std::vector<MbmFrameSpec>& frames,
                               const std::vector<uint8_t>* sharedPalette) {
   std::vector<uint8_t> out;
-  if (frames.size() > 0xFFFF) return {};
+  // The reader refuses a file without frames: the writer never makes one.
+  if (frames.empty() || frames.size() > 0xFFFF) return {};
   if (sharedPalette && sharedPalette->size() != mbm::kPaletteSize) return {};
   out.push_back('M');
   out.push_back('B');
@@ -78,15 +79,5 @@ std::vector<uint8_t> BuildMbm(const std::vector<MbmFrameSpec>& frames,
 }
 
 bool WriteMbmFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  const std::string tmp = path + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = (std::fflush(f) == 0) && ok;
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  return WriteFileAtomic(path, bytes.data(), bytes.size());
 }

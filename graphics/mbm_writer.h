@@ -15,9 +15,9 @@ struct MbmFrameSpec {
                                  // shared palette; empty gives all-black entries
 };
 
-// The bytes of a complete file; `sharedPalette` (1024 bytes) or null. Frames
-// whose pixel count does not match their size, or of a size the reader would
-// refuse, make the result empty.
+// The bytes of a complete file; `sharedPalette` (1024 bytes) or null. No
+// frames at all, frames whose pixel count does not match their size, or of a
+// size the reader would refuse, make the result empty.
 std::vector<uint8_t> BuildMbm(const std::vector<MbmFrameSpec>& frames,
                               const std::vector<uint8_t>* sharedPalette);
 

@@ -125,6 +125,8 @@ TEST(Sprite, FrameQueriesOutsideTheCount) {
   std::vector<MbmFrameSpec> one = {{"x", 2, 2, {2, 3, 4, 5}, false, {}}};
   EXPECT_EQ(reopened.Open(WriteFixture("one.mbm", BuildMbm(one, nullptr)).c_str(), 0), kSpriteOk);
   EXPECT_EQ(reopened.FrameCount(), 1);
+  // The writer makes no file the reader would refuse: none without frames.
+  EXPECT_TRUE(BuildMbm({}, nullptr).empty());
   EXPECT_NE(reopened.Open(FixturePath("missing.mbm").c_str(), 0), kSpriteOk);
   EXPECT_EQ(reopened.FrameCount(), 0);
   EXPECT_EQ(s.GetFrameSurfaceObject(1), s.GetFrameSurface(2));
