@@ -128,9 +128,22 @@ void KillHard(Child& c) {
 
 bool ExitedZero(const Child& c) { return c.ended && WIFEXITED(c.status) && WEXITSTATUS(c.status) == 0; }
 
+// True once the process has its own handler for the signal (the "SigCgt" mask
+// of /proc/<pid>/status). A signal sent before that, while a loaded machine is
+// still starting the sanitized program, would end it with the default action.
+bool CatchesSignal(pid_t pid, int sig) {
+  std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+  size_t at = status.find("SigCgt:");
+  if (at == std::string::npos) return false;
+  unsigned long long mask = std::strtoull(status.c_str() + at + 7, nullptr, 16);
+  return (mask >> (sig - 1)) & 1ull;
+}
+
 // Ends a game that is still running with the signal (it must leave through its
 // shutdown with code 0); a game that has ended by itself must have ended with 0.
 void EndGame(Child& c, int sig) {
+  for (int i = 0; i < 1500 && StillRunning(c) && !CatchesSignal(c.pid, sig); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   if (StillRunning(c)) ::kill(c.pid, sig);
   bool ended = WaitExit(c, 30);
   if (!ended) KillHard(c);
