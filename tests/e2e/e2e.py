@@ -144,25 +144,38 @@ def check(condition, what):
     print("  ok: " + what, flush=True)
 
 
-def xdo(*args, timeout=20):
-    r = subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True,
-                       text=True, timeout=timeout)
+def xdo(*args, timeout=30):
+    """Runs xdotool; its output, or None when it failed or hung."""
+    try:
+        r = subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True,
+                           text=True, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        return None
     return r.stdout.strip() if r.returncode == 0 else None
 
 
 CAPTURE = None  # the x11_capture program
 
 
-def windows_named(title):
-    """Ids of the shown top-level windows called title, oldest first."""
+def list_windows():
+    """(id, width, height, title) of the shown top-level windows."""
     env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
-    r = subprocess.run([CAPTURE, "--list"], capture_output=True, text=True, env=env, timeout=20)
+    try:
+        r = subprocess.run([CAPTURE, "--list"], capture_output=True, text=True, env=env,
+                           timeout=60)
+    except subprocess.TimeoutExpired:
+        return []
     found = []
     for line in r.stdout.splitlines():
         parts = line.split(" ", 3)
-        if len(parts) == 4 and parts[3] == title:
-            found.append(int(parts[0]))
+        if len(parts) == 4:
+            found.append((int(parts[0]), int(parts[1]), int(parts[2]), parts[3]))
     return found
+
+
+def windows_named(title):
+    """Ids of the shown top-level windows called title, oldest first."""
+    return [w[0] for w in list_windows() if w[3] == title]
 
 
 class Game:
@@ -194,7 +207,7 @@ class Game:
         with open(self.log_path, "rb") as f:
             return f.read().decode(errors="replace")
 
-    def find_window(self, seconds=60, exclude=()):
+    def find_window(self, seconds=120, exclude=()):
         """The game's window: named after the game, of this process, shown."""
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
@@ -210,7 +223,14 @@ class Game:
                 raise Failure("the game ended (status %s) before it showed a window:\n%s"
                               % (self.proc.returncode, self.output()[-2000:]))
             time.sleep(0.2)
-        raise Failure("no window of the game within %d s" % seconds)
+        try:
+            with open("/proc/%d/status" % self.proc.pid) as f:
+                state = [l.strip() for l in f if l.startswith("State:")]
+        except OSError:
+            state = ["gone"]
+        raise Failure("no window of the game within %d s (process %s; windows shown: %s)"
+                      % (seconds, state[0] if state else "?",
+                         list_windows() or "none"))
 
     def focus(self):
         xdo("windowfocus", "--sync", self.window)
@@ -236,8 +256,11 @@ class Game:
     def shot(self, name):
         path = os.path.join(self.s.work, name + ".ppm")
         env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
-        r = subprocess.run([self.s.args.capture, path, str(self.window)], env=env,
-                           capture_output=True, text=True, timeout=30)
+        try:
+            r = subprocess.run([self.s.args.capture, path, str(self.window)], env=env,
+                               capture_output=True, text=True, timeout=60)
+        except subprocess.TimeoutExpired:
+            raise Failure("screenshot %s: the X server did not answer" % name)
         if r.returncode != 0:
             raise Failure("screenshot %s failed: %s" % (name, r.stderr.strip()))
         return Shot(path)
