@@ -222,7 +222,7 @@ class EnetTransport : public NetTransport {
     switch (e.type) {
       case ENET_EVENT_TYPE_CONNECT: {
         int id = e.peer->data ? LinkOf(e.peer) : Register(e.peer);
-        enet_peer_timeout(e.peer, 32, 2000, 5000);
+        enet_peer_timeout(e.peer, 32, 5000, 10000);  // as the session's own timeout
         event->kind = NetTransportEvent::kConnected;
         event->link = id;
         event->data.clear();

@@ -197,7 +197,10 @@ class NetSession {
   std::deque<NetMessage> recv_;
   std::deque<std::pair<int, std::string>> chat_;
   Clock* clock_ = nullptr;
-  uint32_t timeoutMs_ = 5000;
+  // A machine silent this long is gone. Generous: a machine that loads an
+  // event or is starved of processor time for a few seconds is still there,
+  // and one that truly stops answering is the drop vote's business.
+  uint32_t timeoutMs_ = 10000;
   uint32_t keepAliveMs_ = 250;
   std::function<void()> waitHook_;
   bool pumping_ = false;
