@@ -4,123 +4,39 @@
 // pushes, aims, lets go, and takes the game's own screenshots (F11 + F12)
 // while the computer flies. ThrowUnderXvfb.* starts this test program again
 // inside xvfb-run, where ThrowXvfbChild.* drives the game with xdotool.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "tests/support/game_process.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+using namespace game_process;
+
 constexpr const char* kChildVar = "KEL_THROW_XVFB_CHILD";
 constexpr const char* kModeVar = "KEL_THROW_XVFB_MODE";
 constexpr int kShots = 4;
 
-bool Executable(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-std::string SelfPath() {
-  char buf[4096];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return "";
-  buf[n] = '\0';
-  return buf;
-}
-
-// Starts a program with extra environment entries ("NAME=value"; "NAME="
-// alone removes it), its output into `log`.
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-            const std::string& log) {
-  std::vector<std::string> all;
-  for (char** e = environ; *e; ++e) {
-    std::string kv(*e);
-    bool replaced = false;
-    for (const std::string& c : env)
-      if (kv.compare(0, c.find('=') + 1, c, 0, c.find('=') + 1) == 0) replaced = true;
-    if (!replaced) all.push_back(kv);
-  }
-  for (const std::string& c : env)
-    if (c.back() != '=') all.push_back(c);
-  std::vector<char*> envp, args;
-  for (auto& s : all) envp.push_back(s.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> argCopy = argv;
-  for (auto& s : argCopy) args.push_back(s.data());
-  args.push_back(nullptr);
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd >= 0) {
-      ::dup2(fd, 1);
-      ::dup2(fd, 2);
-    }
-    ::execve(args[0], args.data(), envp.data());
-    ::_exit(127);
-  }
-  return pid;
-}
-
-bool WaitEnd(pid_t pid, int ms, int* status) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    if (::waitpid(pid, status, WNOHANG) == pid) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  ::kill(pid, SIGKILL);
-  ::waitpid(pid, status, 0);
-  return false;
-}
-
 void RunUnderXvfb(const char* mode) {
-  if (std::getenv(kChildVar)) GTEST_SKIP() << "already inside the virtual X server";
-  if (!Executable("/usr/bin/xvfb-run") || !Executable("/usr/bin/xdotool"))
-    GTEST_SKIP() << "xvfb-run or xdotool is not installed (scripts/deps.sh installs them)";
-  const std::string game = std::string(KEL_BINARY_DIR) + "/kelvanthrop";
-  if (!Executable(game)) GTEST_SKIP() << "the game is not built: " << game;
+  SkipWithoutXvfbAndGame(kChildVar);
+  if (::testing::Test::IsSkipped()) return;
   if (!fs::exists(std::string(KEL_BINARY_DIR) + "/gamedata/data/comp/palette.bmp"))
     GTEST_SKIP() << "the game data is not built (target gamedata)";
-  const std::string dir =
-      std::string(KEL_BINARY_DIR) + "/test-home/throw-xvfb-" + mode + "-" + std::to_string(::getpid());
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  const std::string filter = std::string("--gtest_filter=ThrowXvfbChild.Run");
-  pid_t pid = Spawn({"/usr/bin/xvfb-run", "-a", "-f", dir + "/xauth", "-s", "-screen 0 1280x1024x24",
-                     SelfPath(), filter},
-                    {std::string(kChildVar) + "=" + dir, std::string(kModeVar) + "=" + mode,
-                     "ASAN_OPTIONS=detect_leaks=0"},
-                    dir + "/child.log");
-  int status = 0;
-  bool ended = WaitEnd(pid, 240000, &status);
-  std::string log = ReadFile(dir + "/child.log");
-  ASSERT_TRUE(ended) << "the run under xvfb-run did not end\n" << log;
-  if (log.find("Xvfb failed to start") != std::string::npos ||
-      log.find("XVFB-UNAVAILABLE") != std::string::npos)
-    GTEST_SKIP() << "the virtual X server did not start: " << log;
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
-  EXPECT_NE(log.find("[  PASSED  ] 1 test"), std::string::npos) << log;
-  if (!::testing::Test::HasFailure()) fs::remove_all(dir);
+  const std::string dir = WorkDir(std::string("throw-xvfb-") + mode);
+  RunSelfUnderXvfb(dir, "ThrowXvfbChild.Run",
+                   {std::string(kChildVar) + "=" + dir, std::string(kModeVar) + "=" + mode}, 240000);
 }
 
 TEST(ThrowUnderXvfb, TrainingFromTheMainMenu) { RunUnderXvfb("training"); }
@@ -179,14 +95,8 @@ TEST(ThrowXvfbChild, Run) {
   const std::string dir = dirVar;
   const bool championship = std::string(modeVar) == "championship";
   const std::string root = MakeRoot(dir);
-  fs::create_directories(dir + "/run");
   const std::string log = dir + "/game.log";
-  pid_t game = Spawn({std::string(KEL_BINARY_DIR) + "/kelvanthrop"},
-                     {"KELVANTHROP_DATA_ROOT=" + root, "KELVANTHROP_HEADLESS=", "SDL_VIDEODRIVER=x11",
-                      "SDL_AUDIODRIVER=dummy", "KELVANTHROP_EXIT_AT_MENU=",
-                      "XDG_RUNTIME_DIR=" + dir + "/run", "XDG_CONFIG_HOME=" + dir + "/config",
-                      "XDG_DATA_HOME=" + dir + "/data", "ASAN_OPTIONS=detect_leaks=0"},
-                     log);
+  pid_t game = SpawnGameOnDisplay(root, dir, /*exitAtMenu=*/false);
   ASSERT_EQ(std::system("timeout 30 xdotool search --sync --onlyvisible --name '^Kelvanthrop$' >/dev/null"), 0)
       << ReadFile(log);
   // The pointer off the window, so that it selects nothing in the menus.

@@ -1,0 +1,135 @@
+#include "tests/support/game_process.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace game_process {
+
+bool Executable(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string SelfPath() {
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "";
+  buf[n] = '\0';
+  return buf;
+}
+
+std::string WorkDir(const std::string& name) {
+  std::string d = std::string(KEL_BINARY_DIR) + "/test-home/" + name + "-" + std::to_string(::getpid());
+  std::filesystem::remove_all(d);
+  std::filesystem::create_directories(d);
+  return d;
+}
+
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+            const std::string& log) {
+  std::vector<std::string> all;
+  for (char** e = environ; *e; ++e) {
+    std::string kv(*e);
+    bool replaced = false;
+    for (const std::string& c : env)
+      if (kv.compare(0, c.find('=') + 1, c, 0, c.find('=') + 1) == 0) replaced = true;
+    if (!replaced) all.push_back(kv);
+  }
+  for (const std::string& c : env)
+    if (c.back() != '=') all.push_back(c);
+  std::vector<char*> envp, args;
+  for (auto& s : all) envp.push_back(s.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> argCopy = argv;
+  for (auto& s : argCopy) args.push_back(s.data());
+  args.push_back(nullptr);
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd >= 0) {
+      ::dup2(fd, 1);
+      ::dup2(fd, 2);
+    }
+    ::execve(args[0], args.data(), envp.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+bool WaitEnd(pid_t pid, int ms, int* status) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    if (::waitpid(pid, status, WNOHANG) == pid) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, status, 0);
+  return false;
+}
+
+std::string Capture(const std::string& command) {
+  std::string out;
+  FILE* p = ::popen(command.c_str(), "r");
+  if (!p) return out;
+  char buf[256];
+  while (std::fgets(buf, sizeof buf, p)) out += buf;
+  ::pclose(p);
+  return out;
+}
+
+void SkipWithoutXvfbAndGame(const char* childVar) {
+  if (std::getenv(childVar)) GTEST_SKIP() << "already inside the virtual X server";
+  if (!Executable("/usr/bin/xvfb-run") || !Executable("/usr/bin/xdotool"))
+    GTEST_SKIP() << "xvfb-run or xdotool is not installed (scripts/deps.sh installs them)";
+  const std::string game = std::string(KEL_BINARY_DIR) + "/kelvanthrop";
+  if (!Executable(game)) GTEST_SKIP() << "the game is not built: " << game;
+}
+
+void RunSelfUnderXvfb(const std::string& dir, const std::string& filter,
+                      const std::vector<std::string>& env, int timeoutMs) {
+  std::vector<std::string> childEnv = env;
+  childEnv.push_back("ASAN_OPTIONS=detect_leaks=0");
+  pid_t pid = Spawn({"/usr/bin/xvfb-run", "-a", "-f", dir + "/xauth", "-s", "-screen 0 1280x1024x24",
+                     SelfPath(), "--gtest_filter=" + filter},
+                    childEnv, dir + "/child.log");
+  int status = 0;
+  bool ended = WaitEnd(pid, timeoutMs, &status);
+  std::string log = ReadFile(dir + "/child.log");
+  ASSERT_TRUE(ended) << "the run under xvfb-run did not end\n" << log;
+  if (log.find("Xvfb failed to start") != std::string::npos ||
+      log.find("XVFB-UNAVAILABLE") != std::string::npos)
+    GTEST_SKIP() << "the virtual X server did not start: " << log;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+  EXPECT_NE(log.find("[  PASSED  ] 1 test"), std::string::npos) << log;
+  if (!::testing::Test::HasFailure()) std::filesystem::remove_all(dir);
+}
+
+pid_t SpawnGameOnDisplay(const std::string& root, const std::string& dir, bool exitAtMenu) {
+  std::filesystem::create_directories(dir + "/run");
+  return Spawn({std::string(KEL_BINARY_DIR) + "/kelvanthrop"},
+               {"KELVANTHROP_DATA_ROOT=" + root, "KELVANTHROP_HEADLESS=", "SDL_VIDEODRIVER=x11",
+                "SDL_AUDIODRIVER=dummy",
+                std::string("KELVANTHROP_EXIT_AT_MENU=") + (exitAtMenu ? "1" : ""),
+                "XDG_RUNTIME_DIR=" + dir + "/run", "XDG_CONFIG_HOME=" + dir + "/config",
+                "XDG_DATA_HOME=" + dir + "/data", "ASAN_OPTIONS=detect_leaks=0"},
+               dir + "/game.log");
+}
+
+}  // namespace game_process

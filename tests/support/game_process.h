@@ -1,0 +1,59 @@
+#pragma once
+// Driving the real program from a test: starting processes with an
+// environment of their own, waiting for them with a time limit, and running
+// this test program again inside xvfb-run, where a child test starts the game
+// on the virtual X display and drives it with xdotool.
+//
+// In a test file:
+//   TEST(ThingUnderXvfb, Run) {
+//     SkipWithoutXvfbAndGame(kChildVar);
+//     if (::testing::Test::IsSkipped()) return;
+//     const std::string dir = WorkDir("thing-xvfb");
+//     RunSelfUnderXvfb(dir, "ThingXvfbChild.Run", {std::string(kChildVar) + "=" + dir}, 120000);
+//   }
+//   TEST(ThingXvfbChild, Run) {   // skips unless kChildVar is set
+//     ...
+//     pid_t game = SpawnGameOnDisplay(root, dir, /*exitAtMenu=*/false);
+//   }
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace game_process {
+
+bool Executable(const std::string& path);
+// The whole file as text ("" when it cannot be read).
+std::string ReadFile(const std::string& path);
+// This test program's own path.
+std::string SelfPath();
+// A fresh folder <build>/test-home/<name>-<pid>.
+std::string WorkDir(const std::string& name);
+
+// Starts a program with extra environment entries ("NAME=value"; "NAME="
+// alone removes it), its output into `log`.
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+            const std::string& log);
+// Waits for the end; false (the process killed) when it outlives `ms`.
+bool WaitEnd(pid_t pid, int ms, int* status);
+// What a shell command prints.
+std::string Capture(const std::string& command);
+
+// The parent side: skips the current test when it already runs inside the
+// virtual X server, or when xvfb-run, xdotool or the built game is missing.
+void SkipWithoutXvfbAndGame(const char* childVar);
+// Runs this test program again under xvfb-run (a 1280x1024 screen) with only
+// `filter`'s test, `env` added to its environment, and expects that test to
+// pass within `timeoutMs`; skips when the virtual X server does not start
+// (the child prints "XVFB-UNAVAILABLE" then). The child's output goes to
+// <dir>/child.log; `dir` is removed when all went well.
+void RunSelfUnderXvfb(const std::string& dir, const std::string& filter,
+                      const std::vector<std::string>& env, int timeoutMs);
+
+// The child side: starts the built game on the X display with data root
+// `root`, its own settings, data and runtime folders under `dir`, sound off,
+// and its output into <dir>/game.log. With `exitAtMenu` the game leaves as
+// soon as it reaches the main menu.
+pid_t SpawnGameOnDisplay(const std::string& root, const std::string& dir, bool exitAtMenu);
+
+}  // namespace game_process
