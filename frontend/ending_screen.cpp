@@ -49,16 +49,9 @@ EndingScreen::EndingScreen(int afterChampionship)
     palette_ = medals_->GetFramePalette(25);
     palette_->AddRef();
   }
-  if (tile_ && ShellBackSurface()) {
-    ClipRect all{0, 0, 640, 480};
-    background_ = std::make_unique<MaskedBlend>(ShellBackSurface(), &all, tile_.get(), 0);
-  }
-  if (g_timers) {
-    timer_ = g_timers->Allocate();
-    g_timers->Restart(timer_);
-    stageTimer_ = g_timers->Allocate();
-    g_timers->Restart(stageTimer_);
-  }
+  background_ = MakeTiledBackground(tile_.get());
+  timer_ = StartScreenTimer();
+  stageTimer_ = StartScreenTimer();
   if (afterChampionship_) {
     StandingsOrder(g_players, order_);
     // The people's results enter the top five, best first, so that equal
@@ -83,10 +76,8 @@ EndingScreen::EndingScreen(int afterChampionship)
 EndingScreen::~EndingScreen() {
   background_.reset();
   FreeSoundSlot(&anthem_);
-  if (g_timers) {
-    if (timer_ >= 0) g_timers->Release(timer_);
-    if (stageTimer_ >= 0) g_timers->Release(stageTimer_);
-  }
+  ReleaseScreenTimer(timer_);
+  ReleaseScreenTimer(stageTimer_);
   if (palette_) palette_->Release();
 }
 

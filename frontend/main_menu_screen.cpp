@@ -81,14 +81,8 @@ MainMenuScreen::MainMenuScreen() : GameScreen(0) {
     palette_ = withPalette->GetPalette();
     palette_->AddRef();
   }
-  if (g_timers) {
-    timer_ = g_timers->Allocate();
-    g_timers->Restart(timer_);
-  }
-  if (tile_ && ShellBackSurface()) {
-    ClipRect all{0, 0, 640, 480};
-    background_ = std::make_unique<MaskedBlend>(ShellBackSurface(), &all, tile_.get(), 0);
-  }
+  timer_ = StartScreenTimer();
+  background_ = MakeTiledBackground(tile_.get());
   Draw();
   ShellFlip();
   if (g_soundManager && g_musicSound >= 0 && !g_soundManager->IsPlaying(g_musicSound)) {
@@ -104,7 +98,7 @@ MainMenuScreen::MainMenuScreen() : GameScreen(0) {
 
 MainMenuScreen::~MainMenuScreen() {
   background_.reset();
-  if (g_timers && timer_ >= 0) g_timers->Release(timer_);
+  ReleaseScreenTimer(timer_);
   if (palette_) palette_->Release();
   if (result_ == 1) g_lastTrainingChoice = trainingEvent_;
 }

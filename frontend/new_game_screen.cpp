@@ -123,14 +123,8 @@ NewGameScreen::NewGameScreen() : GameScreen(0) {
     palette_ = withPalette->GetPalette();
     palette_->AddRef();
   }
-  if (tiles_[0] && ShellBackSurface()) {
-    ClipRect all{0, 0, 640, 480};
-    background_ = std::make_unique<MaskedBlend>(ShellBackSurface(), &all, tiles_[0].get(), 0);
-  }
-  if (g_timers) {
-    timer_ = g_timers->Allocate();
-    g_timers->Restart(timer_);
-  }
+  background_ = MakeTiledBackground(tiles_[0].get());
+  timer_ = StartScreenTimer();
   // This machine's people: slot 0, and slot 1 for the second at the same
   // keyboard. The others are filled with computer players at the end.
   if (g_playMode != 2) {
@@ -157,7 +151,7 @@ NewGameScreen::NewGameScreen() : GameScreen(0) {
 NewGameScreen::~NewGameScreen() {
   background_.reset();
   for (int& s : sounds_) FreeSoundSlot(&s);
-  if (g_timers && timer_ >= 0) g_timers->Release(timer_);
+  ReleaseScreenTimer(timer_);
   if (palette_) palette_->Release();
 }
 

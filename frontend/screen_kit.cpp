@@ -4,6 +4,7 @@
 #include "app/sound.h"
 #include "base/debug.h"
 #include "base/paths.h"
+#include "base/stopwatch.h"
 #include "graphics/display.h"
 #include "graphics/fade.h"
 #include "graphics/palette.h"
@@ -103,4 +104,21 @@ void DrawFontText(BitmapFont* font, DDSurface* target, int x, int y, const char*
   if (!font || !target || !text) return;
   font->SetFlags(flags);
   font->DrawText(target, x, y, text);
+}
+
+std::unique_ptr<MaskedBlend> MakeTiledBackground(DDSurface* tile) {
+  if (!tile || !ShellBackSurface()) return nullptr;
+  ClipRect all{0, 0, 640, 480};
+  return std::make_unique<MaskedBlend>(ShellBackSurface(), &all, tile, 0);
+}
+
+int StartScreenTimer() {
+  if (!g_timers) return -1;
+  int timer = g_timers->Allocate();
+  g_timers->Restart(timer);
+  return timer;
+}
+
+void ReleaseScreenTimer(int timer) {
+  if (g_timers && timer >= 0) g_timers->Release(timer);
 }

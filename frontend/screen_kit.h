@@ -8,6 +8,7 @@
 #include "graphics/bitmap_font.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
+#include "graphics/transition.h"
 
 class DDPalette;
 
@@ -36,3 +37,12 @@ void FadeOutPalette(int steps);
 // nothing without a font or a back buffer.
 void DrawFontText(BitmapFont* font, DDSurface* target, int x, int y, const char* text,
                   uint32_t flags);
+
+// The screen's background: `tile` repeated over the whole 640x480 back
+// buffer; null without a tile or a back buffer.
+std::unique_ptr<MaskedBlend> MakeTiledBackground(DDSurface* tile);
+
+// A stopwatch of g_timers, started now; -1 when there are no timers.
+int StartScreenTimer();
+// Gives a stopwatch from StartScreenTimer back (nothing for -1).
+void ReleaseScreenTimer(int timer);

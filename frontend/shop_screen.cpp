@@ -107,18 +107,9 @@ ShopScreen::ShopScreen() : GameScreen(0) {
     barColour_ = FindNearestColour(e, 0, 256, 40, 210, 60);
     outlineColour_ = FindNearestColour(e, 0, 256, 0x04, 0x68, 0x00);
   }
-  if (shop1_ && ShellBackSurface()) {
-    if (DDSurface* tile = shop1_->GetFrameSurface(6)) {
-      ClipRect all{0, 0, 640, 480};
-      background_ = std::make_unique<MaskedBlend>(ShellBackSurface(), &all, tile, 0);
-    }
-  }
-  if (g_timers) {
-    frameTimer_ = g_timers->Allocate();
-    g_timers->Restart(frameTimer_);
-    ceremonyTimer_ = g_timers->Allocate();
-    g_timers->Restart(ceremonyTimer_);
-  }
+  if (shop1_) background_ = MakeTiledBackground(shop1_->GetFrameSurface(6));
+  frameTimer_ = StartScreenTimer();
+  ceremonyTimer_ = StartScreenTimer();
   CreateOptionsMenu(palette_);
   if (!autoSaved_) AddMessage(Text(10534).c_str());
   if (music_ >= 0) {
@@ -143,10 +134,8 @@ ShopScreen::~ShopScreen() {
   FreeSoundSlot(&music_);
   FreeSoundSlot(&announce_);
   FreeSoundSlot(&record_);
-  if (g_timers) {
-    if (frameTimer_ >= 0) g_timers->Release(frameTimer_);
-    if (ceremonyTimer_ >= 0) g_timers->Release(ceremonyTimer_);
-  }
+  ReleaseScreenTimer(frameTimer_);
+  ReleaseScreenTimer(ceremonyTimer_);
   if (palette_) palette_->Release();
 }
 
