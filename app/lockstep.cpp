@@ -26,6 +26,25 @@ void PackState(const uint8_t actions[kPlayerStateSize], uint8_t state[kPlayerSta
 
 int32_t SentPoint(const uint8_t msg[kMsgInputSize]) { return NetGetI32(msg + 8); }
 
+bool AllSet(const bool (&flags)[kMaxPlayers]) {
+  for (bool f : flags)
+    if (!f) return false;
+  return true;
+}
+
+// At the start of a wait only the slots other machines play are awaited; a
+// free slot (a computer player) counts as having voted on any drop; nothing
+// that came early is kept yet.
+void ResetAwaited(NetSession* session, bool (&arrived)[kMaxPlayers], bool (&voted)[kMaxPlayers],
+                  bool (&kept)[kMaxPlayers]) {
+  for (int s = 0; s < kMaxPlayers; ++s) {
+    int st = session->GetSlotState(s);
+    arrived[s] = st != kSlotRemote;
+    voted[s] = st == kSlotFree;
+    kept[s] = false;
+  }
+}
+
 }  // namespace
 
 bool ActivationGate::Leave(bool* active) {
@@ -216,24 +235,14 @@ void LockStep::BeginWaitForPlayers() {
   syncCheck_ = 0;
   NetPutI32(lastSent_ + 8, -1);
   NetPutI32(sentBefore_ + 8, -1);
-  for (int s = 0; s < kMaxPlayers; ++s) {
-    int st = ctx_.session->GetSlotState(s);
-    answered_[s] = st != kSlotRemote;
-    voted_[s] = st == kSlotFree;
-    blockKept_[s] = false;
-  }
+  ResetAwaited(ctx_.session, answered_, voted_, blockKept_);
   ownVoteCast_ = false;
   dropDone_ = false;
   SendBlock(kNetToAll, 0);
 }
 
 int LockStep::StepWaitForPlayers() {
-  auto allAnswered = [&] {
-    for (bool a : answered_)
-      if (!a) return false;
-    return true;
-  };
-  if (!waitNetwork_ || !Network() || allAnswered()) return FinishWait();
+  if (!waitNetwork_ || !Network() || AllSet(answered_)) return FinishWait();
 
   Sleep(60);
   ui_->PumpEvents(true);
@@ -267,7 +276,7 @@ int LockStep::StepWaitForPlayers() {
         break;
     }
   }
-  if (!Network() || allAnswered()) return FinishWait();
+  if (!Network() || AllSet(answered_)) return FinishWait();
 
   ++passes_;
   if (passes_ % 16 == 0) {
@@ -375,23 +384,13 @@ void LockStep::BeginExchange() {
     done_ = true;
     return;
   }
-  for (int s = 0; s < kMaxPlayers; ++s) {
-    int st = ctx_.session->GetSlotState(s);
-    had_[s] = st != kSlotRemote;
-    voted_[s] = st == kSlotFree;
-    earlyKept_[s] = false;
-  }
+  ResetAwaited(ctx_.session, had_, voted_, earlyKept_);
   ownVoteCast_ = false;
   dropDone_ = false;
 }
 
 int LockStep::StepExchange() {
   if (!waitNetwork_) return 0;  // a game on one machine: copied at once
-  auto allHad = [&] {
-    for (bool h : had_)
-      if (!h) return false;
-    return true;
-  };
   for (auto& r : resentFor_) r = -1;
   NetMessage m;
   while (!done_ && Network() && ctx_.session->Receive(&m)) {
@@ -456,7 +455,7 @@ int LockStep::StepExchange() {
         break;
     }
   }
-  if (done_ || allHad() || !Network()) return FinishExchange();
+  if (done_ || AllSet(had_) || !Network()) return FinishExchange();
 
   // A pass waits up to 20 ms, but wakes as soon as traffic comes in: the
   // frame should not cost more than the wire does. Missing input is asked
