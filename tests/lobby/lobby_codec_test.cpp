@@ -180,9 +180,7 @@ TEST(LobbyCodec, HostileMessagesAreRefusedByTheDecoders) {
 // dropped, the records are untouched and the lobby goes on.
 TEST(LobbyCodec, HostileMessagesLeaveARunningLobbyAlone) {
   LobbyNet net;
-  net.Open(2);
-  ASSERT_EQ(net[0].EnterName("HOST"), 0);
-  ASSERT_EQ(net[1].EnterName("GUEST"), 1);
+  ASSERT_NO_FATAL_FAILURE(net.OpenNamed({"HOST", "GUEST"}));
   net.Run();
   PlayerRecord before[2][4];
   std::memcpy(before[0], net[0].players, sizeof before[0]);
@@ -217,9 +215,7 @@ TEST(LobbyCodec, HostileMessagesLeaveARunningLobbyAlone) {
 // name must neither reach the record nor spill into the fields after it.
 TEST(LobbyCodec, OverlongNameNeverSpillsIntoTheRecord) {
   LobbyNet net;
-  net.Open(2);
-  ASSERT_EQ(net[0].EnterName("HOST"), 0);
-  ASSERT_EQ(net[1].EnterName("GUEST"), 1);
+  ASSERT_NO_FATAL_FAILURE(net.OpenNamed({"HOST", "GUEST"}));
   net.Run();
   ASSERT_STREQ(net[0].players[1].name, "GUEST");
   auto b = PlayerMsg(0x30, "X", 3, 5);
@@ -236,10 +232,7 @@ TEST(LobbyCodec, OverlongNameNeverSpillsIntoTheRecord) {
 // host only; nobody speaks for another machine's player.
 TEST(LobbyCodec, MessagesFromTheWrongMachineAreDropped) {
   LobbyNet net;
-  net.Open(3);
-  ASSERT_EQ(net[0].EnterName("HOST"), 0);
-  ASSERT_EQ(net[1].EnterName("ONE"), 1);
-  ASSERT_EQ(net[2].EnterName("TWO"), 2);
+  ASSERT_NO_FATAL_FAILURE(net.OpenNamed({"HOST", "ONE", "TWO"}));
   net.Run();
   auto start = StartMsg();
   auto saved = SavedMsg();

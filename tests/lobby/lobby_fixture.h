@@ -94,6 +94,12 @@ class LobbyNet {
       ASSERT_EQ(s.JoinSession(0), kNetOk);
     }
   }
+  // Open(names.size()), then machine i enters names[i] and takes slot i.
+  // Fatal failures stop here: call it inside ASSERT_NO_FATAL_FAILURE.
+  void OpenNamed(const std::vector<const char*>& names) {
+    ASSERT_NO_FATAL_FAILURE(Open(static_cast<int>(names.size())));
+    for (size_t i = 0; i < names.size(); ++i) ASSERT_EQ(machines[i]->EnterName(names[i]), static_cast<int>(i));
+  }
   // Every machine polls, the hub moves on; `rounds` times.
   void Run(int rounds = 20) {
     for (int r = 0; r < rounds; ++r) {

@@ -15,10 +15,7 @@ bool SameRecords(const PlayerRecord a[4], const PlayerRecord b[4]) {
 
 TEST(LobbyClaims, TwoPlayersWantingOneCharacterGetItOnce) {
   LobbyNet net;
-  net.Open(3);
-  ASSERT_EQ(net[0].EnterName("HOST"), 0);
-  ASSERT_EQ(net[1].EnterName("ONE"), 1);
-  ASSERT_EQ(net[2].EnterName("TWO"), 2);
+  ASSERT_NO_FATAL_FAILURE(net.OpenNamed({"HOST", "ONE", "TWO"}));
   net.Run();
   // Both clients claim ZARU in the same moment.
   ASSERT_TRUE(net[1].lobby->SendClaim(2));
@@ -54,10 +51,7 @@ TEST(LobbyClaims, TwoPlayersWantingOneCharacterGetItOnce) {
 
 TEST(LobbyClaims, AClaimOnceRefusedCanBeGrantedWhenTheHolderLeaves) {
   LobbyNet net;
-  net.Open(3);
-  ASSERT_EQ(net[0].EnterName("HOST"), 0);
-  ASSERT_EQ(net[1].EnterName("ONE"), 1);
-  ASSERT_EQ(net[2].EnterName("TWO"), 2);
+  ASSERT_NO_FATAL_FAILURE(net.OpenNamed({"HOST", "ONE", "TWO"}));
   net.Run();
   ASSERT_TRUE(net[1].lobby->SendClaim(3));
   net.Run();
@@ -115,10 +109,7 @@ TEST(LobbyFlow, FourMachinesStartWithOneSetOfRecordsAndOneSeed) {
 
 TEST(LobbyFlow, PlayersWhoLeaveAndAHostWhoLeaves) {
   LobbyNet net;
-  net.Open(3);
-  ASSERT_EQ(net[0].EnterName("HOST"), 0);
-  ASSERT_EQ(net[1].EnterName("ONE"), 1);
-  ASSERT_EQ(net[2].EnterName("TWO"), 2);
+  ASSERT_NO_FATAL_FAILURE(net.OpenNamed({"HOST", "ONE", "TWO"}));
   net.Run();
   net[2].session.Close();
   net.Run(60);
@@ -135,9 +126,7 @@ TEST(LobbyFlow, PlayersWhoLeaveAndAHostWhoLeaves) {
 // A machine that polls after the start leaves the event's traffic alone.
 TEST(LobbyFlow, TrafficAfterTheStartWaitsForTheEvent) {
   LobbyNet net;
-  net.Open(2);
-  ASSERT_EQ(net[0].EnterName("HOST"), 0);
-  ASSERT_EQ(net[1].EnterName("GUEST"), 1);
+  ASSERT_NO_FATAL_FAILURE(net.OpenNamed({"HOST", "GUEST"}));
   net.Run();
   net[0].players[0].country = 1;
   net[0].players[1].country = 2;
