@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <numbers>
 
@@ -471,7 +472,17 @@ void NewGameScreen::Draw() {
       break;
     case 4:
     case 5:
-      DrawFontText(font_.get(), back, 320, 330, Text(10515), kFontAlignCentre);
+      if (g_playMode == 2 && !LobbyHosting()) {
+        // A client waits for the host, named by record 0.
+        char line[96];
+        std::snprintf(line, sizeof line, Text(10516), g_players[0].name);
+        DrawFontText(font_.get(), back, 320, 330, line, kFontAlignCentre);
+      } else if (g_playMode == 2) {
+        DrawFontText(font_.get(), back, 320, 310, Text(10514), kFontAlignCentre);
+        DrawFontText(font_.get(), back, 320, 340, Text(10515), kFontAlignCentre);
+      } else {
+        DrawFontText(font_.get(), back, 320, 330, Text(10515), kFontAlignCentre);
+      }
       break;
     default:
       break;
