@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 #include "app/cheat.h"
 #include "app/event_records.h"
 #include "app/game_screen.h"
@@ -103,7 +105,7 @@ class RecordsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("kel_records_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+           ("kel_records_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     RegSetStorePath((dir_ / "settings.ini").string());
