@@ -14,6 +14,7 @@
 #include "base/clock.h"
 #include "base/debug.h"
 #include "events/computer_throw/computer_throw_event.h"
+#include "events/troubled_waters/swim_event.h"
 #include "graphics/display.h"
 #include "graphics/paint.h"
 #include "platform/cursor_set.h"
@@ -81,6 +82,7 @@ int main(int, char**) {
   RegisterVideoScreens();  // the cut-scene screen
   RegisterFrontEndScreens();  // menus, new game, shop, ceremony, hall of fame
   RegisterComputerThrowEvent();
+  RegisterTroubledWatersEvent();
 
   std::unique_ptr<Presenter> presenter;
   if (InitInstance(&presenter)) {

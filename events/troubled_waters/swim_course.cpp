@@ -75,8 +75,9 @@ void OpenStartPool(MazeGrid& m, int e) {
 SwimCourse LayOutCourse(MazeGrid& maze, const CourseSprites& sprites) {
   SwimCourse course;
   maze.Alloc(kMazeSize, kMazeSize);
-  g_swimObjectGrid.Alloc(kMazeSize, kMazeSize);
-  MazeGrid& objects = g_swimObjectGrid;
+  // The placing scan's scratch layer: 0 free, 255 taken, else the kind there.
+  MazeGrid objects;
+  objects.Alloc(kMazeSize, kMazeSize);
   GenerateSwimMaze(maze);
 
   for (int r = 0; r < kMazeSize; ++r) {

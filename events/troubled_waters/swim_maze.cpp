@@ -4,9 +4,6 @@
 
 namespace swim {
 
-MazeGrid g_swimMaze;
-MazeGrid g_swimObjectGrid;
-
 void MazeGrid::Alloc(int rows, int stride) {
   rows_ = rows > 0 ? rows : 0;
   stride_ = stride > 0 ? stride : 0;

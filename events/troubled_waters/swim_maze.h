@@ -63,10 +63,6 @@ class MazeGrid {
   int stride_ = 0;
 };
 
-// The maze of the running event, and the scratch layer of the object scan.
-extern MazeGrid g_swimMaze;
-extern MazeGrid g_swimObjectGrid;
-
 // Writes code into a cell unless it holds open water.
 void SetWallIfClosed(MazeGrid& m, int r, int c, uint8_t code);
 // Cumulative chances of the next direction (0 up, 1 right, 2 down, 3 left)

@@ -32,6 +32,7 @@
 #include "base/registry.h"
 #include "base/string.h"
 #include "events/computer_throw/computer_throw_event.h"
+#include "events/troubled_waters/swim_event.h"
 #include "frontend/front_end.h"
 #include "frontend/hall_of_fame.h"
 #include "graphics/surface.h"
@@ -147,6 +148,7 @@ TEST_F(Soak, Championships) {
   RegisterVideoScreens();
   RegisterFrontEndScreens();
   RegisterComputerThrowEvent();
+  RegisterTroubledWatersEvent();
   RegisterMainMenuScreen([] { return new StandInMainMenu(); });
   RegisterNewGameScreen([] { return new StandInNewGame(); });
   RegisterTrainingChoice([] { return 0; });

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     GenerateTexts(out);
     GenerateMenus(out);
     GenerateThrow(out);
+    GenerateSwim(out);
     GenerateSounds(out);
     GenerateVideos(out);
     int missing = 0;

@@ -4,9 +4,11 @@
 // and the directory it is opened from. The generator checks after a run that
 // each one was written; the asset tests load each one through the game's
 // own readers.
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tools/assetgen/swim_assets.h"
 #include "tools/assetgen/throw_assets.h"
 
 namespace assetgen {
@@ -154,6 +156,35 @@ inline std::vector<ManifestEntry> AssetManifest() {
       const ThrowFile& f = ThrowSoundFile(c, s);
       add(f.inProgramDir ? P : D, f.path, Kind::Wav);
     }
+  }
+  // TROUBLED WATERS.
+  {
+    using namespace swimassets;
+    add(D, swimassets::kStatusPicture, Kind::Bmp8);
+    add(D, kPumpSprite, Kind::Mbm, kPumpFrames);
+    add(D, kSharkSprite, Kind::Mbm, kCreatureFrames);
+    add(D, kJellySprite, Kind::Mbm, kCreatureFrames);
+    add(D, kEelSprite, Kind::Mbm, kCreatureFrames);
+    add(D, kFishesSprite, Kind::Mbm, kFishesFrames);
+    add(D, kDecorationSprite, Kind::Mbm, kDecorationFrames);
+    add(D, kWeedSprite, Kind::Mbm, kWeedFrames);
+    add(D, kFlagSprite, Kind::Mbm, kFlagFrames);
+    add(D, kTileSprite, Kind::Mbm, kTileFrames);
+    add(D, kFlagIcon, Kind::Bmp8);
+    add(D, kStarSprite, Kind::Mbm, kStarFrames);
+    add(D, kIconsSprite, Kind::Mbm, kIconsFrames);
+    add(D, kIntroSprite, Kind::Mbm, kIntroFrames);
+    for (int c = 0; c < swimassets::kCharacters; ++c) {
+      add(D, kSwimmerSprite[c], Kind::Mbm, kSwimmerFrames);
+      add(D, kWeaponSprite[c], Kind::Mbm, kWeaponFrames);
+      add(D, kSwimmerData[c], Kind::Text);
+      char path[64];
+      for (int k = 0; k < kSwimmerSounds; ++k) {
+        std::snprintf(path, sizeof path, kSwimmerSoundPattern[k], k < kFirstVoiceSound ? kSoundPrefix[c] : kVoicePrefix[c]);
+        add(D, path, Kind::Wav);
+      }
+    }
+    for (const SwimFile& f : kEventSoundFiles) add(f.inProgramDir ? P : D, f.path, Kind::Wav);
   }
   return m;
 }
