@@ -12,68 +12,17 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <string>
 #include <vector>
 
-#include "app/game_screen.h"
-#include "app/game_screen_services.h"
-#include "base/clock.h"
-#include "base/player_records.h"
 #include "base/random.h"
-#include "base/stopwatch.h"
+#include "bench/event_frame_bench.h"
 #include "events/troubled_waters/swim_course.h"
 #include "events/troubled_waters/swim_event.h"
-#include "tests/support/event_harness.h"
 
 namespace {
 
-constexpr double kFramePeriodMs = 66.0;
-
 void BM_SwimEventFrame(benchmark::State& state) {
-  setenv("KELVANTHROP_HEADLESS", "1", 0);
-  setenv("SDL_VIDEODRIVER", "dummy", 0);
-  setenv("SDL_AUDIODRIVER", "dummy", 0);
-  setenv("KELVANTHROP_DATA_ROOT", (std::string(KEL_BINARY_DIR) + "/gamedata").c_str(), 0);
-  VirtualClock clock(1);
-  Clock* saved = SetClock(&clock);
-  const bool ownServices = !g_timers && ShellCreateServices();
-  const int32_t savedSpeed = g_gameSpeed;
-  g_gameSpeed = 5;  // unpaced
-  g_playMode = 0;
-  g_localPlayers[0] = 0;
-  g_localPlayers[1] = 1;
-  g_shellState = kShellEvent;
-  auto fixtures = ComputerFixtures();
-  auto reset = [&] { std::memcpy(g_players, fixtures.data(), sizeof g_players); };
-  reset();
-  GameScreen* screen = new swim::SwimEvent();
-
-  double seconds = 0;
-  int64_t frames = 0;
-  for (auto _ : state) {
-    auto t0 = std::chrono::steady_clock::now();
-    int r = screen->Run();
-    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    ++frames;
-    clock.Advance(static_cast<uint32_t>(kFramePeriodMs));
-    if (r != 0) {
-      state.PauseTiming();
-      delete screen;
-      reset();
-      screen = new swim::SwimEvent();
-      state.ResumeTiming();
-    }
-  }
-  delete screen;
-  g_gameSpeed = savedSpeed;
-  if (ownServices) ShellDestroyServices();
-  SetClock(saved);
-  const double frameMs = frames ? seconds * 1000.0 / frames : 0;
-  state.counters["frame_us"] = frameMs * 1000.0;
-  state.counters["period_pct"] = 100.0 * frameMs / kFramePeriodMs;
-  state.SetLabel("one frame of Run, unpaced, headless");
+  BenchEventFrames(state, [] { return static_cast<GameScreen*>(new swim::SwimEvent()); }, 66.0);
 }
 BENCHMARK(BM_SwimEventFrame)->Unit(benchmark::kMicrosecond)->Iterations(4000);
 

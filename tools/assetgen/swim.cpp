@@ -647,7 +647,7 @@ void GenerateSwim(Output& out) {
   // The swimmer data files, in the layout the sheets are drawn to.
   for (int c = 0; c < kCharacters; ++c) {
     std::string text;
-    for (int v : kSwimmerLayout) text += std::to_string(v) + "\r\n";
+    for (int v : kSwimmerLayout) text += std::to_string(v) + "\n";
     out.Write(D, kSwimmerData[c], Bytes(text.begin(), text.end()));
   }
 
