@@ -1,0 +1,169 @@
+// The rules as plain functions, and the actors driven on a world without a
+// screen: a swimmer's speed for held keys, a weapon's flight to the grid's
+// edge and into a creature.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "base/player_records.h"
+#include "base/random.h"
+#include "events/troubled_waters/swim_actors.h"
+#include "events/troubled_waters/swim_data.h"
+#include "events/troubled_waters/swim_rules.h"
+#include "events/troubled_waters/swimmer.h"
+#include "tests/support/event_harness.h"
+
+using namespace swim;
+
+TEST(SwimRules, DirectionsAndThrows) {
+  struct Case { int fx, fy, group, bump; };
+  for (const Case& c : {Case{-1, -1, 2, 3}, Case{-1, 0, 3, 4}, Case{-1, 1, 4, 5}, Case{0, -1, 1, 2}, Case{0, 0, 0, 2},
+                        Case{0, 1, 5, 6}, Case{1, -1, 1, 1}, Case{1, 0, 0, 0}, Case{1, 1, 5, 7}}) {
+    EXPECT_EQ(DirectionGroup(c.fx, c.fy), c.group) << c.fx << "," << c.fy;
+    EXPECT_EQ(BumpDirection(c.fx, c.fy), c.bump) << c.fx << "," << c.fy;
+  }
+  struct Throw { int vx, vy, character, d; };
+  for (const Throw& t : {Throw{3, -2, 0, 0}, Throw{3, 0, 0, 1}, Throw{3, 2, 0, 2}, Throw{-3, 2, 0, 3}, Throw{-3, 0, 0, 4},
+                         Throw{-3, -2, 0, 5}, Throw{0, 2, 0, 6}, Throw{0, -2, 0, 7}, Throw{0, 0, 0, -1},
+                         Throw{0, 2, kZovi, -1}, Throw{0, -2, kZovi, -1}, Throw{2, 2, kZovi, 2}})
+    EXPECT_EQ(ThrowDirection(t.vx, t.vy, t.character), t.d) << t.vx << "," << t.vy;
+  struct Aim { int d, dx, dy; bool yes; };
+  for (const Aim& a : {Aim{1, 300, 20, true}, Aim{1, 300, 50, false}, Aim{1, 600, 0, false}, Aim{0, 200, -200, true},
+                       Aim{0, 200, -150, false}, Aim{4, -100, 0, true}, Aim{6, 10, 100, true}, Aim{7, 10, 100, false},
+                       Aim{3, -100, 100, true}, Aim{5, -100, -100, true}, Aim{2, 100, 100, true}})
+    EXPECT_EQ(AimAtCreature(a.d, a.dx, a.dy), a.yes) << a.d << " " << a.dx << "," << a.dy;
+}
+
+TEST(SwimRules, DamageSpeedAirAndClock) {
+  EXPECT_EQ(CreatureDamage(kShark, 50), 10);
+  EXPECT_EQ(CreatureDamage(kEel, 50), 7);
+  EXPECT_EQ(CreatureDamage(kJelly, 50), 5);
+  EXPECT_EQ(CreatureDamage(kShark, 150), 0);  // a trained athlete is not healed by a bite
+  struct Speed { int speed, step; };
+  for (const Speed& s : {Speed{0, 5}, Speed{24, 5}, Speed{25, 6}, Speed{44, 7}, Speed{45, 8}, Speed{69, 9}, Speed{70, 10}})
+    EXPECT_EQ(SpeedStepFor(s.speed), s.step) << s.speed;
+  EXPECT_EQ(AirLossFor(50), 142);
+  EXPECT_EQ(AirLossFor(0), 7142);  // no division by zero
+  // The pump and the worried face look at the share of a full tank.
+  EXPECT_TRUE(WantsPump(24999));
+  EXPECT_FALSE(WantsPump(25000));
+  EXPECT_EQ(RaceSeconds(14), 0);
+  EXPECT_EQ(RaceSeconds(15), 1);
+  EXPECT_EQ(ClockText(0), "0 : 00");
+  EXPECT_EQ(ClockText(65), "1 : 05");
+  EXPECT_EQ(ClockText(600), "10 : 00");
+}
+
+TEST(SwimRules, MoodsAndPlaces) {
+  struct Case { MoodInput m; int mood; };
+  const Case cases[] = {
+      {{3, 1, 500, 0, -1, 40000, 80, 100}, 3},  // stunned
+      {{0, 5, 500, 0, -1, 40000, 80, 100}, 3},  // bumped
+      {{0, 4, 500, 0, -1, 40000, 80, 100}, 2},  // at the pump
+      {{0, 1, 500, 0, 1, 40000, 80, 100}, 2},   // finished
+      {{0, 1, 500, 0, -1, 0, 80, 100}, 0},      // no air
+      {{0, 1, 500, 0, -1, 25000, 80, 100}, 1},  // half a tank
+      {{0, 1, 500, 0, -1, 40000, 50, 100}, 5},
+      {{0, 1, 500, 0, -1, 40000, 49, 100}, 4},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SwimmerMood(c.m), c.mood);
+  struct Rank { int32_t x[4], air[4], place[4]; };
+  const Rank ranks[] = {
+      {{10100, 9000, 10200, 500}, {0, 0, 0, 0}, {1, 2, 0, 3}},
+      {{5000, 5000, 5000, 5000}, {10000, 40000, 40000, 20000}, {3, 0, 1, 2}},  // air, then the index
+      {{-20000, -30000, 100, 100}, {0, 0, 0, 0}, {2, 3, 0, 1}},                // far left still ranked
+  };
+  for (const Rank& r : ranks) {
+    int32_t place[4];
+    RankSwimmers(r.x, r.air, place);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(place[i], r.place[i]) << i;
+  }
+}
+
+namespace {
+
+// A world of open water with one swimmer of player 0.
+struct OpenWater {
+  MazeGrid maze;
+  SwimWorld world;
+  std::unique_ptr<Swimmer> swimmer;
+  explicit OpenWater(bool human) {
+    maze.Alloc(kMazeSize, kMazeSize);
+    for (int r = 1; r < 99; ++r)
+      for (int c = 0; c < 100; ++c) maze.Set(r, c, kWater);
+    world.maze = &maze;
+    auto f = ComputerFixtures();
+    std::memcpy(g_players, f.data(), sizeof g_players);
+    g_players[0].human = human ? 1 : 0;
+    swimmer = std::make_unique<Swimmer>(0, &world, nullptr, DefaultSwimmerData());
+    swimmer->speedStep = 7;
+    swimmer->airLoss = 100;
+    swimmer->PlaceAt(1000, 5050);
+    world.swimmers[0] = swimmer.get();
+    std::memset(g_playerStates, 0, sizeof g_playerStates);
+  }
+  ~OpenWater() {
+    for (SwimWeapon*& w : world.weapons) delete w;
+  }
+};
+
+}  // namespace
+
+TEST(SwimActors, HeldKeysBuildSpeedUpToTheLimit) {
+  OpenWater w(true);
+  Swimmer& s = *w.swimmer;
+  for (int f = 0; f < 12; ++f) {
+    ++w.world.raceFrame;
+    g_playerStates[0][0] = 0x80;  // right held
+    s.Update();
+  }
+  EXPECT_EQ(s.vx, 7);
+  EXPECT_EQ(s.state, kSwimming);
+  EXPECT_EQ(s.x, 1000 + 1 + 2 + 3 + 4 + 5 + 6 + 7 * 6);
+  EXPECT_LT(s.air, kFullAir);
+  // Released: drag takes one off every ten frames.
+  for (int f = 0; f < 10; ++f) {
+    ++w.world.raceFrame;
+    g_playerStates[0][0] = 0;
+    s.Update();
+  }
+  EXPECT_EQ(s.vx, 6);
+  // A power pill lifts the limit.
+  g_players[0].powerPills = 1;
+  g_playerStates[0][8] = 1;
+  s.Update();
+  EXPECT_EQ(s.pillTime, 200);
+  EXPECT_EQ(g_players[0].powerPills, 0);
+}
+
+TEST(SwimActors, WeaponsFlyStraightAndEndAtTheEdgeOrInACreature) {
+  OpenWater w(true);
+  // Diagonal 15 a frame on each axis, straight 21.
+  auto* diag = new SwimWeapon(&w.world, 5000, 5000, 2, 0, 0);
+  diag->Update();
+  EXPECT_EQ(diag->x, 5015);
+  EXPECT_EQ(diag->y, 5015);
+  auto* up = new SwimWeapon(&w.world, 5000, 5000, 7, 0, 1);
+  EXPECT_EQ(up->frame, 1);  // up and down show the frames of direction 0
+  up->Update();
+  EXPECT_EQ(up->y, 4979);
+  // Out past the right edge of the grid: it ends there instead of reading
+  // past the row.
+  auto* out = new SwimWeapon(&w.world, 9990, 5000, 1, 0, 2);
+  out->Update();
+  EXPECT_EQ(w.world.weapons[2], nullptr);
+  // Into a shark: the shark backs off and the weapon is gone.
+  SeaCreature shark(kShark, &w.world, nullptr, 6000, 5050);
+  w.world.sharks[0] = &shark;
+  auto* hit = new SwimWeapon(&w.world, 6000 - 21, 5050, 1, 0, 3);
+  hit->Update();
+  EXPECT_EQ(w.world.weapons[3], nullptr);
+  EXPECT_EQ(shark.cooldown, 150);
+  EXPECT_GE(shark.starFrame, 1);
+  EXPECT_LE(shark.starFrame, 11);
+  // With every slot taken a throw does nothing.
+  for (int i = 0; i < kWeaponSlots; ++i)
+    if (!w.world.weapons[i]) new SwimWeapon(&w.world, 5000, 5000, 1, 0, i);
+  EXPECT_EQ(w.world.FreeWeaponSlot(), -1);
+  w.world.sharks[0] = nullptr;
+}
