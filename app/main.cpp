@@ -3,18 +3,15 @@
 // procedure and runs the shell one frame at a time while the game has the
 // focus. The program ends only through the shell's own shutdown: the main
 // menu's quit, a fatal start-up error, SIGINT or SIGTERM.
-#include <SDL.h>
-
 #include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "app/game_screen.h"
-#include "app/shell.h"
 #include "base/clock.h"
 #include "base/debug.h"
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/troubled_waters/swim_event.h"
+#include "frontend/front_end.h"
 #include "graphics/display.h"
 #include "graphics/paint.h"
 #include "platform/cursor_set.h"
@@ -26,8 +23,9 @@
 #include "platform/quit_request.h"
 #include "platform/single_instance.h"
 #include "platform/window_events.h"
+#include "screen/game_screen.h"
+#include "shell/shell.h"
 #include "video/video_screen.h"
-#include "frontend/front_end.h"
 
 namespace {
 
@@ -52,8 +50,7 @@ bool InitInstance(std::unique_ptr<Presenter>* presenter) {
 int main(int, char**) {
   // SIGINT and SIGTERM are ours (they end through the shutdown), and the
   // window's close button is not a request to quit.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SetProgramEventHints();
   InstallQuitSignalHandlers();
 
   SingleInstanceLock lock;
@@ -68,8 +65,9 @@ int main(int, char**) {
   VirtualClock virtualClock;
   if (headless) SetClock(&virtualClock);
 
-  if (SDL_Init(SDL_INIT_EVENTS) != 0) {
-    DebugPrintf("SDL: %s\n", SDL_GetError());
+  std::string sdlError;
+  if (!StartEventSubsystem(&sdlError)) {
+    DebugPrintf("SDL: %s\n", sdlError.c_str());
     return 0;
   }
 
@@ -111,7 +109,7 @@ int main(int, char**) {
   SetDisplayPresenter(nullptr);
   presenter.reset();
   CloseSdlJoysticks();
-  SDL_Quit();
+  QuitPlatform();
   SetClock(nullptr);
   return 0;
 }

@@ -49,27 +49,3 @@ bool StopwatchBank::PeriodElapsed(int slot, uint32_t periodMs) const {
   return Elapsed(slot) >= periodMs;
 }
 
-uint32_t StopwatchBank::StartOneShot(OneShotProc proc, void* target, uint32_t value,
-                                     uint32_t delayMs) {
-  if (!proc) return 0;
-  uint32_t id = nextOneShotId_++;
-  if (nextOneShotId_ == 0) nextOneShotId_ = 1;
-  oneShots_.push_back({id, TimeGetTime(), delayMs, proc, target, value});
-  return id;
-}
-
-int StopwatchBank::PollOneShots() {
-  uint32_t now = TimeGetTime();
-  // Take the due ones out first: a callback may start a new one-shot.
-  std::vector<OneShot> due;
-  for (size_t i = 0; i < oneShots_.size();) {
-    if (now - oneShots_[i].start >= oneShots_[i].delay) {
-      due.push_back(oneShots_[i]);
-      oneShots_.erase(oneShots_.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
-    }
-  }
-  for (const OneShot& s : due) s.proc(s.target, s.value);
-  return static_cast<int>(due.size());
-}

@@ -3,7 +3,6 @@
 // stopwatch is a slot index; time is TimeGetTime() (base/clock.h), so tests and
 // headless runs drive it with a VirtualClock.
 #include <cstdint>
-#include <vector>
 
 class StopwatchBank {
  public:
@@ -28,27 +27,9 @@ class StopwatchBank {
   // a failed Allocate never makes a caller wait for ever.
   bool PeriodElapsed(int slot, uint32_t periodMs) const;
 
-  // A one-shot timer: after delayMs, proc(target, value) is called once. There
-  // is no timer thread: the callback runs on the caller's thread from
-  // PollOneShots, which the owner calls once a frame. Returns a timer id (> 0).
-  using OneShotProc = void (*)(void* target, uint32_t value);
-  uint32_t StartOneShot(OneShotProc proc, void* target, uint32_t value, uint32_t delayMs);
-  // Fires the one-shots that are due; returns how many fired.
-  int PollOneShots();
-
  private:
-  struct OneShot {
-    uint32_t id;
-    uint32_t start;
-    uint32_t delay;
-    OneShotProc proc;
-    void* target;
-    uint32_t value;
-  };
   uint32_t start_[kCount];
   uint32_t inUse_[kCount];
-  std::vector<OneShot> oneShots_;
-  uint32_t nextOneShotId_ = 1;
 };
 
 // The one bank of the program, created at shell start-up and deleted at

@@ -14,11 +14,12 @@
 #include <functional>
 #include <string>
 
-#include "app/game_screen.h"
-#include "app/game_screen_services.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/stopwatch.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+#include "shell/shell.h"
 #include "tests/support/event_harness.h"
 
 inline void BenchEventFrames(benchmark::State& state, const std::function<GameScreen*()>& make,

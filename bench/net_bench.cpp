@@ -24,12 +24,12 @@
 #include <string>
 #include <thread>
 
-#include "app/lockstep.h"
-#include "app/net_hub.h"
-#include "app/net_session.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/registry.h"
+#include "net/lockstep.h"
+#include "net/net_hub.h"
+#include "net/net_session.h"
 
 namespace {
 

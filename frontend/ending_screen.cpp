@@ -2,10 +2,6 @@
 
 #include <cstdio>
 
-#include "app/event_records.h"
-#include "app/game_screen_services.h"
-#include "app/input.h"
-#include "app/sound.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/stopwatch.h"
@@ -18,6 +14,10 @@
 #include "graphics/palette.h"
 #include "graphics/sprite.h"
 #include "graphics/transition.h"
+#include "input/input.h"
+#include "screen/event_records.h"
+#include "screen/game_screen_services.h"
+#include "sound/sound.h"
 
 namespace {
 

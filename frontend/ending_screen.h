@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/game_screen.h"
+#include "screen/game_screen.h"
 
 class BitmapFont;
 class DDSurface;

@@ -1,11 +1,11 @@
 #include "frontend/front_end.h"
 
-#include "app/screen_factory.h"
 #include "frontend/ending_screen.h"
 #include "frontend/hall_of_fame.h"
 #include "frontend/main_menu_screen.h"
 #include "frontend/new_game_screen.h"
 #include "frontend/shop_screen.h"
+#include "shell/screen_factory.h"
 
 void RegisterFrontEndScreens() {
   RegisterMainMenuScreen([] { return new MainMenuScreen(); });

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/net_message.h"
-#include "app/net_session.h"
 #include "base/debug.h"
+#include "net/net_message.h"
+#include "net/net_session.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_screen_services.h"
-#include "app/net_session.h"
 #include "base/clock.h"
 #include "base/string.h"
 #include "frontend/lobby.h"
 #include "frontend/new_game_screen.h"
 #include "frontend/screen_kit.h"
+#include "net/net_session.h"
 #include "platform/message_box.h"
+#include "screen/game_screen_services.h"
 
 namespace {
 

@@ -3,20 +3,20 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/game_screen_services.h"
-#include "app/input.h"
-#include "app/joystick.h"
-#include "app/net_session.h"
-#include "app/screen_factory.h"
-#include "app/sound.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/stopwatch.h"
 #include "base/string.h"
 #include "frontend/screen_kit.h"
 #include "graphics/display.h"
+#include "input/input.h"
+#include "input/joystick.h"
+#include "net/net_session.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
+#include "screen/game_screen_services.h"
+#include "shell/screen_factory.h"
+#include "sound/sound.h"
 
 namespace {
 

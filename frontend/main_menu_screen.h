@@ -5,9 +5,9 @@
 // Run returns -1 quit, 1 new game, 2 credits, 3 hall of fame.
 #include <memory>
 
-#include "app/game_screen.h"
 #include "frontend/menu_rules.h"
 #include "graphics/transition.h"
+#include "screen/game_screen.h"
 
 class BitmapFont;
 class DDSurface;

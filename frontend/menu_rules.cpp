@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/input.h"
 #include "base/string.h"
+#include "input/input.h"
 
 namespace {
 

@@ -6,10 +6,6 @@
 #include <cstring>
 #include <numbers>
 
-#include "app/game_screen_services.h"
-#include "app/input.h"
-#include "app/net_session.h"
-#include "app/sound.h"
 #include "base/player_records.h"
 #include "base/stopwatch.h"
 #include "base/string.h"
@@ -19,8 +15,12 @@
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "graphics/transition.h"
+#include "input/input.h"
+#include "net/net_session.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
+#include "screen/game_screen_services.h"
+#include "sound/sound.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "app/game_screen.h"
 #include "base/player_records.h"
 #include "frontend/save_game.h"
+#include "screen/game_screen.h"
 
 class BitmapFont;
 class DDSurface;

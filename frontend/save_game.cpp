@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/config.h"
 #include "base/atomic_file.h"
 #include "base/paths.h"
+#include "screen/config.h"
 
 namespace {
 

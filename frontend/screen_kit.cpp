@@ -1,13 +1,13 @@
 #include "frontend/screen_kit.h"
 
-#include "app/game_screen_services.h"
-#include "app/sound.h"
 #include "base/debug.h"
 #include "base/paths.h"
 #include "base/stopwatch.h"
 #include "graphics/display.h"
 #include "graphics/fade.h"
 #include "graphics/palette.h"
+#include "screen/game_screen_services.h"
+#include "sound/sound.h"
 
 std::unique_ptr<DDSurface> LoadProgramPicture(const char* relative) {
   std::string path = ShellProgramPath(relative);

@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/game_screen_services.h"
-#include "app/input.h"
-#include "app/net_session.h"
-#include "app/sound.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/random.h"
@@ -19,7 +15,11 @@
 #include "graphics/palette.h"
 #include "graphics/sprite.h"
 #include "graphics/transition.h"
+#include "input/input.h"
+#include "net/net_session.h"
 #include "platform/keyboard.h"
+#include "screen/game_screen_services.h"
+#include "sound/sound.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "app/game_screen.h"
 #include "frontend/save_game.h"
 #include "frontend/shop_rules.h"
+#include "screen/game_screen.h"
 
 class BitmapFont;
 class DDSurface;

@@ -45,3 +45,22 @@ void RunMainLoop(const MainLoopHooks& hooks) {
     }
   }
 }
+
+void PumpWindowEvents(const MainLoopHooks& hooks) {
+  if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) MainWindowProc(event, hooks);
+}
+
+void SetProgramEventHints() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+}
+
+bool StartEventSubsystem(std::string* error) {
+  if (SDL_Init(SDL_INIT_EVENTS) == 0) return true;
+  if (error) *error = SDL_GetError();
+  return false;
+}
+
+void QuitPlatform() { SDL_Quit(); }

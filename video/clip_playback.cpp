@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/sound.h"
 #include "base/clock.h"
 #include "base/debug.h"
+#include "sound/sound.h"
 
 namespace {
 

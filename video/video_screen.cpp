@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
-#include "app/config.h"
-#include "app/input.h"
-#include "app/screen_factory.h"
-#include "app/sound.h"
 #include "base/clock.h"
 #include "base/debug.h"
 #include "base/paths.h"
 #include "graphics/display.h"
 #include "graphics/surface.h"
+#include "input/input.h"
+#include "screen/config.h"
+#include "shell/screen_factory.h"
+#include "sound/sound.h"
 
 namespace {
 

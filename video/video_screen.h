@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/game_screen.h"
+#include "screen/game_screen.h"
 #include "video/avi_draw_player.h"
 #include "video/avi_window.h"
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/game_screen.h"
 #include "events/computer_throw/throw_actor.h"
+#include "screen/game_screen.h"
 
 class BitmapTransition;
 class DDClipper;

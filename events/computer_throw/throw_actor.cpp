@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/game_screen_services.h"
-#include "app/sound.h"
 #include "base/player_records.h"
 #include "events/computer_throw/throw_rules.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
+#include "screen/game_screen_services.h"
+#include "sound/sound.h"
 #include "tools/assetgen/throw_assets.h"
 
 using namespace throwrules;

@@ -4,13 +4,13 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/sound.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "events/troubled_waters/swimmer.h"
 #include "graphics/clipper.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
+#include "sound/sound.h"
 #include "tools/assetgen/swim_assets.h"
 
 namespace swim {

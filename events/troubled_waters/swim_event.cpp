@@ -7,13 +7,6 @@
 #include <new>
 #include <string>
 
-#include "app/config.h"
-#include "app/event_records.h"
-#include "app/face_panel.h"
-#include "app/game_screen_services.h"
-#include "app/options_menu.h"
-#include "app/screen_factory.h"
-#include "app/sound.h"
 #include "base/debug.h"
 #include "base/player_records.h"
 #include "base/random.h"
@@ -31,6 +24,13 @@
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
 #include "graphics/transition.h"
+#include "screen/config.h"
+#include "screen/event_records.h"
+#include "screen/face_panel.h"
+#include "screen/game_screen_services.h"
+#include "screen/options_menu.h"
+#include "shell/screen_factory.h"
+#include "sound/sound.h"
 #include "tools/assetgen/swim_assets.h"
 
 namespace sa = swimassets;

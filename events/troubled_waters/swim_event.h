@@ -12,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/game_screen.h"
 #include "events/troubled_waters/swim_course.h"
 #include "events/troubled_waters/swim_maze.h"
 #include "events/troubled_waters/swim_world.h"
+#include "screen/game_screen.h"
 
 class BitmapFont;
 class BitmapTransition;

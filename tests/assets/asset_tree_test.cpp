@@ -23,12 +23,12 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "app/sound.h"
 #include "base/paths.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/bmp.h"
 #include "graphics/palette.h"
 #include "graphics/sprite.h"
+#include "sound/sound.h"
 #include "tools/assetgen/manifest.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/sound.h"
 #include "base/pkc.h"
 #include "graphics/bmp.h"
 #include "graphics/sprite.h"
 #include "graphics/tile_picture.h"
+#include "sound/sound.h"
 #include "tools/assetgen/writers.h"
 
 namespace {

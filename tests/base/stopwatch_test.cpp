@@ -65,22 +65,4 @@ TEST_F(StopwatchTest, PacingNeverWaitsOnAFailedAllocation) {
   EXPECT_TRUE(bank.PeriodElapsed(s, 66));
 }
 
-TEST_F(StopwatchTest, OneShotFiresOnceWhenDue) {
-  StopwatchBank bank;
-  std::vector<uint32_t> fired;
-  auto proc = [](void* target, uint32_t value) {
-    static_cast<std::vector<uint32_t>*>(target)->push_back(value);
-  };
-  EXPECT_GT(bank.StartOneShot(proc, &fired, 7, 100), 0u);
-  EXPECT_GT(bank.StartOneShot(proc, &fired, 8, 300), 0u);
-  clock_.Advance(99);
-  EXPECT_EQ(bank.PollOneShots(), 0);
-  clock_.Advance(1);
-  EXPECT_EQ(bank.PollOneShots(), 1);
-  clock_.Advance(1000);
-  EXPECT_EQ(bank.PollOneShots(), 1);
-  EXPECT_EQ(bank.PollOneShots(), 0);
-  EXPECT_EQ(fired, (std::vector<uint32_t>{7, 8}));
-}
-
 }  // namespace

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/computer_throw/throw_rules.h"
+#include "screen/config.h"
 #include "tests/support/event_harness.h"
 #include "tools/assetgen/throw_assets.h"
 

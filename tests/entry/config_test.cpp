@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <string>
 
-#include "app/config.h"
-#include "app/input.h"
 #include "base/registry.h"
 #include "graphics/sprite.h"
+#include "input/input.h"
 #include "platform/mixer.h"
+#include "screen/config.h"
 
 namespace {
 

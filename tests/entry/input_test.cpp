@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "app/input.h"
-#include "app/joystick.h"
+#include "input/input.h"
+#include "input/joystick.h"
 #include "platform/keyboard.h"
 
 namespace {

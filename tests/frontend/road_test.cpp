@@ -13,12 +13,6 @@
 #include <functional>
 #include <string>
 
-#include "app/config.h"
-#include "app/event_records.h"
-#include "app/game_screen.h"
-#include "app/screen_factory.h"
-#include "app/shell.h"
-#include "app/game_screen_services.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/registry.h"
@@ -29,9 +23,15 @@
 #include "frontend/new_game_screen.h"
 #include "frontend/save_game.h"
 #include "frontend/shop_screen.h"
+#include "graphics/surface.h"  // video_screen.h needs it complete
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
-#include "graphics/surface.h"  // video_screen.h needs it complete
+#include "screen/config.h"
+#include "screen/event_records.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+#include "shell/screen_factory.h"
+#include "shell/shell.h"
 #include "video/video_screen.h"
 
 namespace {

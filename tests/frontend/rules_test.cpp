@@ -5,12 +5,12 @@
 
 #include <cstring>
 
-#include "app/input.h"
 #include "base/player_records.h"
 #include "base/registry.h"
 #include "frontend/hall_of_fame.h"
 #include "frontend/menu_rules.h"
 #include "frontend/shop_rules.h"
+#include "input/input.h"
 #include "test_env.h"
 
 namespace {

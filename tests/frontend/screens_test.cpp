@@ -10,11 +10,6 @@
 #include <functional>
 #include <memory>
 
-#include "app/config.h"
-#include "app/game_screen.h"
-#include "app/game_screen_services.h"
-#include "app/input.h"
-#include "app/screen_factory.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/registry.h"
@@ -22,7 +17,13 @@
 #include "frontend/new_game_screen.h"
 #include "frontend/save_game.h"
 #include "frontend/shop_screen.h"
+#include "input/input.h"
 #include "platform/keyboard.h"
+#include "screen/config.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+#include "shell/screen_factory.h"
+#include "shell/shell.h"
 #include "test_env.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <unistd.h>
 #include <string>
 
-#include "app/config.h"
 #include "base/registry.h"
+#include "screen/config.h"
 
 class ScopedFrontEndDirs {
  public:

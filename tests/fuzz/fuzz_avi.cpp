@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/sound.h"
 #include "base/clock.h"
 #include "base/debug.h"
 #include "platform/audio.h"
+#include "sound/sound.h"
 #include "video/avi_decoder.h"
 #include "video/clip_playback.h"
 #include "video/rgb_convert.h"

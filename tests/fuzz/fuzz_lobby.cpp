@@ -13,12 +13,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/net_hub.h"
-#include "app/net_message.h"
-#include "app/net_session.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "frontend/lobby.h"
+#include "net/net_hub.h"
+#include "net/net_message.h"
+#include "net/net_session.h"
 
 namespace {
 

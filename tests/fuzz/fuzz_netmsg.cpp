@@ -11,12 +11,12 @@
 #include <cstring>
 #include <vector>
 
-#include "app/lockstep.h"
-#include "app/net_hub.h"
-#include "app/net_message.h"
-#include "app/net_session.h"
 #include "base/clock.h"
 #include "base/player_records.h"
+#include "net/lockstep.h"
+#include "net/net_hub.h"
+#include "net/net_message.h"
+#include "net/net_session.h"
 
 namespace {
 

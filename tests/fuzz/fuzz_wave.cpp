@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/sound.h"
 #include "base/clock.h"
 #include "base/debug.h"
 #include "platform/audio.h"
+#include "sound/sound.h"
 
 namespace {
 struct Harness {

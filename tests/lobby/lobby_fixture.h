@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/net_hub.h"
-#include "app/net_message.h"
-#include "app/net_session.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "frontend/lobby.h"
+#include "net/net_hub.h"
+#include "net/net_message.h"
+#include "net/net_session.h"
 
 struct LobbyMachine {
   LobbyMachine(NetHub* hub, Clock* clock)

@@ -32,19 +32,19 @@
 #include <thread>
 #include <vector>
 
-#include "app/game_screen.h"
-#include "app/game_screen_services.h"
-#include "app/net_session.h"
-#include "app/screen_factory.h"
-#include "app/shell.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/registry.h"
 #include "graphics/display.h"
+#include "net/net_session.h"
 #include "platform/cursor_set.h"
 #include "platform/keyboard.h"
 #include "platform/presenter.h"
 #include "platform/window_events.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+#include "shell/screen_factory.h"
+#include "shell/shell.h"
 #include "tests/lobby/udp_proxy.h"
 
 #if __has_include("frontend/new_game_screen.h") && __has_include("frontend/main_menu_screen.h") && \

@@ -450,21 +450,6 @@ TEST(LockStep, LocalGamesCopyInputAndKeepTheSyncPoint) {
   EXPECT_EQ(ls.GetPlayerWord(2, 4), 0xC3D4);
 }
 
-TEST(ActivationGate, ChangesWaitUntilTheLastStretchEnds) {
-  ActivationGate gate;
-  EXPECT_TRUE(gate.Offer(false));  // nothing being built: apply at once
-  gate.Enter();
-  gate.Enter();
-  EXPECT_FALSE(gate.Offer(false));
-  EXPECT_FALSE(gate.Offer(true));
-  EXPECT_FALSE(gate.Offer(false));
-  bool active = true;
-  EXPECT_FALSE(gate.Leave(&active));
-  EXPECT_TRUE(gate.Leave(&active));
-  EXPECT_FALSE(active);  // the last change wins
-  EXPECT_FALSE(gate.Leave(&active));
-}
-
 }  // namespace
 
 // A machine that stays connected but never answers must not keep the program

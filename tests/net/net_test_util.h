@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/lockstep.h"
-#include "app/net_hub.h"
-#include "app/net_session.h"
 #include "base/clock.h"
 #include "base/player_records.h"
+#include "net/lockstep.h"
+#include "net/net_hub.h"
+#include "net/net_session.h"
 
 // Input of a player for the n-th read of its map: recognisable per slot and frame.
 inline uint8_t TestInputByte(int slot, int read, int i) {

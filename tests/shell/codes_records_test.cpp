@@ -6,12 +6,12 @@
 
 #include <unistd.h>
 
-#include "app/cheat.h"
-#include "app/event_records.h"
-#include "app/game_screen.h"
-#include "app/screen_factory.h"
 #include "base/player_records.h"
 #include "base/registry.h"
+#include "screen/event_records.h"
+#include "screen/game_screen.h"
+#include "shell/cheat.h"
+#include "shell/screen_factory.h"
 
 namespace {
 

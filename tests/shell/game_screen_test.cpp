@@ -5,18 +5,18 @@
 #include <cstring>
 #include <string>
 
-#include "app/cheat.h"
-#include "app/game_screen.h"
-#include "app/game_screen_services.h"
-#include "app/input.h"
-#include "app/options_menu.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "base/stopwatch.h"
 #include "graphics/display.h"
+#include "input/input.h"
 #include "platform/keyboard.h"
 #include "platform/presenter.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+#include "screen/options_menu.h"
+#include "shell/cheat.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/game_screen.h"
-#include "app/game_screen_services.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "base/stopwatch.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
 #include "tests/support/event_harness.h"
 
 namespace {

@@ -8,16 +8,16 @@
 #include <memory>
 #include <vector>
 
-#include "app/config.h"
-#include "app/face_panel.h"
-#include "app/game_screen.h"
-#include "app/game_screen_services.h"
-#include "app/options_menu.h"
 #include "base/clock.h"
 #include "graphics/display.h"
 #include "graphics/mbm_writer.h"
 #include "graphics/sprite.h"
 #include "platform/presenter.h"
+#include "screen/config.h"
+#include "screen/face_panel.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+#include "screen/options_menu.h"
 
 namespace {
 

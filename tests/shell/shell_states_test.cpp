@@ -10,21 +10,21 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
-#include "app/game_screen.h"
-#include "app/game_screen_services.h"
-#include "app/input.h"
-#include "app/net_session.h"
-#include "app/screen_factory.h"
-#include "app/shell.h"
-#include "app/sound.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "base/stopwatch.h"
 #include "graphics/display.h"
+#include "input/input.h"
+#include "net/net_session.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/quit_request.h"
+#include "screen/config.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+#include "shell/screen_factory.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
 
 namespace {
 

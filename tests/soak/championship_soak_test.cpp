@@ -21,10 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "app/game_screen.h"
-#include "app/net_session.h"
-#include "app/screen_factory.h"
-#include "app/shell.h"
 #include "base/clock.h"
 #include "base/debug.h"
 #include "base/player_records.h"
@@ -36,8 +32,12 @@
 #include "frontend/front_end.h"
 #include "frontend/hall_of_fame.h"
 #include "graphics/surface.h"
+#include "net/net_session.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
+#include "screen/game_screen.h"
+#include "shell/screen_factory.h"
+#include "shell/shell.h"
 #include "video/video_screen.h"
 
 namespace {

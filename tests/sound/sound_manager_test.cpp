@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/sound.h"
 #include "base/clock.h"
 #include "platform/audio.h"
 #include "platform/mixer.h"
+#include "sound/sound.h"
 #include "tests/sound/wave_builder.h"
 
 namespace fs = std::filesystem;

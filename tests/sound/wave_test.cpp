@@ -2,9 +2,9 @@
 // be refused without reading outside the bytes.
 #include <gtest/gtest.h>
 
-#include "app/sound.h"
 #include "base/clock.h"
 #include "platform/audio.h"
+#include "sound/sound.h"
 #include "tests/sound/wave_builder.h"
 
 namespace {

@@ -8,13 +8,14 @@
 #include <mutex>
 #include <thread>
 
-#include "app/game_screen.h"
-#include "app/game_screen_services.h"
-#include "app/net_hub.h"
-#include "app/net_session.h"
 #include "base/clock.h"
 #include "base/random.h"
 #include "base/stopwatch.h"
+#include "net/net_hub.h"
+#include "net/net_session.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+#include "shell/shell.h"
 
 // --- Fixtures and scripts ------------------------------------------------------
 

@@ -1,0 +1,128 @@
+# cmake -DSOURCE_DIR=<tree> -DLAYERS=<file> [-DSTAMP=<file>] -P CheckLayers.cmake
+#
+# Keeps the libraries in their layers: a library may include its own headers
+# and those of the libraries it is built on (directly or through another),
+# never one to its right, never a program, and SDL only where the layers file
+# allows it. Fails with one line per offending include.
+#
+# The layers file has one entry per line:
+#   lib <folder> <folders it may include...>
+#   program <folder>      checked for SDL only (it may use every library)
+#   forbidden <folder>    no library includes from it (tests, tools)
+#   sdl <folder>          may include SDL
+#   shared <regex>        headers every library may include (an include path
+#                         that matches the whole regex), such as the data
+#                         tables an event shares with the asset generator
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT SOURCE_DIR OR NOT LAYERS)
+  message(FATAL_ERROR "CheckLayers: SOURCE_DIR and LAYERS are required")
+endif()
+
+file(STRINGS ${LAYERS} lines)
+set(libs "")
+set(programs "")
+set(forbidden "")
+set(sdl_ok "")
+set(shared "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "#.*" "" line "${line}")
+  string(STRIP "${line}" line)
+  if(line STREQUAL "")
+    continue()
+  endif()
+  string(REPLACE " " ";" words "${line}")
+  list(POP_FRONT words kind folder)
+  if(kind STREQUAL "lib")
+    list(APPEND libs ${folder})
+    set(allowed_${folder} ${folder} ${words})
+  elseif(kind STREQUAL "program")
+    list(APPEND programs ${folder})
+  elseif(kind STREQUAL "forbidden")
+    list(APPEND forbidden ${folder})
+  elseif(kind STREQUAL "sdl")
+    list(APPEND sdl_ok ${folder})
+  elseif(kind STREQUAL "shared")
+    list(APPEND shared "^${folder}$")
+  else()
+    message(FATAL_ERROR "CheckLayers: unknown entry '${line}' in ${LAYERS}")
+  endif()
+endforeach()
+
+# The line of `text` in `file` (for the messages).
+function(line_of file text out)
+  file(READ ${file} content)
+  string(FIND "${content}" "${text}" pos)
+  string(SUBSTRING "${content}" 0 ${pos} before)
+  string(REGEX MATCHALL "\n" newlines "${before}")
+  list(LENGTH newlines n)
+  math(EXPR n "${n} + 1")
+  set(${out} ${n} PARENT_SCOPE)
+endfunction()
+
+# The library (or forbidden folder) an include path points into, or "".
+function(owner_of path out)
+  set(best "")
+  foreach(folder IN LISTS libs forbidden programs)
+    string(LENGTH "${folder}/" n)
+    string(SUBSTRING "${path}" 0 ${n} head)
+    if(head STREQUAL "${folder}/")
+      string(LENGTH "${best}" bn)
+      if(n GREATER bn)
+        set(best ${folder})
+      endif()
+    endif()
+  endforeach()
+  set(${out} "${best}" PARENT_SCOPE)
+endfunction()
+
+list(JOIN sdl_ok "/, " sdl_where)
+set(errors "")
+foreach(folder IN LISTS libs programs)
+  file(GLOB_RECURSE files ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp
+       ${SOURCE_DIR}/${folder}/*.c)
+  list(FIND libs ${folder} is_lib)
+  list(FIND sdl_ok ${folder} may_sdl)
+  foreach(file IN LISTS files)
+    file(RELATIVE_PATH rel ${SOURCE_DIR} ${file})
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(inc IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*" "\\1" path "${inc}")
+      if(may_sdl EQUAL -1 AND path MATCHES "^(SDL2/)?SDL[_.]")
+        line_of(${file} "${inc}" line_no)
+        string(APPEND errors
+               "  ${rel}:${line_no}: includes ${path}: SDL is included only in ${sdl_where}/\n")
+        continue()
+      endif()
+      if(is_lib EQUAL -1)
+        continue()
+      endif()
+      set(is_shared FALSE)
+      foreach(pattern IN LISTS shared)
+        if(path MATCHES "${pattern}")
+          set(is_shared TRUE)
+        endif()
+      endforeach()
+      if(is_shared)
+        continue()
+      endif()
+      owner_of("${path}" owner)
+      if(owner STREQUAL "")
+        continue()
+      endif()
+      list(FIND allowed_${folder} ${owner} ok)
+      if(ok EQUAL -1)
+        line_of(${file} "${inc}" line_no)
+        string(APPEND errors
+               "  ${rel}:${line_no}: includes ${path}: ${folder}/ may not use ${owner}/\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(NOT errors STREQUAL "")
+  message(FATAL_ERROR "Layering broken (see docs/ARCHITECTURE.md):\n${errors}")
+endif()
+if(STAMP)
+  file(TOUCH ${STAMP})
+endif()

@@ -1,0 +1,344 @@
+// The network provider over UDP: ENet carries the session's packets reliably
+// and in order on channel 0; a small datagram exchange next to it finds
+// sessions, by broadcast on the local network and by asking the host address
+// named in the settings.
+//
+// Settings (CONFIG): NETPORT the game port (default 27815; the search uses
+// the next port), NETBIND the address to listen on (default every
+// interface), NETHOST a host to ask directly, NETBROADCAST the broadcast
+// address of the search (default 255.255.255.255, empty for none). With
+// KELVANTHROP_HEADLESS set the defaults stay on loopback (127.0.0.1 and
+// 127.255.255.255).
+#include <enet/enet.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "base/debug.h"
+#include "base/registry.h"
+#include "net/net_session.h"
+
+namespace {
+
+constexpr int kDefaultPort = 27815;
+constexpr char kQuery[4] = {'K', 'L', 'Q', '1'};
+constexpr char kReply[4] = {'K', 'L', 'R', '1'};
+// More sessions than a menu could list are not kept.
+constexpr size_t kMaxSessionsFound = 32;
+
+std::mutex g_enetMutex;
+int g_enetUsers = 0;
+
+bool EnetUp() {
+  std::lock_guard<std::mutex> lock(g_enetMutex);
+  if (g_enetUsers == 0 && enet_initialize() != 0) return false;
+  ++g_enetUsers;
+  return true;
+}
+
+void EnetDown() {
+  std::lock_guard<std::mutex> lock(g_enetMutex);
+  if (--g_enetUsers == 0) enet_deinitialize();
+}
+
+std::string ConfigString(const char* name, const char* fallback) {
+  char buf[128];
+  if (RegReadString(kRegConfig, name, buf, sizeof buf)) return buf;
+  return fallback;
+}
+
+bool Resolve(const std::string& host, uint16_t port, ENetAddress* out) {
+  out->port = port;
+  if (host.empty()) {
+    out->host = ENET_HOST_ANY;
+    return true;
+  }
+  return enet_address_set_host(out, host.c_str()) == 0;
+}
+
+// The session's packets are a few kilobytes at most: ENet's own limits
+// (32 MiB a packet and as much waiting) would let any machine on the network
+// make this one hold that much memory per peer before the session drops it.
+constexpr size_t kMaxPacketBytes = 16 * 1024;
+constexpr size_t kMaxWaitingBytes = 256 * 1024;
+
+void LimitPacketSizes(ENetHost* host) {
+  host->maximumPacketSize = kMaxPacketBytes;
+  host->maximumWaitingData = kMaxWaitingBytes;
+}
+
+ENetSocket OpenDatagram(const ENetAddress* bindTo, bool broadcast) {
+  ENetSocket s = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+  if (s == ENET_SOCKET_NULL) return s;
+  enet_socket_set_option(s, ENET_SOCKOPT_NONBLOCK, 1);
+  enet_socket_set_option(s, ENET_SOCKOPT_REUSEADDR, 1);
+  if (broadcast) enet_socket_set_option(s, ENET_SOCKOPT_BROADCAST, 1);
+  if (bindTo && enet_socket_bind(s, bindTo) < 0) {
+    enet_socket_destroy(s);
+    return ENET_SOCKET_NULL;
+  }
+  return s;
+}
+
+class EnetTransport : public NetTransport {
+ public:
+  EnetTransport() {
+    up_ = EnetUp();
+    int port = RegReadInt(kRegConfig, "NETPORT", kDefaultPort);
+    port_ = static_cast<uint16_t>(port > 0 && port < 65535 ? port : kDefaultPort);
+    // Headless runs (tests, CI) stay on this machine unless told otherwise.
+    const bool headless = std::getenv("KELVANTHROP_HEADLESS") != nullptr;
+    bind_ = ConfigString("NETBIND", headless ? "127.0.0.1" : "");
+    hostAddr_ = ConfigString("NETHOST", "");
+    broadcast_ = ConfigString("NETBROADCAST", headless ? "127.255.255.255" : "255.255.255.255");
+  }
+  ~EnetTransport() override {
+    Close();
+    if (up_) EnetDown();
+  }
+
+  bool ok() const { return up_; }
+
+  bool Listen(const std::string& sessionName) override {
+    if (!up_ || host_) return false;
+    ENetAddress addr;
+    if (!Resolve(bind_, port_, &addr)) return false;
+    host_ = enet_host_create(&addr, kNetSlots, 2, 0, 0);
+    if (!host_) {
+      DebugPrintf("network: cannot listen on port %u\n", port_);
+      return false;
+    }
+    LimitPacketSizes(host_);
+    sessionName_ = sessionName;
+    // The search socket(s): on the listening address, and when that is a
+    // single address also on the broadcast address (broadcasts reach only
+    // sockets bound to it or to every interface).
+    ENetAddress q;
+    if (Resolve(bind_, static_cast<uint16_t>(port_ + 1), &q)) searchSockets_[0] = OpenDatagram(&q, false);
+    if (!bind_.empty() && !broadcast_.empty() &&
+        Resolve(broadcast_, static_cast<uint16_t>(port_ + 1), &q))
+      searchSockets_[1] = OpenDatagram(&q, false);
+    return true;
+  }
+
+  void Discover(std::vector<NetSessionInfo>* out, uint32_t waitMs) override {
+    if (!up_) return;
+    ENetSocket s = OpenDatagram(nullptr, true);
+    if (s == ENET_SOCKET_NULL) return;
+    ENetBuffer buf;
+    buf.data = const_cast<char*>(kQuery);
+    buf.dataLength = sizeof kQuery;
+    ENetAddress to;
+    if (!broadcast_.empty() && Resolve(broadcast_, static_cast<uint16_t>(port_ + 1), &to))
+      enet_socket_send(s, &to, &buf, 1);
+    if (!hostAddr_.empty() && Resolve(hostAddr_, static_cast<uint16_t>(port_ + 1), &to))
+      enet_socket_send(s, &to, &buf, 1);
+    // The answers come over a real network, so the search lasts real time
+    // whatever the game clock does (a headless run's clock stands still),
+    // and every pass checks it: a flood of answers cannot keep it going.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+      uint8_t in[128];
+      ENetAddress from;
+      ENetBuffer rb;
+      rb.data = in;
+      rb.dataLength = sizeof in;
+      int n = enet_socket_receive(s, &from, &rb, 1);
+      if (n >= 7 && std::memcmp(in, kReply, 4) == 0) {
+        NetSessionInfo info;
+        info.port = static_cast<uint16_t>(in[4] | (in[5] << 8));
+        size_t len = static_cast<size_t>(n) - 6;
+        if (len > kNetNameSize - 1) len = kNetNameSize - 1;
+        info.name.assign(reinterpret_cast<char*>(in + 6), strnlen(reinterpret_cast<char*>(in + 6), len));
+        char ip[64];
+        if (enet_address_get_host_ip(&from, ip, sizeof ip) == 0) info.address = ip;
+        bool dup = false;
+        for (const auto& f : *out) dup |= f.address == info.address && f.port == info.port;
+        if (!dup && !info.address.empty() && out->size() < kMaxSessionsFound) out->push_back(info);
+        continue;
+      }
+      if (n > 0) continue;  // something else on the socket: read on
+      enet_uint32 cond = ENET_SOCKET_WAIT_RECEIVE;
+      enet_socket_wait(s, &cond, 20);
+    }
+    enet_socket_destroy(s);
+  }
+
+  int Connect(const NetSessionInfo& session) override {
+    if (!up_) return -1;
+    if (!host_) {
+      ENetAddress local;
+      ENetAddress* bindTo = nullptr;
+      if (!bind_.empty() && Resolve(bind_, 0, &local)) bindTo = &local;
+      host_ = enet_host_create(bindTo, 1, 2, 0, 0);
+      if (!host_) return -1;
+      LimitPacketSizes(host_);
+    }
+    ENetAddress addr;
+    if (!Resolve(session.address, session.port, &addr)) return -1;
+    ENetPeer* peer = enet_host_connect(host_, &addr, 2, 0);
+    if (!peer) return -1;
+    return Register(peer);
+  }
+
+  bool Send(int link, const uint8_t* data, size_t size) override {
+    auto it = peers_.find(link);
+    if (it == peers_.end()) return false;
+    ENetPacket* p = enet_packet_create(data, size, ENET_PACKET_FLAG_RELIABLE);
+    if (!p) return false;
+    if (enet_peer_send(it->second, 0, p) != 0) {
+      enet_packet_destroy(p);
+      return false;
+    }
+    return true;
+  }
+
+  bool Poll(NetTransportEvent* event) override {
+    AnswerSearches();
+    if (!host_) return false;
+    if (hasPending_) {
+      hasPending_ = false;
+      if (Translate(pending_, event)) return true;
+    }
+    ENetEvent e;
+    while (host_ && enet_host_service(host_, &e, 0) > 0)
+      if (Translate(e, event)) return true;
+    return false;
+  }
+
+  int WaitForTraffic(uint32_t ms) override {
+    if (!host_) return -1;
+    if (hasPending_) return 1;
+    if (enet_host_service(host_, &pending_, ms) > 0) hasPending_ = true;
+    return hasPending_ ? 1 : 0;
+  }
+
+  // Turns an ENet event into ours; false for one that is not reported.
+  bool Translate(ENetEvent& e, NetTransportEvent* event) {
+    switch (e.type) {
+      case ENET_EVENT_TYPE_CONNECT: {
+        int id = e.peer->data ? LinkOf(e.peer) : Register(e.peer);
+        enet_peer_timeout(e.peer, 32, 5000, 10000);  // as the session's own timeout
+        event->kind = NetTransportEvent::kConnected;
+        event->link = id;
+        event->data.clear();
+        return true;
+      }
+      case ENET_EVENT_TYPE_DISCONNECT: {
+        int id = LinkOf(e.peer);
+        if (id >= 0) peers_.erase(id);
+        e.peer->data = nullptr;
+        if (id < 0) return false;
+        event->kind = NetTransportEvent::kDisconnected;
+        event->link = id;
+        event->data.clear();
+        return true;
+      }
+      case ENET_EVENT_TYPE_RECEIVE: {
+        int id = LinkOf(e.peer);
+        event->kind = NetTransportEvent::kReceived;
+        event->link = id;
+        event->data.assign(e.packet->data, e.packet->data + e.packet->dataLength);
+        enet_packet_destroy(e.packet);
+        return id >= 0;
+      }
+      default:
+        return false;
+    }
+  }
+
+  void Disconnect(int link) override {
+    auto it = peers_.find(link);
+    if (it == peers_.end()) return;
+    it->second->data = nullptr;
+    enet_peer_disconnect_now(it->second, 0);
+    peers_.erase(it);
+  }
+
+  void Flush() override {
+    if (host_) enet_host_flush(host_);
+  }
+
+  void Close() override {
+    for (auto& [id, peer] : peers_) {
+      peer->data = nullptr;
+      enet_peer_disconnect_now(peer, 0);
+    }
+    peers_.clear();
+    if (hasPending_ && pending_.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(pending_.packet);
+    hasPending_ = false;
+    if (host_) {
+      enet_host_flush(host_);
+      enet_host_destroy(host_);
+      host_ = nullptr;
+    }
+    for (auto& s : searchSockets_) {
+      if (s != ENET_SOCKET_NULL) enet_socket_destroy(s);
+      s = ENET_SOCKET_NULL;
+    }
+  }
+
+ private:
+  int Register(ENetPeer* peer) {
+    int id = nextLink_++;
+    peers_[id] = peer;
+    // The link id travels in the peer's user pointer, offset by one so that
+    // null still means "not ours".
+    peer->data = reinterpret_cast<void*>(static_cast<intptr_t>(id) + 1);
+    return id;
+  }
+  int LinkOf(ENetPeer* peer) const {
+    if (!peer || !peer->data) return -1;
+    return static_cast<int>(reinterpret_cast<intptr_t>(peer->data) - 1);
+  }
+
+  void AnswerSearches() {
+    for (ENetSocket s : searchSockets_) {
+      if (s == ENET_SOCKET_NULL) continue;
+      for (int i = 0; i < 8; ++i) {
+        uint8_t in[16];
+        ENetAddress from;
+        ENetBuffer rb;
+        rb.data = in;
+        rb.dataLength = sizeof in;
+        int n = enet_socket_receive(s, &from, &rb, 1);
+        if (n <= 0) break;
+        if (n != 4 || std::memcmp(in, kQuery, 4) != 0) continue;
+        uint8_t out[6 + kNetNameSize] = {};
+        std::memcpy(out, kReply, 4);
+        out[4] = static_cast<uint8_t>(port_);
+        out[5] = static_cast<uint8_t>(port_ >> 8);
+        NetPutName(out + 6, kNetNameSize, sessionName_.c_str());
+        ENetBuffer wb;
+        wb.data = out;
+        wb.dataLength = 6 + strnlen(sessionName_.c_str(), kNetNameSize - 1) + 1;
+        // Answer from the plain address: a socket bound to a broadcast
+        // address cannot be the source of a reply.
+        ENetSocket via = searchSockets_[0] != ENET_SOCKET_NULL ? searchSockets_[0] : s;
+        enet_socket_send(via, &from, &wb, 1);
+      }
+    }
+  }
+
+  bool up_ = false;
+  uint16_t port_ = kDefaultPort;
+  std::string bind_, hostAddr_, broadcast_, sessionName_;
+  ENetHost* host_ = nullptr;
+  ENetEvent pending_{};
+  bool hasPending_ = false;
+  ENetSocket searchSockets_[2] = {ENET_SOCKET_NULL, ENET_SOCKET_NULL};
+  std::map<int, ENetPeer*> peers_;
+  int nextLink_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<NetTransport> MakeEnetTransport() {
+  auto t = std::make_unique<EnetTransport>();
+  if (!t->ok()) return nullptr;
+  return t;
+}

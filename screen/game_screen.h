@@ -1,0 +1,208 @@
+#pragma once
+// GameScreen: the base of every full-screen mode (menus, new game, shop, the
+// ending screen, cut-scenes and every event). The shell owns exactly one
+// current screen, calls its Run once a frame and deletes it when Run returns
+// non-zero. The base supplies the per-frame tick (input poll, message and
+// chat overlay, the in-game options menu), the chat and command line, three
+// timed message lines, a debug overlay, frame pacing, the loading picture,
+// the wait box, the status band and the lock-step input kit of events.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "net/lockstep.h"
+
+class OptionsMenu;
+class DDPalette;
+class DDClipper;
+class DDSurface;
+class Sprite;
+class GameScreen;
+struct NetMessage;
+
+// The shell's state numbers.
+enum ShellState : int32_t {
+  kShellMainMenu = 0,
+  kShellNewGame = 1,
+  kShellEvent = 2,
+  kShellShop = 3,
+  kShellCutScene = 4,
+  kShellEnding = 5,
+  kShellIntro1 = 1001,
+  kShellIntro2 = 1002,
+  kShellCredits = 1003,
+};
+
+extern GameScreen* g_currentScreen;  // the running screen, owned by the shell
+extern int32_t g_shellState;
+extern int32_t g_gameSpeed;  // 6: each event's own period (see DelayElapsed)
+extern int32_t g_debugMode;  // 8 shows the debug overlay, 9 hides it
+
+inline constexpr int kChatLineMax = 32;
+inline constexpr int kMessageLines = 3;
+inline constexpr int kMessageLifeFrames = 80;
+inline constexpr int kDebugLines = 20;
+inline constexpr int kStatusRows = 4;
+inline constexpr int kStatusLabelSize = 9;
+
+struct GameMessageLine {
+  std::string text;
+  int32_t shownFrame = 0;
+};
+
+class GameScreen {
+ public:
+  // isEventScreen: 1 for events and the closing ceremony, 0 for the others.
+  explicit GameScreen(int isEventScreen);
+  GameScreen(const GameScreen&) = delete;
+  GameScreen& operator=(const GameScreen&) = delete;
+
+  // Virtual operations, in this order in every screen.
+  virtual ~GameScreen();
+  // One frame. Base: 0 go on, 2 the options menu is open (an event then only
+  // flips and skips its update), 1 the menu closed this frame, -1 leave to
+  // the main menu.
+  virtual int Run();
+  virtual void OnDeactivate() {}
+  virtual void OnActivate() {}
+  virtual int IsMusicPlaying() { return musicPlaying_; }
+  virtual void HandleChatInput();
+  virtual const char* GetCommandText();
+  virtual void ClearCommandText();
+  virtual void AddMessage(const char* text);
+  virtual void DrawOverlay();
+
+  // The command line compared with "LOAD GAME 1".."LOAD GAME 5" and
+  // "SAVE GAME 1".."SAVE GAME 5". The slot (0..4) is stored when asked for.
+  bool IsLoadGameCommand(int* slot = nullptr) const;
+  bool IsSaveGameCommand(int* slot = nullptr) const;
+
+  void SetDebugLine(int index, const char* text);
+  const char* GetDebugLine(int index) const;
+  void DrawDebugOverlay();
+
+  // Frame pacer on the stopwatch `timer` of g_timers: 1 once the period for
+  // the current game speed has passed (the stopwatch restarts), else 0
+  // (after sleeping 20 ms when more than 20 ms remain).
+  int DelayElapsed(int timer, int periodMs);
+
+  void CreateOptionsMenu(DDPalette* palette);
+  void DestroyOptionsMenu();
+  OptionsMenu* GetOptionsMenu() const { return optionsMenu_; }
+  bool IsMenuOpen() const { return menuOpen_ != 0; }
+  bool IsChatOpen() const { return chatOpen_ != 0; }
+  int IsEventScreen() const { return isEventScreen_; }
+  const std::string& GetChatLine() const { return chatLine_; }
+  const GameMessageLine& GetMessageLine(int i) const { return messages_[i]; }
+  int32_t GetFrameCounter() const { return frameCounter_; }
+
+  // Loading picture with its progress band. The first call with a path
+  // shows the picture (a full path, "video\loadingN.mbm" under the video
+  // directory); calls while it is up only set the progress.
+  void ShowLoadingScreen(int percent, const char* path);
+  void SetLoadingProgress(int percent, int redraw);
+  void EndLoadingScreen();
+  bool IsLoadingScreenUp() const { return loadingUp_ != 0; }
+
+  // A box of wrapped text over the picture (the lock-step questions). The
+  // palette fades only when the box first opens, not on every redraw.
+  void ShowWaitBox(const char* text);
+  void CloseWaitBox();
+  bool IsWaitBoxShown() const { return waitBoxShown_ != 0; }
+
+  // The status band under an event's picture: rows of four bars (one per
+  // player) with their maxima and labels, the names and the face panel,
+  // whose pictures are matched to entries faceFirst .. faceFirst+faceCount-1
+  // of the background's palette.
+  void SetupStatusBars(DDSurface* background, int rows, const int maxima[],
+                       const char* const labels[], int faceFirst, int faceCount);
+  void DrawStatusBars(DDSurface* background, int row, const int values[4],
+                      const int* stars);
+
+  // The lock-step kit (see net/lockstep.h): every event's constructor ends
+  // with WaitForPlayers; each frame it exchanges the input of all players
+  // (ExchangeInput), then sends its own for the next one (ReadLocalInput).
+  int WaitForPlayers();
+  int ReadLocalInput();
+  int ExchangeInput();
+  int BroadcastEventEnd();
+  int HandleSystemMessage(const NetMessage& msg);
+  void SetSyncCheck(int32_t value) { lockStep_->SetSyncCheck(value); }
+  void PutOutByte(int offset, uint8_t value) { lockStep_->PutOutByte(offset, value); }
+  void PutOutWord(int offset, uint16_t value) { lockStep_->PutOutWord(offset, value); }
+  void PutOutDword(int offset, uint32_t value) { lockStep_->PutOutDword(offset, value); }
+  uint8_t GetPlayerByte(int player, int offset) const {
+    return lockStep_->GetPlayerByte(player, offset);
+  }
+  uint16_t GetPlayerWord(int player, int offset) const {
+    return lockStep_->GetPlayerWord(player, offset);
+  }
+  uint32_t GetPlayerDword(int player, int offset) const {
+    return lockStep_->GetPlayerDword(player, offset);
+  }
+  bool AnyPlayerByteIs(int offset, uint8_t value) const {
+    return lockStep_->AnyPlayerByteIs(offset, value);
+  }
+  bool AllPlayersByteAre(int offset, uint8_t value) const {
+    return lockStep_->AllPlayersByteAre(offset, value);
+  }
+  int32_t GetSyncPoint() const { return lockStep_->syncPoint(); }
+  int32_t GetSyncCheck() const { return lockStep_->syncCheck(); }
+  // The own and the second local player's input state of this frame.
+  const uint8_t* GetOwnInputState() const { return lockStep_->ownState(); }
+  const uint8_t* GetSecondInputState() const { return lockStep_->secondState(); }
+  LockStep& GetLockStep() { return *lockStep_; }
+
+ protected:
+  int32_t isEventScreen_;
+  int32_t musicPlaying_ = 1;
+
+  // Loading screen, wait box and status band.
+  int32_t waitBoxShown_ = 0;
+  uint8_t savedPalette_[256 * 4] = {};
+  DDPalette* fadePalette_ = nullptr;
+  DDClipper* savedBackClipper_ = nullptr;
+  DDClipper* savedPrimaryClipper_ = nullptr;
+  int32_t boxMark_ = 0;
+  Sprite* loadingPicture_ = nullptr;
+  int32_t loadingUp_ = 0;
+  int32_t loadingPercent_ = 0;
+  int32_t statusRows_ = 0;
+  int32_t statusMaxima_[kStatusRows] = {};
+  char statusLabels_[kStatusRows][kStatusLabelSize + 1] = {};
+  int32_t barColours_[3] = {0, 0, 0};  // red, yellow, green
+  int32_t starShown_[4] = {};
+
+  OptionsMenu* optionsMenu_ = nullptr;
+  int32_t menuOpen_ = 0;
+
+  GameMessageLine messages_[kMessageLines];
+  int32_t nextMessage_ = 0;
+  int32_t frameCounter_ = 0;
+  std::string commandText_;
+  std::string chatLine_;
+  int32_t chatOpen_ = 0;
+  std::string debugLines_[kDebugLines];
+  std::string loadingText_;
+  std::string loadCommands_[5];
+  std::string saveCommands_[5];
+
+  std::unique_ptr<LockStepUi> lockStepUi_;
+  std::unique_ptr<LockStep> lockStep_;
+
+ private:
+  friend class ScreenLockStepUi;
+  void InitLockStep();
+  void DrawMessageLines();
+  void DrawLoadingFrame(int redraw);
+};
+
+// The game-speed table of DelayElapsed: the period in ms for a caller's
+// period at the current speed, or 0 when frames are not paced.
+int GameSpeedPeriod(int gameSpeed, int callerPeriodMs);
+
+// A status bar's length (0..60) and colour (0 red under 10 %, 1 yellow
+// under 40 %, 2 green) for a value of a row's maximum; values are clamped
+// to 0..maximum, and a row without a maximum (0 or less) has no bar.
+int StatusBarLength(int value, int maximum);
+int StatusBarColourIndex(int value, int maximum);

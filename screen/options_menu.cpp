@@ -1,0 +1,337 @@
+#include "screen/options_menu.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "base/paths.h"
+#include "base/player_records.h"
+#include "graphics/bitmap_font.h"
+#include "graphics/display.h"
+#include "graphics/sprite.h"
+#include "graphics/surface.h"
+#include "input/input.h"
+#include "screen/config.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+
+namespace {
+
+constexpr int kTileFrame = 3;   // the dialog sprite's background tile
+constexpr int kBoxX = 120;
+constexpr int kBoxY = 90;
+constexpr int kBoxW = 400;
+constexpr int kBoxH = 300;
+constexpr int kRowHeight = 24;
+constexpr int kHelpTextWidth = kBoxW - 32;  // pixels a help line holds
+constexpr int kHelpRows = 10;
+
+const char* OnOff(int v) { return v ? "ON" : "OFF"; }
+
+}  // namespace
+
+float VolumeToGain(int volume) {
+  if (volume <= 0) return 0.0f;
+  if (volume >= kVolumeSteps) return 1.0f;
+  return static_cast<float>(volume) / kVolumeSteps;
+}
+
+OptionsMenu::OptionsMenu(DDPalette* palette) : palette_(palette) {
+  if (palette_) palette_->AddRef();
+  // The dialog tile, copied and matched to the screen's palette so that the
+  // overlay shows in this screen's colours.
+  DDSurface* frame = g_dialogSprite ? g_dialogSprite->GetFrameSurface(kTileFrame) : nullptr;
+  if (frame && frame->HasSurface() && frame->GetPixelFormat() == 4) {
+    tile_ = new DDSurface(frame->GetWidth(), frame->GetHeight(), 4);
+    if (tile_->HasSurface()) {
+      if (frame->GetPalette()) tile_->SetPalette(frame->GetPalette());
+      tile_->Blt(0, 0, frame->GetWidth(), frame->GetHeight(), frame, 0, 0);
+      if (palette_ && frame->GetPalette()) tile_->RemapToPalette(palette_);
+    } else {
+      delete tile_;
+      tile_ = nullptr;
+    }
+  }
+}
+
+OptionsMenu::~OptionsMenu() {
+  delete tile_;
+  if (palette_) palette_->Release();
+}
+
+void OptionsMenu::SetVisible(int isEventScreen) {
+  visible_ = true;
+  holdsGame_ = !(isEventScreen && g_playMode == 2);
+  selected_ = 0;
+  page_ = kPageItems;
+  confirm_ = 0;
+  helpTop_ = 0;
+}
+
+int OptionsMenu::Run() {
+  if (!visible_) return 1;
+  int r = OpenResult();
+  if (IsEscapeActive(0)) {
+    r = Back();
+  } else if (IsFire1Active(0) || IsEnterActive(0)) {
+    r = Choose();
+  } else if (IsUpActive(0)) {
+    MoveSelection(-1);
+  } else if (IsDownActive(0)) {
+    MoveSelection(1);
+  } else if (IsLeftActive(0)) {
+    ChangeValue(-1);
+  } else if (IsRightActive(0)) {
+    ChangeValue(1);
+  }
+  if (visible_) Draw();
+  return r;
+}
+
+void OptionsMenu::MoveSelection(int delta) {
+  if (page_ == kPageHelp) {
+    int maxTop = std::max(0, static_cast<int>(help_.size()) - kHelpRows);
+    helpTop_ = std::clamp(helpTop_ + delta, 0, maxTop);
+    return;
+  }
+  if (page_ == kPageConfirmLeave) {
+    confirm_ = confirm_ ? 0 : 1;
+    return;
+  }
+  selected_ = ((selected_ + delta) % kItemCount + kItemCount) % kItemCount;
+  ShellPlayNaviSound();
+}
+
+void OptionsMenu::ChangeValue(int delta) {
+  if (page_ == kPageConfirmLeave) {
+    confirm_ = confirm_ ? 0 : 1;
+    return;
+  }
+  if (page_ != kPageItems) return;
+  switch (selected_) {
+    case kVolume:
+      SetVolumeOption(std::clamp(g_volume + delta, 0, kVolumeSteps));
+      break;
+    case kHighDetail:
+    case kBigViewport:
+    case kMazeFloor:
+    case kHighColourVideo:
+    case kFullScreenVideo:
+    case kInterlacedVideo:
+      WriteOption(selected_);
+      break;
+    default:
+      return;
+  }
+  ShellPlayNaviSound();
+}
+
+void OptionsMenu::WriteOption(int item) {
+  switch (item) {
+    case kHighDetail:
+      g_highDetail = !g_highDetail;
+      break;
+    case kBigViewport:
+      g_bigViewport = !g_bigViewport;
+      break;
+    case kMazeFloor:
+      g_mazeFloor = !g_mazeFloor;
+      g_mazeFloorPending = 1;
+      break;
+    case kHighColourVideo:
+      g_highColorVideo = !g_highColorVideo;
+      break;
+    case kFullScreenVideo:
+      g_fullScreenVideo = !g_fullScreenVideo;
+      break;
+    case kInterlacedVideo:
+      g_interlacedVideo = !g_interlacedVideo;
+      break;
+    default:
+      break;
+  }
+}
+
+int OptionsMenu::Choose() {
+  switch (page_) {
+    case kPageHelp:
+      page_ = kPageItems;
+      return OpenResult();
+    case kPageConfirmLeave:
+      if (confirm_) {
+        visible_ = false;
+        return -1;
+      }
+      page_ = kPageItems;
+      return OpenResult();
+    case kPageItems:
+      break;
+  }
+  switch (selected_) {
+    case kContinue:
+      visible_ = false;
+      return 1;
+    case kHelp:
+      LoadHelp();
+      page_ = kPageHelp;
+      helpTop_ = 0;
+      return OpenResult();
+    case kLeave:
+      page_ = kPageConfirmLeave;
+      confirm_ = 0;
+      return OpenResult();
+    default:
+      ChangeValue(1);
+      return OpenResult();
+  }
+}
+
+int OptionsMenu::Back() {
+  if (page_ != kPageItems) {
+    page_ = kPageItems;
+    return OpenResult();
+  }
+  visible_ = false;
+  return 1;
+}
+
+std::string OptionsMenu::ItemText(int item) const {
+  char buf[64];
+  switch (item) {
+    case kContinue:
+      return "CONTINUE";
+    case kVolume:
+      std::snprintf(buf, sizeof buf, "VOLUME: %d", static_cast<int>(g_volume));
+      return buf;
+    case kHighDetail:
+      return std::string("HIGH DETAIL: ") + OnOff(g_highDetail);
+    case kBigViewport:
+      return std::string("BIG VIEW: ") + OnOff(g_bigViewport);
+    case kMazeFloor:
+      return std::string("MAZE FLOOR: ") + (g_mazeFloor ? "FLAT" : "TEXTURED");
+    case kHighColourVideo:
+      return std::string("HIGH COLOUR VIDEO: ") + OnOff(g_highColorVideo);
+    case kFullScreenVideo:
+      return std::string("FULL SCREEN VIDEO: ") + OnOff(g_fullScreenVideo);
+    case kInterlacedVideo:
+      return std::string("INTERLACED VIDEO: ") + OnOff(g_interlacedVideo);
+    case kHelp:
+      return "HELP";
+    case kLeave:
+      return "LEAVE GAME";
+    default:
+      return "";
+  }
+}
+
+bool OptionsMenu::LoadHelpFile(const std::string& path, int width, std::vector<std::string>* lines) {
+  if (width < 8) width = 8;
+  return LoadHelpFile(path, width, [](const std::string& t) { return static_cast<int>(t.size()); },
+                      lines);
+}
+
+bool OptionsMenu::LoadHelpFile(const std::string& path, int width,
+                               const std::function<int(const std::string&)>& measure,
+                               std::vector<std::string>* lines) {
+  std::ifstream in(ResolvePath(path), std::ios::binary);
+  if (!in || !lines || !measure) return false;
+  std::string raw;
+  int count = 0;
+  // A help text is a few dozen lines; anything past that is not help.
+  while (count < 400 && std::getline(in, raw)) {
+    ++count;
+    std::string line;
+    for (char c : raw) {
+      unsigned char u = static_cast<unsigned char>(c);
+      if (u == '\r') continue;
+      line.push_back((u == '\t' || u < 32) ? ' ' : c);
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (line.empty()) {
+      lines->push_back("");
+      continue;
+    }
+    while (measure(line) > width) {
+      // The longest head that fits, cut at a space when there is one.
+      size_t fit = 1;
+      while (fit < line.size() && measure(line.substr(0, fit + 1)) <= width) ++fit;
+      size_t cut = line.rfind(' ', fit);
+      if (cut == std::string::npos || cut == 0) cut = fit;
+      std::string head = line.substr(0, cut);
+      while (!head.empty() && head.back() == ' ') head.pop_back();
+      lines->push_back(head);
+      size_t next = cut;
+      while (next < line.size() && line[next] == ' ') ++next;
+      line.erase(0, next);
+    }
+    if (!line.empty()) lines->push_back(line);
+  }
+  return true;
+}
+
+void OptionsMenu::LoadHelp() {
+  help_.clear();
+  auto measure = [this](const std::string& t) { return TextWidth(t.c_str()); };
+  if (g_shellState == kShellEvent && g_eventIndex >= 1 && g_eventIndex <= 10) {
+    char name[40];
+    std::snprintf(name, sizeof name, "menu\\txt\\help%d.txt", static_cast<int>(g_eventIndex));
+    if (LoadHelpFile(ShellProgramPath(name), kHelpTextWidth, measure, &help_)) help_.push_back("");
+  }
+  LoadHelpFile(ShellProgramPath("menu\\txt\\genHelp.txt"), kHelpTextWidth, measure, &help_);
+  if (help_.empty()) help_.push_back("NO HELP AVAILABLE");
+}
+
+void OptionsMenu::TileRect(DDSurface* surface, int x, int y, int width, int height) {
+  if (!surface || !surface->HasSurface() || width <= 0 || height <= 0) return;
+  if (!tile_) {
+    surface->FillRect(x, y, width, height, 0);
+    return;
+  }
+  int tw = tile_->GetWidth();
+  int th = tile_->GetHeight();
+  if (tw <= 0 || th <= 0) return;
+  for (int ty = 0; ty < height; ty += th) {
+    int h = std::min(th, height - ty);
+    for (int tx = 0; tx < width; tx += tw) {
+      int w = std::min(tw, width - tx);
+      surface->Blt(x + tx, y + ty, w, h, tile_, 0, 0);
+    }
+  }
+}
+
+int OptionsMenu::CharHeight() const { return g_menuFont ? g_menuFont->GetHeight() : 8; }
+
+int OptionsMenu::TextWidth(const char* text) const {
+  if (!text) return 0;
+  return g_menuFont ? g_menuFont->GetTextWidth(text) : static_cast<int>(std::strlen(text)) * 8;
+}
+
+void OptionsMenu::DrawText(DDSurface* surface, int x, int y, const char* text) {
+  if (!g_menuFont || !surface || !text) return;
+  g_menuFont->SetFlags(0);
+  g_menuFont->DrawText(surface, x, y, text);
+}
+
+void OptionsMenu::Draw() {
+  DDSurface* back = ShellBackSurface();
+  if (!back) return;
+  TileRect(back, kBoxX, kBoxY, kBoxW, kBoxH);
+  int x = kBoxX + 30;
+  int y = kBoxY + 16;
+  if (page_ == kPageHelp) {
+    int end = std::min(static_cast<int>(help_.size()), helpTop_ + kHelpRows);
+    for (int i = helpTop_; i < end; ++i, y += kRowHeight) DrawText(back, kBoxX + 16, y, help_[i].c_str());
+    return;
+  }
+  if (page_ == kPageConfirmLeave) {
+    DrawText(back, x, y + 60, "LEAVE THE GAME?");
+    DrawText(back, x + 30, y + 110, confirm_ ? "> YES" : "  YES");
+    DrawText(back, x + 150, y + 110, confirm_ ? "  NO" : "> NO");
+    return;
+  }
+  for (int i = 0; i < kItemCount; ++i, y += kRowHeight + 3) {
+    std::string text = (i == selected_ ? "> " : "  ") + ItemText(i);
+    DrawText(back, x, y, text.c_str());
+  }
+}

@@ -1,0 +1,111 @@
+// The status band under an event's picture: faces, names and up to four
+// rows of bars, one column per player.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "base/player_records.h"
+#include "graphics/bitmap_font.h"
+#include "graphics/display.h"
+#include "graphics/surface.h"
+#include "screen/face_panel.h"
+#include "screen/game_screen.h"
+#include "screen/game_screen_services.h"
+
+namespace {
+
+constexpr int kBarX[4] = {89, 249, 411, 572};
+constexpr int kBarTop = 406;
+constexpr int kRowStep = 20;
+constexpr int kBarLength = 60;
+constexpr int kBarHeight = 10;
+constexpr int kNameY = 460;
+
+const PaletteEntry* EntriesOf(DDSurface* s) {
+  DDPalette* p = s ? s->GetPalette() : nullptr;
+  if (!p && g_primaryDDSurface) p = g_primaryDDSurface->GetPalette();
+  return p ? p->Entries() : nullptr;
+}
+
+}  // namespace
+
+int StatusBarLength(int value, int maximum) {
+  if (maximum <= 0) return 0;
+  long long v = std::clamp<long long>(value, 0, maximum);
+  return static_cast<int>(v * kBarLength / maximum);
+}
+
+int StatusBarColourIndex(int value, int maximum) {
+  if (maximum <= 0) return 0;
+  long long v = std::clamp<long long>(value, 0, maximum);
+  long long percent = v * 100 / maximum;
+  if (percent < 10) return 0;   // red
+  if (percent < 40) return 1;   // yellow
+  return 2;                     // green
+}
+
+void GameScreen::SetupStatusBars(DDSurface* background, int rows, const int maxima[],
+                                 const char* const labels[], int faceFirst, int faceCount) {
+  statusRows_ = std::clamp(rows, 0, kStatusRows);
+  for (int r = 0; r < kStatusRows; ++r) {
+    statusMaxima_[r] = (r < statusRows_ && maxima) ? maxima[r] : 0;
+    statusLabels_[r][0] = 0;
+    if (r < statusRows_ && labels && labels[r]) {
+      std::strncpy(statusLabels_[r], labels[r], kStatusLabelSize);
+      statusLabels_[r][kStatusLabelSize] = 0;
+    }
+  }
+  const PaletteEntry* entries = EntriesOf(background);
+  if (entries) {
+    barColours_[0] = std::max(0, FindNearestColour(entries, 0, 256, 255, 0, 0));
+    barColours_[1] = std::max(0, FindNearestColour(entries, 0, 256, 255, 255, 0));
+    barColours_[2] = std::max(0, FindNearestColour(entries, 0, 256, 0, 255, 0));
+  }
+  for (int& s : starShown_) s = 0;
+  if (g_facePanel) {
+    g_facePanel->Prepare(background ? background->GetPalette() : nullptr, faceFirst, faceCount);
+  }
+}
+
+void GameScreen::DrawStatusBars(DDSurface* background, int row, const int values[4],
+                                const int* stars) {
+  DDSurface* back = ShellBackSurface();
+  if (!back || row < 0 || row >= statusRows_) return;
+  if (row == 0) {
+    if (background && background->HasSurface()) {
+      int srcY = background->GetHeight() >= 480 ? kStatusBandTop : 0;
+      back->Blt(0, kStatusBandTop, 640, 80, background, 0, srcY);
+    }
+    if (g_facePanel) g_facePanel->Draw(back, kStatusBandTop, stars);
+    if (g_screenText) {
+      g_screenText->SetFlags(0);
+      for (int i = 0; i < kMaxPlayers; ++i) {
+        g_screenText->DrawText(back, kFaceX[i], kNameY, g_players[i].name);
+      }
+    }
+  }
+  int y = kBarTop + kRowStep * row;
+  int maximum = statusMaxima_[row];
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    int value = values ? values[i] : 0;
+    if (maximum <= 0) {
+      // A row without a maximum shows its numbers.
+      if (g_screenText) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%d", value);
+        g_screenText->SetFlags(0);
+        g_screenText->DrawText(back, kBarX[i], y, text);
+      }
+      continue;
+    }
+    int length = StatusBarLength(value, maximum);
+    if (length > 0) {
+      back->FillRect(kBarX[i], y, length, kBarHeight,
+                     barColours_[StatusBarColourIndex(value, maximum)]);
+    }
+    if (statusLabels_[row][0] && g_screenText) {
+      g_screenText->SetFlags(0);
+      g_screenText->DrawText(back, kBarX[i] + 2, y + 1, statusLabels_[row]);
+    }
+  }
+}
