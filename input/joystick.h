@@ -46,8 +46,6 @@ class Joystick {
   void SetEnabled(bool enabled);
   bool IsEnabled() const { return enabled_; }
 
-  int Id() const { return id_; }
-
  private:
   void SetButton(int button, bool down);
   int id_;

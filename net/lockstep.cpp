@@ -63,8 +63,6 @@ LockStep::LockStep(const LockStepContext& ctx, LockStepUi* ui) : ctx_(ctx), ui_(
   NetPutI32(sentBefore_ + 8, -1);
 }
 
-void LockStep::SetUi(LockStepUi* ui) { ui_ = ui ? ui : &g_headlessUi; }
-
 bool LockStep::Network() const { return ctx_.session && ctx_.playMode && *ctx_.playMode == 2; }
 
 int LockStep::OwnSlot() const {

@@ -85,7 +85,6 @@ class LockStep {
   static constexpr int kPending = 0x7FFF0000;
 
   explicit LockStep(const LockStepContext& ctx, LockStepUi* ui = nullptr);
-  void SetUi(LockStepUi* ui);
 
   // --- the calls of the screen ---
   int WaitForPlayers();

@@ -193,7 +193,6 @@ class GameScreen {
  private:
   friend class ScreenLockStepUi;
   void InitLockStep();
-  void DrawMessageLines();
   void DrawLoadingFrame(int redraw);
 };
 

@@ -31,12 +31,6 @@ const char* OnOff(int v) { return v ? "ON" : "OFF"; }
 
 }  // namespace
 
-float VolumeToGain(int volume) {
-  if (volume <= 0) return 0.0f;
-  if (volume >= kVolumeSteps) return 1.0f;
-  return static_cast<float>(volume) / kVolumeSteps;
-}
-
 OptionsMenu::OptionsMenu(DDPalette* palette) : palette_(palette) {
   if (palette_) palette_->AddRef();
   // The dialog tile, copied and matched to the screen's palette so that the

@@ -57,10 +57,6 @@ class OptionsMenu {
   std::string ItemText(int item) const;
   int GetSelected() const { return selected_; }
   Page GetPage() const { return page_; }
-  // The help page's lines: the screen's own help file (help<n>.txt for
-  // event n) and then the general help.
-  const std::vector<std::string>& HelpLines() const { return help_; }
-
   // Menu actions, as the keys drive them (tests call them directly).
   void MoveSelection(int delta);
   void ChangeValue(int delta);  // left / right on the selected item
@@ -93,5 +89,3 @@ class OptionsMenu {
   std::vector<std::string> help_;
 };
 
-// The ten steps of the VOLUME setting as a gain of the game's mixer.
-float VolumeToGain(int volume);

@@ -57,8 +57,6 @@ class SoundManager {
   SoundManager(const SoundManager&) = delete;
   SoundManager& operator=(const SoundManager&) = delete;
 
-  void SetWindow(void* window) { window_ = window; }
-
   // Reserves the first free slot; -1 when all 100 are taken.
   int AllocSlot();
   // Unloads the slot and gives its reservation back.
