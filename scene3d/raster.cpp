@@ -1,0 +1,187 @@
+#include "scene3d/raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace {
+
+// A value interpolated over the triangle: c + dx * x + dy * y, x and y in
+// pixels. Set up in double from the exact vertex positions.
+struct Plane {
+  double c = 0, dx = 0, dy = 0;
+  double At(double x, double y) const { return c + dx * x + dy * y; }
+};
+
+struct Setup {
+  double x[3], y[3], det;
+};
+
+Setup MakeSetup(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
+  Setup s;
+  const RasterVertex* v[3] = {&a, &b, &c};
+  for (int i = 0; i < 3; ++i) {
+    s.x[i] = v[i]->x / double(kSubpixelScale);
+    s.y[i] = v[i]->y / double(kSubpixelScale);
+  }
+  s.det = (s.x[1] - s.x[0]) * (s.y[2] - s.y[0]) - (s.x[2] - s.x[0]) * (s.y[1] - s.y[0]);
+  return s;
+}
+
+Plane MakePlane(const Setup& s, double a0, double a1, double a2) {
+  Plane p;
+  p.dx = ((a1 - a0) * (s.y[2] - s.y[0]) - (a2 - a0) * (s.y[1] - s.y[0])) / s.det;
+  p.dy = ((a2 - a0) * (s.x[1] - s.x[0]) - (a1 - a0) * (s.x[2] - s.x[0])) / s.det;
+  p.c = a0 - p.dx * s.x[0] - p.dy * s.y[0];
+  return p;
+}
+
+// Texel coordinate to 16.16 fixed point, held within a range where the
+// stepping below cannot overflow (a NaN becomes the low end).
+constexpr double kFixedLimit = double(int64_t(1) << 46);
+int64_t ToFixed(double texels) {
+  double f = texels * 65536.0;
+  if (!(f > -kFixedLimit)) f = -kFixedLimit;
+  if (!(f < kFixedLimit)) f = kFixedLimit;
+  return static_cast<int64_t>(std::floor(f));
+}
+
+float SafeReciprocal(float v) {
+  // Depth is positive inside the view; rounding at a far corner must not
+  // turn it into a division by zero.
+  return v > 1e-30f ? 1.0f / v : 1e30f;
+}
+
+}  // namespace
+
+int64_t RasterFlatTriangle(const RasterTarget& target, const RasterVertex& a,
+                           const RasterVertex& b, const RasterVertex& c, uint8_t colour) {
+  const Setup s = MakeSetup(a, b, c);
+  if (!(s.det > 0)) return 0;
+  const Plane pz = MakePlane(s, a.invz, b.invz, c.invz);
+  const float diz = static_cast<float>(pz.dx);
+  int64_t written = 0;
+  ForEachTriangleSpan(a, b, c, target.left, target.top, target.right, target.bottom,
+                      [&](int y, int x0, int x1) {
+                        uint8_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch;
+                        float* zrow = target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch;
+                        float iz = static_cast<float>(pz.At(x0 + 0.5, y + 0.5));
+                        for (int x = x0; x < x1; ++x) {
+                          if (iz > zrow[x]) {
+                            zrow[x] = iz;
+                            row[x] = colour;
+                            ++written;
+                          }
+                          iz += diz;
+                        }
+                      });
+  return written;
+}
+
+int64_t RasterTexturedTriangle(const RasterTarget& target, const RasterVertex& a,
+                               const RasterVertex& b, const RasterVertex& c,
+                               const RasterTexture& texture, bool perspective) {
+  const Setup s = MakeSetup(a, b, c);
+  if (!(s.det > 0)) return 0;
+  const Plane pz = MakePlane(s, a.invz, b.invz, c.invz);
+  const Plane ps = MakePlane(s, a.s, b.s, c.s);
+  const Plane pt = MakePlane(s, a.t, b.t, c.t);
+  const float diz = static_cast<float>(pz.dx);
+  const float dsz = static_cast<float>(ps.dx);
+  const float dtz = static_cast<float>(pt.dx);
+  const int64_t wmask = texture.width - 1;
+  const int64_t hmask = texture.height - 1;
+  const uint8_t* texels = texture.texels;
+  const int tpitch = texture.pitch;
+  const uint8_t* shade = texture.shade;
+  int64_t written = 0;
+
+  // Writes pixels x .. x + n - 1 stepping depth and the fixed texel position.
+  auto run = [&](uint8_t* row, float* zrow, int x, int n, float& iz, int64_t fu, int64_t fv,
+                 int64_t dfu, int64_t dfv) {
+    for (int i = 0; i < n; ++i, ++x) {
+      if (iz > zrow[x]) {
+        const uint8_t texel = texels[((fv >> 16) & hmask) * tpitch + ((fu >> 16) & wmask)];
+        row[x] = shade[texel];
+        zrow[x] = iz;
+        ++written;
+      }
+      iz += diz;
+      fu += dfu;
+      fv += dfv;
+    }
+  };
+
+  ForEachTriangleSpan(
+      a, b, c, target.left, target.top, target.right, target.bottom, [&](int y, int x0, int x1) {
+        uint8_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch;
+        float* zrow = target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch;
+        const double cx = x0 + 0.5, cy = y + 0.5;
+        float iz = static_cast<float>(pz.At(cx, cy));
+        if (!perspective) {
+          const int64_t fu = ToFixed(ps.At(cx, cy)), fv = ToFixed(pt.At(cx, cy));
+          run(row, zrow, x0, x1 - x0, iz, fu, fv, ToFixed(ps.dx), ToFixed(pt.dx));
+          return;
+        }
+        // Exact texel position at the ends of every run of kPerspectiveStep
+        // pixels, straight steps in between.
+        float sz = static_cast<float>(ps.At(cx, cy));
+        float tz = static_cast<float>(pt.At(cx, cy));
+        float z = SafeReciprocal(iz);
+        int64_t fu = ToFixed(double(sz) * z), fv = ToFixed(double(tz) * z);
+        for (int x = x0; x < x1;) {
+          const int n = std::min(kPerspectiveStep, x1 - x);
+          const float izEnd = iz + diz * float(n);
+          sz += dsz * float(n);
+          tz += dtz * float(n);
+          const float zEnd = SafeReciprocal(izEnd);
+          const int64_t fuEnd = ToFixed(double(sz) * zEnd), fvEnd = ToFixed(double(tz) * zEnd);
+          float runZ = iz;
+          run(row, zrow, x, n, runZ, fu, fv, (fuEnd - fu) / n, (fvEnd - fv) / n);
+          iz = izEnd;
+          fu = fuEnd;
+          fv = fvEnd;
+          x += n;
+        }
+      });
+  return written;
+}
+
+int64_t RasterDecal(const RasterTarget& target, const RasterRect& rect, float invz,
+                    const RasterTexture& texture) {
+  const float w = rect.right - rect.left, h = rect.bottom - rect.top;
+  if (!(w > 0.0f) || !(h > 0.0f) || !std::isfinite(w) || !std::isfinite(h)) return 0;
+  // Pixels whose centres lie inside: left edge in, right edge out.
+  auto first = [](float edge, int lo, int hi) {
+    const double v = std::ceil(double(edge) - 0.5);
+    return static_cast<int>(std::clamp(v, double(lo), double(hi)));
+  };
+  const int x0 = first(rect.left, target.left, target.right);
+  const int x1 = first(rect.right, target.left, target.right);
+  const int y0 = first(rect.top, target.top, target.bottom);
+  const int y1 = first(rect.bottom, target.top, target.bottom);
+  if (x0 >= x1 || y0 >= y1) return 0;
+  const double uScale = texture.width / double(w), vScale = texture.height / double(h);
+  const int64_t du = ToFixed(uScale);
+  const int64_t uStart = ToFixed((x0 + 0.5 - rect.left) * uScale);
+  const int64_t umax = texture.width - 1, vmax = texture.height - 1;
+  const uint8_t* transparent = texture.transparent;
+  int64_t written = 0;
+  for (int y = y0; y < y1; ++y) {
+    const int64_t v = std::clamp<int64_t>(ToFixed((y + 0.5 - rect.top) * vScale) >> 16, 0, vmax);
+    const uint8_t* src = texture.texels + v * texture.pitch;
+    uint8_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch;
+    float* zrow = target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch;
+    int64_t fu = uStart;
+    for (int x = x0; x < x1; ++x, fu += du) {
+      const uint8_t texel = src[std::clamp<int64_t>(fu >> 16, 0, umax)];
+      if (transparent && transparent[texel]) continue;
+      if (invz > zrow[x]) {
+        zrow[x] = invz;
+        row[x] = texture.shade[texel];
+        ++written;
+      }
+    }
+  }
+  return written;
+}
