@@ -229,20 +229,13 @@ void RMViewport::DrawMesh(Pass& pass, RMMesh* mesh, const RMMatrix& toCamera) {
   const auto& materials = mesh->Materials();
   const bool perspective = mesh->GetPerspective();
 
-  // Per material: the flat colour, or the texture and its full shade.
-  struct Fill {
-    uint8_t colour = 0;
-    RasterTexture texture;
-    bool textured = false;
-  };
-  Fill fills[1] = {};
-  std::vector<Fill> fillList;
-  Fill* fill = fills;
+  // Per material: the flat colour, or the texture and its full shade. A
+  // mesh without materials is white.
+  fills_.assign(std::max<size_t>(materials.size(), 1), Fill());
+  Fill* fill = fills_.data();
   if (materials.empty()) {
-    fills[0].colour = device_->NearestColour(255, 255, 255);
+    fill[0].colour = device_->NearestColour(255, 255, 255);
   } else {
-    fillList.resize(materials.size());
-    fill = fillList.data();
     for (size_t m = 0; m < materials.size(); ++m) {
       const RMMaterial& mat = materials[m];
       fill[m].colour = device_->NearestColour(ToByte(mat.red), ToByte(mat.green), ToByte(mat.blue));

@@ -19,6 +19,7 @@
 #include "graphics/palette.h"
 #include "scene3d/frame.h"
 #include "scene3d/math3d.h"
+#include "scene3d/raster.h"
 
 class DDSurface;
 class RMMesh;
@@ -127,5 +128,13 @@ class RMViewport : public RMObject {
   float front_ = 1.0f;
   float back_ = 100.0f;
   RMRenderStats stats_;
-  std::vector<RMVector> cameraSpace_;  // scratch: a mesh's vertices as the camera sees them
+  // Scratch of DrawMesh, kept to spare allocations: a mesh's vertices as the
+  // camera sees them, and how each of its materials is filled.
+  std::vector<RMVector> cameraSpace_;
+  struct Fill {
+    uint8_t colour = 0;
+    RasterTexture texture;
+    bool textured = false;
+  };
+  std::vector<Fill> fills_;
 };

@@ -39,11 +39,38 @@ Plane MakePlane(const Setup& s, double a0, double a1, double a2) {
 // Texel coordinate to 16.16 fixed point, held within a range where the
 // stepping below cannot overflow (a NaN becomes the low end).
 constexpr double kFixedLimit = double(int64_t(1) << 46);
-int64_t ToFixed(double texels) {
+inline int64_t ToFixed(double texels) {
   double f = texels * 65536.0;
-  if (!(f > -kFixedLimit)) f = -kFixedLimit;
-  if (!(f < kFixedLimit)) f = kFixedLimit;
-  return static_cast<int64_t>(std::floor(f));
+  f = f > -kFixedLimit ? f : -kFixedLimit;  // a NaN fails the test and becomes the low end
+  f = f < kFixedLimit ? f : kFixedLimit;
+  // Floor without a library call: truncate, then step down for negatives.
+  const int64_t i = static_cast<int64_t>(f);
+  return i - (double(i) > f ? 1 : 0);
+}
+
+// Pixels x0 .. x0 + n - 1 of a textured row: depth and the fixed texel
+// position step straight along. Returns the pixels written.
+struct TexturedRun {
+  const uint8_t* texels;
+  const uint8_t* shade;
+  int64_t pitch, wmask, hmask;
+  float diz;
+};
+
+inline int64_t DrawRun(const TexturedRun& t, uint8_t* row, float* zrow, int x0, int n, float iz,
+                       int64_t fu, int64_t fv, int64_t dfu, int64_t dfv) {
+  int64_t written = 0;
+  for (int x = x0; x < x0 + n; ++x) {
+    if (iz > zrow[x]) {
+      row[x] = t.shade[t.texels[((fv >> 16) & t.hmask) * t.pitch + ((fu >> 16) & t.wmask)]];
+      zrow[x] = iz;
+      ++written;
+    }
+    iz += t.diz;
+    fu += dfu;
+    fv += dfv;
+  }
+  return written;
 }
 
 float SafeReciprocal(float v) {
@@ -89,28 +116,9 @@ int64_t RasterTexturedTriangle(const RasterTarget& target, const RasterVertex& a
   const float diz = static_cast<float>(pz.dx);
   const float dsz = static_cast<float>(ps.dx);
   const float dtz = static_cast<float>(pt.dx);
-  const int64_t wmask = texture.width - 1;
-  const int64_t hmask = texture.height - 1;
-  const uint8_t* texels = texture.texels;
-  const int tpitch = texture.pitch;
-  const uint8_t* shade = texture.shade;
+  const TexturedRun run{texture.texels, texture.shade, texture.pitch, texture.width - 1,
+                        texture.height - 1, diz};
   int64_t written = 0;
-
-  // Writes pixels x .. x + n - 1 stepping depth and the fixed texel position.
-  auto run = [&](uint8_t* row, float* zrow, int x, int n, float& iz, int64_t fu, int64_t fv,
-                 int64_t dfu, int64_t dfv) {
-    for (int i = 0; i < n; ++i, ++x) {
-      if (iz > zrow[x]) {
-        const uint8_t texel = texels[((fv >> 16) & hmask) * tpitch + ((fu >> 16) & wmask)];
-        row[x] = shade[texel];
-        zrow[x] = iz;
-        ++written;
-      }
-      iz += diz;
-      fu += dfu;
-      fv += dfv;
-    }
-  };
 
   ForEachTriangleSpan(
       a, b, c, target.left, target.top, target.right, target.bottom, [&](int y, int x0, int x1) {
@@ -119,8 +127,8 @@ int64_t RasterTexturedTriangle(const RasterTarget& target, const RasterVertex& a
         const double cx = x0 + 0.5, cy = y + 0.5;
         float iz = static_cast<float>(pz.At(cx, cy));
         if (!perspective) {
-          const int64_t fu = ToFixed(ps.At(cx, cy)), fv = ToFixed(pt.At(cx, cy));
-          run(row, zrow, x0, x1 - x0, iz, fu, fv, ToFixed(ps.dx), ToFixed(pt.dx));
+          written += DrawRun(run, row, zrow, x0, x1 - x0, iz, ToFixed(ps.At(cx, cy)),
+                             ToFixed(pt.At(cx, cy)), ToFixed(ps.dx), ToFixed(pt.dx));
           return;
         }
         // Exact texel position at the ends of every run of kPerspectiveStep
@@ -136,8 +144,12 @@ int64_t RasterTexturedTriangle(const RasterTarget& target, const RasterVertex& a
           tz += dtz * float(n);
           const float zEnd = SafeReciprocal(izEnd);
           const int64_t fuEnd = ToFixed(double(sz) * zEnd), fvEnd = ToFixed(double(tz) * zEnd);
-          float runZ = iz;
-          run(row, zrow, x, n, runZ, fu, fv, (fuEnd - fu) / n, (fvEnd - fv) / n);
+          // Whole runs step by a shift (a floor division), the last one divides.
+          const int64_t dfu =
+              n == kPerspectiveStep ? (fuEnd - fu) >> kPerspectiveShift : (fuEnd - fu) / n;
+          const int64_t dfv =
+              n == kPerspectiveStep ? (fvEnd - fv) >> kPerspectiveShift : (fvEnd - fv) / n;
+          written += DrawRun(run, row, zrow, x, n, iz, fu, fv, dfu, dfv);
           iz = izEnd;
           fu = fuEnd;
           fv = fvEnd;

@@ -19,7 +19,8 @@ constexpr int kSubpixelBits = 4;
 constexpr int kSubpixelScale = 1 << kSubpixelBits;
 // Perspective-correct texturing divides once per this many pixels of a row
 // and steps the texture coordinates straight in between.
-constexpr int kPerspectiveStep = 8;
+constexpr int kPerspectiveShift = 3;
+constexpr int kPerspectiveStep = 1 << kPerspectiveShift;
 
 struct RasterTarget {
   uint8_t* pixels = nullptr;  // pixel (x, y) at pixels[y * pitch + x]
@@ -90,15 +91,43 @@ inline int64_t Min3(int64_t a, int64_t b, int64_t c) {
 inline int64_t Max3(int64_t a, int64_t b, int64_t c) {
   return a > b ? (a > c ? a : c) : (b > c ? b : c);
 }
+// One edge of a triangle, walked row by row. Its condition on a pixel
+// centre (px, py), both in 1/16 pixel, is k - dy * px >= 0 with
+// k = dx * (py - y0) + dy * x0 - bias; that bounds px by k / dy, whose
+// floor is kept as quotient and remainder and stepped without dividing.
 struct Edge {
-  int64_t dx, dy, x0, y0, bias;
+  int64_t dx = 0, dy = 0;
+  int64_t divisor = 1;  // |dy|
+  int64_t q = 0, r = 0;    // floor(k / divisor) and the remainder, 0 <= r < divisor
+  int64_t stepQ = 0, stepR = 0;  // the same for k's step from one row to the next
+  int64_t k = 0;          // only for horizontal edges
+
+  void Start(const RasterVertex& from, const RasterVertex& to, int64_t firstRowY) {
+    dx = int64_t(to.x) - from.x;
+    dy = int64_t(to.y) - from.y;
+    const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
+    k = dx * (firstRowY - from.y) + dy * from.x - (topLeft ? 0 : 1);
+    if (dy == 0) return;
+    divisor = dy > 0 ? dy : -dy;
+    q = FloorDiv(k, divisor);
+    r = k - q * divisor;
+    const int64_t step = dx * kSubpixelScale;
+    stepQ = FloorDiv(step, divisor);
+    stepR = step - stepQ * divisor;
+  }
+  void NextRow() {
+    if (dy == 0) {
+      k += dx * kSubpixelScale;
+      return;
+    }
+    q += stepQ;
+    r += stepR;
+    if (r >= divisor) {
+      ++q;
+      r -= divisor;
+    }
+  }
 };
-inline Edge MakeEdge(const RasterVertex& from, const RasterVertex& to) {
-  Edge e{int64_t(to.x) - from.x, int64_t(to.y) - from.y, from.x, from.y, 0};
-  const bool topLeft = e.dy < 0 || (e.dy == 0 && e.dx > 0);
-  e.bias = topLeft ? 0 : 1;
-  return e;
-}
 }  // namespace raster_detail
 
 template <typename SpanFn>
@@ -108,29 +137,33 @@ void ForEachTriangleSpan(const RasterVertex& a, const RasterVertex& b, const Ras
   const int64_t area =
       (int64_t(b.x) - a.x) * (int64_t(c.y) - a.y) - (int64_t(b.y) - a.y) * (int64_t(c.x) - a.x);
   if (area <= 0) return;
-  const Edge edges[3] = {MakeEdge(a, b), MakeEdge(b, c), MakeEdge(c, a)};
   constexpr int64_t kHalf = kSubpixelScale / 2;
   int64_t y0 = CeilDiv16(Min3(a.y, b.y, c.y) - kHalf);
   int64_t y1 = FloorDiv16(Max3(a.y, b.y, c.y) - kHalf) + 1;
   if (y0 < top) y0 = top;
   if (y1 > bottom) y1 = bottom;
+  if (y0 >= y1) return;
+  Edge edges[3];
+  const int64_t firstRow = y0 * kSubpixelScale + kHalf;
+  edges[0].Start(a, b, firstRow);
+  edges[1].Start(b, c, firstRow);
+  edges[2].Start(c, a, firstRow);
   for (int64_t y = y0; y < y1; ++y) {
-    const int64_t py = y * kSubpixelScale + kHalf;
     int64_t lo = left, hi = right;
     // Each edge keeps the centres on its inner side (or on it, for a top or
     // left edge): a bound on x for a slanted edge, all or nothing for a
     // horizontal one.
-    for (const Edge& e : edges) {
-      const int64_t k = e.dx * (py - e.y0) + e.dy * e.x0 - e.bias;
+    for (Edge& e : edges) {
       if (e.dy > 0) {
-        const int64_t bound = FloorDiv16(FloorDiv(k, e.dy) - kHalf) + 1;
+        const int64_t bound = FloorDiv16(e.q - kHalf) + 1;
         if (bound < hi) hi = bound;
       } else if (e.dy < 0) {
-        const int64_t bound = CeilDiv16(CeilDiv(-k, -e.dy) - kHalf);
+        const int64_t bound = CeilDiv16(-e.q - kHalf);
         if (bound > lo) lo = bound;
-      } else if (k < 0) {
+      } else if (e.k < 0) {
         hi = lo;
       }
+      e.NextRow();
     }
     if (lo < hi) span(static_cast<int>(y), static_cast<int>(lo), static_cast<int>(hi));
   }

@@ -123,7 +123,7 @@ TEST_F(SceneGolden, TexturedCrate) {
   RMFrame* crate = Load("cube.x");
   crate->SetOrientation(scene_, 1, 0, 2, 0, 1, 0);  // turned a little
   Look(camera, scene_, {3.5f, 4, -5}, {0, 1, 0});
-  ExpectGolden("crate", 0x47c07acad7f8c659ull);
+  ExpectGolden("crate", 0x8c5c41ae42cc8f4dull);
 }
 
 TEST_F(SceneGolden, DecalsStandingInTheScene) {
@@ -152,7 +152,7 @@ TEST_F(SceneGolden, StartPieceFromTheStartLine) {
   RMGetViewportHandle(views_[0])->SetField(0.7f);
   Load("start.x");
   Look(camera, scene_, {0, 10, 2}, {0, 0, 60});
-  ExpectGolden("start", 0x8a5a9e2faf131f2eull);
+  ExpectGolden("start", 0x6a1d085f7970828dull);
 }
 
 TEST_F(SceneGolden, TwoViewsSideBySide) {
@@ -169,7 +169,7 @@ TEST_F(SceneGolden, TwoViewsSideBySide) {
   // Chase cameras 28 behind and 12.5 above their skaters.
   Look(left, scene_, {-20, 12.5f, -16}, {-20, 0, 12});
   Look(right, scene_, {-10, 12.5f, -10}, {10, 0, 30});
-  ExpectGolden("two_views", 0x578473dba154d1a2ull);
+  ExpectGolden("two_views", 0xc50af964e9fb8955ull);
 }
 
 }  // namespace
