@@ -37,12 +37,9 @@ void BM_SceneTrackView(benchmark::State& state) {
     state.SkipWithError("cannot write the scene fixtures");
     return;
   }
-  PaletteEntry entries[256];
-  MakeFixturePalette(entries);
-  DDPalette* palette = new DDPalette(kDisplayPaletteCaps, entries);
-  DDSurface surface(640, 400, kFormatIndexed8);
-  surface.SetPalette(palette);
-  RMDevice* device = RMCreateDevice(&surface, kRMColorModelMono, 0);
+  FixtureDevice screen(640, 400);
+  RMDevice* device = screen.Device();
+  const PaletteEntry* entries = screen.Entries();
   RMFrame* scene = RMGetD3DRM()->CreateFrame(nullptr);
   RMViewportRecord* view = RMCreateViewport(device, scene, 0, 0, 640, 400);
   RMGetViewportHandle(view)->SetField(0.7f);
@@ -117,8 +114,6 @@ void BM_SceneTrackView(benchmark::State& state) {
   for (RMImage* i : images) RMFreeImage(i);
   RMReleaseViewport(view);
   scene->Release();
-  RMReleaseDevice(device);
-  palette->Release();
 }
 
 BENCHMARK(BM_SceneTrackView)->Unit(benchmark::kMillisecond);
@@ -153,16 +148,7 @@ struct FillScene {
         corners.insert(corners.end(), {a, b, c, a, c, d});
       }
   }
-  RasterTarget Target() {
-    RasterTarget t;
-    t.pixels = pixels.data();
-    t.pitch = kW;
-    t.depth = depth.data();
-    t.depthPitch = kW;
-    t.right = kW;
-    t.bottom = kH;
-    return t;
-  }
+  RasterTarget Target() { return WholeTarget(pixels.data(), depth.data(), kW, kH); }
   RasterTexture Texture() {
     RasterTexture t;
     t.texels = texels.data();

@@ -5,6 +5,16 @@
 
 namespace {
 std::atomic<int> g_liveObjects{0};
+
+// Takes `item` out of a list; false when it is not there. The caller
+// then drops the list's reference.
+template <typename T>
+bool TakeOut(std::vector<T*>& list, T* item) {
+  auto it = std::find(list.begin(), list.end(), item);
+  if (!item || it == list.end()) return false;
+  list.erase(it);
+  return true;
+}
 }  // namespace
 
 RMObject::RMObject() { ++g_liveObjects; }
@@ -50,9 +60,7 @@ int RMFrame::AddChild(RMFrame* child) {
 }
 
 int RMFrame::DeleteChild(RMFrame* child) {
-  auto it = std::find(children_.begin(), children_.end(), child);
-  if (!child || it == children_.end()) return kRMNotFound;
-  children_.erase(it);
+  if (!TakeOut(children_, child)) return kRMNotFound;
   child->parent_ = nullptr;
   child->Release();
   return kRMOk;
@@ -70,9 +78,7 @@ int RMFrame::AddVisual(RMVisual* visual) {
 }
 
 int RMFrame::DeleteVisual(RMVisual* visual) {
-  auto it = std::find(visuals_.begin(), visuals_.end(), visual);
-  if (!visual || it == visuals_.end()) return kRMNotFound;
-  visuals_.erase(it);
+  if (!TakeOut(visuals_, visual)) return kRMNotFound;
   visual->Release();
   return kRMOk;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "graphics/pixel_format.h"
@@ -97,15 +98,10 @@ TEST(SceneClip, SharedEdgesAreCutIdentically) {
 // Whole triangles through a viewport, camera at the origin looking along +z.
 TEST(SceneClip, TrianglesThroughAViewport) {
   const int live = RMLiveObjectCount();
-  PaletteEntry palette[256];
-  MakeFixturePalette(palette);
-  DDPalette* ddPalette = new DDPalette(kDisplayPaletteCaps, palette);
-  DDSurface surface(64, 48, kFormatIndexed8);
-  surface.SetPalette(ddPalette);
-  RMDevice* device = RMCreateDevice(&surface, kRMColorModelMono, 0);
-  ASSERT_NE(device, nullptr);
+  auto screen = std::make_unique<FixtureDevice>(64, 48);
+  DDSurface& surface = screen->Surface();
   RMFrame* scene = RMGetD3DRM()->CreateFrame(nullptr);
-  RMViewportRecord* view = RMCreateViewport(device, scene, 8, 8, 48, 32);
+  RMViewportRecord* view = RMCreateViewport(screen->Device(), scene, 8, 8, 48, 32);
   ASSERT_NE(view, nullptr);
   RMViewport* viewport = RMGetViewportHandle(view);
   EXPECT_EQ(viewport->GetBack(), 5000.0f);
@@ -171,8 +167,7 @@ TEST(SceneClip, TrianglesThroughAViewport) {
 
   RMReleaseViewport(view);
   scene->Release();
-  RMReleaseDevice(device);
-  ddPalette->Release();
+  screen.reset();
   EXPECT_EQ(RMLiveObjectCount(), live);
 }
 

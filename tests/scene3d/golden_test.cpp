@@ -38,8 +38,6 @@ class SceneGolden : public ::testing::Test {
                ("kel-scene-golden-" + std::to_string(::getpid())))
                   .string();
     ASSERT_TRUE(WriteSceneFixtures(folder_));
-    MakeFixturePalette(entries_);
-    palette_ = new DDPalette(kDisplayPaletteCaps, entries_);
     live_ = RMLiveObjectCount();
     scene_ = RMGetD3DRM()->CreateFrame(nullptr);
   }
@@ -47,18 +45,15 @@ class SceneGolden : public ::testing::Test {
     for (RMFrame* f : held_) f->Release();
     for (RMViewportRecord* v : views_) RMReleaseViewport(v);
     scene_->Release();
-    if (device_) RMReleaseDevice(device_);
-    surface_.reset();
-    palette_->Release();
+    screen_.reset();
     EXPECT_EQ(RMLiveObjectCount(), live_);
     std::filesystem::remove_all(folder_);
   }
 
   void MakeDevice(int width, int height) {
-    surface_ = std::make_unique<DDSurface>(width, height, kFormatIndexed8);
-    surface_->SetPalette(palette_);
-    surface_->FillRect(0, 0, width, height, 20);  // grey round the views
-    device_ = RMCreateDevice(surface_.get(), kRMColorModelMono, 0);
+    screen_ = std::make_unique<FixtureDevice>(width, height);
+    screen_->Surface().FillRect(0, 0, width, height, 20);  // grey round the views
+    device_ = screen_->Device();
     ASSERT_NE(device_, nullptr);
   }
   RMFrame* AddView(int x, int y, int w, int h) {
@@ -92,24 +87,26 @@ class SceneGolden : public ::testing::Test {
   void ExpectGolden(const char* name, uint64_t expected) {
     for (RMViewportRecord* v : views_) ASSERT_EQ(RMRender(v, nullptr), kRMOk);
     RMUpdateDevice(device_);
+    DDSurface& surface = screen_->Surface();
     const std::string dir = std::string(KEL_BINARY_DIR) + "/golden/scene3d";
     MakeDirectories(dir);
     PresentColour colours[256];
-    for (int i = 0; i < 256; ++i) colours[i] = {entries_[i].red, entries_[i].green, entries_[i].blue};
+    for (int i = 0; i < 256; ++i) {
+      const PaletteEntry& e = screen_->Entries()[i];
+      colours[i] = {e.red, e.green, e.blue};
+    }
     MemoryPresenter presenter;
-    presenter.PresentIndexed(surface_->Row(0), surface_->GetWidth(), surface_->GetHeight(),
-                             surface_->GetPitch(), colours);
+    presenter.PresentIndexed(surface.Row(0), surface.GetWidth(), surface.GetHeight(),
+                             surface.GetPitch(), colours);
     const std::string png = dir + "/" + name + ".png";
     EXPECT_TRUE(presenter.WritePng(png));
-    const uint64_t got = HashFrame(*surface_);
+    const uint64_t got = HashFrame(surface);
     EXPECT_EQ(got, expected) << name << ": new hash 0x" << std::hex << got << " (see " << png << ")";
   }
 
   std::string folder_;
-  PaletteEntry entries_[256];
-  DDPalette* palette_ = nullptr;
   int live_ = 0;
-  std::unique_ptr<DDSurface> surface_;
+  std::unique_ptr<FixtureDevice> screen_;
   RMDevice* device_ = nullptr;
   RMFrame* scene_ = nullptr;
   std::vector<RMViewportRecord*> views_;

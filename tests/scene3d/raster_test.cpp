@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scene3d/raster.h"
+#include "tests/support/scene_fixtures.h"
 
 namespace {
 
@@ -16,18 +17,7 @@ constexpr int kW = 96, kH = 64;
 struct Canvas {
   std::vector<uint8_t> pixels = std::vector<uint8_t>(kW * kH, 0);
   std::vector<float> depth = std::vector<float>(kW * kH, 0.0f);
-  RasterTarget Target(int left = 0, int top = 0, int right = kW, int bottom = kH) {
-    RasterTarget t;
-    t.pixels = pixels.data();
-    t.pitch = kW;
-    t.depth = depth.data();
-    t.depthPitch = kW;
-    t.left = left;
-    t.top = top;
-    t.right = right;
-    t.bottom = bottom;
-    return t;
-  }
+  RasterTarget Target() { return WholeTarget(pixels.data(), depth.data(), kW, kH); }
   uint8_t At(int x, int y) const { return pixels[size_t(y) * kW + x]; }
 };
 

@@ -22,19 +22,32 @@ class SceneViewport : public ::testing::Test {
  protected:
   void SetUp() override {
     live_ = RMLiveObjectCount();
-    MakeFixturePalette(entries_);
-    palette_ = new DDPalette(kDisplayPaletteCaps, entries_);
-    surface_ = std::make_unique<DDSurface>(160, 100, kFormatIndexed8);
-    surface_->SetPalette(palette_);
+    screen_ = std::make_unique<FixtureDevice>(160, 100);
     scene_ = RMGetD3DRM()->CreateFrame(nullptr);
     oldSink_ = SetDebugSink([this](const std::string& line) { debug_.push_back(line); });
   }
   void TearDown() override {
     SetDebugSink(oldSink_);
+    for (RMFrame* f : held_) f->Release();
+    for (RMImage* i : images_) RMFreeImage(i);
+    for (RMViewportRecord* v : views_) RMReleaseViewport(v);
     scene_->Release();
-    surface_.reset();
-    palette_->Release();
+    screen_.reset();
     EXPECT_EQ(RMLiveObjectCount(), live_);
+  }
+  RMDevice* Device() { return screen_->Device(); }
+  DDSurface& Surface() { return screen_->Surface(); }
+  RMViewportRecord* View(int x, int y, int w, int h) {
+    RMViewportRecord* v = RMCreateViewport(Device(), scene_, x, y, w, h);
+    if (v) views_.push_back(v);
+    return v;
+  }
+  // A picture in the fixture palette filled with one index, freed at the end.
+  RMImage* Picture(int size, uint8_t index) {
+    RMImage* image = RMCreateImage(size, size, screen_->Entries());
+    std::memset(image->storage.data(), index, image->storage.size());
+    images_.push_back(image);
+    return image;
   }
   // A decal of a w x h picture filled with `fill`, standing at (x, y, z).
   RMFrame* Decal(RMImage* image, float size, float x, float y, float z) {
@@ -42,6 +55,7 @@ class SceneViewport : public ::testing::Test {
     RMFrame* f = RMCreateDecalFrame(texture, size, size, scene_, 1, RMColorRGB(0, 255, 0));
     texture->Release();
     f->SetPosition(scene_, x, y, z);
+    held_.push_back(f);
     return f;
   }
   // The bounding box of pixels other than `background` in the rectangle.
@@ -50,9 +64,9 @@ class SceneViewport : public ::testing::Test {
   };
   Box Extent(uint8_t background) {
     Box b;
-    for (int y = 0; y < surface_->GetHeight(); ++y)
-      for (int x = 0; x < surface_->GetWidth(); ++x)
-        if (surface_->Row(y)[x] != background) {
+    for (int y = 0; y < Surface().GetHeight(); ++y)
+      for (int x = 0; x < Surface().GetWidth(); ++x)
+        if (Surface().Row(y)[x] != background) {
           b.left = std::min(b.left, x);
           b.top = std::min(b.top, y);
           b.right = std::max(b.right, x + 1);
@@ -62,10 +76,11 @@ class SceneViewport : public ::testing::Test {
   }
 
   int live_ = 0;
-  PaletteEntry entries_[256];
-  DDPalette* palette_ = nullptr;
-  std::unique_ptr<DDSurface> surface_;
+  std::unique_ptr<FixtureDevice> screen_;
   RMFrame* scene_ = nullptr;
+  std::vector<RMViewportRecord*> views_;
+  std::vector<RMFrame*> held_;
+  std::vector<RMImage*> images_;
   DebugSink oldSink_;
   std::vector<std::string> debug_;
 };
@@ -85,7 +100,7 @@ TEST_F(SceneViewport, DevicesNeedAPalettisedSurface) {
       {"an empty surface", &none, kRMColorModelMono, "There is no surface."},
       {"16 bits", &wide, kRMColorModelMono, "The surface is not 8-bit palettised."},
       {"no palette", &bare, kRMColorModelMono, "The surface has no palette."},
-      {"another colour model", surface_.get(), 2, "Only the mono colour model is offered."},
+      {"another colour model", &Surface(), 2, "Only the mono colour model is offered."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -95,7 +110,7 @@ TEST_F(SceneViewport, DevicesNeedAPalettisedSurface) {
     EXPECT_EQ(debug_[0],
               std::string("Message:Failed to create the D3DRM device from surface.\n") + c.reason);
   }
-  RMDevice* device = RMCreateDevice(surface_.get(), kRMColorModelMono, 1);
+  RMDevice* device = RMCreateDevice(&Surface(), kRMColorModelMono, 1);
   ASSERT_NE(device, nullptr);
   RMSetBufferCount(device, 2);
   EXPECT_EQ(device->GetBufferCount(), 2);
@@ -117,7 +132,6 @@ TEST_F(SceneViewport, DevicesNeedAPalettisedSurface) {
 // At distance 1 a viewport shows `field` units either side of its centre
 // along its longer side; a point there lands on the viewport's edge.
 TEST_F(SceneViewport, FieldSpansTheLongerSide) {
-  RMDevice* device = RMCreateDevice(surface_.get(), kRMColorModelMono, 0);
   struct Case {
     int x, y, w, h;
     float field;  // 0: the default
@@ -131,8 +145,7 @@ TEST_F(SceneViewport, FieldSpansTheLongerSide) {
       {10, 0, 60, 100, 0, {-0.5f * 8 * 60 / 100, 0, 8}, 10, 50},  // left edge
   };
   for (const Case& c : cases) {
-    RMViewportRecord* view = RMCreateViewport(device, scene_, c.x, c.y, c.w, c.h);
-    RMViewport* vp = RMGetViewportHandle(view);
+    RMViewport* vp = RMGetViewportHandle(View(c.x, c.y, c.w, c.h));
     if (c.field > 0) {
       ASSERT_EQ(vp->SetField(c.field), kRMOk);
     }
@@ -144,15 +157,12 @@ TEST_F(SceneViewport, FieldSpansTheLongerSide) {
     EXPECT_FALSE(vp->ProjectWorldPoint({0, 0, 0.5f}, &screen));   // before the front plane
     EXPECT_FALSE(vp->ProjectWorldPoint({0, 0, 5001}, &screen));  // beyond the back plane
     EXPECT_EQ(vp->SetField(0), kRMBadArgument);
-    RMReleaseViewport(view);
   }
-  RMReleaseDevice(device);
 }
 
 TEST_F(SceneViewport, TwoViewportsClearOnlyTheirOwnRectangles) {
-  RMDevice* device = RMCreateDevice(surface_.get(), kRMColorModelMono, 0);
-  RMViewportRecord* left = RMCreateViewport(device, scene_, 8, 10, 64, 80);
-  RMViewportRecord* right = RMCreateViewport(device, scene_, 88, 10, 64, 80);
+  RMViewportRecord* left = View(8, 10, 64, 80);
+  RMViewportRecord* right = View(88, 10, 64, 80);
   // A wall across both views, near in the left one, far in the right one.
   RMMesh* wall = RMMesh::Create();
   RMMaterial white;
@@ -163,65 +173,59 @@ TEST_F(SceneViewport, TwoViewportsClearOnlyTheirOwnRectangles) {
   wall->Release();
   RMGetCameraHandle(left)->SetPosition(scene_, 0, 0, -3);
   RMGetCameraHandle(right)->SetPosition(scene_, 0, 0, -4000);
-  surface_->FillRect(0, 0, 160, 100, 77);
+  Surface().FillRect(0, 0, 160, 100, 77);
   ASSERT_EQ(RMRender(left, nullptr), kRMOk);
   ASSERT_EQ(RMRender(right, nullptr), kRMOk);
-  const uint8_t whiteIndex = uint8_t(FindNearestColour(entries_, 0, 256, 255, 255, 255));
-  EXPECT_EQ(surface_->Row(50)[40], whiteIndex);
-  EXPECT_EQ(surface_->Row(50)[120], whiteIndex);
-  EXPECT_EQ(surface_->Row(50)[80], 77);  // between the views
-  EXPECT_EQ(surface_->Row(5)[40], 77);
+  const uint8_t whiteIndex = uint8_t(FindNearestColour(screen_->Entries(), 0, 256, 255, 255, 255));
+  EXPECT_EQ(Surface().Row(50)[40], whiteIndex);
+  EXPECT_EQ(Surface().Row(50)[120], whiteIndex);
+  EXPECT_EQ(Surface().Row(50)[80], 77);  // between the views
+  EXPECT_EQ(Surface().Row(5)[40], 77);
   // With the wall out of reach, a view clears to the palette's black.
   RMGetCameraHandle(right)->SetPosition(scene_, 0, 0, -6000);
   ASSERT_EQ(RMRender(right, nullptr), kRMOk);
-  EXPECT_EQ(surface_->Row(50)[120], 0);
-  EXPECT_EQ(surface_->Row(50)[40], whiteIndex);
-  RMReleaseViewport(left);
-  RMReleaseViewport(right);
-  RMReleaseDevice(device);
+  EXPECT_EQ(Surface().Row(50)[120], 0);
+  EXPECT_EQ(Surface().Row(50)[40], whiteIndex);
 }
 
 // The renderer writes the indices matched to the palette the device was
 // made with: a fade of that palette later changes nothing it writes.
 TEST_F(SceneViewport, ColoursAreMatchedToThePaletteOfTheDevice) {
-  RMDevice* device = RMCreateDevice(surface_.get(), kRMColorModelMono, 0);
-  RMViewportRecord* view = RMCreateViewport(device, scene_, 0, 0, 160, 100);
+  RMViewportRecord* view = View(0, 0, 160, 100);
+  const PaletteEntry* entries = screen_->Entries();
   // A picture with a palette of its own: pure red, a dark blue, magenta.
   PaletteEntry own[256] = {};
   own[0] = {255, 0, 0, 0};
   own[1] = {0, 0, 110, 0};
   own[2] = {255, 0, 255, 0};
   RMImage* image = RMCreateImage(4, 4, own);
+  images_.push_back(image);
   for (int i = 0; i < 16; ++i) image->pixels[(i / 4) * image->pitch + i % 4] = uint8_t(i % 3);
   RMTexture* texture = RMCreateTexture(image);
-  const uint8_t* table = texture->ShadeTable(device);
-  EXPECT_EQ(table[0], FindNearestColour(entries_, 0, 256, 255, 0, 0));
-  EXPECT_EQ(table[1], FindNearestColour(entries_, 0, 256, 0, 0, 110));
+  const uint8_t* table = texture->ShadeTable(Device());
+  EXPECT_EQ(table[0], FindNearestColour(entries, 0, 256, 255, 0, 0));
+  EXPECT_EQ(table[1], FindNearestColour(entries, 0, 256, 0, 0, 110));
   // More shades: the last is the colour itself, the first a dark shade.
   texture->SetShades(4);
-  table = texture->ShadeTable(device);
-  EXPECT_EQ(table[3 * 256 + 0], FindNearestColour(entries_, 0, 256, 255, 0, 0));
-  EXPECT_EQ(table[0 * 256 + 0], FindNearestColour(entries_, 0, 256, 64, 0, 0));
+  table = texture->ShadeTable(Device());
+  EXPECT_EQ(table[3 * 256 + 0], FindNearestColour(entries, 0, 256, 255, 0, 0));
+  EXPECT_EQ(table[0 * 256 + 0], FindNearestColour(entries, 0, 256, 64, 0, 0));
   texture->SetShades(1);
 
   RMFrame* decal = RMCreateDecalFrame(texture, 2, 2, scene_, 0, 0);
+  held_.push_back(decal);
+  texture->Release();  // the decal frame holds it
   decal->SetPosition(scene_, 0, -1, 5);
   ASSERT_EQ(RMRender(view, nullptr), kRMOk);
-  std::vector<uint8_t> before(surface_->Row(0), surface_->Row(0) + surface_->GetPitch() * 100);
+  const std::vector<uint8_t> before(Surface().Row(0), Surface().Row(0) + Surface().GetPitch() * 100);
   PaletteEntry black[256] = {};
-  palette_->SetEntries(0, 256, black);
+  screen_->Palette()->SetEntries(0, 256, black);
   ASSERT_EQ(RMRender(view, nullptr), kRMOk);
-  EXPECT_EQ(std::memcmp(before.data(), surface_->Row(0), before.size()), 0);
+  EXPECT_EQ(std::memcmp(before.data(), Surface().Row(0), before.size()), 0);
   // The picture's own palette changed and said so: matched again.
   image->palette[0] = {0, 0, 255, 0};
   texture->Changed(0, 1);
-  EXPECT_EQ(texture->ShadeTable(device)[0], FindNearestColour(entries_, 0, 256, 0, 0, 255));
-
-  decal->Release();
-  texture->Release();
-  RMFreeImage(image);
-  RMReleaseViewport(view);
-  RMReleaseDevice(device);
+  EXPECT_EQ(texture->ShadeTable(Device())[0], FindNearestColour(entries, 0, 256, 0, 0, 255));
 }
 
 // A decal keeps its world size, so its picture shrinks with distance; it
@@ -229,13 +233,9 @@ TEST_F(SceneViewport, ColoursAreMatchedToThePaletteOfTheDevice) {
 // colour is left out; what the game draws into its picture shows in the
 // next frame.
 TEST_F(SceneViewport, DecalsStandOnTheirOriginAndScaleWithDistance) {
-  RMDevice* device = RMCreateDevice(surface_.get(), kRMColorModelMono, 0);
-  RMViewportRecord* view = RMCreateViewport(device, scene_, 0, 0, 160, 100);
+  RMViewportRecord* view = View(0, 0, 160, 100);
   RMViewport* vp = RMGetViewportHandle(view);
-  PaletteEntry pal[256];
-  MakeFixturePalette(pal);
-  RMImage* image = RMCreateImage(16, 16, pal);
-  std::memset(image->storage.data(), 255, image->storage.size());  // all white
+  RMImage* image = Picture(16, 255);  // all white
   RMFrame* decal = Decal(image, 4, 0, -2, 10);
 
   struct Case {
@@ -266,24 +266,14 @@ TEST_F(SceneViewport, DecalsStandOnTheirOriginAndScaleWithDistance) {
   ASSERT_EQ(RMRender(view, nullptr), kRMOk);
   EXPECT_EQ(vp->GetLastStats().decalsCulled, 1);
   EXPECT_EQ(Extent(0).right, -1);
-
-  decal->Release();
-  RMFreeImage(image);
-  RMReleaseViewport(view);
-  RMReleaseDevice(device);
 }
 
 // Pieces join and leave the scene from frame to frame; only members are
 // drawn, and a device keeps drawing into a surface whose storage the flip
 // exchanges.
 TEST_F(SceneViewport, OnlyMembersOfTheSceneAreDrawn) {
-  RMDevice* device = RMCreateDevice(surface_.get(), kRMColorModelMono, 0);
-  RMViewportRecord* view = RMCreateViewport(device, scene_, 0, 0, 160, 100);
-  PaletteEntry pal[256];
-  MakeFixturePalette(pal);
-  RMImage* image = RMCreateImage(8, 8, pal);
-  std::memset(image->storage.data(), 255, image->storage.size());
-  RMFrame* decal = Decal(image, 2, 0, 0, 10);
+  RMViewportRecord* view = View(0, 0, 160, 100);
+  RMFrame* decal = Decal(Picture(8, 255), 2, 0, 0, 10);
   ASSERT_EQ(RMRender(view, nullptr), kRMOk);
   EXPECT_NE(Extent(0).right, -1);
   scene_->DeleteChild(decal);
@@ -292,14 +282,9 @@ TEST_F(SceneViewport, OnlyMembersOfTheSceneAreDrawn) {
   scene_->AddChild(decal);
 
   DDSurface other(160, 100, kFormatIndexed8);
-  surface_->SwapStorage(other);
+  Surface().SwapStorage(other);
   ASSERT_EQ(RMRender(view, nullptr), kRMOk);
   EXPECT_NE(Extent(0).right, -1);
-
-  decal->Release();
-  RMFreeImage(image);
-  RMReleaseViewport(view);
-  RMReleaseDevice(device);
 }
 
 }  // namespace

@@ -6,7 +6,8 @@
 
 #include "base/paths.h"
 #include "graphics/bmp.h"
-#include "scene3d/texture.h"
+#include "graphics/pixel_format.h"
+#include "scene3d/rm.h"
 
 namespace {
 
@@ -99,6 +100,29 @@ void MakeFixturePalette(PaletteEntry out[256]) {
     out[i] = Rgb(40 + k * 215 / 62, 30 + k * 190 / 62, k * 30 / 62);
   }
   out[255] = Rgb(255, 255, 255);
+}
+
+FixtureDevice::FixtureDevice(int width, int height) : surface_(width, height, kFormatIndexed8) {
+  MakeFixturePalette(entries_);
+  palette_ = new DDPalette(kDisplayPaletteCaps, entries_);
+  surface_.SetPalette(palette_);
+  device_ = RMCreateDevice(&surface_, kRMColorModelMono, 0);
+}
+
+FixtureDevice::~FixtureDevice() {
+  RMReleaseDevice(device_);
+  palette_->Release();
+}
+
+RasterTarget WholeTarget(uint8_t* pixels, float* depth, int width, int height) {
+  RasterTarget t;
+  t.pixels = pixels;
+  t.pitch = width;
+  t.depth = depth;
+  t.depthPitch = width;
+  t.right = width;
+  t.bottom = height;
+  return t;
 }
 
 std::vector<uint8_t> MakeCrateBmp() {

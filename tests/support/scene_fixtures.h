@@ -9,14 +9,40 @@
 #include <vector>
 
 #include "graphics/palette.h"
+#include "graphics/surface.h"
+#include "scene3d/raster.h"
 #include "scene3d/xfile.h"
 
+class RMDevice;
 struct RMImage;
 
 // 0 black, 1 pure green (the colour decals leave out, 0x00FF00), then ramps
 // of grey (2..63), red (64..127), blue (128..191) and yellow (192..254), 255
 // white.
 void MakeFixturePalette(PaletteEntry out[256]);
+
+// An 8-bit surface in the fixture palette with a device drawing into it.
+class FixtureDevice {
+ public:
+  FixtureDevice(int width, int height);
+  ~FixtureDevice();
+  FixtureDevice(const FixtureDevice&) = delete;
+  FixtureDevice& operator=(const FixtureDevice&) = delete;
+
+  DDSurface& Surface() { return surface_; }
+  RMDevice* Device() const { return device_; }
+  DDPalette* Palette() const { return palette_; }
+  const PaletteEntry* Entries() const { return entries_; }
+
+ private:
+  PaletteEntry entries_[256];
+  DDPalette* palette_;
+  DDSurface surface_;
+  RMDevice* device_;
+};
+
+// A rasteriser target over caller's pixel and depth rows of `width` each.
+RasterTarget WholeTarget(uint8_t* pixels, float* depth, int width, int height);
 
 // Pictures of the fixtures: 8-bit .bmp bytes, each with a palette of its
 // own (so drawing them goes through colour matching).
