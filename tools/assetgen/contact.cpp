@@ -235,6 +235,7 @@ int WriteContactSheets(const std::string& gamedata, const std::string& pngDir) {
     else
       ++failed;
   }
+  failed += WriteMazeContactSheets(gamedata, pngDir);
   std::printf("contact sheets: %d written, %d failed, in %s\n", written, failed, pngDir.c_str());
   return failed ? 1 : 0;
 }

@@ -36,3 +36,12 @@ function(kel_wire_asset_tests)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL kel_wire_asset_tests)
+
+# The maze engine's tests read the generated levels and navigation files.
+function(kel_wire_maze_tests)
+  if(TARGET test_maze3d)
+    target_compile_definitions(test_maze3d PRIVATE KEL_GAMEDATA_DIR="${CMAKE_BINARY_DIR}/gamedata")
+    add_dependencies(test_maze3d gamedata)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL kel_wire_maze_tests)

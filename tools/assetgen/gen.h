@@ -37,8 +37,12 @@ void GenerateSwim(Output& out);
 void GenerateSounds(Output& out);
 void GenerateVideos(Output& out);
 void GenerateTexts(Output& out);
+void GenerateMaze(Output& out);
 
 // PNG contact sheets of the written .mbm files (characters, menus, the event).
 int WriteContactSheets(const std::string& gamedata, const std::string& pngDir);
+// The 3D MAZE's own files (engine sprites, level maps and textures); the
+// number of sheets that failed.
+int WriteMazeContactSheets(const std::string& gamedata, const std::string& pngDir);
 
 }  // namespace assetgen

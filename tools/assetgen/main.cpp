@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     GenerateMenus(out);
     GenerateThrow(out);
     GenerateSwim(out);
+    GenerateMaze(out);
     GenerateSounds(out);
     GenerateVideos(out);
     int missing = 0;

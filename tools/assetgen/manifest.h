@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "tools/assetgen/swim_assets.h"
+#include "tools/assetgen/maze_assets.h"
 #include "tools/assetgen/throw_assets.h"
 
 namespace assetgen {
 
 enum class Root { Program, Data, Video };
-enum class Kind { Bmp8, Bmp24, Mbm, Wav, Avi, Text };
+// MazeData: the 3D MAZE engine's own formats (tests/maze3d reads them).
+enum class Kind { Bmp8, Bmp24, Mbm, Wav, Avi, Text, MazeData };
 
 struct ManifestEntry {
   Root root;
@@ -186,6 +188,8 @@ inline std::vector<ManifestEntry> AssetManifest() {
     }
     for (const SwimFile& f : kEventSoundFiles) add(f.inProgramDir ? P : D, f.path, Kind::Wav);
   }
+  // 3D MAZE.
+  for (auto [path, picture] : mazeassets::MazeFiles()) add(D, path, picture ? Kind::Bmp8 : Kind::MazeData);
   return m;
 }
 

@@ -1,0 +1,165 @@
+#include "events/maze3d/rc_support.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "base/player_records.h"
+#include "events/maze3d/rc_hud.h"
+#include "events/maze3d/rc_loader.h"
+#include "events/maze3d/rc_navgraph.h"
+#include "events/maze3d/rc_tables.h"
+#include "events/maze3d/rc_world.h"
+
+const int32_t* g_floorRowTables[kFloorTableCount];
+
+bool MazeBuildTables() {
+  if (g_floorRowTables[0]) return true;
+  auto* block = static_cast<int32_t*>(RcAlloc(kFloorTableCount * kFloorTableRows * sizeof(int32_t)));
+  if (!block) return false;
+  for (int k = 1; k < kFloorTableCount; ++k)
+    for (int r = 4; r < kFloorTableRows; ++r)
+      block[k * kFloorTableRows + r] = ((int32_t(k) << 24) / r) >> 16;
+  for (int k = 0; k < kFloorTableCount; ++k) g_floorRowTables[k] = block + k * kFloorTableRows;
+  return true;
+}
+
+void MazeFreeTables() {
+  RcFree(const_cast<int32_t*>(g_floorRowTables[0]));
+  for (const int32_t*& t : g_floorRowTables) t = nullptr;
+  RcFree(g_mazeLevel.skyPicture);
+  g_mazeLevel.skyPicture = nullptr;
+  g_mazeLevel.skyWidth = g_mazeLevel.skyHeight = 0;
+}
+
+int32_t IntSqrt(int32_t n) {
+  if (n < 2) return 0;
+  uint32_t v = uint32_t(n), root = 0, rem = 0;
+  for (int i = 0; i < 16; ++i) {
+    root <<= 1;
+    rem = (rem << 2) | (v >> 30);
+    v <<= 2;
+    const uint32_t trial = root * 2 + 1;
+    if (rem >= trial) {
+      rem -= trial;
+      ++root;
+    }
+  }
+  return int32_t(root);
+}
+
+int32_t AngleOf(int32_t dx, int32_t dy) {
+  if (dx == 0) return dy > 0 ? 450 : 1350;
+  if (dy == 0) return dx > 0 ? 0 : 900;
+  int base = 0;
+  if (dx < 0 && dy > 0) base = 450;
+  else if (dx < 0 && dy < 0) base = 900;
+  else if (dx > 0 && dy < 0) base = 1350;
+  const int64_t ax = std::llabs(int64_t(dx)), ay = std::llabs(int64_t(dy));
+  const int64_t t = (ay << 16) / ax;
+  int a;
+  if (t > g_tanTable[449]) {
+    a = 450;
+  } else {
+    a = t > g_tanTable[400] ? 400 : 0;
+    if (a == 0)
+      while (a + 50 <= 449 && t >= g_tanTable[a + 50]) a += 50;
+    while (a < 449 && t > g_tanTable[a]) ++a;
+  }
+  switch (base) {
+    case 450: return 900 - a;
+    case 900: return 900 + a;
+    case 1350: return 1800 - a;
+    default: return a;
+  }
+}
+
+namespace {
+bool Within800(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  const int64_t dx = int64_t(x1) - x2, dy = int64_t(y1) - y2;
+  const int64_t d2 = dx * dx + dy * dy;
+  return d2 <= INT32_MAX && IntSqrt(int32_t(d2)) < 800;
+}
+}  // namespace
+
+uint32_t MazePlayersNear(uint16_t p) {
+  if (p > 3) return 0;
+  uint32_t mask = 0;
+  const MazeRunnerRecord& me = g_mazeRunners[p];
+  for (int i = 0; i < 4; ++i)
+    if (i == p || Within800(g_mazeRunners[i].x, g_mazeRunners[i].y, me.x, me.y)) mask |= 1u << i;
+  return mask;
+}
+
+uint32_t MazeObjectNear(uint16_t p, int i) {
+  if (p > 3 || i < 0 || i >= kMazeObjectCount) return 0;
+  return Within800(g_mazeRunners[p].x, g_mazeRunners[p].y, g_mazeObjects[i].x, g_mazeObjects[i].y) ? 1 : 0;
+}
+
+int32_t MazeTopScore() {
+  int32_t top = g_mazePlayers[0].score;
+  for (int i = 1; i < 4; ++i)
+    if (g_mazePlayers[i].score > top) top = g_mazePlayers[i].score;
+  return top;
+}
+
+void MazeSelectItem(uint16_t p, uint16_t& itemMode) {
+  if (p > 3 || !g_mazeHud) return;
+  MazeHud& hud = *g_mazeHud;
+  const uint8_t* in = g_playerStates[p];
+  auto fists = [&] {
+    itemMode = 0;
+    hud.itemIcon[p] = kHudIconFists;
+  };
+  if (in[6]) {
+    fists();
+  } else if (in[7]) {
+    itemMode = 1;
+    if (hud.weaponUnits[p] > 0) {
+      hud.itemIcon[p] = uint8_t(p);
+    } else if (hud.powerPills[p]) {
+      itemMode = 2;
+      hud.itemIcon[p] = kHudIconPill;
+    } else {
+      fists();
+    }
+  } else if (in[8]) {
+    itemMode = 2;
+    if (hud.powerPills[p]) hud.itemIcon[p] = kHudIconPill;
+    else fists();
+  }
+}
+
+void MazeDoorSet() {
+  if (!g_mazeHud || !g_mazeNavGraph) return;
+  MazeHud& hud = *g_mazeHud;
+  if (hud.doorCell != kHudDoorStartCell) return;
+  for (int k = 0; k < 3; ++k) g_mazeYWalls[hud.doorCell - 1 + k] = hud.doorSaved[k];
+  int32_t s = 0;
+  for (const MazeRunnerRecord& r : g_mazeRunners) s += r.x + r.y;
+  const int32_t* point = g_mazeNavGraph->DoorPoint(s);
+  // The door's three cells stay in one row of the map whatever the point.
+  int row = std::clamp(point[1] >> 5, 0, kMazeCells - 1);
+  int col = std::clamp(point[0] >> 5, 1, kMazeCells - 2);
+  hud.doorCell = uint16_t(row * kMazeCells + col);
+  for (int k = 0; k < 3; ++k) {
+    hud.doorSaved[k] = g_mazeYWalls[hud.doorCell - 1 + k];
+    g_mazeYWalls[hud.doorCell - 1 + k] = uint16_t(k + 1);
+  }
+}
+
+void MazeDoorRaise() {
+  if (!g_mazeHud) return;
+  const int c = g_mazeHud->doorCell;
+  // The door's stages end at map values 34..36 (textures 33..35).
+  if (g_mazeYWalls[c] >= kMazeDoorTextures - 1) return;
+  for (int k = -1; k <= 1; ++k) g_mazeYWalls[c + k] = uint16_t(g_mazeYWalls[c + k] + 3);
+  if (g_mazeYWalls[c] == kMazeDoorTextures - 1) g_mazeRoundState = 2;
+}
+
+void MazeDoorLower() {
+  if (!g_mazeHud) return;
+  const int c = g_mazeHud->doorCell;
+  if (g_mazeYWalls[c] <= 2) return;
+  for (int k = -1; k <= 1; ++k) g_mazeYWalls[c + k] = uint16_t(g_mazeYWalls[c + k] - 3);
+  if (g_mazeYWalls[c] == 2) ++g_mazeRoundState;
+}

@@ -1,0 +1,226 @@
+// The generated maze data as the event reads it: every file loads through the
+// engine's loaders at the sizes and frame counts the event walks, and each
+// level's navigation graph routes every node to every other in as few hops as
+// a breadth-first search finds.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/paths.h"
+#include "events/maze3d/rc_loader.h"
+#include "events/maze3d/rc_navgraph.h"
+#include "events/maze3d/rc_tables.h"
+#include "events/maze3d/rc_world.h"
+#include "tools/assetgen/maze_assets.h"
+
+namespace {
+
+using namespace mazeassets;
+
+std::string DataFile(const char* rel) {
+  return ResolvePath(JoinPath(std::string(KEL_GAMEDATA_DIR) + "/data", rel));
+}
+
+TEST(MazeData, EngineSpritesHoldTheFramesTheEventWalks) {
+  struct Want { const char* path; int frames; };
+  std::vector<Want> wants = {{kKeyManSprite, kKeyManFrames},
+                             {kExplosionSprite, kExplosionFrames},
+                             {kMonsterSprite, kMonsterFrames}};
+  for (int c = 0; c < kCharacters; ++c) {
+    wants.push_back({kWeaponSprite[c], kWeaponFrames});
+    wants.push_back({kCharacterSprite[c], kCharacterPoses[c].total() * kDirections});
+  }
+  for (const Want& w : wants) {
+    SCOPED_TRACE(w.path);
+    RcLoader loader;
+    uint32_t count = 0;
+    uint8_t* block = loader.LoadSpriteRle(DataFile(w.path).c_str(), &count);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(count, uint32_t(w.frames));
+    uint8_t palette[1024];
+    EXPECT_TRUE(loader.LoadSecrPalette(DataFile(w.path).c_str(), palette));
+    RcFree(block);
+  }
+}
+
+TEST(MazeData, CharacterPicturesUseTheirOwnThirtyTwoColours) {
+  for (int c = 0; c < kCharacters; ++c) {
+    SCOPED_TRACE(kFaceFile[c]);
+    RcLoader loader;
+    for (const char* path : {kFaceFile[c], kMapIcon[c]}) {
+      const bool face = path == kFaceFile[c];
+      uint8_t* px = loader.LoadPicture(DataFile(path).c_str(), face ? kFaceW : kMapIconSize, face ? kFaceH : kMapIconSize);
+      ASSERT_NE(px, nullptr);
+      int used = 0;
+      for (int i = 0; i < (face ? kFaceW * kFaceH : kMapIconSize * kMapIconSize); ++i) {
+        EXPECT_LE(px[i], kCharacterColours);
+        used += px[i] != 0;
+      }
+      EXPECT_GT(used, 40);
+      RcFree(px);
+    }
+    uint32_t count = 0;
+    uint8_t* block = loader.LoadSpriteRle(DataFile(kCharacterSprite[c]).c_str(), &count);
+    ASSERT_NE(block, nullptr);
+    uint8_t column[128];
+    for (const uint8_t* r = block; ; r = RcNextRecord(r)) {
+      for (int t = 0; t < 128; t += 9)
+        if (RcDecodeColumn(r, t, column)) {
+          for (uint8_t v : column) ASSERT_LE(v, kCharacterColours);
+        }
+      if (RcNextRecord(r) == r) break;
+    }
+    RcFree(block);
+    uint8_t night[1024], sun[1024];
+    EXPECT_TRUE(loader.LoadBmpPalette(DataFile(kNightPalette[c]).c_str(), night));
+    EXPECT_TRUE(loader.LoadBmpPalette(DataFile(kSunsetPalette[c]).c_str(), sun));
+  }
+}
+
+TEST(MazeData, PicturesHaveTheSizesTheEventDrawsBy) {
+  struct Want { const char* path; int w, h; };
+  std::vector<Want> wants = {{kStatusPicture, 640, 80},
+                             {kIconStrip, kWeaponIconW, 4 * kWeaponIconH},
+                             {kPowerPicture, kFaceW, 11 * kFaceH},
+                             {kDoorMapIcon, kMapIconSize, kMapIconSize},
+                             {kIntroPicture, kIntroSize, kIntroPictureFrames * kIntroSize},
+                             {kSplitNightSky, kSkyW, kSkyH}};
+  for (const char* s : kSkyFile) wants.push_back({s, kSkyW, kSkyH});
+  for (const char* w : kWeaponIcon) wants.push_back({w, kWeaponIconW, kWeaponIconH});
+  for (const Want& w : wants) {
+    SCOPED_TRACE(w.path);
+    RcLoader loader;
+    uint8_t* px = loader.LoadPicture(DataFile(w.path).c_str(), w.w, w.h);
+    ASSERT_NE(px, nullptr);
+    RcFree(px);
+  }
+  // Each sky carries the maze palette: the flat sky in the sky's colours,
+  // its pixels only in the sky's range.
+  for (const char* s : kSkyFile) {
+    SCOPED_TRACE(s);
+    RcLoader loader;
+    int32_t w = 0, h = 0;
+    uint8_t* px = loader.LoadBmpPixels(DataFile(s).c_str(), &w, &h);
+    ASSERT_NE(px, nullptr);
+    for (int i = 0; i < w * h; i += 17) {
+      ASSERT_GE(px[i], kSkyFirst);
+      ASSERT_LE(px[i], kSkyLast);
+    }
+    RcFree(px);
+  }
+}
+
+struct LoadedLevel {
+  std::unique_ptr<MazeLevel> level = std::make_unique<MazeLevel>();
+  std::unique_ptr<MazeNavGraph> nav = std::make_unique<MazeNavGraph>();
+  explicit LoadedLevel(int n) {
+    std::memset(level.get(), 0, sizeof(MazeLevel));
+    RcLoader loader;
+    EXPECT_TRUE(loader.LoadTextures(DataFile(kLevelFile[n]).c_str(), level.get()));
+    EXPECT_TRUE(loader.LoadFloor(DataFile(kLevelFile[n]).c_str(), level.get()));
+    EXPECT_TRUE(nav->LoadFiles(DataFile(kNodeFile[n]).c_str(), DataFile(kHopFile[n]).c_str()));
+  }
+  ~LoadedLevel() { MazeFreeLevel(level.get()); }
+};
+
+TEST(MazeData, LevelsHoldTheDoorTexturesZonesAndMonsters) {
+  RcLoader loader;
+  ASSERT_TRUE(loader.LoadData(DataFile(kEngineFile).c_str()));
+  for (int n = 0; n < kLevels; ++n) {
+    SCOPED_TRACE(kLevelFile[n]);
+    LoadedLevel l(n);
+    EXPECT_GE(l.level->wallTextureCount, uint32_t(kMazeDoorTextures));
+    EXPECT_GT(l.level->floorTextureCount, 0u);
+    EXPECT_GT(l.level->zoneCount, 4u);
+    EXPECT_GT(l.level->monsterCount, 10u);
+    EXPECT_GE(l.nav->nodeCount(), kRcNavPoints);
+    // A monster named by a zone is one the level places.
+    for (uint32_t z = 0; z < l.level->zoneCount; ++z)
+      for (int id : l.level->zones[z].objectId)
+        if (id >= 0) {
+          EXPECT_LT(uint32_t(id - kMazeFirstMonster), l.level->monsterCount);
+        }
+  }
+}
+
+TEST(MazeData, EveryNodeReachesEveryOtherInTheFewestHops) {
+  for (int n = 0; n < kLevels; ++n) {
+    SCOPED_TRACE(kNodeFile[n]);
+    LoadedLevel l(n);
+    const MazeNavGraph& nav = *l.nav;
+    const int count = nav.nodeCount();
+    for (int to = 0; to < count; ++to) {
+      std::vector<int> dist(size_t(count), -1);
+      std::deque<int> queue{to};
+      dist[size_t(to)] = 0;
+      while (!queue.empty()) {
+        const int k = queue.front();
+        queue.pop_front();
+        for (int j = 0; j < 4; ++j) {
+          const int m = nav.neighbour(k, j);
+          if (m >= 0 && dist[size_t(m)] < 0) {
+            dist[size_t(m)] = dist[size_t(k)] + 1;
+            queue.push_back(m);
+          }
+        }
+      }
+      for (int from = 0; from < count; ++from) {
+        ASSERT_GE(dist[size_t(from)], 0) << from << " -> " << to;
+        int hops = 0, at = from;
+        while (at != to && hops <= count) {
+          const int next = nav.nextHop(at, to);
+          // Each hop is to a neighbour, one step nearer.
+          bool neighbour = false;
+          for (int j = 0; j < 4; ++j) neighbour = neighbour || nav.neighbour(at, j) == next;
+          ASSERT_TRUE(neighbour) << at << " -> " << next;
+          at = next;
+          ++hops;
+        }
+        ASSERT_EQ(hops, dist[size_t(from)]) << from << " -> " << to;
+      }
+    }
+  }
+}
+
+TEST(MazeData, NavigationPlacesLieWhereTheComputerPlayersLookForThem) {
+  for (int n = 0; n < kLevels; ++n) {
+    SCOPED_TRACE(kNodeFile[n]);
+    LoadedLevel l(n);
+    MazeNavGraph& nav = *l.nav;
+    const MazeLevel& lv = *l.level;
+    for (int p = 0; p < kRcNavPoints; ++p) {
+      const int32_t* pt = nav.point(p);
+      const int cell = (pt[1] >> 5) * 128 + (pt[0] >> 5);
+      EXPECT_NE(lv.floorMap[cell], 0) << "place " << p << " stands in a solid cell";
+    }
+    for (int d = 0; d < 4; ++d) {
+      // A door place is a node on the north wall of a cell three cells wide:
+      // walking straight north from the node below it leads into the door.
+      const int32_t* pt = nav.point(d);
+      const int cell = (pt[1] >> 5) * 128 + (pt[0] >> 5);
+      for (int k = -1; k <= 1; ++k) EXPECT_NE(lv.yWalls[cell + k], 0);
+      const int node = nav.NearestNode(pt[0], pt[1]);
+      EXPECT_EQ(nav.NodeX(node), pt[0]);
+      EXPECT_EQ(nav.NodeY(node), pt[1]);
+      bool belowIsNeighbour = false;
+      for (int j = 0; j < 4; ++j) {
+        const int m = nav.neighbour(node, j);
+        belowIsNeighbour = belowIsNeighbour || (m >= 0 && nav.NodeX(m) == pt[0] && nav.NodeY(m) > pt[1]);
+      }
+      EXPECT_TRUE(belowIsNeighbour);
+    }
+    // The key man's places lie in an area whose node sees them.
+    for (int k = 12; k < 20; ++k) {
+      const int32_t* pt = nav.point(k);
+      const int area = nav.AreaAt(pt[0], pt[1]);
+      const int32_t* r = nav.area(area);
+      EXPECT_TRUE(pt[0] >= r[0] && pt[0] <= r[2] && pt[1] >= r[1] && pt[1] <= r[3]);
+    }
+  }
+}
+
+}  // namespace
