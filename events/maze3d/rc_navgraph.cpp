@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
+#include "screen/config.h"
 #include "base/byte_order.h"
 #include "base/debug.h"
 #include "base/paths.h"
