@@ -57,7 +57,7 @@ std::vector<Frame> Decode(const Bytes& raw, bool isBmp) {
     int bpp = Get16(b, hdr + 14);
     bool flip = h > 0;
     h = std::abs(h);
-    if (w <= 0 || h <= 0 || w > 4096 || h > 4096) return false;
+    if (w <= 0 || h <= 0 || w > 8192 || h > 8192) return false;  // the maze's title frames stand 4800 high
     size_t stride = (size_t(w) * (bpp / 8) + 3) & ~size_t(3);
     if (bits + stride * h > b.size()) return false;
     fr->w = w;
@@ -230,10 +230,12 @@ int WriteContactSheets(const std::string& gamedata, const std::string& pngDir) {
     std::string file = gamedata + "/" + kRootDirName[int(e.root)] + "/" + disk;
     bool ok = e.kind == Kind::Avi ? WriteSheet(DecodeClip(file, 4), pngDir + "/" + name + ".png")
                                   : Sheet(file, e.kind != Kind::Mbm, pngDir + "/" + name + ".png");
-    if (ok)
+    if (ok) {
       ++written;
-    else
+    } else {
+      std::fprintf(stderr, "contact sheet failed: %s\n", file.c_str());
       ++failed;
+    }
   }
   failed += WriteMazeContactSheets(gamedata, pngDir);
   std::printf("contact sheets: %d written, %d failed, in %s\n", written, failed, pngDir.c_str());

@@ -177,9 +177,16 @@ int WriteMazeContactSheets(const std::string& gamedata, const std::string& pngDi
     std::string name = "data_" + rel;
     for (char& c : name)
       if (c == '/' || c == '.') c = '_';
-    failed += !SpriteSheet(DataPath(gamedata, path), pngDir + "/" + name + ".png");
+    if (!SpriteSheet(DataPath(gamedata, path), pngDir + "/" + name + ".png")) {
+      std::fprintf(stderr, "contact sheet failed: %s\n", path);
+      ++failed;
+    }
   }
-  for (int level = 0; level < kLevels; ++level) failed += !LevelSheets(gamedata, level, pngDir);
+  for (int level = 0; level < kLevels; ++level)
+    if (!LevelSheets(gamedata, level, pngDir)) {
+      std::fprintf(stderr, "contact sheet failed: %s\n", kLevelFile[level]);
+      ++failed;
+    }
   return failed;
 }
 
