@@ -10,6 +10,7 @@
 #include "base/clock.h"
 #include "base/debug.h"
 #include "events/computer_throw/computer_throw_event.h"
+#include "events/hippo_run/hippo_run_event.h"
 #include "events/troubled_waters/swim_event.h"
 #include "frontend/front_end.h"
 #include "graphics/display.h"
@@ -81,6 +82,7 @@ int main(int, char**) {
   RegisterFrontEndScreens();  // menus, new game, shop, ceremony, hall of fame
   RegisterComputerThrowEvent();
   RegisterTroubledWatersEvent();
+  RegisterHippoRunEvent();
 
   std::unique_ptr<Presenter> presenter;
   if (InitInstance(&presenter)) {

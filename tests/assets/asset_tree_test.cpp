@@ -28,6 +28,7 @@ extern "C" {
 #include "graphics/bmp.h"
 #include "graphics/palette.h"
 #include "graphics/sprite.h"
+#include "graphics/tile_picture.h"
 #include "sound/sound.h"
 #include "tools/assetgen/manifest.h"
 
@@ -135,6 +136,13 @@ TEST(AssetTree, EveryManifestFileLoadsThroughTheGameReaders) {
         EXPECT_EQ(w, kClipW);
         EXPECT_EQ(h, kClipH);
         EXPECT_TRUE(hasSound);
+        break;
+      }
+      case Kind::Tile: {
+        TileMapPicture picture(path.c_str());
+        ASSERT_TRUE(picture.IsLoaded()) << picture.GetError();
+        EXPECT_GT(picture.GetWidth(), 640);
+        EXPECT_GT(picture.GetHeight(), 400);
         break;
       }
       case Kind::Text: {

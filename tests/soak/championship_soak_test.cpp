@@ -29,6 +29,7 @@
 #include "base/string.h"
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/troubled_waters/swim_event.h"
+#include "events/hippo_run/hippo_run_event.h"
 #include "frontend/front_end.h"
 #include "frontend/hall_of_fame.h"
 #include "graphics/surface.h"
@@ -149,6 +150,7 @@ TEST_F(Soak, Championships) {
   RegisterFrontEndScreens();
   RegisterComputerThrowEvent();
   RegisterTroubledWatersEvent();
+  RegisterHippoRunEvent();
   RegisterMainMenuScreen([] { return new StandInMainMenu(); });
   RegisterNewGameScreen([] { return new StandInNewGame(); });
   RegisterTrainingChoice([] { return 0; });

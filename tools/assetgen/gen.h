@@ -34,6 +34,7 @@ const Palette& UiPalette();
 void GenerateMenus(Output& out);
 void GenerateThrow(Output& out);
 void GenerateSwim(Output& out);
+void GenerateHippo(Output& out);
 void GenerateSounds(Output& out);
 void GenerateVideos(Output& out);
 void GenerateTexts(Output& out);

@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     GenerateThrow(out);
     GenerateSwim(out);
     GenerateMaze(out);
+    GenerateHippo(out);
     GenerateSounds(out);
     GenerateVideos(out);
     int missing = 0;

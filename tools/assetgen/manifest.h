@@ -8,15 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "tools/assetgen/swim_assets.h"
+#include "tools/assetgen/hippo_assets.h"
 #include "tools/assetgen/maze_assets.h"
+#include "tools/assetgen/swim_assets.h"
 #include "tools/assetgen/throw_assets.h"
 
 namespace assetgen {
 
 enum class Root { Program, Data, Video };
-// MazeData: the 3D MAZE engine's own formats (tests/maze3d reads them).
-enum class Kind { Bmp8, Bmp24, Mbm, Wav, Avi, Text, MazeData };
+// MazeData: the 3D MAZE engine's own formats (tests/maze3d reads them); Tile:
+// tile pictures (.bbm).
+enum class Kind { Bmp8, Bmp24, Mbm, Wav, Avi, Text, MazeData, Tile };
 
 struct ManifestEntry {
   Root root;
@@ -190,6 +192,31 @@ inline std::vector<ManifestEntry> AssetManifest() {
   }
   // 3D MAZE.
   for (auto [path, picture] : mazeassets::MazeFiles()) add(D, path, picture ? Kind::Bmp8 : Kind::MazeData);
+  // HIPPO RUN.
+  {
+    namespace ha = hippoassets;
+    add(D, ha::kPalettePicture, Kind::Bmp8);
+    add(D, ha::kStatusPicture, Kind::Bmp8);
+    add(D, ha::kCoursePicture, Kind::Tile);
+    add(D, ha::kHippoSprite, Kind::Mbm, ha::kHippoFrames);
+    add(D, ha::kCarSprite, Kind::Mbm, ha::kCarFrames);
+    add(D, ha::kExplodeSprite, Kind::Mbm, ha::kExplodeFrames);
+    add(D, ha::kFlagSprite, Kind::Mbm, ha::kFlagFrames);
+    add(D, ha::kIconsSprite, Kind::Mbm, ha::kIconsFrames);
+    add(D, ha::kTitleSprite, Kind::Mbm, ha::kTitleFrames);
+    add(D, ha::kMapSprite, Kind::Mbm, ha::kMapFrames);
+    add(P, ha::kFacesSprite, Kind::Mbm, kSmallFacesFrames);
+    add(V, ha::kLoadingPicture, Kind::Mbm, 1);
+    add(D, ha::kAnnouncerSound, Kind::Wav);
+    add(P, ha::kPillSound, Kind::Wav);
+    for (const char* s : {ha::kCarSound, ha::kHitSound, ha::kPushSound, ha::kAmbienceSound}) add(D, s, Kind::Wav);
+    for (int r = 0; r < ha::kRows; ++r) {
+      add(D, ha::kRunnerSheet[r], Kind::Mbm, ha::RunnerFrameCount(r));
+      add(D, ha::kWeaponSheet[r], Kind::Mbm, ha::kWeaponFrames);
+      for (const char* v : ha::kVoiceFiles[r]) add(D, v, Kind::Wav);
+      for (const char* c : ha::kCommentaryFiles[r]) add(D, c, Kind::Wav);
+    }
+  }
   return m;
 }
 
