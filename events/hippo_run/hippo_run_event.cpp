@@ -575,6 +575,7 @@ void HippoRunEvent::DrawViews() {
   if (g_playMode == 1) {
     DrawView(0, 0, 320);
     DrawView(1, 320, 320);
+    if (clipper_) clipper_->SetClipRect(ClipRect{0, 0, 640, 480});
     back->FillRect(318, 0, 4, kViewH, 0);
   } else {
     DrawView(std::clamp(static_cast<int>(g_localPlayers[0]), 0, 3), 0, 640);

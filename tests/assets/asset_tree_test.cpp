@@ -198,6 +198,16 @@ TEST(AssetTree, FrameSizesMatchWhatTheGameDrawsBy) {
   };
   for (int t = 0; t < kCharacters; ++t)
     wants.push_back({Root::Data, kContestantSheet[t], kSheetLayout[t].frameCount, kContestantW, kContestantH});
+  {
+    // HIPPO RUN's contacts are measured from the runners' and hippos' frame sizes.
+    namespace ha = hippoassets;
+    for (int r = 0; r < ha::kRows; ++r) {
+      wants.push_back({Root::Data, ha::kRunnerSheet[r], 1, ha::kRunnerW, ha::kRunnerH});
+      wants.push_back({Root::Data, ha::kWeaponSheet[r], ha::kWeaponPanelFrame, ha::kIconsW, ha::kIconsH});
+    }
+    wants.push_back({Root::Data, ha::kHippoSprite, 1, ha::kHippoW, ha::kHippoH});
+    wants.push_back({Root::Data, ha::kTitleSprite, 1, ha::kTitleW, ha::kTitleH});
+  }
   for (const Want& w : wants) {
     SCOPED_TRACE(std::string(w.path) + " frame " + std::to_string(w.frame));
     std::string path = ResolvePath(JoinPath(Root(w.root), w.path));

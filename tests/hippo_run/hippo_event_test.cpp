@@ -11,7 +11,9 @@
 #include <set>
 #include <string>
 
+#include "app/game_screen_services.h"
 #include "base/clock.h"
+#include "graphics/surface.h"
 #include "base/player_records.h"
 #include "events/hippo_run/hippo_actor.h"
 #include "events/hippo_run/hippo_rules.h"
@@ -27,7 +29,7 @@ namespace {
 const std::string kGameData = std::string(KEL_BINARY_DIR) + "/gamedata";
 
 // Input-map actions of the harness scripts.
-constexpr int kUp = 0, kRight = 3, kFire1 = 4;
+constexpr int kUp = 0, kRight = 3, kFire1 = 4, kFire4 = 7, kFire5 = 8, kFire6 = 9;
 
 struct Seen {
   int frames = 0;
@@ -39,6 +41,9 @@ struct Seen {
   FinishState finish;
   int maxRunnerY[4] = {0, 0, 0, 0};
   int weaponsSeen = 0;
+  int runner1PictureX = 0;
+  int runner0Pills = -1, runner0Units = -1;
+  bool pillTaken = false;
 };
 
 class HippoEventTest : public testing::Test {
@@ -60,7 +65,7 @@ class HippoEventTest : public testing::Test {
     o.onFrame = [seen](int machine, int frame, GameScreen* screen) {
       auto* ev = static_cast<HippoRunEvent*>(screen);
       if (machine != 0 || !seen) return;
-      seen->frames = frame + 1;
+      if (seen->frames >= 0) seen->frames = frame + 1;
       seen->raceFramesAtEnd = g_hippoRaceFrames;
       seen->loadedSounds = ev->LoadedSoundCount();
       seen->course = ev->HasCoursePicture();
@@ -76,6 +81,11 @@ class HippoEventTest : public testing::Test {
       for (const HippoActor* a : g_hippoActors)
         if (a && a->kind == kKindWeapon) ++seen->weaponsSeen;
       if (g_playMode == 1) seen->splitCamera = ev->GetCamera(1).x;
+      if (g_playMode == 1 && g_hippoActors[1]) seen->runner1PictureX = g_hippoActors[1]->pictureX;
+      if (g_hippoActors[0]) {
+        seen->runner0Pills = g_hippoActors[0]->powerPills;
+        seen->runner0Units = g_hippoActors[0]->weaponUnits;
+        if (g_hippoActors[0]->pillActive) seen->pillTaken = true;
       }
     };
     return o;
@@ -126,8 +136,6 @@ TEST_F(HippoEventTest, FourComputerPlayersRaceToTheLine) {
   EXPECT_EQ(crossed, 3);
   EXPECT_LT(seen.raceFramesAtEnd, kRaceFrameLimit) << "the computers never made it";
   ExpectRecords(run.machines[0].players, seen.finish);
-  const int last = run.machines[0].players[0].place == 3 ? 0 : -1;
-  (void)last;
   for (int i = 0; i < 4; ++i) {
     const PlayerRecord& rec = run.machines[0].players[i];
     if (rec.place < 3) EXPECT_LT(rec.result, kNotFinishedSeconds);
@@ -142,6 +150,133 @@ TEST_F(HippoEventTest, FourComputerPlayersRaceToTheLine) {
     EXPECT_EQ(second.machines[0].players[i].result, run.machines[0].players[i].result);
     EXPECT_EQ(second.machines[0].players[i].place, run.machines[0].players[i].place);
   }
+}
+
+// A person's input: push selected (items change only while no direction is
+// held), then up the course (up and right together: straight up it) with a
+// push every few frames. With `throwAt`, he stops there, swallows a pill,
+// throws his weapon once, selects push again and goes on.
+InputScript Pusher(int which, int frames, int throwAt) {
+  InputScript s;
+  s.Press(75, kFire6, which);
+  auto walk = [&](int first, int last) {
+    s.Hold(first, last, kUp, which);
+    s.Hold(first, last, kRight, which);
+    for (int f = first + 6; f < last; f += 12) s.Press(f, kFire1, which);
+  };
+  if (throwAt > 0) {
+    walk(80, throwAt - 1);
+    s.Press(throwAt + 16, kFire5, which);
+    s.Press(throwAt + 17, kFire1, which);
+    s.Press(throwAt + 19, kFire4, which);
+    s.Press(throwAt + 20, kFire1, which);
+    s.Press(throwAt + 40, kFire6, which);
+    walk(throwAt + 42, frames);
+  } else {
+    walk(80, frames);
+  }
+  return s;
+}
+
+TEST_F(HippoEventTest, APersonPushesHisHippoOverTheLine) {
+  auto players = Trained(ComputerFixtures());
+  players[0] = FixturePlayer(1, true, "ANNA");  // RAREZ VUDA
+  players[0].strength = 90;
+  players[0].speed = 75;
+  players[0].energy = 100;
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  o.scripts = {Pusher(0, 6000, 200)};
+  HarnessRun run = RunEventHarness(o);
+  EXPECT_EQ(run.machines[0].result, 1);
+  const PlayerRecord& anna = run.machines[0].players[0];
+  ASSERT_TRUE(seen.finish.finished[0]) << "the person never reached the line";
+  EXPECT_EQ(anna.result, seen.finish.finishFrame[0] / kFramesPerSecond);
+  EXPECT_LT(anna.result, kNotFinishedSeconds);
+  // One pill swallowed and one weapon thrown, written back.
+  EXPECT_TRUE(seen.pillTaken);
+  EXPECT_GT(seen.weaponsSeen, 0);
+  EXPECT_EQ(anna.powerPills, players[0].powerPills - 1);
+  EXPECT_EQ(anna.weaponUnits, players[0].weaponUnits - 1);
+  ExpectRecords(run.machines[0].players, seen.finish);
+}
+
+TEST_F(HippoEventTest, TwoPlayersOnOneMachineGetASplitView) {
+  auto players = Trained(ComputerFixtures());
+  players[0].human = 1;
+  players[1].human = 1;
+  InputScript both = Pusher(0, 6000, 0);
+  both.Press(75, kFire6, 1).Hold(80, 6000, kUp, 1).Hold(80, 6000, kRight, 1);
+  for (int f = 86; f < 6000; f += 12) both.Press(f, kFire1, 1);
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  o.playMode = 1;
+  o.scripts = {both};
+  o.onFrame = [base = o.onFrame, &seen](int m, int f, GameScreen* s) {
+    base(m, f, s);
+    if (f == 300) {
+      // The black bar between the halves.
+      DDSurface* back = ShellBackSurface();
+      uint8_t* bits = nullptr;
+      int pitch = 0;
+      ASSERT_NE(back, nullptr);
+      ASSERT_EQ(back->Lock(&bits, &pitch), 0);
+      for (int y : {0, 200, 399})
+        for (int x = 318; x < 322; ++x) EXPECT_EQ(bits[y * pitch + x], 0) << x << "," << y;
+      back->Unlock();
+      seen.frames = -seen.frames;  // marks that the bar was looked at
+    }
+  };
+  HarnessRun run = RunEventHarness(o);
+  EXPECT_EQ(run.machines[0].result, 1);
+  // The right half follows the second player's runner.
+  EXPECT_LT(seen.frames, 0) << "the bar was never looked at";
+  EXPECT_GT(seen.splitCamera, 0);
+  EXPECT_EQ(seen.splitCamera, std::clamp(seen.runner1PictureX - 160, 0, hippoassets::kCourseW - 320));
+  ExpectRecords(run.machines[0].players, seen.finish);
+}
+
+TEST_F(HippoEventTest, FourMachinesInLockStep) {
+  auto players = Trained(ComputerFixtures());
+  players[0].human = 1;
+  players[2].human = 1;
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  o.machines = 4;
+  o.seed = 4242;
+  o.scripts = {Pusher(0, 6000, 300), InputScript(), Pusher(0, 6000, 0), InputScript()};
+  HarnessRun run = RunEventHarness(o);
+  ASSERT_EQ(run.machines.size(), 4u);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_TRUE(run.syncEqual) << "first mismatch at sync point " << run.firstMismatch;
+  for (const auto& m : run.machines) {
+    EXPECT_EQ(m.result, 1);
+    EXPECT_GT(m.syncChecks.size(), 200u);
+  }
+  for (int i = 1; i < 4; ++i)
+    for (int p = 0; p < 4; ++p) {
+      uint8_t a[kPlayerRecordSize], b[kPlayerRecordSize];
+      EncodePlayerRecord(run.machines[0].players[p], a);
+      EncodePlayerRecord(run.machines[i].players[p], b);
+      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << i << " player " << p;
+    }
+  ExpectRecords(run.machines[0].players, seen.finish);
+}
+
+TEST_F(HippoEventTest, WithoutItsDataTheEventStillEnds) {
+  // No data set at all: no pictures, no sounds, no course. The race runs on
+  // (the clock stands still, nothing may wait for a sound) to its end.
+  const fs::path nothing = fs::path(KEL_BINARY_DIR) / "hippo-no-data";
+  fs::remove_all(nothing);
+  fs::create_directories(nothing);
+  UseDataRoot(nothing.string());
+  Seen seen;
+  HarnessRun run = RunEventHarness(Options(Trained(ComputerFixtures()), &seen));
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_FALSE(seen.course);
+  EXPECT_EQ(seen.loadedSounds, 0);
+  ExpectRecords(run.machines[0].players, seen.finish);
+  fs::remove_all(nothing);
 }
 
 }  // namespace

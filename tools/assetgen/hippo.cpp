@@ -572,7 +572,7 @@ void GenerateHippo(Output& out) {
   {
     Sheet& s = add(kFlagSprite);
     static const Rgb kCloth[3] = {{230, 40, 40}, {250, 210, 40}, {40, 110, 220}};
-    for (int f = 0; f < kFlagFrames; ++f) {
+    for (int f = 0; f < hippoassets::kFlagFrames; ++f) {
       cairo_t* cr = s.Frame(kFlagW, kFlagH);
       cairo_rectangle(cr, kFlagHotspotX - 1.5, 4, 3, kFlagHotspotY - 4);
       FillStroke(cr, {230, 230, 230}, 1);
