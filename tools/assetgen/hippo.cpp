@@ -478,8 +478,10 @@ void DrawCar(cairo_t* cr, int look) {
 
 // --------------------------------------------------------------- the sounds
 
+// A file another event shares (the athletes' reactions and finishing-line
+// calls, the power pill) is written by the first event that makes it.
 void Wav(Output& out, Root root, const std::string& path, const Samples& s, int bits = 16) {
-  out.Write(root, path, EncodeWav(ToPcm(s), kRate, bits));
+  if (!out.Has(root, path)) out.Write(root, path, EncodeWav(ToPcm(s), kRate, bits));
 }
 
 void GenerateHippoSounds(Output& out) {

@@ -4,6 +4,7 @@
 // and the directory it is opened from. The generator checks after a run that
 // each one was written; the asset tests load each one through the game's
 // own readers.
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -76,9 +77,17 @@ inline constexpr int kStarFrames = 8, kStarSize = 16;
 
 inline std::vector<ManifestEntry> AssetManifest() {
   std::vector<ManifestEntry> m;
+  // Shared files are listed once, however each event spells them (the game
+  // matches names without regard to case).
+  auto same = [](const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+  };
   auto add = [&](Root r, std::string p, Kind k, int frames = 0) {
     for (const ManifestEntry& e : m)
-      if (e.root == r && e.path == p) return;  // shared files are listed once
+      if (e.root == r && same(e.path, p)) return;
     m.push_back({r, std::move(p), k, frames});
   };
   const Root P = Root::Program, D = Root::Data, V = Root::Video;
