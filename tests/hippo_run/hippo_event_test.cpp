@@ -11,13 +11,13 @@
 #include <set>
 #include <string>
 
-#include "app/game_screen_services.h"
 #include "base/clock.h"
-#include "graphics/surface.h"
 #include "base/player_records.h"
 #include "events/hippo_run/hippo_actor.h"
 #include "events/hippo_run/hippo_rules.h"
 #include "events/hippo_run/hippo_run_event.h"
+#include "graphics/surface.h"
+#include "screen/game_screen_services.h"
 #include "tests/support/event_harness.h"
 #include "tools/assetgen/hippo_assets.h"
 
