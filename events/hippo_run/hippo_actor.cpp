@@ -507,6 +507,11 @@ void HippoActor::ChooseComputerKeys(int* heading, bool* fire1) {
               if (rival->state == ha::kStateKnockedOut) computerStep = 0;
               else if (Distance(worldX, worldY, rival->worldX, rival->worldY) < 50) computerState = 3;
             }
+          } else if (HippoFirstRivalWithin(ownIndex, 50) >= 0) {
+            // A rival within reach is punched: touching him would otherwise
+            // always turn him about before he ever came near enough, and two
+            // computer runners could circle each other for the whole race.
+            computerState = 3;
           } else {
             // The turn about starts away from what he touches: turned from
             // his own facing, a runner touching his hippo from the side

@@ -66,9 +66,11 @@ void RunnerMeetsRunner(HippoActor** table, HippoActor* a, HippoActor* b) {
   } else if (canPunch(b, a, ha::kStatePunch, ha::kStateHit1)) {
     Punch(table, b, a, ha::kStateHit1, 4, 4, 1, -4);
   } else {
-    // They block each other's way for this frame.
+    // They block each other's way for this frame. One lying knocked out
+    // blocks nobody: a computer runner who kept bumping into him would
+    // stand over him (and knock him down again) for the rest of the race.
+    if (a->state == ha::kStateKnockedOut || b->state == ha::kStateKnockedOut) return;
     for (HippoActor* s : {a, b}) {
-      if (s->state == ha::kStateKnockedOut) continue;
       const HippoActor* o = s == a ? b : a;
       s->contact = 3;
       s->contactDirection = DirectionTo(s->worldX, s->worldY, o->worldX, o->worldY);

@@ -108,9 +108,10 @@ TEST_F(HippoTable, PunchesLandOnlyFacingTheVictimAndOncePerPunch) {
     } else {
       EXPECT_EQ(b->energy, 50);
       EXPECT_EQ(CountKind(kKindExplosion), 0);
-      // Near enough, both not knocked out: they block each other this frame.
+      // Near enough, both standing: they block each other this frame (one
+      // lying knocked out blocks nobody).
       const bool near = c.bX - 100 < 50;
-      EXPECT_EQ(a->contact, near ? 3 : 0);
+      EXPECT_EQ(a->contact, (near && c.bState != 5) ? 3 : 0);
       EXPECT_EQ(b->contact, (near && c.bState != 5) ? 3 : 0);
       if (near && c.bState != 5) {
         EXPECT_EQ(a->contactDirection, 3);
@@ -336,6 +337,34 @@ TEST_F(HippoTable, AComputerRunnerTouchingHisHippoFromTheSideTurnsAway) {
     if (r->worldX + r->worldY != before) ++moved;
   }
   EXPECT_GT(moved, 5) << "he froze against his hippo";
+}
+
+TEST_F(HippoTable, TwoComputerRunnersWhoMeetFightItOut) {
+  // Touching a rival within reach, a tired computer runner punches him
+  // instead of turning about (else the two would circle each other for
+  // good); the one knocked down blocks nobody, and he goes on.
+  for (int i : {0, 1}) g_players[i].human = 0;
+  HippoActor* a = Runner(0, 100, 1000, 3, 3);
+  HippoActor* b = Runner(1, 140, 1000, 7, 3);
+  HippoAt(0, 100, 1300, 9);
+  HippoAt(1, 250, 1300, 9);
+  for (HippoActor* r : {a, b}) {
+    r->controller = kControlComputer;
+    r->energy = 10;
+    r->computerStep = 2;
+  }
+  b->energy = 200;  // he cannot be knocked out
+  bool punched = false, knockedOut = false;
+  for (int f = 0; f < 200 && !knockedOut; ++f) {
+    HippoResolveContacts(g_hippoActors, kHippoSlots, 0);
+    for (HippoActor* r : {a, b}) r->Update(g_hippoActors);
+    punched = punched || a->state == ha::kStateWindUp || b->state == ha::kStateWindUp;
+    knockedOut = a->state == ha::kStateKnockedOut;
+  }
+  EXPECT_TRUE(punched);
+  ASSERT_TRUE(knockedOut);
+  HippoResolveContacts(g_hippoActors, kHippoSlots, 0);
+  EXPECT_EQ(b->contact, 0) << "a runner lying there blocks nobody";
 }
 
 }  // namespace
