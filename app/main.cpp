@@ -13,6 +13,7 @@
 #include "events/hippo_run/hippo_run_event.h"
 #include "events/troubled_waters/swim_event.h"
 #include "frontend/front_end.h"
+#include "events/figure_skating/figure_skating_event.h"
 #include "graphics/display.h"
 #include "graphics/paint.h"
 #include "platform/cursor_set.h"
@@ -83,6 +84,7 @@ int main(int, char**) {
   RegisterComputerThrowEvent();
   RegisterTroubledWatersEvent();
   RegisterHippoRunEvent();
+  RegisterFigureSkatingEvent();
 
   std::unique_ptr<Presenter> presenter;
   if (InitInstance(&presenter)) {

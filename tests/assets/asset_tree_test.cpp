@@ -30,6 +30,7 @@ extern "C" {
 #include "graphics/sprite.h"
 #include "graphics/tile_picture.h"
 #include "sound/sound.h"
+#include "graphics/tile_picture.h"
 #include "tools/assetgen/manifest.h"
 
 namespace {
@@ -152,6 +153,7 @@ TEST(AssetTree, EveryManifestFileLoadsThroughTheGameReaders) {
         break;
       }
       case Kind::MazeData:  // the maze engine's loaders read these in tests/maze3d
+      case Kind::EventData:
         EXPECT_FALSE(ReadAll(path).empty());
         break;
     }
@@ -358,9 +360,10 @@ TEST(AssetTree, EveryFileTheGameCodeNamesIsInTheManifest) {
   for (const ManifestEntry& e : AssetManifest()) known.insert(norm(e.path));
   for (int t = 0; t < throwassets::kCharacters; ++t)
     for (const auto& f : throwassets::kThrowCharacterFiles[t]) known.insert(norm(f.path));
-  const std::regex name(R"re("((?:[A-Za-z0-9_]+\\\\)+[A-Za-z0-9_]+\.(?:mbm|wav|bmp|avi|txt|bbm))")re");
+  const std::regex name(R"re("((?:[A-Za-z0-9_]+\\\\)+[A-Za-z0-9_]+\.(?:mbm|wav|bmp|avi|txt|bbm|skd))")re");
   int seen = 0;
-  for (const char* dir : {"app", "base", "graphics", "platform", "video", "frontend", "events/computer_throw"}) {
+  for (const char* dir : {"app", "base", "graphics", "platform", "video", "frontend", "events/computer_throw",
+                          "events/figure_skating"}) {
     const fs::path root = fs::path(KEL_SOURCE_DIR) / dir;
     if (!fs::exists(root)) continue;
     for (const auto& e : fs::recursive_directory_iterator(root)) {

@@ -51,39 +51,6 @@ int Xdo(const std::string& args) {
   return std::system(cmd.c_str());
 }
 
-// A data root of the game's data where the screenshots land in a folder of
-// the test's own (they are written to the data directory).
-std::string MakeRoot(const std::string& dir) {
-  const fs::path data = fs::path(KEL_BINARY_DIR) / "gamedata";
-  const fs::path root = fs::path(dir) / "root";
-  fs::create_directories(root);
-  fs::create_directory_symlink(data / "program", root / "program");
-  fs::create_directory_symlink(data / "video", root / "video");
-  for (const auto& e : fs::recursive_directory_iterator(data / "data")) {
-    fs::path rel = fs::relative(e.path(), data / "data");
-    if (e.is_directory())
-      fs::create_directories(root / "data" / rel);
-    else
-      fs::create_symlink(e.path(), root / "data" / rel);
-  }
-  return root.string();
-}
-
-// An 8-bit screenshot: its size and how many different colours it shows.
-bool ReadShot(const std::string& path, int* width, int* height, int* colours) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (d.size() < 54 || d[0] != 'B' || d[1] != 'M') return false;
-  auto u32 = [&](size_t o) { return d[o] | d[o + 1] << 8 | d[o + 2] << 16 | uint32_t(d[o + 3]) << 24; };
-  uint32_t offset = u32(10);
-  *width = static_cast<int>(u32(18));
-  *height = std::abs(static_cast<int32_t>(u32(22)));
-  if (d[28] != 8 || offset >= d.size()) return false;
-  std::set<uint8_t> seen(d.begin() + offset, d.end());
-  *colours = static_cast<int>(seen.size());
-  return true;
-}
-
 TEST(ThrowXvfbChild, Run) {
   const char* dirVar = std::getenv(kChildVar);
   const char* modeVar = std::getenv(kModeVar);
@@ -94,7 +61,7 @@ TEST(ThrowXvfbChild, Run) {
   }
   const std::string dir = dirVar;
   const bool championship = std::string(modeVar) == "championship";
-  const std::string root = MakeRoot(dir);
+  const std::string root = MakeScreenshotRoot(dir);
   const std::string log = dir + "/game.log";
   pid_t game = SpawnGameOnDisplay(root, dir, /*exitAtMenu=*/false);
   ASSERT_EQ(std::system("timeout 30 xdotool search --sync --onlyvisible --name '^Kelvanthrop$' >/dev/null"), 0)
@@ -160,7 +127,7 @@ TEST(ThrowXvfbChild, Run) {
   for (int n = 1; n <= kShots; ++n) {
     const std::string shot = root + "/data/sshot" + std::to_string(n) + ".bmp";
     int w = 0, h = 0, colours = 0;
-    if (!ReadShot(shot, &w, &h, &colours)) continue;
+    if (!ReadScreenshot(shot, &w, &h, &colours)) continue;
     ++shots;
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 480);

@@ -30,6 +30,7 @@
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/troubled_waters/swim_event.h"
 #include "events/hippo_run/hippo_run_event.h"
+#include "events/figure_skating/figure_skating_event.h"
 #include "frontend/front_end.h"
 #include "frontend/hall_of_fame.h"
 #include "graphics/surface.h"
@@ -151,6 +152,7 @@ TEST_F(Soak, Championships) {
   RegisterComputerThrowEvent();
   RegisterTroubledWatersEvent();
   RegisterHippoRunEvent();
+  RegisterFigureSkatingEvent();
   RegisterMainMenuScreen([] { return new StandInMainMenu(); });
   RegisterNewGameScreen([] { return new StandInNewGame(); });
   RegisterTrainingChoice([] { return 0; });

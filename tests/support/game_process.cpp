@@ -11,8 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -130,6 +133,37 @@ pid_t SpawnGameOnDisplay(const std::string& root, const std::string& dir, bool e
                 "XDG_RUNTIME_DIR=" + dir + "/run", "XDG_CONFIG_HOME=" + dir + "/config",
                 "XDG_DATA_HOME=" + dir + "/data", "ASAN_OPTIONS=detect_leaks=0"},
                dir + "/game.log");
+}
+
+std::string MakeScreenshotRoot(const std::string& dir) {
+  namespace fs = std::filesystem;
+  const fs::path data = fs::path(KEL_BINARY_DIR) / "gamedata";
+  const fs::path root = fs::path(dir) / "root";
+  fs::create_directories(root);
+  fs::create_directory_symlink(data / "program", root / "program");
+  fs::create_directory_symlink(data / "video", root / "video");
+  for (const auto& e : fs::recursive_directory_iterator(data / "data")) {
+    fs::path rel = fs::relative(e.path(), data / "data");
+    if (e.is_directory())
+      fs::create_directories(root / "data" / rel);
+    else
+      fs::create_symlink(e.path(), root / "data" / rel);
+  }
+  return root.string();
+}
+
+bool ReadScreenshot(const std::string& path, int* width, int* height, int* colours) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (d.size() < 54 || d[0] != 'B' || d[1] != 'M') return false;
+  auto u32 = [&](size_t o) { return d[o] | d[o + 1] << 8 | d[o + 2] << 16 | uint32_t(d[o + 3]) << 24; };
+  uint32_t offset = u32(10);
+  *width = static_cast<int>(u32(18));
+  *height = std::abs(static_cast<int32_t>(u32(22)));
+  if (d[28] != 8 || offset >= d.size()) return false;
+  std::set<uint8_t> seen(d.begin() + offset, d.end());
+  *colours = static_cast<int>(seen.size());
+  return true;
 }
 
 }  // namespace game_process

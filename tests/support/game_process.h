@@ -56,4 +56,11 @@ void RunSelfUnderXvfb(const std::string& dir, const std::string& filter,
 // soon as it reaches the main menu.
 pid_t SpawnGameOnDisplay(const std::string& root, const std::string& dir, bool exitAtMenu);
 
+// A data root of the generated game data under <dir>/root whose data folder
+// is the test's own (links to the generated files), so that the game's
+// screenshots (written to the data directory) land there.
+std::string MakeScreenshotRoot(const std::string& dir);
+// An 8-bit screenshot: its size and how many different colours it shows.
+bool ReadScreenshot(const std::string& path, int* width, int* height, int* colours);
+
 }  // namespace game_process

@@ -35,6 +35,7 @@ void GenerateMenus(Output& out);
 void GenerateThrow(Output& out);
 void GenerateSwim(Output& out);
 void GenerateHippo(Output& out);
+void GenerateSkating(Output& out);
 void GenerateSounds(Output& out);
 void GenerateVideos(Output& out);
 void GenerateTexts(Output& out);

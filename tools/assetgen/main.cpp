@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     GenerateSwim(out);
     GenerateMaze(out);
     GenerateHippo(out);
+    GenerateSkating(out);
     GenerateSounds(out);
     GenerateVideos(out);
     int missing = 0;

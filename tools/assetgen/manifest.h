@@ -11,6 +11,7 @@
 
 #include "tools/assetgen/hippo_assets.h"
 #include "tools/assetgen/maze_assets.h"
+#include "tools/assetgen/skate_assets.h"
 #include "tools/assetgen/swim_assets.h"
 #include "tools/assetgen/throw_assets.h"
 
@@ -18,8 +19,9 @@ namespace assetgen {
 
 enum class Root { Program, Data, Video };
 // MazeData: the 3D MAZE engine's own formats (tests/maze3d reads them); Tile:
-// tile pictures (.bbm).
-enum class Kind { Bmp8, Bmp24, Mbm, Wav, Avi, Text, MazeData, Tile };
+// tile pictures (.bbm); EventData: a data file of an event, which the
+// event's own tests read.
+enum class Kind { Bmp8, Bmp24, Mbm, Wav, Avi, Text, MazeData, Tile, EventData };
 
 struct ManifestEntry {
   Root root;
@@ -74,6 +76,33 @@ inline constexpr const char* kFacePanelFile[6] = {"menu\\facepan0.mbm", "menu\\f
                                                   "menu\\facepan4.mbm", "menu\\facepan5.mbm"};
 inline constexpr int kFacePanelMoods = 6, kFacePanelFramesPerMood = 15, kFacePanelW = 70, kFacePanelH = 56;
 inline constexpr int kStarFrames = 8, kStarSize = 16;
+
+// FULL CONTACT FIGURE SKATING.
+template <typename Add>
+void AddSkatingFiles(Add add) {
+  using namespace skateassets;
+  const Root P = Root::Program, D = Root::Data;
+  add(D, kStatusPicture, Kind::Bmp8);
+  add(D, kPalettePicture, Kind::Bmp8);
+  add(D, kNumberPicture, Kind::Bmp8);
+  add(D, kShadowPicture, Kind::Bmp8);
+  add(D, kRinkPicture, Kind::Tile);
+  add(D, kFenceSprite, Kind::Mbm, kFenceFrames);
+  add(D, kWarningSprite, Kind::Mbm, kWarningFrames);
+  add(D, kStarSprite, Kind::Mbm, kStarFrames);
+  add(D, kIconsSprite, Kind::Mbm, kIconsFrames);
+  add(D, kIntroSprite, Kind::Mbm, kIntroFrames);
+  for (const SkateFile& f : {kSkatingSound, kCheerSound, kBooSound, kCrowdSound, kBeepSound, kAnnouncerSound, kPillSound})
+    add(f.inProgramDir ? P : D, f.path, Kind::Wav);
+  for (int c = 0; c < kCharacters; ++c) {
+    add(D, kSkaterSprite[c], Kind::Mbm, kSkaterFrames);
+    add(D, kWeaponSprite[c], Kind::Mbm, kWeaponFrames);
+    add(D, kSkdFile[c], Kind::EventData);
+    for (const char* k : kSoundKind) add(D, std::string("sounds\\") + kSoundTag[c] + "_" + k + ".wav", Kind::Wav);
+    for (int s = 1; s <= kSpecialSounds; ++s)
+      add(D, std::string("extra\\skate\\") + kSpecialTag[c] + "spec" + std::to_string(s) + ".wav", Kind::Wav);
+  }
+}
 
 inline std::vector<ManifestEntry> AssetManifest() {
   std::vector<ManifestEntry> m;
@@ -226,6 +255,7 @@ inline std::vector<ManifestEntry> AssetManifest() {
       for (const char* c : ha::kCommentaryFiles[r]) add(D, c, Kind::Wav);
     }
   }
+  AddSkatingFiles(add);
   return m;
 }
 

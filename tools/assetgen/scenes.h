@@ -17,6 +17,11 @@ void DrawEventScene(cairo_t* cr, int event, double w, double h, double phase);
 void DrawFlag(cairo_t* cr, int country, double x, double y, double w, double h, double wave);
 // A sky-to-sea beach backdrop of the COMPUTER THROW arena.
 void DrawBeach(cairo_t* cr, double w, double h);
+// The status band under an event's picture, w x h: for each player a panel
+// with the face box (x 11, 173, 330, 493; 70x56), the name line under it and
+// `rows` bar troughs (bars of up to 60 pixels at x 89, 249, 411, 572, rows
+// 20 pixels apart from y 6).
+void DrawStatusBand(cairo_t* cr, double w, double h, int rows);
 // The game's logo text.
 void DrawLogo(cairo_t* cr, double cx, double cy, double size);
 

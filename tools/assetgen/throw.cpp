@@ -554,29 +554,7 @@ void GenerateThrow(Output& out) {
 
   // Status band: four columns of face box, name line and bar troughs.
   Canvas status(kStatusW, kStatusH);
-  {
-    cairo_t* cr = status.cr();
-    cairo_rectangle(cr, 0, 0, kStatusW, kStatusH);
-    SetRgb(cr, {30, 36, 70});
-    cairo_fill(cr);
-    // Faces at x 11, 173, 330, 493 (70x56), names under them, bars of up
-    // to 60 pixels at x 89, 249, 411, 572 in rows 20 pixels apart from y 6.
-    static const int kFace[4] = {11, 173, 330, 493};
-    static const int kBar[4] = {89, 249, 411, 572};
-    static const int kPanelX[4] = {2, 164, 321, 484};
-    for (int i = 0; i < 4; ++i) {
-      RoundRect(cr, kPanelX[i] + 1, 2, 152, kStatusH - 4, 8);
-      FillStroke(cr, {50, 64, 120}, 2);
-      RoundRect(cr, kFace[i] - 2, 1, 74, 60, 6);
-      FillStroke(cr, {24, 28, 56}, 1.5);
-      cairo_rectangle(cr, kFace[i] - 2, 62, 140, 15);
-      FillStroke(cr, {24, 28, 56}, 1);
-      for (int r = 0; r < 3; ++r) {
-        cairo_rectangle(cr, kBar[i] - 2, 4 + 20 * r, 64, 14);
-        FillStroke(cr, {16, 20, 40}, 1);
-      }
-    }
-  }
+  DrawStatusBand(status.cr(), kStatusW, kStatusH, 3);
 
   // The event palette: scenery in 6..125, contestants in 126..254.
   Palette pal = BasePalette();

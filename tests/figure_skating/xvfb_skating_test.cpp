@@ -1,0 +1,124 @@
+// FULL CONTACT FIGURE SKATING in the real program under a virtual X server,
+// reached from the main menu's training picker: the player skips the intros,
+// picks event 6, names an athlete, skips the title with a key, skates towards
+// the middle of the rink and takes the game's own screenshots (F11 + F12)
+// while the four skaters are on the ice. SkatingUnderXvfb.* starts this test
+// program again inside xvfb-run, where SkatingXvfbChild.* drives the game.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "tests/support/game_process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace game_process;
+
+constexpr const char* kChildVar = "KEL_SKATING_XVFB_CHILD";
+constexpr int kShots = 3;
+
+TEST(SkatingUnderXvfb, TrainingFromTheMainMenu) {
+  SkipWithoutXvfbAndGame(kChildVar);
+  if (::testing::Test::IsSkipped()) return;
+  if (!fs::exists(std::string(KEL_BINARY_DIR) + "/gamedata/data/skate/back.bbm"))
+    GTEST_SKIP() << "the game data is not built (target gamedata)";
+  const std::string dir = WorkDir("skating-xvfb");
+  RunSelfUnderXvfb(dir, "SkatingXvfbChild.Run", {std::string(kChildVar) + "=" + dir}, 240000);
+}
+
+// --- Inside the virtual X server --------------------------------------------
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+int Xdo(const std::string& args) {
+  const std::string cmd = "xdotool search --name '^Kelvanthrop$' windowfocus --sync %1 " + args;
+  return std::system(cmd.c_str());
+}
+
+TEST(SkatingXvfbChild, Run) {
+  const char* dirVar = std::getenv(kChildVar);
+  if (!dirVar) GTEST_SKIP() << "runs under xvfb-run only";
+  if (!std::getenv("DISPLAY")) {
+    std::printf("XVFB-UNAVAILABLE no X display\n");
+    GTEST_SKIP();
+  }
+  const std::string dir = dirVar;
+  const std::string root = MakeScreenshotRoot(dir);
+  const std::string log = dir + "/game.log";
+  pid_t game = SpawnGameOnDisplay(root, dir, /*exitAtMenu=*/false);
+  ASSERT_EQ(std::system("timeout 30 xdotool search --sync --onlyvisible --name '^Kelvanthrop$' >/dev/null"), 0)
+      << ReadFile(log);
+  std::system("xdotool mousemove 1279 1023");
+
+  // The two intro clips, the main menu, SINGLE EVENT, and in the picker one
+  // row down from the first event: event 6.
+  Xdo("key Return");
+  Sleep(700);
+  Xdo("key Return");
+  Sleep(2500);
+  Xdo("key Down");
+  Sleep(300);
+  Xdo("key Return");
+  Sleep(1500);
+  Xdo("key Down");
+  Sleep(300);
+  Xdo("key Return");
+  Sleep(3000);
+  // The new game: a name, the athlete, the country.
+  Xdo("type --delay 80 ANNA");
+  Sleep(300);
+  Xdo("key Return");
+  Sleep(1200);
+  Xdo("key Return");
+  Sleep(1200);
+  Xdo("key Return");
+  Sleep(3000);
+  // A cut-scene before the event gives way to a key; the next one ends the
+  // title on the rink.
+  Xdo("key Return");
+  Sleep(6000);
+  Xdo("key shift");
+  Sleep(2500);
+
+  // Skate right, towards the middle, then take the pictures.
+  Xdo("keydown Right");
+  Sleep(2500);
+  Xdo("keyup Right");
+  for (int i = 0; i < kShots; ++i) {
+    Sleep(700);
+    Xdo("keydown F11 keydown F12");
+    Sleep(150);
+    Xdo("keyup F12 keyup F11");
+  }
+  Sleep(500);
+  ::kill(game, SIGTERM);
+  int status = 0;
+  bool ended = WaitEnd(game, 30000, &status);
+  std::string out = ReadFile(log);
+  EXPECT_TRUE(ended) << out;
+
+  int shots = 0;
+  for (int n = 1; n <= kShots; ++n) {
+    const std::string shot = root + "/data/sshot" + std::to_string(n) + ".bmp";
+    int w = 0, h = 0, colours = 0;
+    if (!ReadScreenshot(shot, &w, &h, &colours)) continue;
+    ++shots;
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    // The ice, the boards, the crowd, the skaters and the status band.
+    EXPECT_GT(colours, 60) << shot;
+    fs::copy_file(shot, fs::path(KEL_BINARY_DIR) / ("skating-xvfb-" + std::to_string(n) + ".bmp"),
+                  fs::copy_options::overwrite_existing);
+  }
+  EXPECT_EQ(shots, kShots) << out;
+}
+
+}  // namespace
