@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/debug.h"
 #include "base/pkc.h"
 #include "graphics/display.h"
 #include "graphics/palette.h"
@@ -462,4 +463,14 @@ int Sprite::MatchPaletteRange(DDPalette* target, int first, int count, int keepT
     if (f.surface) f.surface->SetPalette(target);
   }
   return ok;
+}
+
+Sprite* LoadSpriteOrNull(const char* path, uint32_t flags) {
+  Sprite* s = new (std::nothrow) Sprite(path, flags, -1);
+  if (s && s->FrameCount() == 0) {
+    DebugPrintf("Cannot load the picture %s.\n", path ? path : "(none)");
+    delete s;
+    s = nullptr;
+  }
+  return s;
 }

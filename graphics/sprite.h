@@ -114,3 +114,8 @@ class Sprite {
   uint32_t error_ = 0;
   uint32_t loadFlags_ = 4;
 };
+
+// The sprite of a file, or null (and a line on the debug output) when the
+// file is missing or holds no frame: a missing picture is simply not drawn.
+Sprite* LoadSpriteOrNull(const char* path, uint32_t flags);
+

@@ -51,14 +51,7 @@ std::string TextOf(unsigned id, const char* fallback) {
 }
 
 Sprite* LoadSprite(const char* relative, uint32_t flags) {
-  std::string path = ShellDataPath(relative);
-  Sprite* s = new (std::nothrow) Sprite(path.c_str(), flags, -1);
-  if (s && s->FrameCount() == 0) {
-    DebugPrintf("Cannot load the picture %s.\n", path.c_str());
-    delete s;  // a missing picture is not drawn
-    s = nullptr;
-  }
-  return s;
+  return LoadSpriteOrNull(ShellDataPath(relative).c_str(), flags);
 }
 
 template <typename T>

@@ -52,15 +52,7 @@ std::string TextOf(unsigned id, const char* fallback) {
   return (t && *t) ? t : fallback;
 }
 
-Sprite* LoadSprite(const std::string& path, uint32_t flags) {
-  Sprite* s = new (std::nothrow) Sprite(path.c_str(), flags, -1);
-  if (s && s->FrameCount() == 0) {
-    DebugPrintf("Cannot load the picture %s.\n", path.c_str());
-    delete s;  // a missing picture is not drawn
-    s = nullptr;
-  }
-  return s;
-}
+Sprite* LoadSprite(const std::string& path, uint32_t flags) { return LoadSpriteOrNull(path.c_str(), flags); }
 
 std::string PathOf(const sa::SkateFile& f) {
   return f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);

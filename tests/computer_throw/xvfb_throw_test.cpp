@@ -46,10 +46,7 @@ TEST(ThrowUnderXvfb, FirstEventOfAChampionship) { RunUnderXvfb("championship"); 
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-int Xdo(const std::string& args) {
-  const std::string cmd = "xdotool search --name '^Kelvanthrop$' windowfocus --sync %1 " + args;
-  return std::system(cmd.c_str());
-}
+int Xdo(const std::string& args) { return XdoGame(args); }
 
 TEST(ThrowXvfbChild, Run) {
   const char* dirVar = std::getenv(kChildVar);
@@ -63,17 +60,8 @@ TEST(ThrowXvfbChild, Run) {
   const bool championship = std::string(modeVar) == "championship";
   const std::string root = MakeScreenshotRoot(dir);
   const std::string log = dir + "/game.log";
-  pid_t game = SpawnGameOnDisplay(root, dir, /*exitAtMenu=*/false);
-  ASSERT_EQ(std::system("timeout 30 xdotool search --sync --onlyvisible --name '^Kelvanthrop$' >/dev/null"), 0)
-      << ReadFile(log);
-  // The pointer off the window, so that it selects nothing in the menus.
-  std::system("xdotool mousemove 1279 1023");
-
-  // The two intro clips, then the main menu.
-  Xdo("key Return");
-  Sleep(700);
-  Xdo("key Return");
-  Sleep(2500);
+  const pid_t game = StartGameToMainMenu(root, dir, log);
+  ASSERT_GT(game, 0);
   if (championship) {
     Xdo("key Return");  // CHAMPIONSHIP
     Sleep(1200);
@@ -112,33 +100,12 @@ TEST(ThrowXvfbChild, Run) {
   Sleep(800);
   for (int i = 0; i < kShots; ++i) {
     Sleep(250);
-    Xdo("keydown F11 keydown F12");
-    Sleep(150);
-    Xdo("keyup F12 keyup F11");
+    PressScreenshotKeys();
   }
   Sleep(500);
-  ::kill(game, SIGTERM);
-  int status = 0;
-  bool ended = WaitEnd(game, 30000, &status);
-  std::string out = ReadFile(log);
-  EXPECT_TRUE(ended) << out;
-
-  int shots = 0;
-  for (int n = 1; n <= kShots; ++n) {
-    const std::string shot = root + "/data/sshot" + std::to_string(n) + ".bmp";
-    int w = 0, h = 0, colours = 0;
-    if (!ReadScreenshot(shot, &w, &h, &colours)) continue;
-    ++shots;
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
-    // The beach, the sea, the crowd and the status band: not a black or
-    // loading picture.
-    EXPECT_GT(colours, 40) << shot;
-    fs::copy_file(shot, fs::path(KEL_BINARY_DIR) / ("throw-xvfb-" + std::string(modeVar) + "-" +
-                                                    std::to_string(n) + ".bmp"),
-                  fs::copy_options::overwrite_existing);
-  }
-  EXPECT_EQ(shots, kShots) << out;
+  // The beach, the sea, the crowd and the status band.
+  const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 40, "throw-xvfb-" + std::string(modeVar));
+  EXPECT_EQ(shots, kShots) << ReadFile(log);
 }
 
 }  // namespace

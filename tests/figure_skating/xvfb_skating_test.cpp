@@ -5,7 +5,6 @@
 // while the four skaters are on the ice. SkatingUnderXvfb.* starts this test
 // program again inside xvfb-run, where SkatingXvfbChild.* drives the game.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <chrono>
 #include <cstdio>
@@ -38,10 +37,7 @@ TEST(SkatingUnderXvfb, TrainingFromTheMainMenu) {
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-int Xdo(const std::string& args) {
-  const std::string cmd = "xdotool search --name '^Kelvanthrop$' windowfocus --sync %1 " + args;
-  return std::system(cmd.c_str());
-}
+int Xdo(const std::string& args) { return XdoGame(args); }
 
 TEST(SkatingXvfbChild, Run) {
   const char* dirVar = std::getenv(kChildVar);
@@ -53,17 +49,9 @@ TEST(SkatingXvfbChild, Run) {
   const std::string dir = dirVar;
   const std::string root = MakeScreenshotRoot(dir);
   const std::string log = dir + "/game.log";
-  pid_t game = SpawnGameOnDisplay(root, dir, /*exitAtMenu=*/false);
-  ASSERT_EQ(std::system("timeout 30 xdotool search --sync --onlyvisible --name '^Kelvanthrop$' >/dev/null"), 0)
-      << ReadFile(log);
-  std::system("xdotool mousemove 1279 1023");
-
-  // The two intro clips, the main menu, SINGLE EVENT, and in the picker one
-  // row down from the first event: event 6.
-  Xdo("key Return");
-  Sleep(700);
-  Xdo("key Return");
-  Sleep(2500);
+  const pid_t game = StartGameToMainMenu(root, dir, log);
+  ASSERT_GT(game, 0);
+  // SINGLE EVENT, and in the picker one row down from the first event: event 6.
   Xdo("key Down");
   Sleep(300);
   Xdo("key Return");
@@ -94,31 +82,12 @@ TEST(SkatingXvfbChild, Run) {
   Xdo("keyup Right");
   for (int i = 0; i < kShots; ++i) {
     Sleep(700);
-    Xdo("keydown F11 keydown F12");
-    Sleep(150);
-    Xdo("keyup F12 keyup F11");
+    PressScreenshotKeys();
   }
   Sleep(500);
-  ::kill(game, SIGTERM);
-  int status = 0;
-  bool ended = WaitEnd(game, 30000, &status);
-  std::string out = ReadFile(log);
-  EXPECT_TRUE(ended) << out;
-
-  int shots = 0;
-  for (int n = 1; n <= kShots; ++n) {
-    const std::string shot = root + "/data/sshot" + std::to_string(n) + ".bmp";
-    int w = 0, h = 0, colours = 0;
-    if (!ReadScreenshot(shot, &w, &h, &colours)) continue;
-    ++shots;
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
-    // The ice, the boards, the crowd, the skaters and the status band.
-    EXPECT_GT(colours, 60) << shot;
-    fs::copy_file(shot, fs::path(KEL_BINARY_DIR) / ("skating-xvfb-" + std::to_string(n) + ".bmp"),
-                  fs::copy_options::overwrite_existing);
-  }
-  EXPECT_EQ(shots, kShots) << out;
+  // The ice, the boards, the crowd, the skaters and the status band.
+  const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 60, "skating-xvfb");
+  EXPECT_EQ(shots, kShots) << ReadFile(log);
 }
 
 }  // namespace

@@ -166,4 +166,55 @@ bool ReadScreenshot(const std::string& path, int* width, int* height, int* colou
   return true;
 }
 
+pid_t StartGameToMainMenu(const std::string& root, const std::string& dir, const std::string& log) {
+  pid_t game = SpawnGameOnDisplay(root, dir, /*exitAtMenu=*/false);
+  if (std::system("timeout 30 xdotool search --sync --onlyvisible --name '^Kelvanthrop$' >/dev/null") != 0) {
+    ADD_FAILURE() << "no window came\n" << ReadFile(log);
+    ::kill(game, SIGKILL);
+    int status = 0;
+    WaitEnd(game, 5000, &status);
+    return -1;
+  }
+  // The pointer off the window, so that it selects nothing in the menus.
+  std::system("xdotool mousemove 1279 1023");
+  XdoGame("key Return");
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  XdoGame("key Return");
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  return game;
+}
+
+int XdoGame(const std::string& args) {
+  const std::string cmd = "xdotool search --name '^Kelvanthrop$' windowfocus --sync %1 " + args;
+  return std::system(cmd.c_str());
+}
+
+void PressScreenshotKeys() {
+  XdoGame("keydown F11 keydown F12");
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  XdoGame("keyup F12 keyup F11");
+}
+
+int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::string& log, int count,
+                               int minColours, const std::string& copyPrefix) {
+  namespace fs = std::filesystem;
+  ::kill(game, SIGTERM);
+  int status = 0;
+  const bool ended = WaitEnd(game, 30000, &status);
+  EXPECT_TRUE(ended) << ReadFile(log);
+  int shots = 0;
+  for (int n = 1; n <= count; ++n) {
+    const std::string shot = root + "/data/sshot" + std::to_string(n) + ".bmp";
+    int w = 0, h = 0, colours = 0;
+    if (!ReadScreenshot(shot, &w, &h, &colours)) continue;
+    ++shots;
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    EXPECT_GT(colours, minColours) << shot;
+    fs::copy_file(shot, fs::path(KEL_BINARY_DIR) / (copyPrefix + "-" + std::to_string(n) + ".bmp"),
+                  fs::copy_options::overwrite_existing);
+  }
+  return shots;
+}
+
 }  // namespace game_process

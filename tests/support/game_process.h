@@ -62,5 +62,21 @@ pid_t SpawnGameOnDisplay(const std::string& root, const std::string& dir, bool e
 std::string MakeScreenshotRoot(const std::string& dir);
 // An 8-bit screenshot: its size and how many different colours it shows.
 bool ReadScreenshot(const std::string& path, int* width, int* height, int* colours);
+// Starts the built game on the X display (SpawnGameOnDisplay), waits for its
+// window, moves the pointer off it and passes over the two intro clips to
+// the main menu. -1 (and a test failure with the game's output) when no
+// window came.
+pid_t StartGameToMainMenu(const std::string& root, const std::string& dir, const std::string& log);
+// xdotool on the game's window (focused first): its exit status.
+int XdoGame(const std::string& args);
+// The game's own screenshot keys (F11 + F12) pressed and released.
+void PressScreenshotKeys();
+// Ends the game (SIGTERM) and expects it to end; then checks the game's own
+// screenshots <root>/data/sshot1..count.bmp: 640x480 with more than
+// minColours colours (not a black or loading picture), each copied to
+// <build dir>/<copyPrefix>-<n>.bmp for a person to look at. Returns how many
+// there were.
+int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::string& log, int count,
+                               int minColours, const std::string& copyPrefix);
 
 }  // namespace game_process

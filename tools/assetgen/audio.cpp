@@ -118,6 +118,12 @@ Samples Noise(double seconds, double volume, uint32_t seed, double smooth) {
   return s;
 }
 
+Samples Whoosh(double seconds, uint32_t seed, double volume, double smooth) {
+  Samples s = Noise(seconds, volume, seed, smooth);
+  for (size_t i = 0; i < s.size(); ++i) s[i] = float(s[i] * std::sin(M_PI * double(i) / double(s.size())));
+  return s;
+}
+
 void Envelope(Samples& s, double attack, double release) {
   size_t a = size_t(attack * kRate), r = size_t(release * kRate);
   for (size_t i = 0; i < s.size(); ++i) {

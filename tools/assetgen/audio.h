@@ -13,6 +13,8 @@ using Samples = std::vector<float>;  // -1..1
 Samples Tone(double freq, double seconds, int wave, double volume = 0.5);  // wave 0 sine, 1 square, 2 saw, 3 triangle
 Samples Sweep(double from, double to, double seconds, int wave, double volume = 0.5);
 Samples Noise(double seconds, double volume, uint32_t seed, double smooth = 0.0);
+// Noise that swells and dies away: a throw, a swing, a skate's swish.
+Samples Whoosh(double seconds, uint32_t seed, double volume = 0.6, double smooth = 0.6);
 void Envelope(Samples& s, double attack, double release);
 void MixInto(Samples& dst, const Samples& src, double at, double gain = 1.0);
 void Append(Samples& dst, const Samples& src);

@@ -511,12 +511,6 @@ void Wav(Output& out, Root root, const std::string& path, const Samples& s, int 
   out.Write(root, path, EncodeWav(ToPcm(s), kRate, bits));
 }
 
-Samples Swish(double seconds, uint32_t seed) {
-  Samples s = Noise(seconds, 0.5, seed, 0.3);
-  for (size_t i = 0; i < s.size(); ++i) s[i] = float(s[i] * std::sin(M_PI * double(i) / double(s.size())));
-  return s;
-}
-
 Samples Thump(double pitch) {
   Samples s = Sweep(pitch, pitch * 0.4, 0.22, 0, 0.9);
   Envelope(s, 0.002, 0.18);
@@ -526,7 +520,7 @@ Samples Thump(double pitch) {
 void SkatingSounds(Output& out) {
   const Root P = Root::Program, D = Root::Data;
   auto root = [&](const SkateFile& f) { return f.inProgramDir ? P : D; };
-  Samples skate = Swish(0.5, 71);
+  Samples skate = Whoosh(0.5, 71, 0.5, 0.3);
   Wav(out, root(kSkatingSound), kSkatingSound.path, skate, 8);
   Samples crowd = Noise(4.0, 0.3, 72, 0.85);
   Envelope(crowd, 0.3, 0.3);
@@ -552,9 +546,9 @@ void SkatingSounds(Output& out) {
       switch (i) {
         case 0: s = Sweep(420 - 30 * c, 200, 0.25, 3, 0.5); break;    // a grunt of pain
         case 1: s = Sweep(700 - 40 * c, 120, 0.6, 3, 0.5); MixInto(s, Thump(90), 0.45); break;
-        case 2: s = Swish(0.3, uint32_t(80 + c)); break;
+        case 2: s = Whoosh(0.3, uint32_t(80 + c), 0.5, 0.3); break;
         case 3: s = Sweep(260 + 40 * c, 520 + 30 * c, 0.18, 1, 0.35); Envelope(s, 0.01, 0.08); break;
-        case 4: s = c == 5 ? Tone(180, 0.6, 3, 0.3) : Swish(0.25, uint32_t(90 + c)); break;
+        case 4: s = c == 5 ? Tone(180, 0.6, 3, 0.3) : Whoosh(0.25, uint32_t(90 + c), 0.5, 0.3); break;
         default: s = Thump(70 + 8 * c); break;
       }
       Wav(out, D, "sounds\\" + tag + "_" + kSoundKind[i] + ".wav", s);

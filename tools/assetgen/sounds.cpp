@@ -33,12 +33,6 @@ Samples Crowd(double seconds, uint32_t seed, double excitement) {
   return s;
 }
 
-Samples Whoosh(double seconds, uint32_t seed) {
-  Samples s = Noise(seconds, 0.6, seed, 0.6);
-  for (size_t i = 0; i < s.size(); ++i) s[i] = float(s[i] * std::sin(M_PI * double(i) / double(s.size())));
-  return s;
-}
-
 Samples Thud(double pitch) {
   Samples s = Sweep(pitch, pitch * 0.35, 0.25, 0, 0.9);
   Envelope(s, 0.002, 0.2);
