@@ -69,16 +69,34 @@ TEST(SkatingXvfbChild, Run) {
   Sleep(1200);
   Xdo("key Return");
   Sleep(3000);
-  // A cut-scene before the event gives way to a key; the next one ends the
-  // title on the rink.
+  // A cut-scene before the event gives way to a key. Then the game's own
+  // screenshots, one a second, until one shows the status band under the
+  // picture (the event has loaded; a loaded machine may take a while).
   Xdo("key Return");
-  Sleep(6000);
+  Sleep(3000);
+  auto newest = [&] {  // the number of the last screenshot written
+    int n = 0;
+    while (fs::exists(root + "/data/sshot" + std::to_string(n + 1) + ".bmp")) ++n;
+    return n;
+  };
+  int taken = 0;
+  bool inEvent = false;
+  for (int tries = 0; !inEvent && tries < 60; ++tries) {
+    PressScreenshotKeys();
+    Sleep(850);
+    taken = newest();
+    int w = 0, h = 0, colours = 0;
+    inEvent = taken > 0 &&
+              ReadScreenshot(root + "/data/sshot" + std::to_string(taken) + ".bmp", &w, &h, &colours, 446) &&
+              colours > 12;
+  }
+  ASSERT_TRUE(inEvent) << ReadFile(log);
+  // A key ends the title; then skate right, towards the middle, and take
+  // the pictures.
   Xdo("key shift");
   Sleep(2500);
-
-  // Skate right, towards the middle, then take the pictures.
   Xdo("keydown Right");
-  Sleep(2500);
+  Sleep(2000);
   Xdo("keyup Right");
   for (int i = 0; i < kShots; ++i) {
     Sleep(700);
@@ -86,7 +104,7 @@ TEST(SkatingXvfbChild, Run) {
   }
   Sleep(500);
   // The ice, the boards, the crowd, the skaters and the status band.
-  const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 60, "skating-xvfb");
+  const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 60, "skating-xvfb", taken + 1);
   EXPECT_EQ(shots, kShots) << ReadFile(log);
 }
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -152,7 +153,7 @@ std::string MakeScreenshotRoot(const std::string& dir) {
   return root.string();
 }
 
-bool ReadScreenshot(const std::string& path, int* width, int* height, int* colours) {
+bool ReadScreenshot(const std::string& path, int* width, int* height, int* colours, int firstRow) {
   std::ifstream in(path, std::ios::binary);
   std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (d.size() < 54 || d[0] != 'B' || d[1] != 'M') return false;
@@ -161,7 +162,16 @@ bool ReadScreenshot(const std::string& path, int* width, int* height, int* colou
   *width = static_cast<int>(u32(18));
   *height = std::abs(static_cast<int32_t>(u32(22)));
   if (d[28] != 8 || offset >= d.size()) return false;
-  std::set<uint8_t> seen(d.begin() + offset, d.end());
+  // Rows are stored bottom up (a positive height) or top down.
+  const size_t pitch = (static_cast<size_t>(*width) + 3) & ~size_t(3);
+  const size_t rows = static_cast<size_t>(std::max(0, *height - firstRow));
+  size_t begin = offset, end = d.size();
+  if (static_cast<int32_t>(u32(22)) > 0) {
+    end = std::min(d.size(), offset + rows * pitch);
+  } else {
+    begin = std::min(d.size(), offset + static_cast<size_t>(firstRow) * pitch);
+  }
+  std::set<uint8_t> seen(d.begin() + begin, d.begin() + end);
   *colours = static_cast<int>(seen.size());
   return true;
 }
@@ -196,14 +206,14 @@ void PressScreenshotKeys() {
 }
 
 int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::string& log, int count,
-                               int minColours, const std::string& copyPrefix) {
+                               int minColours, const std::string& copyPrefix, int first) {
   namespace fs = std::filesystem;
   ::kill(game, SIGTERM);
   int status = 0;
   const bool ended = WaitEnd(game, 30000, &status);
   EXPECT_TRUE(ended) << ReadFile(log);
   int shots = 0;
-  for (int n = 1; n <= count; ++n) {
+  for (int n = first; n < first + count; ++n) {
     const std::string shot = root + "/data/sshot" + std::to_string(n) + ".bmp";
     int w = 0, h = 0, colours = 0;
     if (!ReadScreenshot(shot, &w, &h, &colours)) continue;
@@ -211,7 +221,7 @@ int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::s
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 480);
     EXPECT_GT(colours, minColours) << shot;
-    fs::copy_file(shot, fs::path(KEL_BINARY_DIR) / (copyPrefix + "-" + std::to_string(n) + ".bmp"),
+    fs::copy_file(shot, fs::path(KEL_BINARY_DIR) / (copyPrefix + "-" + std::to_string(n - first + 1) + ".bmp"),
                   fs::copy_options::overwrite_existing);
   }
   return shots;

@@ -60,8 +60,9 @@ pid_t SpawnGameOnDisplay(const std::string& root, const std::string& dir, bool e
 // is the test's own (links to the generated files), so that the game's
 // screenshots (written to the data directory) land there.
 std::string MakeScreenshotRoot(const std::string& dir);
-// An 8-bit screenshot: its size and how many different colours it shows.
-bool ReadScreenshot(const std::string& path, int* width, int* height, int* colours);
+// An 8-bit screenshot: its size and how many different colours it shows
+// (in the rows from `firstRow` down, counted from the top).
+bool ReadScreenshot(const std::string& path, int* width, int* height, int* colours, int firstRow = 0);
 // Starts the built game on the X display (SpawnGameOnDisplay), waits for its
 // window, moves the pointer off it and passes over the two intro clips to
 // the main menu. -1 (and a test failure with the game's output) when no
@@ -72,11 +73,11 @@ int XdoGame(const std::string& args);
 // The game's own screenshot keys (F11 + F12) pressed and released.
 void PressScreenshotKeys();
 // Ends the game (SIGTERM) and expects it to end; then checks the game's own
-// screenshots <root>/data/sshot1..count.bmp: 640x480 with more than
+// screenshots <root>/data/sshot<first>.. (count of them): 640x480 with more than
 // minColours colours (not a black or loading picture), each copied to
 // <build dir>/<copyPrefix>-<n>.bmp for a person to look at. Returns how many
 // there were.
 int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::string& log, int count,
-                               int minColours, const std::string& copyPrefix);
+                               int minColours, const std::string& copyPrefix, int first = 1);
 
 }  // namespace game_process

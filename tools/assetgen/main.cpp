@@ -40,10 +40,10 @@ int main(int argc, char** argv) {
     GenerateTexts(out);
     GenerateMenus(out);
     GenerateThrow(out);
+    GenerateSkating(out);  // before TROUBLED WATERS: it draws the star and icon pictures both use
     GenerateSwim(out);
     GenerateMaze(out);
     GenerateHippo(out);
-    GenerateSkating(out);
     GenerateSounds(out);
     GenerateVideos(out);
     int missing = 0;

@@ -2,6 +2,7 @@
 // as a tile picture, the near boards, the title card, stars, icons, the six
 // thrown weapons, the six skater sheets with their .skd files, and the
 // event's sounds. Sizes and layouts come from skate_assets.h.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -279,7 +280,7 @@ Pose SkaterPose(int n, double k, bool* lying, double* fall) {
       const int j = n - 8;
       const double lift = std::sin(k * M_PI);
       p.bounce = (28 + 12 * j) * lift;
-      p.turn = 2 * M_PI * (j + 1) * k;
+      p.turn = 1.2 * std::sin(2 * M_PI * (j + 1) * k);  // a spin that never shows the back
       p.arm[0] = j == 2 ? 2.8 : 1.0 - 0.6 * lift;
       p.arm[1] = j == 2 ? -2.8 : -1.0 + 0.6 * lift;
       p.elbow[0] = p.elbow[1] = j == 2 ? 0.2 : 1.2;
@@ -297,7 +298,9 @@ Pose SkaterPose(int n, double k, bool* lying, double* fall) {
 // The facing of rink direction d as the body's turn, and whether the frame
 // is drawn mirrored (the directions to the screen's left).
 double TurnOf(int d, bool* mirrored) {
-  static const double kTurn[8] = {M_PI, M_PI - 0.8, M_PI / 2, 0.8, 0, 0.8, M_PI / 2, M_PI - 0.8};
+  // The figure is drawn from the front only: skating away from the viewer
+  // shows a turned-away profile rather than the back.
+  static const double kTurn[8] = {1.25, 1.4, M_PI / 2, 0.8, 0, 0.8, M_PI / 2, 1.4};
   *mirrored = d >= 5;
   return kTurn[d & 7];
 }
@@ -308,7 +311,7 @@ void DrawSkaterFrame(cairo_t* cr, int ch, int n, int d, double k) {
   double fall = 0;
   Pose p = SkaterPose(n, k, &lying, &fall);
   const double baseTurn = TurnOf(d, &mirrored);
-  p.turn += baseTurn;
+  p.turn = std::clamp(p.turn + baseTurn, -M_PI / 2, M_PI / 2);
   if (lying) p.turn = d == 0 || d == 4 ? 0.4 : M_PI / 2;  // flat on the ice, seen from the side
   // The shadow stays on the ice whatever the skater does.
   Ellipse(cr, footX, footY - 1, lying ? 24 : 14, 4);
@@ -526,9 +529,7 @@ void SkatingSounds(Output& out) {
   Envelope(crowd, 0.3, 0.3);
   Wav(out, root(kCrowdSound), kCrowdSound.path, crowd, 8);
   Wav(out, root(kBeepSound), kBeepSound.path, Tone(1200, 0.15, 1, 0.3));
-  Samples pill = Sweep(300, 1400, 0.4, 2, 0.35);
-  Envelope(pill, 0.01, 0.1);
-  Wav(out, root(kPillSound), kPillSound.path, pill);
+  // The power pill, the cheer and the boo are the other events' own.
   Samples ann = Tone(2400, 0.3, 1, 0.2);
   Append(ann, Speak("Full contact figure skating! Skaters, take the ice!", 6));
   Wav(out, root(kAnnouncerSound), kAnnouncerSound.path, ann);

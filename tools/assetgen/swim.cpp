@@ -615,7 +615,7 @@ void GenerateSwim(Output& out) {
       cairo_close_path(cr);
       FillStroke(cr, {250, 230, 60}, 1, kInk);
     }
-    ownPalette(kStarSprite, s.frames);
+    if (!out.Has(D, kStarSprite)) ownPalette(kStarSprite, s.frames);  // FULL CONTACT FIGURE SKATING's when written
   }
   {
     Sheet s;
@@ -625,7 +625,7 @@ void GenerateSwim(Output& out) {
       FillStroke(cr, f == 0 ? Rgb{240, 60, 60} : (f == 1 ? Rgb{250, 160, 40} : Rgb{80, 160, 250}), 1.5, kInk);
       Text(cr, f == 0 ? "P" : (f == 1 ? "A" : "J"), 11, 16, 11, {250, 250, 250}, 1);
     }
-    ownPalette(kIconsSprite, s.frames);
+    if (!out.Has(D, kIconsSprite)) ownPalette(kIconsSprite, s.frames);
   }
   {
     Canvas icon(kFlagIconW, kFlagIconH);
