@@ -552,7 +552,9 @@ void SkatingSounds(Output& out) {
         case 4: s = c == 5 ? Tone(180, 0.6, 3, 0.3) : Whoosh(0.25, uint32_t(90 + c), 0.5, 0.3); break;
         default: s = Thump(70 + 8 * c); break;
       }
-      Wav(out, D, "sounds\\" + tag + "_" + kSoundKind[i] + ".wav", s);
+      // The characters' voices are shared with other events: the first made stands.
+      const std::string voice = "sounds\\" + tag + "_" + kSoundKind[i] + ".wav";
+      if (!out.Has(D, voice)) Wav(out, D, voice, s);
     }
     for (int k = 0; k < kSpecialSounds; ++k)
       Wav(out, D, std::string("extra\\skate\\") + kSpecialTag[c] + "spec" + std::to_string(k + 1) + ".wav",
