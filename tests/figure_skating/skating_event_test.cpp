@@ -247,6 +247,37 @@ TEST_F(SkatingEventTest, MachinesInLockStepAgreeEveryFrame) {
   }
 }
 
+TEST_F(SkatingEventTest, AMachineThatLeavesIsTakenOverByTheComputer) {
+  // Machine 1's player quits in the middle; machine 0 drops it when asked
+  // and plays on to the end with a computer skater in its place.
+  auto players = ComputerFixtures();
+  players[0] = FixturePlayer(0, true, "STAYS");
+  players[1] = FixturePlayer(3, true, "GOES");
+  InputScript stays;
+  for (int f = 600; f < 900; ++f) stays.Key(f, 'D');
+  bool humanAfterLeaving = false;
+  int framesAfterLeaving = 0;
+  HarnessOptions o = Options(players, nullptr);
+  o.machines = 2;
+  o.seed = 99;
+  o.scripts = {stays, InputScript()};
+  o.leaveAfterFrames = {0, 600};
+  o.onFrame = [&](int m, int f, GameScreen*) {
+    if (m != 0 || f < 900) return;
+    ++framesAfterLeaving;
+    if (g_players[1].human) humanAfterLeaving = true;
+  };
+  HarnessRun run = RunEventHarness(o);
+  ASSERT_EQ(run.machines.size(), 2u);
+  EXPECT_TRUE(run.machines[1].left);
+  EXPECT_EQ(run.machines[0].result, 1) << "the one that stays plays to the end";
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_GT(framesAfterLeaving, 1500);
+  EXPECT_FALSE(humanAfterLeaving) << "the computer skates for the one who left";
+  EXPECT_EQ(run.machines[0].players[1].human, 0);
+  EXPECT_TRUE(run.syncEqual) << "the frames both played agree";
+}
+
 TEST_F(SkatingEventTest, AKeyOnOneMachineEndsTheIntroOnAll) {
   // Machine 1 presses a key in the first frames; both leave the intro long
   // before the announcer would have finished, and start to play together.

@@ -1,5 +1,6 @@
 #include "tests/support/event_harness.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
@@ -250,7 +251,9 @@ void Harness::RunOne(int me) {
   result.built = true;
   g_currentScreen = screen;
   int r = 0;
-  for (int f = 0; f < opt_.maxFrames; ++f) {
+  const bool leaves = me < static_cast<int>(opt_.leaveAfterFrames.size()) && opt_.leaveAfterFrames[me] > 0;
+  const int frames = leaves ? std::min(opt_.leaveAfterFrames[me], opt_.maxFrames) : opt_.maxFrames;
+  for (int f = 0; f < frames; ++f) {
     frame_[me] = f;
     uint32_t before = clock_.now_.load();
     r = screen->Run();
@@ -270,7 +273,12 @@ void Harness::RunOne(int me) {
   result.result = r;
   // As the shell does: an event that ended tells the other machines.
   if (r == 1) screen->BroadcastEventEnd();
-  if (r == 0) abort_ = true;
+  if (r == 0 && leaves && me < static_cast<int>(sessions_.size())) {
+    sessions_[me]->Close();  // the player quit: the others go on without it
+    result.left = true;
+  } else if (r == 0) {
+    abort_ = true;
+  }
   g_currentScreen = nullptr;
   delete screen;
   if (g_currentScreen == screen) g_currentScreen = nullptr;
@@ -400,7 +408,7 @@ HarnessRun Harness::Run() {
     }
   }
   for (const HarnessRun::Machine& m : run_.machines)
-    if (m.result == 0) run_.timedOut = true;
+    if (m.result == 0 && !m.left) run_.timedOut = true;
   run_.virtualMs = clock_.now_.load();
 
   for (auto& s : sessions_) s->Close();

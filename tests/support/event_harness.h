@@ -82,6 +82,10 @@ struct HarnessOptions {
   // number once the event is built).
   int eventIndex = 0;
   int maxFrames = 20000;
+  // Per machine (network games): after this many frames the machine leaves
+  // the game as a player who quits does (its screen is deleted and its
+  // session closed); 0 or missing: it plays to the end.
+  std::vector<int> leaveAfterFrames;
   int gameSpeed = 5;  // unpaced
   // The event's module globals, kept per machine: (address, size in bytes).
   std::vector<std::pair<void*, size_t>> instanceGlobals;
@@ -91,9 +95,10 @@ struct HarnessOptions {
 
 struct HarnessRun {
   struct Machine {
-    int result = 0;   // Run's non-zero result, 0 when maxFrames ran out
+    int result = 0;   // Run's non-zero result, 0 when maxFrames ran out or it left
     int frames = 0;   // Run calls
     bool built = false;
+    bool left = false;  // it left the game (leaveAfterFrames)
     // Sync check value after each frame, by sync point.
     std::map<int32_t, int32_t> syncChecks;
     std::array<PlayerRecord, 4> players{};  // after the screen was deleted
