@@ -51,16 +51,6 @@ std::string TextOf(unsigned id, const char* fallback) {
   return (t && *t) ? t : fallback;
 }
 
-Sprite* LoadSprite(const std::string& path, uint32_t flags) {
-  Sprite* s = new (std::nothrow) Sprite(path.c_str(), flags, -1);
-  if (s && s->FrameCount() == 0) {
-    DebugPrintf("Cannot load the picture %s.\n", path.c_str());
-    delete s;  // a missing picture is not drawn
-    s = nullptr;
-  }
-  return s;
-}
-
 template <typename T>
 void DeleteAndClear(T*& p) {
   delete p;
@@ -138,7 +128,7 @@ HippoRunEvent::HippoRunEvent() : GameScreen(1) {
               {kSprIcons, ha::kIconsSprite, false, false},   {kSprTitle, ha::kTitleSprite, false, false},
               {kSprMap, ha::kMapSprite, false, false},       {kSprFaces, ha::kFacesSprite, true, false}};
   for (const auto& o : kOwn) {
-    Sprite* s = LoadSprite(o.program ? ShellProgramPath(o.path) : ShellDataPath(o.path),
+    Sprite* s = LoadSpriteOrNull((o.program ? ShellProgramPath(o.path) : ShellDataPath(o.path)).c_str(),
                            o.configured ? g_spriteLoadFlags : kSpriteLoadAll);
     if (s && palette_ && o.index != kSprTitle) s->MatchPalette(palette_, 0, 256, 1, 0);
     g_hippoSprites[o.index] = s;
@@ -153,8 +143,8 @@ HippoRunEvent::HippoRunEvent() : GameScreen(1) {
   // The four runners and their hippos.
   for (int i = 0; i < 4; ++i) {
     const int row = ha::RowOfCharacter(g_players[i].character);
-    Sprite* sheet = LoadSprite(ShellDataPath(ha::kRunnerSheet[row]), g_spriteLoadFlags);
-    Sprite* weapon = LoadSprite(ShellDataPath(ha::kWeaponSheet[row]), kSpriteLoadAll);
+    Sprite* sheet = LoadSpriteOrNull(ShellDataPath(ha::kRunnerSheet[row]).c_str(), g_spriteLoadFlags);
+    Sprite* weapon = LoadSpriteOrNull(ShellDataPath(ha::kWeaponSheet[row]).c_str(), kSpriteLoadAll);
     const int first = ha::kRunnerPaletteFirst + ha::kRunnerPaletteCount * i;
     if (sheet && palette_ && sheet->GetFramePalette(1)) {
       palette_->CopyRange(first, ha::kRunnerPaletteCount, 0, sheet->GetFramePalette(1));

@@ -1,0 +1,95 @@
+// HIPPO RUN in the real program under a virtual X server, reached from the
+// main menu as training: the player skips the intro, picks the third event,
+// names an athlete, closes the title, selects the push, walks up behind his
+// hippo shoving it, and takes the game's own screenshots (F11 + F12) of the
+// course in play. HippoUnderXvfb.* starts this test program again inside
+// xvfb-run, where HippoXvfbChild.* drives the game with xdotool.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "tests/support/game_process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace game_process;
+
+constexpr const char* kChildVar = "KEL_HIPPO_XVFB_CHILD";
+constexpr int kShots = 3;
+
+TEST(HippoUnderXvfb, TrainingFromTheMainMenu) {
+  SkipWithoutXvfbAndGame(kChildVar);
+  if (::testing::Test::IsSkipped()) return;
+  if (!fs::exists(std::string(KEL_BINARY_DIR) + "/gamedata/data/hippo/back.bbm"))
+    GTEST_SKIP() << "the game data is not built (target gamedata)";
+  const std::string dir = WorkDir("hippo-xvfb");
+  RunSelfUnderXvfb(dir, "HippoXvfbChild.Run", {std::string(kChildVar) + "=" + dir}, 240000);
+}
+
+// --- Inside the virtual X server --------------------------------------------
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+TEST(HippoXvfbChild, Run) {
+  const char* dirVar = std::getenv(kChildVar);
+  if (!dirVar) GTEST_SKIP() << "runs under xvfb-run only";
+  if (!std::getenv("DISPLAY")) {
+    std::printf("XVFB-UNAVAILABLE no X display\n");
+    GTEST_SKIP();
+  }
+  const std::string dir = dirVar;
+  const std::string root = MakeScreenshotRoot(dir);
+  const std::string log = dir + "/game.log";
+  const pid_t game = StartGameToMainMenu(root, dir, log);
+  ASSERT_GT(game, 0);
+  // SINGLE EVENT, the third event of the picker.
+  XdoGame("key Down");
+  Sleep(300);
+  XdoGame("key Return");
+  Sleep(1500);
+  XdoGame("key --repeat 2 --delay 300 Right");
+  Sleep(300);
+  XdoGame("key Return");
+  Sleep(3000);
+  // The new game: a name, the athlete, the country; then a cut-scene (if
+  // one is shown) and the event's title give way to a key each.
+  XdoGame("type --delay 80 ANNA");
+  Sleep(300);
+  for (int k = 0; k < 3; ++k) {
+    XdoGame("key Return");
+    Sleep(1200);
+  }
+  Sleep(1800);
+  XdoGame("key Return");
+  Sleep(6000);
+  XdoGame("key shift");
+  // The title closes by itself within four seconds if the key went to the
+  // cut-scene; then the second action steps from punch through weapon and
+  // pill to push.
+  Sleep(8000);
+  XdoGame("key --repeat 3 --delay 600 shift");
+  Sleep(600);
+  // Up and right together walk straight up the course; the first action
+  // pushes. One chain of key events: the window is focused once only, so
+  // the held arrows are never let go in between.
+  std::string chain = "keydown Up keydown Right";
+  for (int shot = 0; shot < kShots; ++shot)
+    chain += " key --repeat 16 --delay 250 ctrl keydown F11 keydown F12 sleep 0.15 keyup F12 keyup F11 sleep 0.3";
+  XdoGame(chain + " keyup Up keyup Right");
+  Sleep(500);
+  // The course, the hippos and runners, the map and the status band.
+  const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 60, "hippo-xvfb");
+  const std::string out = ReadFile(log);
+  EXPECT_EQ(shots, kShots) << out;
+  // Every file of the event was there.
+  EXPECT_EQ(out.find("Cannot load"), std::string::npos) << out;
+}
+
+}  // namespace
