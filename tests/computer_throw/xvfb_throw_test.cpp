@@ -8,9 +8,7 @@
 #include <signal.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
@@ -18,8 +16,6 @@
 #include <vector>
 
 #include "tests/support/game_process.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -30,13 +26,8 @@ constexpr const char* kModeVar = "KEL_THROW_XVFB_MODE";
 constexpr int kShots = 4;
 
 void RunUnderXvfb(const char* mode) {
-  SkipWithoutXvfbAndGame(kChildVar);
-  if (::testing::Test::IsSkipped()) return;
-  if (!fs::exists(std::string(KEL_BINARY_DIR) + "/gamedata/data/comp/palette.bmp"))
-    GTEST_SKIP() << "the game data is not built (target gamedata)";
-  const std::string dir = WorkDir(std::string("throw-xvfb-") + mode);
-  RunSelfUnderXvfb(dir, "ThrowXvfbChild.Run",
-                   {std::string(kChildVar) + "=" + dir, std::string(kModeVar) + "=" + mode}, 240000);
+  RunEventUnderXvfb(kChildVar, "comp/palette.bmp", std::string("throw-xvfb-") + mode, "ThrowXvfbChild.Run",
+                    {std::string(kModeVar) + "=" + mode});
 }
 
 TEST(ThrowUnderXvfb, TrainingFromTheMainMenu) { RunUnderXvfb("training"); }
@@ -49,14 +40,10 @@ void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 int Xdo(const std::string& args) { return XdoGame(args); }
 
 TEST(ThrowXvfbChild, Run) {
-  const char* dirVar = std::getenv(kChildVar);
+  std::string dir;
+  if (!XvfbChildReady(kChildVar, &dir)) return;
   const char* modeVar = std::getenv(kModeVar);
-  if (!dirVar || !modeVar) GTEST_SKIP() << "runs under xvfb-run only";
-  if (!std::getenv("DISPLAY")) {
-    std::printf("XVFB-UNAVAILABLE no X display\n");
-    GTEST_SKIP();
-  }
-  const std::string dir = dirVar;
+  if (!modeVar) GTEST_SKIP() << "runs under xvfb-run only";
   const bool championship = std::string(modeVar) == "championship";
   const std::string root = MakeScreenshotRoot(dir);
   const std::string log = dir + "/game.log";

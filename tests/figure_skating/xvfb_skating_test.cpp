@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -25,12 +24,7 @@ constexpr const char* kChildVar = "KEL_SKATING_XVFB_CHILD";
 constexpr int kShots = 3;
 
 TEST(SkatingUnderXvfb, TrainingFromTheMainMenu) {
-  SkipWithoutXvfbAndGame(kChildVar);
-  if (::testing::Test::IsSkipped()) return;
-  if (!fs::exists(std::string(KEL_BINARY_DIR) + "/gamedata/data/skate/back.bbm"))
-    GTEST_SKIP() << "the game data is not built (target gamedata)";
-  const std::string dir = WorkDir("skating-xvfb");
-  RunSelfUnderXvfb(dir, "SkatingXvfbChild.Run", {std::string(kChildVar) + "=" + dir}, 240000);
+  RunEventUnderXvfb(kChildVar, "skate/back.bbm", "skating-xvfb", "SkatingXvfbChild.Run");
 }
 
 // --- Inside the virtual X server --------------------------------------------
@@ -40,13 +34,8 @@ void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 int Xdo(const std::string& args) { return XdoGame(args); }
 
 TEST(SkatingXvfbChild, Run) {
-  const char* dirVar = std::getenv(kChildVar);
-  if (!dirVar) GTEST_SKIP() << "runs under xvfb-run only";
-  if (!std::getenv("DISPLAY")) {
-    std::printf("XVFB-UNAVAILABLE no X display\n");
-    GTEST_SKIP();
-  }
-  const std::string dir = dirVar;
+  std::string dir;
+  if (!XvfbChildReady(kChildVar, &dir)) return;
   const std::string root = MakeScreenshotRoot(dir);
   const std::string log = dir + "/game.log";
   const pid_t game = StartGameToMainMenu(root, dir, log);

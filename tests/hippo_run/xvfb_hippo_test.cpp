@@ -7,15 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "tests/support/game_process.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,12 +21,7 @@ constexpr const char* kChildVar = "KEL_HIPPO_XVFB_CHILD";
 constexpr int kShots = 3;
 
 TEST(HippoUnderXvfb, TrainingFromTheMainMenu) {
-  SkipWithoutXvfbAndGame(kChildVar);
-  if (::testing::Test::IsSkipped()) return;
-  if (!fs::exists(std::string(KEL_BINARY_DIR) + "/gamedata/data/hippo/back.bbm"))
-    GTEST_SKIP() << "the game data is not built (target gamedata)";
-  const std::string dir = WorkDir("hippo-xvfb");
-  RunSelfUnderXvfb(dir, "HippoXvfbChild.Run", {std::string(kChildVar) + "=" + dir}, 240000);
+  RunEventUnderXvfb(kChildVar, "hippo/back.bbm", "hippo-xvfb", "HippoXvfbChild.Run");
 }
 
 // --- Inside the virtual X server --------------------------------------------
@@ -38,13 +29,8 @@ TEST(HippoUnderXvfb, TrainingFromTheMainMenu) {
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 TEST(HippoXvfbChild, Run) {
-  const char* dirVar = std::getenv(kChildVar);
-  if (!dirVar) GTEST_SKIP() << "runs under xvfb-run only";
-  if (!std::getenv("DISPLAY")) {
-    std::printf("XVFB-UNAVAILABLE no X display\n");
-    GTEST_SKIP();
-  }
-  const std::string dir = dirVar;
+  std::string dir;
+  if (!XvfbChildReady(kChildVar, &dir)) return;
   const std::string root = MakeScreenshotRoot(dir);
   const std::string log = dir + "/game.log";
   const pid_t game = StartGameToMainMenu(root, dir, log);

@@ -125,6 +125,32 @@ void RunSelfUnderXvfb(const std::string& dir, const std::string& filter,
   if (!::testing::Test::HasFailure()) std::filesystem::remove_all(dir);
 }
 
+void RunEventUnderXvfb(const char* childVar, const std::string& dataFile, const std::string& name,
+                       const std::string& filter, std::vector<std::string> env) {
+  SkipWithoutXvfbAndGame(childVar);
+  if (::testing::Test::IsSkipped()) return;
+  if (!std::filesystem::exists(std::string(KEL_BINARY_DIR) + "/gamedata/data/" + dataFile))
+    GTEST_SKIP() << "the game data is not built (target gamedata)";
+  const std::string dir = WorkDir(name);
+  env.push_back(std::string(childVar) + "=" + dir);
+  RunSelfUnderXvfb(dir, filter, env, 240000);
+}
+
+bool XvfbChildReady(const char* childVar, std::string* dir) {
+  const char* value = std::getenv(childVar);
+  if (!value) {
+    [] { GTEST_SKIP() << "runs under xvfb-run only"; }();
+    return false;
+  }
+  if (!std::getenv("DISPLAY")) {
+    std::printf("XVFB-UNAVAILABLE no X display\n");
+    [] { GTEST_SKIP(); }();
+    return false;
+  }
+  *dir = value;
+  return true;
+}
+
 pid_t SpawnGameOnDisplay(const std::string& root, const std::string& dir, bool exitAtMenu) {
   std::filesystem::create_directories(dir + "/run");
   return Spawn({std::string(KEL_BINARY_DIR) + "/kelvanthrop"},

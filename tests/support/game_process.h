@@ -50,6 +50,16 @@ void SkipWithoutXvfbAndGame(const char* childVar);
 void RunSelfUnderXvfb(const std::string& dir, const std::string& filter,
                       const std::vector<std::string>& env, int timeoutMs);
 
+// An event's run under the virtual X server, as one call of the parent test:
+// skips as SkipWithoutXvfbAndGame does, or when the generated data lacks
+// <gamedata>/data/<dataFile>; else runs `filter`'s child test in a fresh
+// work folder <name> (passed to the child in `childVar`, with `env` added).
+void RunEventUnderXvfb(const char* childVar, const std::string& dataFile, const std::string& name,
+                       const std::string& filter, std::vector<std::string> env = {});
+// The child test's start: false (the test skipped) unless it runs inside the
+// virtual X server that RunEventUnderXvfb started; else its work folder.
+bool XvfbChildReady(const char* childVar, std::string* dir);
+
 // The child side: starts the built game on the X display with data root
 // `root`, its own settings, data and runtime folders under `dir`, sound off,
 // and its output into <dir>/game.log. With `exitAtMenu` the game leaves as
