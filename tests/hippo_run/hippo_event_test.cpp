@@ -263,6 +263,40 @@ TEST_F(HippoEventTest, FourMachinesInLockStep) {
   ExpectRecords(run.machines[0].players, seen.finish);
 }
 
+TEST_F(HippoEventTest, AMachineThatLeavesIsTakenOverByTheComputer) {
+  // Machine 1's player quits in the middle of the race; machine 0 drops him
+  // when asked and races on to the end with a computer runner in his place.
+  auto players = Trained(ComputerFixtures());
+  players[0].human = 1;
+  players[1].human = 1;
+  InputScript stays = Pusher(0, 6000, 0);
+  for (int f = 300; f < 600; ++f) stays.Key(f, 'D');
+  bool personAfterLeaving = false;
+  int computerFrames = 0;
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  o.machines = 2;
+  o.seed = 77;
+  o.scripts = {stays, Pusher(0, 6000, 0)};
+  o.leaveAfterFrames = {0, 300};
+  o.onFrame = [base = o.onFrame, &personAfterLeaving, &computerFrames](int m, int f, GameScreen* s) {
+    base(m, f, s);
+    if (m != 0 || f < 600 || !g_hippoActors[1]) return;
+    if (g_hippoActors[1]->controller == kControlPerson) personAfterLeaving = true;
+    ++computerFrames;
+  };
+  HarnessRun run = RunEventHarness(o);
+  ASSERT_EQ(run.machines.size(), 2u);
+  EXPECT_TRUE(run.machines[1].left);
+  EXPECT_EQ(run.machines[0].result, 1) << "the one that stays races to the end";
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_GT(computerFrames, 100);
+  EXPECT_FALSE(personAfterLeaving) << "the computer runs for the one who left";
+  EXPECT_EQ(run.machines[0].players[1].human, 0);
+  EXPECT_TRUE(run.syncEqual) << "the frames both played agree";
+  ExpectRecords(run.machines[0].players, seen.finish);
+}
+
 TEST_F(HippoEventTest, WithoutItsDataTheEventStillEnds) {
   // No data set at all: no pictures, no sounds, no course. The race runs on
   // (the clock stands still, nothing may wait for a sound) to its end.
