@@ -57,6 +57,10 @@ class MazeHud {
   void DrawMapIcon(int icon);          // around the automap position
   void NoteExplored();
   void ClearColumn();
+  // Advances every running power animation of the faces a frame (after its
+  // eleventh frame it starts again); the logic step calls it, drawing only
+  // reads the counters.
+  void AnimateFaces();
 
   // Per player slot: energy bar length 0..60, weapon units, power pills, the
   // selected item's icon (slot's weapon, 4 pill, 5 fists, 6 key).
@@ -77,11 +81,6 @@ class MazeHud {
   const uint8_t* weaponIcon(int slot) const { return weaponIcons_[slot & 3]; }
 
  private:
-  void CopyOpaque(int x, int y, int w, int h, const uint8_t* src);
-  void CopyKeyed(int x, int y, int w, int h, const uint8_t* src);
-  void PutPixel(int x, int y, uint8_t colour);
-  void DrawGlyph(int x, int y, const uint8_t* rows, int width);
-
   uint8_t* status_ = nullptr;
   uint8_t* faces_[4] = {};
   uint8_t* mapIcons_[5] = {};

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "base/player_records.h"
 #include "events/maze3d/rc_hud.h"
@@ -127,6 +129,30 @@ void MazeSelectItem(uint16_t p, uint16_t& itemMode) {
     if (hud.powerPills[p]) hud.itemIcon[p] = kHudIconPill;
     else fists();
   }
+}
+
+int MazeFloodCells(const uint16_t* xWalls, const uint16_t* yWalls, int startCell, uint8_t* reached) {
+  std::memset(reached, 0, kMazeMapEntries);
+  if (startCell < 0 || startCell >= kMazeMapEntries) return 0;
+  std::vector<int> stack{startCell};
+  reached[startCell] = 1;
+  int count = 1;
+  while (!stack.empty()) {
+    const int i = stack.back();
+    stack.pop_back();
+    const int r = i / kMazeCells, c = i % kMazeCells;
+    // North, east, south, west: the wall on the way and the cell beyond.
+    const bool open[4] = {r > 0 && !yWalls[i], c < kMazeCells - 1 && !xWalls[i + 1],
+                          r < kMazeCells - 1 && !yWalls[i + kMazeCells], c > 0 && !xWalls[i]};
+    const int next[4] = {i - kMazeCells, i + 1, i + kMazeCells, i - 1};
+    for (int d = 0; d < 4; ++d)
+      if (open[d] && !reached[next[d]]) {
+        reached[next[d]] = 1;
+        ++count;
+        stack.push_back(next[d]);
+      }
+  }
+  return count;
 }
 
 void MazeDoorSet() {

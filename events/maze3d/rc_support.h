@@ -31,6 +31,9 @@ int32_t MazeTopScore();
 // player p's input state: 0 fists, 1 weapon, 2 power pill; the HUD's icon of
 // p follows (p its weapon, 4 pill, 5 fists).
 void MazeSelectItem(uint16_t p, uint16_t& itemMode);
+// Marks in reached (128 x 128) every cell a walk from startCell reaches
+// without crossing a wall of the two maps; returns how many.
+int MazeFloodCells(const uint16_t* xWalls, const uint16_t* yWalls, int startCell, uint8_t* reached);
 // The exit door (on g_mazeHud): placed at a door place of the navigation
 // graph chosen by the runners' positions, once; raised and lowered a stage
 // (three textures) at a time.

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,8 +14,11 @@
 #include "base/paths.h"
 #include "events/maze3d/rc_loader.h"
 #include "events/maze3d/rc_navgraph.h"
+#include "events/maze3d/rc_raycaster.h"
+#include "events/maze3d/rc_support.h"
 #include "events/maze3d/rc_tables.h"
 #include "events/maze3d/rc_world.h"
+#include "tests/maze3d/maze_fixture.h"
 #include "tools/assetgen/maze_assets.h"
 
 namespace {
@@ -192,10 +196,15 @@ TEST(MazeData, NavigationPlacesLieWhereTheComputerPlayersLookForThem) {
     LoadedLevel l(n);
     MazeNavGraph& nav = *l.nav;
     const MazeLevel& lv = *l.level;
+    // Every place lies in the open region a walk from the first start reaches.
+    std::vector<uint8_t> open(128 * 128);
+    const int cells = MazeFloodCells(lv.xWalls, lv.yWalls, (nav.point(4)[1] >> 5) * 128 + (nav.point(4)[0] >> 5),
+                                     open.data());
+    EXPECT_GT(cells, 2000);
+    EXPECT_LT(cells, 128 * 128 / 2);  // closed: the walk never reaches the map's edge
     for (int p = 0; p < kRcNavPoints; ++p) {
       const int32_t* pt = nav.point(p);
-      const int cell = (pt[1] >> 5) * 128 + (pt[0] >> 5);
-      EXPECT_NE(lv.floorMap[cell], 0) << "place " << p << " stands in a solid cell";
+      EXPECT_TRUE(open[(pt[1] >> 5) * 128 + (pt[0] >> 5)]) << "place " << p << " stands in a solid cell";
     }
     for (int d = 0; d < 4; ++d) {
       // A door place is a node on the north wall of a cell three cells wide:
@@ -221,6 +230,90 @@ TEST(MazeData, NavigationPlacesLieWhereTheComputerPlayersLookForThem) {
       EXPECT_TRUE(pt[0] >= r[0] && pt[0] <= r[2] && pt[1] >= r[1] && pt[1] <= r[3]);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Renders each level from each start place, looking along each axis, with
+// the generated sky, textures and things: every pixel of the view is
+// painted (the level is closed, so every ray meets a wall and every wall's
+// column gets sky and floor). The first frame of each level is written as a
+// PNG for a person to look at.
+TEST(MazeData, EveryStartPlaceShowsAClosedPaintedView) {
+  RcLoader loader;
+  ASSERT_TRUE(loader.LoadData(DataFile(kEngineFile).c_str()));
+  ASSERT_TRUE(MazeBuildTables());
+  uint8_t palette[1024];
+  ASSERT_TRUE(loader.LoadBmpPalette(DataFile(kSkyFile[3]).c_str(), palette));
+  uint8_t* keyMan = loader.LoadSpriteRle(DataFile(kKeyManSprite).c_str());
+  uint8_t* monster = loader.LoadSpriteRle(DataFile(kMonsterSprite).c_str());
+  ASSERT_NE(keyMan, nullptr);
+  ASSERT_NE(monster, nullptr);
+  const uint8_t* monsterPoses[kMonsterPoses];
+  ASSERT_TRUE(RcWalkPoses(monster, 0, kMonsterPoses, kDirections, monsterPoses));
+  std::vector<uint8_t> frame(640 * 480);
+  for (int n = 0; n < kLevels; ++n) {
+    SCOPED_TRACE(kLevelFile[n]);
+    MazeResetWorld();
+    LoadedLevel l(n);
+    std::memcpy(&g_mazeLevel, l.level.get(), sizeof(MazeLevel));
+    g_mazeLevel.skyPicture = loader.LoadBmpPixels(DataFile(kSkyFile[n]).c_str(), &g_mazeLevel.skyWidth,
+                                                  &g_mazeLevel.skyHeight);
+    g_mazeLevel.floorColour = uint8_t(kSkyFloorColour[n]);
+    g_mazeObjects[0] = MazeObjectRecord{1, 0, 0, 0, keyMan, l.nav->KeyManPoint(n)[0], l.nav->KeyManPoint(n)[1], 0, 0, 0, 0};
+    for (uint32_t m = 0; m < g_mazeLevel.monsterCount; ++m) {
+      MazeObjectRecord& o = g_mazeObjects[kMazeFirstMonster + m];
+      o.active = 1;
+      o.poseIndex = kMonsterSpitFirst;
+      o.pose = monsterPoses[kMonsterSpitFirst];
+      o.heading = uint16_t(g_mazeLevel.monsters[m].heading);
+      o.x = g_mazeLevel.monsters[m].x;
+      o.y = g_mazeLevel.monsters[m].y;
+    }
+    g_mazeFrame = frame.data();
+    g_mazePitch = 640;
+    RayCaster caster;
+    for (int s = 4; s < 12; ++s)
+      for (int heading : {0, 450, 900, 1350}) {
+        std::fill(frame.begin(), frame.end(), uint8_t(1));
+        MazeViewRecord v{};
+        v.flags = kRunnerStartFlags;
+        v.player = 3;
+        v.viewIndex = 65;
+        v.viewOffset = -10;
+        v.viewValue = g_floorRowTables[65];
+        v.x = l.nav->point(s)[0];
+        v.y = l.nav->point(s)[1];
+        v.heading = int16_t(heading);
+        v.moveHeading = uint16_t(heading);
+        caster.SetCamera(v);
+        caster.CastColumns();
+        caster.CollectSprites();
+        caster.RenderSingleView();
+        int unpainted = 0;
+        for (int i = 0; i < 640 * 400; ++i) unpainted += frame[i] == 1;
+        if (unpainted) {
+          for (int i = 0; i < 640 * 400; ++i)
+            if (frame[i] == 1) ADD_FAILURE() << "unpainted " << i % 640 << "," << i / 640;
+          WriteIndexedPng(std::string(KEL_BINARY_DIR) + "/test-home/maze3d/unpainted.png", frame.data(), 640, 400, 640, palette);
+        }
+        ASSERT_EQ(unpainted, 0) << "start " << s << " heading " << heading;
+        if (s == 4 && heading == 0) {
+          const std::string png = std::string(KEL_BINARY_DIR) + "/test-home/maze3d/level" + std::to_string(n + 1) + ".png";
+          std::filesystem::create_directories(std::string(KEL_BINARY_DIR) + "/test-home/maze3d");
+          WriteIndexedPng(png, frame.data(), 640, 400, 640, palette);
+        }
+      }
+    g_mazeFrame = nullptr;
+    RcFree(g_mazeLevel.skyPicture);
+    std::memset(&g_mazeLevel, 0, sizeof(MazeLevel));  // the blocks stay with the loaded level
+  }
+  RcFree(keyMan);
+  RcFree(monster);
+  MazeFreeTables();
+  MazeResetWorld();
 }
 
 }  // namespace

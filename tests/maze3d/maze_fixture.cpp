@@ -1,7 +1,9 @@
 #include "tests/maze3d/maze_fixture.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -84,4 +86,35 @@ bool DebugCapture::Mentions(const std::string& text) const {
   for (const std::string& l : lines_)
     if (l.find(text) != std::string::npos) return true;
   return false;
+}
+
+bool WriteIndexedPng(const std::string& path, const uint8_t* pixels, int width, int height, int pitch,
+                     const uint8_t palette[1024]) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return false;
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<uint8_t> row(size_t(width) * 3);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const uint8_t i = pixels[size_t(y) * pitch + x];
+      row[x * 3] = palette[i * 4 + 2];
+      row[x * 3 + 1] = palette[i * 4 + 1];
+      row[x * 3 + 2] = palette[i * 4];
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(f);
+  return true;
 }

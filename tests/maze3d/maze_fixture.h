@@ -28,6 +28,11 @@ std::string TestFolder();
 // Writes the bytes to a file of that folder; returns its path.
 std::string WriteTestFile(const std::string& name, const std::vector<uint8_t>& bytes);
 
+// Writes 8-bit pixels (rows `pitch` bytes apart) through a 1024-byte .bmp
+// colour table as an RGB PNG.
+bool WriteIndexedPng(const std::string& path, const uint8_t* pixels, int width, int height, int pitch,
+                     const uint8_t palette[1024]);
+
 // Collects the debug lines written while it lives.
 class DebugCapture {
  public:

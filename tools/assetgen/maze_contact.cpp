@@ -15,6 +15,7 @@
 #include "events/maze3d/rc_format.h"
 #include "events/maze3d/rc_loader.h"
 #include "events/maze3d/rc_navgraph.h"
+#include "events/maze3d/rc_support.h"
 #include "events/maze3d/rc_world.h"
 #include "tools/assetgen/maze.h"
 
@@ -96,10 +97,12 @@ bool LevelSheets(const std::string& gamedata, int level, const std::string& pngD
   // walls white, zones red, graph edges yellow, nodes and places marked.
   const int kCell = 6;
   Sheet map(128 * kCell, 128 * kCell);
+  std::vector<uint8_t> open(128 * 128, 1);
+  if (haveNav) MazeFloodCells(lv->xWalls, lv->yWalls, (nav.point(4)[1] >> 5) * 128 + (nav.point(4)[0] >> 5), open.data());
   for (int r = 0; r < 128; ++r)
     for (int c = 0; c < 128; ++c) {
       const int f = lv->floorMap[r * 128 + c];
-      const uint8_t colour = f ? lv->floorTextures[(f - 1) * 1024 + 16 * 32 + 16] : 0;
+      const uint8_t colour = f && open[r * 128 + c] ? lv->floorTextures[(f - 1) * 1024 + 16 * 32 + 16] : 0;
       for (int y = 0; y < kCell; ++y)
         for (int x = 0; x < kCell; ++x) map.Put(c * kCell + x, r * kCell + y, pal, colour);
       for (int k = 0; k < kCell; ++k) {

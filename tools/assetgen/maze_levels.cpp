@@ -26,6 +26,7 @@
 #include "events/maze3d/rc_format.h"
 #include "events/maze3d/rc_loader.h"
 #include "events/maze3d/rc_navgraph.h"
+#include "events/maze3d/rc_support.h"
 #include "events/maze3d/rc_tables.h"
 #include "events/maze3d/rc_world.h"
 #include "events/maze3d/rc_writer.h"
@@ -750,10 +751,11 @@ void FillLevel(const Plan& plan, const Style& style, MazeLevel* level, MazeRng& 
       const size_t i = size_t(r) * 128 + size_t(c);
       if (here != west) level->xWalls[i] = wallTexture(here ? part[i] : part[i - 1], r, c);
       if (here != north) level->yWalls[i] = wallTexture(here ? part[i] : part[i - 128], r, c);
-      if (here) {
-        const int f = part[i] == kCorridor ? style.corridorFloor : part[i] == kRoom ? style.roomFloor : style.hubFloor;
-        level->floorMap[i] = uint16_t(f + 1);
-      }
+      // Solid cells have floor too: the floor row at a wall's foot may
+      // sample a point on the wall's line, which belongs to the cell beyond.
+      const int f = part[i] == kRoom ? style.roomFloor : part[i] == kHub || part[i] == kDeadEnd ? style.hubFloor
+                                                                                                 : style.corridorFloor;
+      level->floorMap[i] = uint16_t(f + 1);
     }
   // Door hubs wear the stone of the door's surround on the door's line
   // until the door is put there.
@@ -806,9 +808,9 @@ void FillLevel(const Plan& plan, const Style& style, MazeLevel* level, MazeRng& 
   throw std::runtime_error("maze level " + std::to_string(level + 1) + ": " + what);
 }
 
-bool CellOpen(const MazeLevel& lv, int r, int c) {
-  return r >= 0 && r < 128 && c >= 0 && c < 128 && lv.floorMap[r * 128 + c] != 0;
-}
+// The open cells: those a walk from the first start place reaches.
+std::vector<uint8_t> g_open;
+bool CellOpen(const MazeLevel&, int r, int c) { return r >= 0 && r < 128 && c >= 0 && c < 128 && g_open[r * 128 + c]; }
 
 // Checks the files as the game will read them: through RcLoader and
 // MazeNavGraph, against the level's own walls.
@@ -828,6 +830,8 @@ void Validate(int level, const std::string& dir) {
     Invalid(level, "the navigation files do not load");
   const int n = nav->nodeCount();
   if (nav->areaCount() != n) Invalid(level, "not one area per node");
+  g_open.assign(128 * 128, 0);
+  MazeFloodCells(lv->xWalls, lv->yWalls, (nav->point(4)[1] >> 5) * 128 + (nav->point(4)[0] >> 5), g_open.data());
 
   // Walls stand exactly between open and solid cells, and the map's border
   // rows and columns are solid, so no walk and no ray leaves the map.
@@ -912,26 +916,10 @@ void Validate(int level, const std::string& dir) {
       if (hops != dist[f]) Invalid(level, "the next-hop table is not a shortest route");
     }
   }
-  // Every start reaches every door and key-man place by open cells.
-  for (int s = 4; s < 12; ++s) {
-    std::vector<bool> seen(128 * 128, false);
-    std::deque<int> queue{(nav->point(s)[1] >> 5) * 128 + (nav->point(s)[0] >> 5)};
-    seen[queue.front()] = true;
-    while (!queue.empty()) {
-      const int i = queue.front();
-      queue.pop_front();
-      const int r = i / 128, c = i % 128;
-      const int next[4] = {i - 128, i + 1, i + 128, i - 1};
-      const bool wall[4] = {lv->yWalls[i] != 0, lv->xWalls[i + 1] != 0, lv->yWalls[i + 128] != 0, lv->xWalls[i] != 0};
-      for (int d = 0; d < 4; ++d)
-        if (!wall[d] && CellOpen(*lv, r + kDr[d], c + kDc[d]) && !seen[next[d]]) {
-          seen[next[d]] = true;
-          queue.push_back(next[d]);
-        }
-    }
-    for (int p : {0, 1, 2, 3, 12, 13, 14, 15, 16, 17, 18, 19})
-      if (!seen[(nav->point(p)[1] >> 5) * 128 + (nav->point(p)[0] >> 5)]) Invalid(level, "a start that cannot reach the exit or the key man");
-  }
+  // Every start, door and key-man place lies in the one open region the
+  // first start place reaches.
+  for (int p = 0; p < 20; ++p)
+    if (!CellOpen(*lv, nav->point(p)[1] >> 5, nav->point(p)[0] >> 5)) Invalid(level, "a place no start reaches");
   MazeFreeLevel(lv.get());
 }
 

@@ -1,0 +1,150 @@
+// The sky and floor passes: the sky fills each column from the top of the
+// view down to its wall's top, the floor from the wall's foot to row 399,
+// both as pictures or flat colours; each pass sets the span entries it used
+// back to kNoSpan for the next view.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "events/maze3d/rc_raycaster.h"
+#include "events/maze3d/rc_support.h"
+#include "events/maze3d/rc_tables.h"
+
+namespace {
+
+int HorizonRow(const MazeViewRecord& view) { return std::clamp(200 + view.viewOffset, 1, kViewRows - 1); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- sky
+
+void RaySkyRenderer::Draw(const MazeViewRecord& view, bool picture, bool doubled) {
+  const int horizon = HorizonRow(view);
+  const int columns = doubled ? kRayColumnCount : kSplitColumns;
+  const int left = doubled ? 0 : view.screenX;
+  // The panorama's row 399 stands just above the horizon.
+  const int firstRow = kViewRows - horizon;
+  const uint8_t* sky = g_mazeLevel.skyPicture;
+  if (!sky || g_mazeLevel.skyWidth < kMazeTurn || g_mazeLevel.skyHeight < kViewRows) picture = false;
+  const intptr_t pitch = g_mazePitch, skyPitch = g_mazeLevel.skyWidth;
+  int angle = WrapAngle(view.heading - kRayColumnCount / 2);
+  for (int c = 0; c < columns; ++c, angle = angle + 1 == kMazeTurn ? 0 : angle + 1) {
+    const uint16_t span = g_wallTopSpan[c];
+    if (span == kNoSpan) continue;
+    g_wallTopSpan[c] = kNoSpan;
+    uint8_t* dst = g_mazeFrame + (doubled ? 2 * c : left + c);
+    const int rows = horizon - span;
+    if (picture) {
+      const uint8_t* src = sky + size_t(firstRow) * skyPitch + angle;
+      for (int y = 0; y < rows; ++y, dst += pitch, src += skyPitch) {
+        dst[0] = *src;
+        if (doubled) dst[1] = *src;
+      }
+    } else {
+      for (int y = 0; y < rows; ++y, dst += pitch) {
+        dst[0] = kFlatSkyColour;
+        if (doubled) dst[1] = kFlatSkyColour;
+      }
+    }
+  }
+}
+
+void RaySkyRenderer::DrawPanorama(const MazeViewRecord& view) { Draw(view, true, false); }
+void RaySkyRenderer::DrawFlat(const MazeViewRecord& view) { Draw(view, false, false); }
+void RaySkyRenderer::DrawPanoramaDoubled(const MazeViewRecord& view) { Draw(view, true, true); }
+
+// ---------------------------------------------------------------- floor
+
+void RayFloorRenderer::Begin(const MazeViewRecord& view) {
+  heading_ = uint16_t(WrapAngle(view.heading));
+  offset_ = view.viewOffset;
+  screenX_ = view.screenX;
+  cameraX_ = view.x;
+  cameraY_ = view.y;
+  horizon_ = HorizonRow(view);
+  rows_ = view.viewValue;
+  if (!rows_) rows_ = g_floorRowTables[std::clamp<int>(view.viewIndex, 1, 127)];
+}
+
+void RayFloorRenderer::FloorPoint(int r, int c, int32_t* x, int32_t* y) const {
+  const int a = WrapAngle(heading_ - kRayColumnCount / 2 + c);
+  const int64_t d = (int64_t(rows_[r]) * g_invCosTable[std::abs(c - kRayColumnCount / 2)]) >> 10;
+  const int64_t px = ((int64_t(g_cosTable[a]) * d) >> 16) + cameraX_;
+  const int64_t py = ((int64_t(g_sinTable[a]) * d) >> 16) + cameraY_;
+  *x = int32_t(std::clamp<int64_t>(px, 0, INT32_MAX));
+  *y = int32_t(std::clamp<int64_t>(py, 0, INT32_MAX));
+}
+
+void RayFloorRenderer::DrawSpan(int r, int first, int last, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                                bool doubled) {
+  const int n = last - first;
+  const int64_t xStep = n > 0 ? ((int64_t(x1) - x0) << 16) / n : 0;
+  const int64_t yStep = n > 0 ? ((int64_t(y1) - y0) << 16) / n : 0;
+  int64_t ax = int64_t(x0) << 16, ay = int64_t(y0) << 16;
+  uint8_t* dst = g_mazeFrame + size_t(horizon_ + r) * g_mazePitch + (doubled ? 2 * first : screenX_ + first);
+  const uint16_t* map = g_mazeLevel.floorMap;
+  const uint8_t* textures = g_mazeLevel.floorTextures;
+  const uint32_t count = g_mazeLevel.floorTextureCount;
+  for (int i = 0; i <= n; ++i, ax += xStep, ay += yStep, dst += doubled ? 2 : 1) {
+    const int64_t x = ax >> 16, y = ay >> 16;
+    // Points outside the map are not drawn; a closed level never shows any.
+    if (uint64_t(x) >= uint64_t(kMazeWorldSize) || uint64_t(y) >= uint64_t(kMazeWorldSize)) continue;
+    const uint32_t e = map[(y >> 5) * kMazeCells + (x >> 5)];
+    if (e == 0 || e > count) continue;
+    const uint8_t t = textures[(e - 1) * 1024 + ((y & 31) << 5) + (x & 31)];
+    dst[0] = t;
+    if (doubled) dst[1] = t;
+  }
+}
+
+void RayFloorRenderer::DrawFloor(const MazeViewRecord& view, bool doubled) {
+  Begin(view);
+  const int columns = doubled ? kRayColumnCount : kSplitColumns;
+  if (!g_mazeLevel.floorTextures || !rows_) {
+    Fill(view, doubled);
+    return;
+  }
+  int r = kNoSpan;
+  for (int c = 0; c < columns; ++c) r = std::min<int>(r, g_wallBottomSpan[c]);
+  const int rows = kViewRows - horizon_;
+  for (; r < rows; ++r) {
+    int first = -1;
+    int32_t sx = 0, sy = 0;
+    for (int c = 0; c < columns; ++c) {
+      if (g_wallBottomSpan[c] > r) continue;  // the floor does not show here on this row
+      if (first < 0) {
+        FloorPoint(r, c, &sx, &sy);
+        first = c;
+      }
+      if (c == columns - 1 || r < g_wallBottomSpan[c + 1]) {
+        int32_t ex, ey;
+        FloorPoint(r, c, &ex, &ey);
+        DrawSpan(r, first, c, sx, sy, ex, ey, doubled);
+        first = -1;
+      }
+    }
+  }
+  for (int c = 0; c < columns; ++c) g_wallBottomSpan[c] = kNoSpan;
+}
+
+void RayFloorRenderer::Fill(const MazeViewRecord& view, bool doubled) {
+  const int horizon = HorizonRow(view);
+  const int columns = doubled ? kRayColumnCount : kSplitColumns;
+  const int left = doubled ? 0 : view.screenX;
+  const uint8_t colour = g_mazeLevel.floorColour;
+  for (int c = 0; c < columns; ++c) {
+    const uint16_t span = g_wallBottomSpan[c];
+    if (span == kNoSpan) continue;
+    g_wallBottomSpan[c] = kNoSpan;
+    uint8_t* dst = g_mazeFrame + size_t(horizon + span) * g_mazePitch + (doubled ? 2 * c : left + c);
+    for (int y = horizon + span; y < kViewRows; ++y, dst += g_mazePitch) {
+      dst[0] = colour;
+      if (doubled) dst[1] = colour;
+    }
+  }
+}
+
+void RayFloorRenderer::DrawFloorSplit(const MazeViewRecord& view) { DrawFloor(view, false); }
+void RayFloorRenderer::FillColumnsSplit(const MazeViewRecord& view) { Fill(view, false); }
+void RayFloorRenderer::DrawFloorSingle(const MazeViewRecord& view) { DrawFloor(view, true); }
+void RayFloorRenderer::FillColumnsSingle(const MazeViewRecord& view) { Fill(view, true); }
