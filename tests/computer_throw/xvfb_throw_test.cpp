@@ -85,10 +85,7 @@ TEST(ThrowXvfbChild, Run) {
   // Screenshots while the computer flies: the throw's swing takes about a
   // second, the flight two to three.
   Sleep(800);
-  for (int i = 0; i < kShots; ++i) {
-    Sleep(250);
-    PressScreenshotKeys();
-  }
+  TakeScreenshots(root, 0, kShots, 250);
   Sleep(500);
   // The beach, the sea, the crowd and the status band.
   const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 40, "throw-xvfb-" + std::string(modeVar));

@@ -63,17 +63,12 @@ TEST(SkatingXvfbChild, Run) {
   // picture (the event has loaded; a loaded machine may take a while).
   Xdo("key Return");
   Sleep(3000);
-  auto newest = [&] {  // the number of the last screenshot written
-    int n = 0;
-    while (fs::exists(root + "/data/sshot" + std::to_string(n + 1) + ".bmp")) ++n;
-    return n;
-  };
   int taken = 0;
   bool inEvent = false;
   for (int tries = 0; !inEvent && tries < 60; ++tries) {
     PressScreenshotKeys();
     Sleep(850);
-    taken = newest();
+    taken = LastScreenshot(root);
     int w = 0, h = 0, colours = 0;
     inEvent = taken > 0 &&
               ReadScreenshot(root + "/data/sshot" + std::to_string(taken) + ".bmp", &w, &h, &colours, 446) &&
@@ -87,10 +82,7 @@ TEST(SkatingXvfbChild, Run) {
   Xdo("keydown Right");
   Sleep(2000);
   Xdo("keyup Right");
-  for (int i = 0; i < kShots; ++i) {
-    Sleep(700);
-    PressScreenshotKeys();
-  }
+  TakeScreenshots(root, taken, kShots, 700);
   Sleep(500);
   // The ice, the boards, the crowd, the skaters and the status band.
   const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 60, "skating-xvfb", taken + 1);

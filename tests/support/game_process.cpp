@@ -231,6 +231,19 @@ void PressScreenshotKeys() {
   XdoGame("keyup F12 keyup F11");
 }
 
+int LastScreenshot(const std::string& root) {
+  int n = 0;
+  while (std::filesystem::exists(root + "/data/sshot" + std::to_string(n + 1) + ".bmp")) ++n;
+  return n;
+}
+
+void TakeScreenshots(const std::string& root, int before, int count, int intervalMs) {
+  for (int tries = 0; LastScreenshot(root) < before + count && tries < 4 * count; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+    PressScreenshotKeys();
+  }
+}
+
 int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::string& log, int count,
                                int minColours, const std::string& copyPrefix, int first) {
   namespace fs = std::filesystem;

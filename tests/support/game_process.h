@@ -82,6 +82,13 @@ pid_t StartGameToMainMenu(const std::string& root, const std::string& dir, const
 int XdoGame(const std::string& args);
 // The game's own screenshot keys (F11 + F12) pressed and released.
 void PressScreenshotKeys();
+// The number of the last of the game's screenshots <root>/data/sshot<n>.bmp
+// (0 when there is none).
+int LastScreenshot(const std::string& root);
+// Presses the screenshot keys every `intervalMs` until `count` more
+// screenshots than `before` are written (a loaded machine may miss a press),
+// at most 4 x count times.
+void TakeScreenshots(const std::string& root, int before, int count, int intervalMs);
 // Ends the game (SIGTERM) and expects it to end; then checks the game's own
 // screenshots <root>/data/sshot<first>.. (count of them): 640x480 with more than
 // minColours colours (not a black or loading picture), each copied to
