@@ -36,6 +36,7 @@ void GenerateThrow(Output& out);
 void GenerateSwim(Output& out);
 void GenerateHippo(Output& out);
 void GenerateSkating(Output& out);
+void GenerateDoggie(Output& out);  // after GenerateSounds: it shares the announcer
 void GenerateSounds(Output& out);
 void GenerateVideos(Output& out);
 void GenerateTexts(Output& out);

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
     GenerateMaze(out);
     GenerateHippo(out);
     GenerateSounds(out);
+    GenerateDoggie(out);
     GenerateVideos(out);
     int missing = 0;
     for (const ManifestEntry& e : AssetManifest())

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/assetgen/doggie_assets.h"
 #include "tools/assetgen/hippo_assets.h"
 #include "tools/assetgen/maze_assets.h"
 #include "tools/assetgen/skate_assets.h"
@@ -256,6 +257,28 @@ inline std::vector<ManifestEntry> AssetManifest() {
     }
   }
   AddSkatingFiles(add);
+  // NICE DOGGIE JUMP (the status picture, the meter and the announcer's
+  // numbers are COMPUTER THROW's).
+  {
+    namespace da = doggieassets;
+    add(D, da::kPalettePicture, Kind::Bmp8);
+    add(D, da::kTreeSprite, Kind::Mbm, da::kTreeFrames);
+    add(D, da::kBackSprite, Kind::Mbm, da::kBackFrames);
+    add(D, da::kDogSprite, Kind::Mbm, da::kDogSheetFrames);
+    add(D, da::kStarsSprite, Kind::Mbm, da::kStarsFrames);
+    add(D, da::kPitSprite, Kind::Mbm, da::kPitFrames);
+    add(D, da::kJudgeSprite, Kind::Mbm, da::kJudgeFrames);
+    add(D, da::kIconSprite, Kind::Mbm, da::kIconFrames);
+    add(D, da::kIconSpriteLowMemory, Kind::Mbm, 1);
+    add(D, da::kAnnounceSound, Kind::Wav);
+    for (int r = 0; r < da::kRows; ++r) {
+      add(D, da::kJumperSheet[r], Kind::Mbm, da::kJumperSheetFrames[r]);
+      for (int s = 0; s < da::kSoundSlots; ++s) {
+        const da::DoggieFile& f = da::DoggieSoundFile(r, s);
+        add(f.inProgramDir ? P : D, f.path, Kind::Wav);
+      }
+    }
+  }
   return m;
 }
 
