@@ -10,6 +10,7 @@
 #include "base/clock.h"
 #include "base/debug.h"
 #include "events/computer_throw/computer_throw_event.h"
+#include "events/doggie_jump/doggie_jump_event.h"
 #include "events/hippo_run/hippo_run_event.h"
 #include "events/troubled_waters/swim_event.h"
 #include "frontend/front_end.h"
@@ -82,6 +83,7 @@ int main(int, char**) {
   RegisterVideoScreens();  // the cut-scene screen
   RegisterFrontEndScreens();  // menus, new game, shop, ceremony, hall of fame
   RegisterComputerThrowEvent();
+  RegisterDoggieJumpEvent();
   RegisterTroubledWatersEvent();
   RegisterHippoRunEvent();
   RegisterFigureSkatingEvent();

@@ -363,7 +363,7 @@ TEST(AssetTree, EveryFileTheGameCodeNamesIsInTheManifest) {
   const std::regex name(R"re("((?:[A-Za-z0-9_]+\\\\)+[A-Za-z0-9_]+\.(?:mbm|wav|bmp|avi|txt|bbm|skd))")re");
   int seen = 0;
   for (const char* dir : {"app", "base", "graphics", "platform", "video", "frontend", "events/computer_throw",
-                          "events/figure_skating"}) {
+                          "events/figure_skating", "events/doggie_jump"}) {
     const fs::path root = fs::path(KEL_SOURCE_DIR) / dir;
     if (!fs::exists(root)) continue;
     for (const auto& e : fs::recursive_directory_iterator(root)) {

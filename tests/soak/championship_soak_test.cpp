@@ -28,6 +28,7 @@
 #include "base/registry.h"
 #include "base/string.h"
 #include "events/computer_throw/computer_throw_event.h"
+#include "events/doggie_jump/doggie_jump_event.h"
 #include "events/troubled_waters/swim_event.h"
 #include "events/hippo_run/hippo_run_event.h"
 #include "events/figure_skating/figure_skating_event.h"
@@ -150,6 +151,7 @@ TEST_F(Soak, Championships) {
   RegisterVideoScreens();
   RegisterFrontEndScreens();
   RegisterComputerThrowEvent();
+  RegisterDoggieJumpEvent();
   RegisterTroubledWatersEvent();
   RegisterHippoRunEvent();
   RegisterFigureSkatingEvent();

@@ -1,0 +1,377 @@
+// NICE DOGGIE JUMP run whole through the event harness: four computer
+// players to the end, a person's jumps landing where the flight table
+// says, skipped computer jumps, machines in lock-step with the host's
+// stopwatch scaling the persons' take-offs, a machine that leaves, and data
+// sets without sounds, without data and with little memory.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "screen/config.h"
+#include "net/net_session.h"
+#include "base/clock.h"
+#include "base/player_records.h"
+#include "events/doggie_jump/doggie_actor.h"
+#include "events/doggie_jump/doggie_jump_event.h"
+#include "events/doggie_jump/doggie_rules.h"
+#include "tests/doggie_jump/doggie_robot.h"
+#include "tests/support/event_harness.h"
+
+namespace fs = std::filesystem;
+using namespace doggierules;
+
+namespace {
+
+const std::string kGameData = std::string(KEL_BINARY_DIR) + "/gamedata";
+constexpr int kFire1 = 4;
+constexpr int kFire2 = 5;
+
+// What machine 0 showed at its last frame.
+struct Seen {
+  std::string texts[4][3];
+  std::string best;
+  int frames = 0;
+  int loadedSounds = -1;
+  bool textBeforeTheTurns = false;  // a jump text set while the title was up
+};
+
+// A take-off of a person as the machines saw it, and where it came down.
+struct TakeOffSeen {
+  int attempt = 0;
+  int phase = 0, speed = 0, distance = 0, y = 0;
+  int jumpFrames = 0;
+  uint32_t hostMs = 0;
+  FlightShape shape;
+  int landedAt = -1;
+};
+
+int ParseDistance(const std::string& text) {
+  if (text == "FOUL") return 0;
+  int metres = 0, cents = 0;
+  EXPECT_EQ(std::sscanf(text.c_str(), "%d.%d m", &metres, &cents), 2) << text;
+  return metres * 100 + cents;
+}
+
+bool IsTakeOff(int s) { return s == kJumpTakeOffHop || s == kJumpTakeOffStep || s == kJumpTakeOffJump; }
+bool IsLanding(int s) { return s == kJumpLandHop || s == kJumpLandStep || s == kJumpLandJump; }
+
+class DoggieEventTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(kGameData + "/data/dog/palette.bmp")) << "the event's data set is made by the gamedata target";
+    UseDataRoot(kGameData);
+  }
+  void TearDown() override { unsetenv("KELVANTHROP_DATA_ROOT"); }
+  static void UseDataRoot(const std::string& root) { setenv("KELVANTHROP_DATA_ROOT", root.c_str(), 1); }
+
+  // The event at its own pace (65 ms a frame of the clock, so that sounds
+  // end as they would), with people at the keys where the records say so:
+  // each machine's own person is played by a robot that sees the picture
+  // two frames before its keys act. With `skipOthers` the person holds
+  // fire 1 through the computers' jumps.
+  HarnessOptions Options(const std::array<PlayerRecord, 4>& players, Seen* seen, int machines = 1,
+                         bool skipOthers = false, bool paced = true) {
+    HarnessOptions o;
+    o.make = [] { return static_cast<GameScreen*>(new DoggieJumpEvent()); };
+    o.players = players;
+    o.machines = machines;
+    o.instanceGlobals = DoggieJumpInstanceGlobals();
+    o.maxFrames = 20000;
+    robots_.assign(4, DoggieRobot());
+    for (DoggieRobot& r : robots_) r.lag = 2;
+    o.onFrame = [this, seen, paced, skipOthers, machines](int machine, int frame, GameScreen* screen) {
+      auto* ev = static_cast<DoggieJumpEvent*>(screen);
+      const int own = machines > 1 ? machine : 0;
+      DoggieActor* j = CurrentJumper();
+      InputScript& script = (*live_)[machine];
+      const bool playing = ev->GetEventState() >= kDogTurn;
+      if (g_doggieJumper == own && g_players[own].human) {
+        uint8_t keys[kPlayerStateSize] = {};
+        if (j && playing) robots_[machine].Input(*j, keys);
+        if (keys[4]) script.Hold(frame + 1, frame + 1, kFire1);
+        for (int p = 0; p < keys[5]; ++p) script.Press(frame + 1, kFire2);
+      } else if (skipOthers && playing && frame % 2 == 0) {
+        // Every other frame, so that no press of it is still on its way
+        // when the person's own turn begins.
+        script.Hold(frame + 1, frame + 1, kFire1);
+      }
+      if (machine == 0 && seen) {
+        for (int c = 0; c < 4; ++c)
+          for (int a = 0; a < 3; ++a) {
+            seen->texts[c][a] = ev->GetJumpText(c, a);
+            if (ev->GetEventState() < kDogTurn && seen->texts[c][a] != "-") seen->textBeforeTheTurns = true;
+          }
+        seen->best = ev->GetBestText();
+        seen->frames = frame + 1;
+        seen->loadedSounds = ev->LoadedSoundCount();
+      }
+      if (onFrame_) onFrame_(machine, frame, ev);
+      if (paced) SleepMs(65);
+    };
+    return o;
+  }
+  // The robots write into the scripts the harness reads as it goes.
+  HarnessRun Run(HarnessOptions& o) {
+    o.scripts.assign(std::max(1, o.machines), InputScript());
+    live_ = &o.scripts;
+    return RunEventHarness(o);
+  }
+
+  // Places and results from the jump texts, and the texts themselves.
+  static void ExpectStandings(const std::array<PlayerRecord, 4>& records, const Seen& seen) {
+    int best[4] = {};
+    for (int c = 0; c < 4; ++c)
+      for (int a = 0; a < 3; ++a) {
+        EXPECT_NE(seen.texts[c][a], "-") << "player " << c << " attempt " << a << " never jumped";
+        best[c] = std::max(best[c], ParseDistance(seen.texts[c][a]));
+      }
+    const Standing s = RankResults(best);
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_EQ(records[c].result, best[c]) << c;
+      EXPECT_EQ(records[c].place, s.placeOf[c]) << c;
+    }
+    EXPECT_EQ(seen.best, FormatDistance(std::max({best[0], best[1], best[2], best[3]})));
+    EXPECT_FALSE(seen.textBeforeTheTurns);
+  }
+
+  std::vector<InputScript>* live_ = nullptr;
+  std::vector<DoggieRobot> robots_;
+  std::function<void(int machine, int frame, DoggieJumpEvent* ev)> onFrame_;
+};
+
+TEST_F(DoggieEventTest, FourComputerPlayersToTheEnd) {
+  auto players = ComputerFixtures();
+  players[2].energy = 20;  // less than three turns cost
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  HarnessRun run = Run(o);
+  ASSERT_EQ(run.machines.size(), 1u);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.machines[0].result, 1);
+  ExpectStandings(run.machines[0].players, seen);
+  // A turn costs 3 and a measured jump 5, never below none.
+  EXPECT_EQ(run.machines[0].players[2].energy, 0);
+  EXPECT_EQ(run.machines[0].players[0].energy, players[0].energy - 24);
+  std::set<int> places;
+  for (const PlayerRecord& p : run.machines[0].players) places.insert(p.place);
+  EXPECT_EQ(places, (std::set<int>{0, 1, 2, 3}));
+  EXPECT_EQ(seen.loadedSounds, kDoggieSoundSlots);
+
+  // The same seed, the same event (and the screen's tables are whole again
+  // for a second run in the same program).
+  Seen again;
+  HarnessOptions o2 = Options(players, &again);
+  HarnessRun second = Run(o2);
+  EXPECT_EQ(second.machines[0].result, 1);
+  for (int c = 0; c < 4; ++c) {
+    EXPECT_EQ(second.machines[0].players[c].result, run.machines[0].players[c].result);
+    for (int a = 0; a < 3; ++a) EXPECT_EQ(again.texts[c][a], seen.texts[c][a]);
+  }
+}
+
+TEST_F(DoggieEventTest, APersonsJumpsLandWhereTheFlightTableSays) {
+  // RIZAZ at the keys; the computers' jumps are skipped with fire 1, which
+  // the person also holds in his own run-up, well before the skip distance:
+  // his jumps must never be cut short by it.
+  auto players = ComputerFixtures();
+  players[0] = FixturePlayer(0, true, "ANNA");
+  Seen seen;
+  std::vector<TakeOffSeen> takeOffs;
+  int lastState = -1;
+  HarnessOptions o = Options(players, &seen, 1, /*skipOthers=*/true);
+  onFrame_ = [&](int, int, DoggieJumpEvent* ev) {
+    const DoggieActor* j = CurrentJumper();
+    if (!j || g_doggieJumper != 0) {
+      lastState = -1;
+      return;
+    }
+    if (j->state != lastState && IsTakeOff(j->state)) {
+      TakeOffSeen t;
+      t.attempt = ev->GetAttempt();
+      t.phase = j->phase;
+      t.speed = j->speed;
+      t.distance = j->distance;
+      t.y = j->y;
+      t.jumpFrames = g_doggieJumpFrames;
+      t.hostMs = g_doggieHostClockMs;
+      t.shape.frames = JumperFrames(j->row, j->state + 1);
+      t.shape.startY = t.shape.groundY = j->startY;
+      t.shape.vertical = j->vertical;
+      t.shape.timeStep = j->timeStep;
+      t.shape.beforeMiddle = j->beforeMiddle;
+      t.shape.holdEnd = j->holdEnd;
+      takeOffs.push_back(t);
+    }
+    if (j->state != lastState && IsLanding(j->state) && !takeOffs.empty()) takeOffs.back().landedAt = j->distance;
+    lastState = j->state;
+  };
+  HarnessRun run = Run(o);
+  EXPECT_EQ(run.machines[0].result, 1);
+  ASSERT_EQ(takeOffs.size(), 9u) << "three attempts of hop, step and jump";
+  for (const TakeOffSeen& t : takeOffs) {
+    SCOPED_TRACE("attempt " + std::to_string(t.attempt) + " phase " + std::to_string(t.phase));
+    EXPECT_GT(t.hostMs, 0u) << "the host's stopwatch reading reached the take-off";
+    EXPECT_GT(t.jumpFrames, 0);
+    const int frames = FlightFrames(t.shape);
+    EXPECT_EQ(t.landedAt, t.distance + (1 + frames) * FlightStep(t.speed, t.phase));
+  }
+  for (int a = 0; a < 3; ++a) {
+    const TakeOffSeen& jump = takeOffs[3 * a + 2];
+    EXPECT_EQ(jump.phase, 3);
+    EXPECT_GT(jump.landedAt, kPitStart);
+    EXPECT_EQ(seen.texts[0][a], FormatDistance(jump.landedAt - kPitStart)) << "attempt " << a;
+  }
+  // The skipped computers: a foul about one time in eleven, else 3.01 to
+  // 12.99 m.
+  for (int c = 1; c < 4; ++c)
+    for (int a = 0; a < 3; ++a) {
+      const int d = ParseDistance(seen.texts[c][a]);
+      EXPECT_TRUE(d == 0 || (d >= 301 && d <= 1299)) << seen.texts[c][a];
+    }
+  ExpectStandings(run.machines[0].players, seen);
+  EXPECT_LT(seen.frames, 3000) << "the skipped jumps went quickly";
+}
+
+TEST_F(DoggieEventTest, FourMachinesInLockStepWithTheHostsStopwatch) {
+  // Two people on their own machines, one of them the host; the other's
+  // take-offs are scaled by the host's reading, which every machine uses
+  // alike. The machines' sounds end at other frames (they share one sound
+  // manager here, so the later ones have few of the event's sounds): only
+  // the barriers keep them in step.
+  auto players = ComputerFixtures();
+  players[0] = FixturePlayer(5, true, "HOST");
+  players[2] = FixturePlayer(2, true, "GUEST");
+  Seen seen;
+  HarnessOptions o = Options(players, &seen, 4);
+  o.seed = 4242;
+  // Per machine: the host's reading and the speed at each of the guest's
+  // take-offs.
+  std::map<int, std::vector<std::pair<uint32_t, int>>> guestTakeOffs;
+  std::map<int, int> lastState;
+  onFrame_ = [&](int machine, int, DoggieJumpEvent*) {
+    const DoggieActor* j = CurrentJumper();
+    const int s = j ? j->state : -1;
+    if (j && g_doggieJumper == 2 && s != lastState[machine] && IsTakeOff(s))
+      guestTakeOffs[machine].push_back({g_doggieHostClockMs, j->speed});
+    lastState[machine] = s;
+  };
+  HarnessRun run = Run(o);
+  ASSERT_EQ(run.machines.size(), 4u);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_TRUE(run.syncEqual) << "first mismatch at sync point " << run.firstMismatch;
+  for (const auto& m : run.machines) {
+    EXPECT_EQ(m.result, 1);
+    EXPECT_GT(m.syncChecks.size(), 500u);
+    EXPECT_EQ(m.syncChecks, run.machines[0].syncChecks);
+  }
+  for (int i = 1; i < 4; ++i)
+    for (int p = 0; p < 4; ++p) {
+      uint8_t a[kPlayerRecordSize], b[kPlayerRecordSize];
+      EncodePlayerRecord(run.machines[0].players[p], a);
+      EncodePlayerRecord(run.machines[i].players[p], b);
+      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << i << " player " << p;
+    }
+  ASSERT_EQ(guestTakeOffs[0].size(), 9u);
+  for (int i = 1; i < 4; ++i) EXPECT_EQ(guestTakeOffs[i], guestTakeOffs[0]) << "machine " << i;
+  for (const auto& [ms, speed] : guestTakeOffs[0]) EXPECT_GT(ms, 0u);
+  ExpectStandings(run.machines[0].players, seen);
+}
+
+TEST_F(DoggieEventTest, AMachineThatLeavesIsTakenOverByTheComputer) {
+  // Two machines; the second one's person leaves in the second attempt.
+  // The host plays on, his jumps now the computer's, to the end.
+  auto players = ComputerFixtures();
+  players[1] = FixturePlayer(3, true, "LEAVER");
+  Seen seen;
+  HarnessOptions o = Options(players, &seen, 2);
+  o.seed = 77;
+  bool left = false;
+  onFrame_ = [&](int machine, int, DoggieJumpEvent* ev) {
+    if (machine == 1 && !left && ev->GetAttempt() == 1 && g_netSession) {
+      g_netSession->Close();
+      left = true;
+    }
+  };
+  HarnessRun run = Run(o);
+  ASSERT_TRUE(left);
+  ASSERT_EQ(run.machines.size(), 2u);
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_EQ(run.machines[0].players[1].human, 0) << "taken over";
+  // Until he left, both machines agreed frame by frame (the host, alone,
+  // plays on as a game on one machine, whose frames no longer count).
+  const int32_t last = std::min(run.machines[0].syncChecks.rbegin()->first, run.machines[1].syncChecks.rbegin()->first);
+  int compared = 0;
+  for (const auto& [point, check] : run.machines[1].syncChecks) {
+    auto it = run.machines[0].syncChecks.find(point);
+    if (it == run.machines[0].syncChecks.end() || point >= last) continue;
+    EXPECT_EQ(it->second, check) << point;
+    ++compared;
+  }
+  EXPECT_GT(compared, 1000);
+  for (int a = 0; a < 3; ++a) EXPECT_NE(seen.texts[1][a], "-") << "attempt " << a;
+  ExpectStandings(run.machines[0].players, seen);
+}
+
+TEST_F(DoggieEventTest, MissingSoundsAndPicturesDoNotStall) {
+  // The data set without a single sound, and no data set at all; the clock
+  // stands still, so nothing that waits for a sound could end otherwise.
+  const fs::path noSounds = fs::path(KEL_BINARY_DIR) / "doggie-no-sounds";
+  const fs::path nothing = fs::path(KEL_BINARY_DIR) / "doggie-no-data";
+  fs::remove_all(noSounds);
+  fs::remove_all(nothing);
+  fs::create_directories(nothing);
+  for (const auto& e : fs::recursive_directory_iterator(kGameData)) {
+    const fs::path rel = fs::relative(e.path(), kGameData);
+    if (e.is_directory()) {
+      fs::create_directories(noSounds / rel);
+    } else if (e.path().extension() != ".wav") {
+      fs::create_symlink(e.path(), noSounds / rel);
+    }
+  }
+  for (const fs::path& root : {noSounds, nothing}) {
+    SCOPED_TRACE(root.string());
+    UseDataRoot(root.string());
+    Seen seen;
+    HarnessOptions o = Options(ComputerFixtures(), &seen, 1, false, /*paced=*/false);
+    HarnessRun run = Run(o);
+    EXPECT_EQ(run.machines[0].result, 1);
+    EXPECT_EQ(seen.loadedSounds, 0);
+    ExpectStandings(run.machines[0].players, seen);
+  }
+  fs::remove_all(noSounds);
+  fs::remove_all(nothing);
+}
+
+TEST_F(DoggieEventTest, LowMemoryLeavesTheLastSoundSlotsEmpty) {
+  // With little memory the landings have no sound slots and the voices
+  // after a foul are neither loaded again nor waited for; nothing else is
+  // touched (a slot left unset once took over another's).
+  OverrideLowMemory(1);
+  Seen seen;
+  HarnessOptions o = Options(ComputerFixtures(), &seen);
+  std::set<int32_t> slots;
+  onFrame_ = [&](int, int frame, DoggieJumpEvent*) {
+    if (frame != 10) return;
+    for (int s = 0; s < kDoggieSoundSlots; ++s) slots.insert(g_doggieSounds[s]);
+    EXPECT_EQ(g_doggieSounds[kSoundLand1], -1);
+    EXPECT_EQ(g_doggieSounds[kSoundLand1 + 2], -1);
+    EXPECT_NE(g_doggieSounds[kSoundTakeOff1 + 2], -1);
+  };
+  HarnessRun run = Run(o);
+  OverrideLowMemory(-1);
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_EQ(seen.loadedSounds, doggieassets::kSoundSlotsLowMemory);
+  EXPECT_EQ(slots.size(), size_t(doggieassets::kSoundSlotsLowMemory + 1)) << "52 slots of their own, and -1";
+  ExpectStandings(run.machines[0].players, seen);
+}
+
+}  // namespace
