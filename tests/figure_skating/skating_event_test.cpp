@@ -13,6 +13,7 @@
 #include <string>
 
 #include "base/player_records.h"
+#include "screen/event_records.h"
 #include "events/figure_skating/figure_skating_event.h"
 #include "events/figure_skating/skating_rules.h"
 #include "tests/support/event_harness.h"
@@ -128,6 +129,11 @@ TEST_F(SkatingEventTest, FourComputerPlayersSkateTheThreeMinutes) {
   EXPECT_TRUE(seen.drawListSorted);
   EXPECT_EQ(seen.loadedSounds, kSkSndCount) << "the announcer's is unloaded once the play starts";
   EXPECT_LT(run.machines[0].players[1].weaponUnits, 40) << "throws cost weapon units";
+  // The hall of fame shows the winner's result as points.
+  int best = 0;
+  for (const PlayerRecord& p : run.machines[0].players) best = std::max(best, p.result);
+  char text[64];
+  EXPECT_EQ(std::string(FormatEventResult(6, best, text, sizeof text)), std::to_string(best) + " POINTS");
 
   // The same seed, the same event.
   Seen again;
