@@ -3,6 +3,8 @@
 // and hippos.
 #include "events/hippo_run/hippo_contacts.h"
 
+#include <initializer_list>
+
 #include "events/hippo_run/hippo_actor.h"
 #include "events/hippo_run/hippo_rules.h"
 #include "tools/assetgen/hippo_assets.h"

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "tools/assetgen/hippo_assets.h"
 
@@ -193,13 +192,6 @@ void FillFreePlaces(FinishState* s, const int hippoY[4]) {
 int ResultSeconds(const FinishState& s, int runner) {
   if (runner < 0 || runner > 3 || !s.finished[runner]) return kNotFinishedSeconds;
   return s.finishFrame[runner] / kFramesPerSecond;
-}
-
-std::string FormatRaceTime(int seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%d : %s%d", seconds / 60, seconds % 60 < 10 ? "0" : "", seconds % 60);
-  return text;
 }
 
 int MapFaceY(int hippoY) { return 140 - static_cast<int>((hippoY - 300) / 2300.0 * 100.0); }

@@ -5,7 +5,6 @@
 // call these, and the tests check them with tables of cases. The event draws
 // no random numbers: every rule here is a plain function of its inputs.
 #include <cstdint>
-#include <string>
 
 namespace hipporules {
 
@@ -102,8 +101,6 @@ void FillFreePlaces(FinishState* s, const int hippoY[4]);
 // A runner's result: his finishing time in whole seconds, or 600.
 int ResultSeconds(const FinishState& s, int runner);
 
-// "m : ss" of the time panel.
-std::string FormatRaceTime(int seconds);
 // The y of a runner's face on the course map for his hippo's world y.
 int MapFaceY(int hippoY);
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <new>
+#include <string>
 
 #include "base/debug.h"
 #include "base/player_records.h"
@@ -642,7 +644,8 @@ void HippoRunEvent::DrawPanels() {
     font->SetFlags(0);
     font->DrawText(back, 450, 340, timeLabel_.c_str());
     font->SetFlags(kFontAlignRight);
-    font->DrawText(back, 620, 340, FormatRaceTime(elapsedSeconds_).c_str());
+    char time[32];
+    font->DrawText(back, 620, 340, FormatEventResult(3, elapsedSeconds_, time, sizeof time));
   }
   font->SetFlags(0);
   font->DrawText(back, 450, 370, recordLabel_.c_str());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "events/hippo_run/hippo_rules.h"
+#include "screen/event_records.h"
 #include "tools/assetgen/hippo_assets.h"
 
 using namespace hipporules;
@@ -223,10 +224,12 @@ TEST(HippoFinish, FreePlacesNeverRepeatARunner) {
 }
 
 TEST(HippoRules, TimeTextMapAndCamera) {
-  EXPECT_EQ(FormatRaceTime(0), "0 : 00");
-  EXPECT_EQ(FormatRaceTime(9), "0 : 09");
-  EXPECT_EQ(FormatRaceTime(75), "1 : 15");
-  EXPECT_EQ(FormatRaceTime(1800), "30 : 00");
+  // The time panel and the record read minutes and seconds.
+  char text[32];
+  EXPECT_STREQ(FormatEventResult(3, 0, text, sizeof text), "0 : 00");
+  EXPECT_STREQ(FormatEventResult(3, 9, text, sizeof text), "0 : 09");
+  EXPECT_STREQ(FormatEventResult(3, 75, text, sizeof text), "1 : 15");
+  EXPECT_STREQ(FormatEventResult(3, kNotFinishedSeconds, text, sizeof text), "10 : 00");
   EXPECT_EQ(MapFaceY(300), 140);
   EXPECT_EQ(MapFaceY(2600), 40);
   EXPECT_EQ(MapFaceY(hippoassets::kFinishLineY), 43);
