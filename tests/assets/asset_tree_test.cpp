@@ -436,7 +436,8 @@ TEST(AssetTree, WritesContactSheets) {
                 std::string(KEL_GAMEDATA_DIR) + "' '" + dir + "' >/dev/null"),
             0);
   for (const char* png : {"data_comp_rizaz_mbm.png", "data_comp_monkey_mbm.png", "program_menu_logomain_bmp.png",
-                          "program_menu_events_mbm.png", "program_menu_faces8n_mbm.png", "video_video_intro1_avi.png"})
+                          "program_menu_events_mbm.png", "program_menu_faces8n_mbm.png", "video_video_intro1_avi.png",
+                          "data_hippo_back_bbm.png"})
     EXPECT_GT(fs::file_size(dir + "/" + png), 1000u) << png;
 }
 

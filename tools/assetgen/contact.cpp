@@ -170,6 +170,29 @@ std::vector<Frame> DecodeClip(const std::string& path, int step) {
 
 bool WriteSheet(std::vector<Frame> frames, const std::string& png);
 
+// A tile picture at a quarter of its size: each 4x4 cell shows its tile's
+// first pixel (a whole course fits on one sheet).
+std::vector<Frame> DecodeTilePicture(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  Bytes b = Unpack(Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  if (b.size() < 40 + 1024 + 8) return {};
+  const int w = int(Get32(b, 4)), h = std::abs(int(Get32(b, 8)));
+  const uint32_t tiles = Get32(b, 40 + 1024);
+  const size_t tileBase = 40 + 1024 + 8, mapBase = tileBase + size_t(tiles) * 16;
+  if (w <= 0 || h <= 0 || w % 4 || h % 4 || mapBase + size_t(w / 4) * (h / 4) * 2 > b.size()) return {};
+  Frame f;
+  f.w = w / 4;
+  f.h = h / 4;
+  for (int ty = 0; ty < f.h; ++ty)
+    for (int tx = 0; tx < f.w; ++tx) {
+      const uint32_t t = Get16(b, mapBase + (size_t(ty) * f.w + tx) * 2);
+      const uint8_t i = t < tiles ? b[tileBase + size_t(t) * 16] : 0;
+      const uint8_t* q = &b[40 + size_t(i) * 4];
+      f.argb.push_back(0xFF000000u | uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0]);
+    }
+  return {f};
+}
+
 bool Sheet(const std::string& file, bool isBmp, const std::string& png) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
@@ -222,14 +245,17 @@ int WriteContactSheets(const std::string& gamedata, const std::string& pngDir) {
   std::filesystem::create_directories(pngDir);
   int written = 0, failed = 0;
   for (const ManifestEntry& e : AssetManifest()) {
-    if (e.kind != Kind::Mbm && e.kind != Kind::Bmp8 && e.kind != Kind::Bmp24 && e.kind != Kind::Avi) continue;
+    if (e.kind != Kind::Mbm && e.kind != Kind::Bmp8 && e.kind != Kind::Bmp24 && e.kind != Kind::Avi &&
+        e.kind != Kind::Tile)
+      continue;
     std::string disk = DiskName(e.path);
     std::string name = std::string(kRootDirName[int(e.root)]) + "_" + disk;
     for (char& c : name)
       if (c == '/' || c == '.') c = '_';
     std::string file = gamedata + "/" + kRootDirName[int(e.root)] + "/" + disk;
-    bool ok = e.kind == Kind::Avi ? WriteSheet(DecodeClip(file, 4), pngDir + "/" + name + ".png")
-                                  : Sheet(file, e.kind != Kind::Mbm, pngDir + "/" + name + ".png");
+    bool ok = e.kind == Kind::Avi    ? WriteSheet(DecodeClip(file, 4), pngDir + "/" + name + ".png")
+              : e.kind == Kind::Tile ? WriteSheet(DecodeTilePicture(file), pngDir + "/" + name + ".png")
+                                     : Sheet(file, e.kind != Kind::Mbm, pngDir + "/" + name + ".png");
     if (ok) {
       ++written;
     } else {
