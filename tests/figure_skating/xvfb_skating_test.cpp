@@ -8,13 +8,10 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "tests/support/game_process.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -63,18 +60,8 @@ TEST(SkatingXvfbChild, Run) {
   // picture (the event has loaded; a loaded machine may take a while).
   Xdo("key Return");
   Sleep(3000);
-  int taken = 0;
-  bool inEvent = false;
-  for (int tries = 0; !inEvent && tries < 60; ++tries) {
-    PressScreenshotKeys();
-    Sleep(850);
-    taken = LastScreenshot(root);
-    int w = 0, h = 0, colours = 0;
-    inEvent = taken > 0 &&
-              ReadScreenshot(root + "/data/sshot" + std::to_string(taken) + ".bmp", &w, &h, &colours, 446) &&
-              colours > 12;
-  }
-  ASSERT_TRUE(inEvent) << ReadFile(log);
+  const int taken = WaitForEventScreen(root, 60);
+  ASSERT_GT(taken, 0) << ReadFile(log);
   // A key ends the title; then skate right, towards the middle, and take
   // the pictures.
   Xdo("key shift");

@@ -44,8 +44,8 @@ TEST(HippoXvfbChild, Run) {
   Sleep(300);
   XdoGame("key Return");
   Sleep(3000);
-  // The new game: a name, the athlete, the country; then a cut-scene (if
-  // one is shown) and the event's title give way to a key each.
+  // The new game: a name, the athlete, the country; a cut-scene (if one is
+  // shown) gives way to a key, and the event loads.
   XdoGame("type --delay 80 ANNA");
   Sleep(300);
   for (int k = 0; k < 3; ++k) {
@@ -54,12 +54,13 @@ TEST(HippoXvfbChild, Run) {
   }
   Sleep(1800);
   XdoGame("key Return");
-  Sleep(6000);
+  Sleep(3000);
+  const int taken = WaitForEventScreen(root, 60);
+  ASSERT_GT(taken, 0) << ReadFile(log);
+  // A key closes the title (it closes by itself within four seconds too);
+  // then the second action steps from punch through weapon and pill to push.
   XdoGame("key shift");
-  // The title closes by itself within four seconds if the key went to the
-  // cut-scene; then the second action steps from punch through weapon and
-  // pill to push.
-  Sleep(8000);
+  Sleep(5000);
   XdoGame("key --repeat 3 --delay 600 shift");
   Sleep(600);
   // Up and right together walk straight up the course; the first action
@@ -70,8 +71,11 @@ TEST(HippoXvfbChild, Run) {
     chain += " key --repeat 16 --delay 250 ctrl keydown F11 keydown F12 sleep 0.15 keyup F12 keyup F11 sleep 0.3";
   XdoGame(chain + " keyup Up keyup Right");
   Sleep(500);
+  // A loaded machine may have missed a press.
+  const int got = LastScreenshot(root) - taken;
+  if (got < kShots) TakeScreenshots(root, taken + got, kShots - got, 700);
   // The course, the hippos and runners, the map and the status band.
-  const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 60, "hippo-xvfb");
+  const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 60, "hippo-xvfb", taken + 1);
   const std::string out = ReadFile(log);
   EXPECT_EQ(shots, kShots) << out;
   // Every file of the event was there.

@@ -266,4 +266,17 @@ int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::s
   return shots;
 }
 
+int WaitForEventScreen(const std::string& root, int tries) {
+  for (int t = 0; t < tries; ++t) {
+    PressScreenshotKeys();
+    std::this_thread::sleep_for(std::chrono::milliseconds(850));
+    const int taken = LastScreenshot(root);
+    int w = 0, h = 0, colours = 0;
+    if (taken > 0 && ReadScreenshot(root + "/data/sshot" + std::to_string(taken) + ".bmp", &w, &h, &colours, 446) &&
+        colours > 12)
+      return taken;
+  }
+  return 0;
+}
+
 }  // namespace game_process

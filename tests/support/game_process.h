@@ -89,6 +89,11 @@ int LastScreenshot(const std::string& root);
 // screenshots than `before` are written (a loaded machine may miss a press),
 // at most 4 x count times.
 void TakeScreenshots(const std::string& root, int before, int count, int intervalMs);
+// Takes a screenshot about once a second until one shows an event's status
+// band under its picture (the event has loaded; a loaded machine may take a
+// while), at most `tries` of them. Returns the number of that screenshot, 0
+// when none came.
+int WaitForEventScreen(const std::string& root, int tries);
 // Ends the game (SIGTERM) and expects it to end; then checks the game's own
 // screenshots <root>/data/sshot<first>.. (count of them): 640x480 with more than
 // minColours colours (not a black or loading picture), each copied to
