@@ -3,6 +3,7 @@
 // both as pictures or flat colours; each pass sets the span entries it used
 // back to kNoSpan for the next view.
 #include <algorithm>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 
@@ -85,12 +86,17 @@ void RayFloorRenderer::DrawSpan(int r, int first, int last, int32_t x0, int32_t 
   const uint16_t* map = g_mazeLevel.floorMap;
   const uint8_t* textures = g_mazeLevel.floorTextures;
   const uint32_t count = g_mazeLevel.floorTextureCount;
-  for (int i = 0; i <= n; ++i, ax += xStep, ay += yStep, dst += doubled ? 2 : 1) {
-    const int64_t x = ax >> 16, y = ay >> 16;
-    // Points outside the map are not drawn; a closed level never shows any.
-    if (uint64_t(x) >= uint64_t(kMazeWorldSize) || uint64_t(y) >= uint64_t(kMazeWorldSize)) continue;
+  const int width = doubled ? 2 : 1;
+  // Points between two ends inside the map lie inside it too; otherwise each
+  // is checked (points outside the map are not drawn; a closed level never
+  // shows any).
+  const bool inside = uint32_t(x0) < uint32_t(kMazeWorldSize) && uint32_t(y0) < uint32_t(kMazeWorldSize) &&
+                      uint32_t(x1) < uint32_t(kMazeWorldSize) && uint32_t(y1) < uint32_t(kMazeWorldSize);
+  for (int i = 0; i <= n; ++i, ax += xStep, ay += yStep, dst += width) {
+    const int32_t x = int32_t(ax >> 16), y = int32_t(ay >> 16);
+    if (!inside && (uint32_t(x) >= uint32_t(kMazeWorldSize) || uint32_t(y) >= uint32_t(kMazeWorldSize))) continue;
     const uint32_t e = map[(y >> 5) * kMazeCells + (x >> 5)];
-    if (e == 0 || e > count) continue;
+    if (e - 1 >= count) continue;  // no floor texture here (entry 0), or one past the level's
     const uint8_t t = textures[(e - 1) * 1024 + ((y & 31) << 5) + (x & 31)];
     dst[0] = t;
     if (doubled) dst[1] = t;
@@ -104,27 +110,46 @@ void RayFloorRenderer::DrawFloor(const MazeViewRecord& view, bool doubled) {
     Fill(view, doubled);
     return;
   }
-  int r = kNoSpan;
-  for (int c = 0; c < columns; ++c) r = std::min<int>(r, g_wallBottomSpan[c]);
+  // Row by row from the highest wall foot down, the floor shows in the
+  // columns whose wall foot lies at or above the row; each run of such
+  // columns is one span. A column joins the runs at its foot's row and stays
+  // in them below it, so the columns are kept in a bit set, filled from
+  // buckets by foot row, and the runs are read from it a word at a time.
+  constexpr int kWords = (kRayColumnCount + 63) / 64;
+  int16_t head[kViewRows];
+  int16_t next[kRayColumnCount];
+  uint64_t open[kWords] = {};
+  std::fill(std::begin(head), std::end(head), int16_t(-1));
+  int r = kViewRows;
   const int rows = kViewRows - horizon_;
+  for (int c = columns - 1; c >= 0; --c) {
+    const int foot = g_wallBottomSpan[c];
+    if (foot >= rows) continue;  // no floor in this column (kNoSpan, or the wall reaches the bottom)
+    next[c] = head[foot];
+    head[foot] = int16_t(c);
+    r = std::min(r, foot);
+  }
   for (; r < rows; ++r) {
-    int first = -1;
-    int32_t sx = 0, sy = 0;
-    for (int c = 0; c < columns; ++c) {
-      if (g_wallBottomSpan[c] > r) continue;  // the floor does not show here on this row
-      if (first < 0) {
-        FloorPoint(r, c, &sx, &sy);
-        first = c;
-      }
-      if (c == columns - 1 || r < g_wallBottomSpan[c + 1]) {
-        int32_t ex, ey;
-        FloorPoint(r, c, &ex, &ey);
-        DrawSpan(r, first, c, sx, sy, ex, ey, doubled);
-        first = -1;
-      }
+    for (int c = head[r]; c >= 0; c = next[c]) open[c >> 6] |= uint64_t(1) << (c & 63);
+    int c = 0;
+    while (c < columns) {
+      // The next open column from c, then the end of its run.
+      int w = c >> 6;
+      uint64_t bits = open[w] & (~uint64_t(0) << (c & 63));
+      while (!bits && ++w < kWords) bits = open[w];
+      if (!bits) break;
+      const int first = w * 64 + __builtin_ctzll(bits);
+      uint64_t gaps = ~open[w] & (~uint64_t(0) << (first & 63));
+      while (!gaps && ++w < kWords) gaps = ~open[w];
+      const int end = std::min(gaps ? w * 64 + __builtin_ctzll(gaps) : kWords * 64, columns);
+      int32_t sx, sy, ex, ey;
+      FloorPoint(r, first, &sx, &sy);
+      FloorPoint(r, end - 1, &ex, &ey);
+      DrawSpan(r, first, end - 1, sx, sy, ex, ey, doubled);
+      c = end;
     }
   }
-  for (int c = 0; c < columns; ++c) g_wallBottomSpan[c] = kNoSpan;
+  for (int col = 0; col < columns; ++col) g_wallBottomSpan[col] = kNoSpan;
 }
 
 void RayFloorRenderer::Fill(const MazeViewRecord& view, bool doubled) {
