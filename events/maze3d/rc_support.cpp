@@ -33,6 +33,14 @@ void MazeFreeTables() {
   g_mazeLevel.skyWidth = g_mazeLevel.skyHeight = 0;
 }
 
+uint16_t MazeRenderRate(uint32_t elapsedMs) {
+  // Seconds in 16.16; a fast machine can time ten renders as 0 ms.
+  const uint64_t seconds = (uint64_t(elapsedMs) << 16) / 1000;
+  if (seconds == 0) return 16;
+  const uint64_t rate = 0xA0000 / seconds;
+  return uint16_t(std::clamp<uint64_t>(rate, 1, 16));
+}
+
 int32_t IntSqrt(int32_t n) {
   if (n < 2) return 0;
   uint32_t v = uint32_t(n), root = 0, rem = 0;

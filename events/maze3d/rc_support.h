@@ -17,6 +17,11 @@ bool MazeBuildTables();
 // Releases the floor tables and the level's sky picture.
 void MazeFreeTables();
 
+// The frame rate a machine runs the maze at, from the milliseconds ten
+// timed renders took: ten over the seconds (truncated), at most 16 and at
+// least 1. Ten renders measured as no time at all run at 16.
+uint16_t MazeRenderRate(uint32_t elapsedMs);
+
 // floor(sqrt(n)); 0 for n below 2.
 int32_t IntSqrt(int32_t n);
 // The heading 0..1799 of the vector (dx, dy); 1350 for (0, 0).

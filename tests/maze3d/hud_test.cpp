@@ -212,6 +212,13 @@ TEST(MazeSupport, SquareRootsAndHeadings) {
   }
 }
 
+TEST(MazeSupport, TheRenderRateIsCappedAndNeverZero) {
+  struct Case { uint32_t ms; uint16_t rate; };
+  for (const Case& c : {Case{0, 16}, Case{1, 16}, Case{500, 16}, Case{625, 16}, Case{626, 15}, Case{1000, 10},
+                        Case{1001, 9}, Case{10000, 1}, Case{20000, 1}, Case{0xFFFFFFFF, 1}})
+    EXPECT_EQ(MazeRenderRate(c.ms), c.rate) << c.ms;
+}
+
 TEST(MazeSupport, PlayersNearAndTheTopScore) {
   MazeResetWorld();
   for (int i = 0; i < 4; ++i) g_mazeRunners[i].x = g_mazeRunners[i].y = 1000;
