@@ -28,49 +28,13 @@ TEST(DoggieUnderXvfb, TrainingFromTheMainMenu) {
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 TEST(DoggieXvfbChild, Run) {
-  std::string dir;
-  if (!XvfbChildReady(kChildVar, &dir)) return;
-  const std::string root = MakeScreenshotRoot(dir);
-  const std::string log = dir + "/game.log";
-  const pid_t game = StartGameToMainMenu(root, dir, log);
-  ASSERT_GT(game, 0);
-  // SINGLE EVENT, and in the picker three to the right of the first: event 4.
-  XdoGame("key Down");
-  Sleep(300);
-  XdoGame("key Return");
-  Sleep(1500);
-  for (int i = 0; i < 3; ++i) {
-    XdoGame("key Right");
-    Sleep(300);
-  }
-  XdoGame("key Return");
-  Sleep(3000);
-  // The new game: a name, the athlete, the country.
-  XdoGame("type --delay 80 ANNA");
-  Sleep(300);
-  XdoGame("key Return");
-  Sleep(1200);
-  XdoGame("key Return");
-  Sleep(1200);
-  XdoGame("key Return");
-  Sleep(3000);
-  // A cut-scene before the event gives way to a key. Then the game's own
-  // screenshots, one a second, until one shows the status band under the
-  // picture (the event has loaded; a loaded machine may take a while).
-  XdoGame("key Return");
-  Sleep(3000);
-  int taken = 0;
-  bool inEvent = false;
-  for (int tries = 0; !inEvent && tries < 60; ++tries) {
-    PressScreenshotKeys();
-    Sleep(850);
-    taken = LastScreenshot(root);
-    int w = 0, h = 0, colours = 0;
-    inEvent = taken > 0 &&
-              ReadScreenshot(root + "/data/sshot" + std::to_string(taken) + ".bmp", &w, &h, &colours, 446) &&
-              colours > 12;
-  }
-  ASSERT_TRUE(inEvent) << ReadFile(log);
+  TrainingRun run;
+  if (!StartTrainingRun(kChildVar, 4, &run)) return;
+  const std::string& root = run.root;
+  const std::string& log = run.log;
+  const pid_t game = run.game;
+  const int taken = EnterEventAfterCutScene(root);
+  ASSERT_GT(taken, 0) << ReadFile(log);
   // A key ends the title. ANNA jumps first: the run-up on the second fire
   // button, then the first held while the meter runs, a picture of it, and
   // let go; then pictures of the flight.

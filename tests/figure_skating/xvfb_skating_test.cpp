@@ -28,47 +28,21 @@ TEST(SkatingUnderXvfb, TrainingFromTheMainMenu) {
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-int Xdo(const std::string& args) { return XdoGame(args); }
-
 TEST(SkatingXvfbChild, Run) {
-  std::string dir;
-  if (!XvfbChildReady(kChildVar, &dir)) return;
-  const std::string root = MakeScreenshotRoot(dir);
-  const std::string log = dir + "/game.log";
-  const pid_t game = StartGameToMainMenu(root, dir, log);
-  ASSERT_GT(game, 0);
-  // SINGLE EVENT, and in the picker one row down from the first event: event 6.
-  Xdo("key Down");
-  Sleep(300);
-  Xdo("key Return");
-  Sleep(1500);
-  Xdo("key Down");
-  Sleep(300);
-  Xdo("key Return");
-  Sleep(3000);
-  // The new game: a name, the athlete, the country.
-  Xdo("type --delay 80 ANNA");
-  Sleep(300);
-  Xdo("key Return");
-  Sleep(1200);
-  Xdo("key Return");
-  Sleep(1200);
-  Xdo("key Return");
-  Sleep(3000);
-  // A cut-scene before the event gives way to a key. Then the game's own
-  // screenshots, one a second, until one shows the status band under the
-  // picture (the event has loaded; a loaded machine may take a while).
-  Xdo("key Return");
-  Sleep(3000);
-  const int taken = WaitForEventScreen(root, 60);
+  TrainingRun run;
+  if (!StartTrainingRun(kChildVar, 6, &run)) return;
+  const std::string& root = run.root;
+  const std::string& log = run.log;
+  const pid_t game = run.game;
+  const int taken = EnterEventAfterCutScene(root);
   ASSERT_GT(taken, 0) << ReadFile(log);
   // A key ends the title; then skate right, towards the middle, and take
   // the pictures.
-  Xdo("key shift");
+  XdoGame("key shift");
   Sleep(2500);
-  Xdo("keydown Right");
+  XdoGame("keydown Right");
   Sleep(2000);
-  Xdo("keyup Right");
+  XdoGame("keyup Right");
   TakeScreenshots(root, taken, kShots, 700);
   Sleep(500);
   // The ice, the boards, the crowd, the skaters and the status band.

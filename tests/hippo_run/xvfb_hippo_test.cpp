@@ -29,33 +29,13 @@ TEST(HippoUnderXvfb, TrainingFromTheMainMenu) {
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 TEST(HippoXvfbChild, Run) {
-  std::string dir;
-  if (!XvfbChildReady(kChildVar, &dir)) return;
-  const std::string root = MakeScreenshotRoot(dir);
-  const std::string log = dir + "/game.log";
-  const pid_t game = StartGameToMainMenu(root, dir, log);
-  ASSERT_GT(game, 0);
-  // SINGLE EVENT, the third event of the picker.
-  XdoGame("key Down");
-  Sleep(300);
-  XdoGame("key Return");
-  Sleep(1500);
-  XdoGame("key --repeat 2 --delay 300 Right");
-  Sleep(300);
-  XdoGame("key Return");
-  Sleep(3000);
-  // The new game: a name, the athlete, the country; a cut-scene (if one is
-  // shown) gives way to a key, and the event loads.
-  XdoGame("type --delay 80 ANNA");
-  Sleep(300);
-  for (int k = 0; k < 3; ++k) {
-    XdoGame("key Return");
-    Sleep(1200);
-  }
-  Sleep(1800);
-  XdoGame("key Return");
-  Sleep(3000);
-  const int taken = WaitForEventScreen(root, 60);
+  TrainingRun run;
+  if (!StartTrainingRun(kChildVar, 3, &run)) return;
+  const std::string& root = run.root;
+  const std::string& log = run.log;
+  const pid_t game = run.game;
+  // A cut-scene (if one is shown) gives way to a key, and the event loads.
+  const int taken = EnterEventAfterCutScene(root);
   ASSERT_GT(taken, 0) << ReadFile(log);
   // A key closes the title (it closes by itself within four seconds too);
   // then the second action steps from punch through weapon and pill to push.

@@ -225,6 +225,48 @@ int XdoGame(const std::string& args) {
   return std::system(cmd.c_str());
 }
 
+void StartTrainingEvent(int n, const std::string& name) {
+  auto sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  XdoGame("key Down");
+  sleep(300);
+  XdoGame("key Return");
+  sleep(1500);
+  // The picker has two rows of five events, event 1 at the top left.
+  for (int i = 0; i < (n - 1) % 5; ++i) {
+    XdoGame("key Right");
+    sleep(300);
+  }
+  if (n > 5) {
+    XdoGame("key Down");
+    sleep(300);
+  }
+  XdoGame("key Return");
+  sleep(3000);
+  XdoGame("type --delay 80 " + name);
+  sleep(300);
+  for (int k = 0; k < 3; ++k) {
+    XdoGame("key Return");
+    sleep(1200);
+  }
+  sleep(1800);
+}
+
+bool StartTrainingRun(const char* childVar, int n, TrainingRun* run) {
+  if (!XvfbChildReady(childVar, &run->dir)) return false;
+  run->root = MakeScreenshotRoot(run->dir);
+  run->log = run->dir + "/game.log";
+  run->game = StartGameToMainMenu(run->root, run->dir, run->log);
+  if (run->game <= 0) return false;
+  StartTrainingEvent(n, "ANNA");
+  return true;
+}
+
+int EnterEventAfterCutScene(const std::string& root) {
+  XdoGame("key Return");
+  std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+  return WaitForEventScreen(root, 60);
+}
+
 void PressScreenshotKeys() {
   XdoGame("keydown F11 keydown F12");
   std::this_thread::sleep_for(std::chrono::milliseconds(150));

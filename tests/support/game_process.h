@@ -80,6 +80,22 @@ bool ReadScreenshot(const std::string& path, int* width, int* height, int* colou
 pid_t StartGameToMainMenu(const std::string& root, const std::string& dir, const std::string& log);
 // xdotool on the game's window (focused first): its exit status.
 int XdoGame(const std::string& args);
+// From the main menu: SINGLE EVENT, event n (1..10) in the picker, then the
+// new game with an athlete called `name` (the first athlete and country
+// taken as offered).
+void StartTrainingEvent(int n, const std::string& name);
+// The child test's start of an event run from the training picker: its work
+// folder, a screenshot root, the game started to the main menu and event n
+// chosen for ANNA. False when the test skipped (not inside the virtual X
+// server) or failed (no window came).
+struct TrainingRun {
+  std::string dir, root, log;
+  pid_t game = -1;
+};
+bool StartTrainingRun(const char* childVar, int n, TrainingRun* run);
+// A key past the cut-scene before the event, then WaitForEventScreen (60
+// tries).
+int EnterEventAfterCutScene(const std::string& root);
 // The game's own screenshot keys (F11 + F12) pressed and released.
 void PressScreenshotKeys();
 // The number of the last of the game's screenshots <root>/data/sshot<n>.bmp
