@@ -244,7 +244,7 @@ void MazeHud::DrawAutomap(const MazeRunnerRecord& runner) {
     DrawMapIcon(p);
   }
   const int door = doorCell;
-  if (door != kHudDoorStartCell && seen[door]) {
+  if (door != kHudDoorStartCell && door < kMazeMapEntries && seen[door]) {
     mapX_ = left + 2 * (door % kMazeCells);
     mapY_ = top + 2 * (door / kMazeCells + 2);
     DrawMapIcon(kHudDoorIcon);

@@ -181,9 +181,18 @@ void MazeDoorSet() {
   }
 }
 
+namespace {
+// The door's middle cell, or false when it has no neighbours in the map.
+bool DoorCells(int* middle) {
+  if (!g_mazeHud) return false;
+  *middle = g_mazeHud->doorCell;
+  return *middle >= 1 && *middle < kMazeMapEntries - 1;
+}
+}  // namespace
+
 void MazeDoorRaise() {
-  if (!g_mazeHud) return;
-  const int c = g_mazeHud->doorCell;
+  int c;
+  if (!DoorCells(&c)) return;
   // The door's stages end at map values 34..36 (textures 33..35).
   if (g_mazeYWalls[c] >= kMazeDoorTextures - 1) return;
   for (int k = -1; k <= 1; ++k) g_mazeYWalls[c + k] = uint16_t(g_mazeYWalls[c + k] + 3);
@@ -191,8 +200,8 @@ void MazeDoorRaise() {
 }
 
 void MazeDoorLower() {
-  if (!g_mazeHud) return;
-  const int c = g_mazeHud->doorCell;
+  int c;
+  if (!DoorCells(&c)) return;
   if (g_mazeYWalls[c] <= 2) return;
   for (int k = -1; k <= 1; ++k) g_mazeYWalls[c + k] = uint16_t(g_mazeYWalls[c + k] - 3);
   if (g_mazeYWalls[c] == 2) ++g_mazeRoundState;

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "events/maze3d/rc_hud.h"
 #include "events/maze3d/rc_loader.h"
+#include "events/maze3d/rc_mover.h"
 #include "events/maze3d/rc_navgraph.h"
 #include "events/maze3d/rc_raycaster.h"
 #include "events/maze3d/rc_support.h"
@@ -312,6 +314,119 @@ TEST(MazeData, EveryStartPlaceShowsAClosedPaintedView) {
   }
   RcFree(keyMan);
   RcFree(monster);
+  MazeFreeTables();
+  MazeResetWorld();
+}
+
+}  // namespace
+
+namespace {
+
+// A whole single-view frame of the generated data, written as a PNG for a
+// person to look at: a level, its sky, the viewer's own character in front
+// of the camera, the key man and the monsters, the status bar with four
+// faces, bars, scores and items, and the automap.
+TEST(MazeData, AWholeFrameDrawsFromTheGeneratedData) {
+  RcLoader loader;
+  ASSERT_TRUE(loader.LoadData(DataFile(kEngineFile).c_str()));
+  ASSERT_TRUE(MazeBuildTables());
+  MazeResetWorld();
+  LoadedLevel l(1);
+  std::memcpy(&g_mazeLevel, l.level.get(), sizeof(MazeLevel));
+  uint8_t palette[1024];
+  ASSERT_TRUE(loader.LoadBmpPalette(DataFile(kSkyFile[2]).c_str(), palette));
+  g_mazeLevel.skyPicture = loader.LoadBmpPixels(DataFile(kSkyFile[2]).c_str(), &g_mazeLevel.skyWidth, &g_mazeLevel.skyHeight);
+  g_mazeLevel.floorColour = uint8_t(kSkyFloorColour[2]);
+  MazeHud hud;
+  g_mazeHud = &hud;
+  ASSERT_TRUE(hud.LoadPictures((std::string(KEL_GAMEDATA_DIR) + "/data").c_str()));
+  // Four characters (RADEROZI, RIZAZ, ZOVI, ZARU) in the four bands.
+  const int characters[4] = {4, 0, 5, 2};
+  uint8_t* blocks[4] = {};
+  for (int p = 0; p < 4; ++p) {
+    const int ch = characters[p], band = kBandFirst + 32 * p;
+    uint32_t count = 0;
+    blocks[p] = loader.LoadSpriteRle(DataFile(kCharacterSprite[ch]).c_str(), &count);
+    ASSERT_NE(blocks[p], nullptr);
+    RcLoader::ShiftSpriteColours(1, uint8_t(band), blocks[p], count);
+    uint8_t* face = loader.LoadPicture(DataFile(kFaceFile[ch]).c_str(), kFaceW, kFaceH);
+    uint8_t* icon = loader.LoadPicture(DataFile(kMapIcon[ch]).c_str(), kMapIconSize, kMapIconSize);
+    ASSERT_TRUE(face && icon);
+    RcLoader::ShiftColours(1, uint8_t(band), face, kFaceW * kFaceH);
+    RcLoader::ShiftColours(1, uint8_t(band), icon, kMapIconSize * kMapIconSize);
+    hud.SetFace(p, face);
+    hud.SetMapIcon(p, icon);
+    hud.SetWeaponIcon(p, loader.LoadPicture(DataFile(kWeaponIcon[ch]).c_str(), kWeaponIconW, kWeaponIconH));
+    uint8_t own[1024];
+    ASSERT_TRUE(loader.LoadSecrPalette(DataFile(kCharacterSprite[ch]).c_str(), own));
+    RcLoader::CopyPaletteRange(own, palette, 1, uint8_t(band), 32);
+    MazeRunnerRecord& r = g_mazeRunners[p];
+    r.flags = kRunnerStartFlags;
+    r.player = uint16_t(p);
+    r.pose = RcRecordAt(blocks[p], 8 * (1 + p));  // a walking pose
+    r.x = l.nav->point(4 + p)[0];
+    r.y = l.nav->point(4 + p)[1];
+    g_mazePlayers[p].score = 200 + 5000 * (p == 1) + 70 * p;
+    g_mazePlayers[p].hasKey = p == 1;
+    hud.energy[p] = 12 + 16 * p;
+    hud.weaponUnits[p] = 3 + p;
+  }
+  hud.itemIcon[2] = kHudIconPill;
+  hud.powerPills[2] = 2;
+  hud.faceCounter[3] = 6;
+  // The viewer stands in its start hub looking along a corridor, the camera
+  // 100 behind it.
+  g_mazeViewPlayer1 = 0;
+  g_mazeRoundState = 0;
+  g_mazeCameraDistance = 100;
+  MazeRunnerRecord& me = g_mazeRunners[0];
+  hud.NoteExplored();
+  MazeViewRecord v{};
+  for (int heading : {0, 450, 900, 1350}) {
+    me.heading = int16_t(heading);
+    me.moveHeading = uint16_t(heading);
+    v = me;
+    v.viewIndex = 65;
+    v.viewOffset = -10;
+    v.viewValue = g_floorRowTables[65];
+    v.moveHeading = uint16_t(WrapAngle(heading + 900));
+    v.moveDistance = 100;
+    g_mazeMover.MoveShort(v);
+    v.heading = int16_t(heading);
+    v.moveHeading = uint16_t(heading);
+    if (!g_mazeCameraPulledIn) break;
+  }
+  ASSERT_EQ(g_mazeCameraPulledIn, 0u);
+  std::vector<uint8_t> frame(640 * 480, 1);
+  g_mazeFrame = frame.data();
+  g_mazePitch = 640;
+  RayCaster caster;
+  caster.SetCamera(v);
+  caster.CastColumns();
+  caster.CollectSprites();
+  caster.RenderSingleView();
+  hud.DrawFaces();
+  hud.DrawBottomBar();
+  hud.DrawScores();
+  hud.DrawStatus();
+  me.screenX = 320;
+  hud.DrawAutomap(me);
+  EXPECT_GE(caster.spriteCount(), 1);
+  // The whole frame is painted, and the viewer's own character stands in
+  // the middle of the view in its band's colours.
+  int unpainted = 0, band = 0;
+  for (int i = 0; i < 640 * 400; ++i) unpainted += frame[i] == 1;  // the view never uses colour 1
+  for (int y = 200; y < 400; ++y)
+    for (int x = 300; x < 340; ++x) band += frame[y * 640 + x] >= kBandFirst && frame[y * 640 + x] < kBandFirst + 32;
+  EXPECT_EQ(unpainted, 0);
+  EXPECT_GT(band, 200);
+  std::filesystem::create_directories(std::string(KEL_BINARY_DIR) + "/test-home/maze3d");
+  EXPECT_TRUE(WriteIndexedPng(std::string(KEL_BINARY_DIR) + "/test-home/maze3d/frame.png", frame.data(), 640, 480, 640, palette));
+  g_mazeFrame = nullptr;
+  g_mazeHud = nullptr;
+  RcFree(g_mazeLevel.skyPicture);
+  std::memset(&g_mazeLevel, 0, sizeof(MazeLevel));
+  for (uint8_t* b : blocks) RcFree(b);
   MazeFreeTables();
   MazeResetWorld();
 }

@@ -192,7 +192,7 @@ Frame ActionPose(Action a, int i, int n) {
   return f;
 }
 
-// One direction frame (drawn in the frame's 32 x 64 space, the floor at 64):
+// One direction frame (drawn in the frame's 128 x 256 space, the floor at 256):
 // direction d shows the figure turned d eighths of a
 // turn from facing the viewer (2 facing screen left, 6 screen right).
 void DrawCharacterFrame(cairo_t* cr, int ch, const Frame& f, int d) {
@@ -200,10 +200,10 @@ void DrawCharacterFrame(cairo_t* cr, int ch, const Frame& f, int d) {
   p.turn += d * M_PI / 4;
   const bool mirror = d >= 1 && d <= 3;  // facing left: the right-facing pose mirrored
   cairo_save(cr);
-  cairo_translate(cr, 16, 64);
+  cairo_translate(cr, 64, 256);
   if (mirror) cairo_scale(cr, -1, 1);
   cairo_rotate(cr, f.fall);
-  DrawCharacter(cr, ch, p, 0, -0.5, 44);
+  DrawCharacter(cr, ch, p, 0, -2, 176);
   cairo_restore(cr);
 }
 
@@ -287,7 +287,8 @@ void GenerateMazeCharacters(Output& out) {
       for (int d = 0; d < kDirections; ++d) {
         auto c = std::make_unique<Canvas>(128, 128);
         Clear(c->cr());
-        cairo_scale(c->cr(), 4.0, 2.0);  // 32 x 64: a wall is 64 high, the frame 32 wide
+        // 128 x 256, as the frame shows on screen: a wall is 256 high.
+        cairo_scale(c->cr(), 1.0, 0.5);
         DrawCharacterFrame(c->cr(), ch, f, d);
         canvases.push_back(std::move(c));
       }
