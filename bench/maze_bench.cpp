@@ -267,10 +267,7 @@ void BM_MazeFrameWithHud(benchmark::State& state) {
     caster.CastColumns();
     caster.CollectSprites();
     caster.RenderSingleView();
-    hud.DrawFaces();
-    hud.DrawBottomBar();
-    hud.DrawScores();
-    hud.DrawStatus();
+    hud.DrawHud();
     MazeRunnerRecord viewer = g_mazeRunners[0];
     viewer.screenX = 320;
     hud.DrawAutomap(viewer);

@@ -124,6 +124,13 @@ void MazeHud::AnimateFaces() {
 
 // ---------------------------------------------------------------- drawing
 
+void MazeHud::DrawHud() {
+  DrawFaces();
+  DrawBottomBar();
+  DrawScores();
+  DrawStatus();
+}
+
 void MazeHud::DrawBottomBar() {
   if (g_mazeFrame) CopyKeyed(0, kHudTop, kHudStatusW, kHudStatusH, status_);
 }

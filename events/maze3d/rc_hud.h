@@ -45,6 +45,10 @@ class MazeHud {
   void SetWeaponIcon(int slot, uint8_t* pixels);  // 52 x 25
   void FreePictures();
 
+  // The status bar as the screens draw it after their views: faces, the bar
+  // over them (its face windows transparent), energy bars and scores, then
+  // items and keys.
+  void DrawHud();
   void DrawBottomBar();
   void DrawFaces();
   void DrawFace(int slot);

@@ -405,10 +405,7 @@ TEST(MazeData, AWholeFrameDrawsFromTheGeneratedData) {
   caster.CastColumns();
   caster.CollectSprites();
   caster.RenderSingleView();
-  hud.DrawFaces();
-  hud.DrawBottomBar();
-  hud.DrawScores();
-  hud.DrawStatus();
+  hud.DrawHud();
   me.screenX = 320;
   hud.DrawAutomap(me);
   EXPECT_GE(caster.spriteCount(), 1);
