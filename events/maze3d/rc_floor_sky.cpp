@@ -98,8 +98,12 @@ void RayFloorRenderer::DrawSpan(int r, int first, int last, int32_t x0, int32_t 
     const uint32_t e = map[(y >> 5) * kMazeCells + (x >> 5)];
     if (e - 1 >= count) continue;  // no floor texture here (entry 0), or one past the level's
     const uint8_t t = textures[(e - 1) * 1024 + ((y & 31) << 5) + (x & 31)];
-    dst[0] = t;
-    if (doubled) dst[1] = t;
+    if (doubled) {
+      const uint16_t two = uint16_t(t | (t << 8));
+      std::memcpy(dst, &two, 2);
+    } else {
+      dst[0] = t;
+    }
   }
 }
 
