@@ -37,6 +37,7 @@ void GenerateSwim(Output& out);
 void GenerateHippo(Output& out);
 void GenerateSkating(Output& out);
 void GenerateDoggie(Output& out);  // after GenerateSounds: it shares the announcer
+void GenerateClimbing(Output& out);
 void GenerateSounds(Output& out);
 void GenerateVideos(Output& out);
 void GenerateTexts(Output& out);

@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
     GenerateSounds(out);
     GenerateDoggie(out);
     GenerateVideos(out);
+    GenerateClimbing(out);
     int missing = 0;
     for (const ManifestEntry& e : AssetManifest())
       if (!out.Has(e.root, e.path)) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/assetgen/climb_assets.h"
 #include "tools/assetgen/doggie_assets.h"
 #include "tools/assetgen/hippo_assets.h"
 #include "tools/assetgen/maze_assets.h"
@@ -279,6 +280,10 @@ inline std::vector<ManifestEntry> AssetManifest() {
       }
     }
   }
+  // CRAZY CLIMBING.
+  climbassets::ForEachClimbFile([&](const char* path, int root, int kind, int frames) {
+    add(root == climbassets::kProgram ? P : D, path, kind == climbassets::kMbm ? Kind::Mbm : kind == climbassets::kBmp8 ? Kind::Bmp8 : Kind::Wav, frames);
+  });
   return m;
 }
 
