@@ -441,6 +441,11 @@ int Sprite::MatchPaletteRange(DDPalette* target, int first, int count, int keepT
   if (!GetFrame(firstFrame) || !GetFrame(lastFrame) || lastFrame < firstFrame) return 0;
   const PaletteEntry* to = target->Entries();
   int ok = 1;
+  // Frames of one sheet mostly share their palette: a table is worked out
+  // once for each palette and kind of frame, not once a frame.
+  PaletteEntry cachedFrom[2][256];
+  uint8_t cachedTable[2][256];
+  bool cached[2] = {false, false};
   for (int n = firstFrame; n <= lastFrame; ++n) {
     Frame& f = frames_[static_cast<size_t>(n) - 1];
     DDPalette* from = FramePalette(f);
@@ -448,13 +453,18 @@ int Sprite::MatchPaletteRange(DDPalette* target, int first, int count, int keepT
       ok = 0;
       continue;
     }
-    uint8_t table[256];
-    if (f.runLength) {
-      BuildRemapTable(from->Entries(), to, 0, 256, keepTransparent != 0, table);
-    } else {
-      BuildRemapTable(from->Entries(), to, first, last - first, keepTransparent != 0, table);
-      for (int v = 0; v < 256; ++v)
-        if (v < first || v >= last) table[v] = static_cast<uint8_t>(v);
+    const int kind = f.runLength ? 1 : 0;
+    uint8_t* table = cachedTable[kind];
+    if (!cached[kind] || std::memcmp(cachedFrom[kind], from->Entries(), sizeof cachedFrom[kind]) != 0) {
+      if (f.runLength) {
+        BuildRemapTable(from->Entries(), to, 0, 256, keepTransparent != 0, table);
+      } else {
+        BuildRemapTable(from->Entries(), to, first, last - first, keepTransparent != 0, table);
+        for (int v = 0; v < 256; ++v)
+          if (v < first || v >= last) table[v] = static_cast<uint8_t>(v);
+      }
+      std::memcpy(cachedFrom[kind], from->Entries(), sizeof cachedFrom[kind]);
+      cached[kind] = true;
     }
     ApplyTable(f, table, !f.runLength);
     target->AddRef();
