@@ -9,6 +9,7 @@
 
 #include "base/clock.h"
 #include "base/debug.h"
+#include "events/climbing/climbing_event.h"
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/doggie_jump/doggie_jump_event.h"
 #include "events/hippo_run/hippo_run_event.h"
@@ -87,6 +88,7 @@ int main(int, char**) {
   RegisterTroubledWatersEvent();
   RegisterHippoRunEvent();
   RegisterFigureSkatingEvent();
+  RegisterClimbingEvent();
 
   std::unique_ptr<Presenter> presenter;
   if (InitInstance(&presenter)) {

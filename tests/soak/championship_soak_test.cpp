@@ -27,6 +27,7 @@
 #include "base/random.h"
 #include "base/registry.h"
 #include "base/string.h"
+#include "events/climbing/climbing_event.h"
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/doggie_jump/doggie_jump_event.h"
 #include "events/troubled_waters/swim_event.h"
@@ -155,6 +156,7 @@ TEST_F(Soak, Championships) {
   RegisterTroubledWatersEvent();
   RegisterHippoRunEvent();
   RegisterFigureSkatingEvent();
+  RegisterClimbingEvent();
   RegisterMainMenuScreen([] { return new StandInMainMenu(); });
   RegisterNewGameScreen([] { return new StandInNewGame(); });
   RegisterTrainingChoice([] { return 0; });
