@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/game_screen_services.h"
+#include "screen/game_screen_services.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "events/climbing/climb_world.h"
@@ -24,7 +24,7 @@ int ObjectTopRow(const ClimbWorld* w, int view, int y, int halfH) {
 
 }  // namespace
 
-void DrawInView(const ClimbWorld& world, int view, Sprite* sprite, int frame, int left, int top, int frameW,
+void DrawInClimbView(const ClimbWorld& world, int view, Sprite* sprite, int frame, int left, int top, int frameW,
                 int frameH) {
   DDSurface* back = ShellBackSurface();
   if (!sprite || !back) return;
@@ -69,7 +69,7 @@ bool ClimbFallingObject::IsPickup() const { return kind >= ca::kFirstPickup; }
 
 void ClimbFallingObject::Draw(int view) const {
   if (!world) return;
-  DrawInView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
+  DrawInClimbView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
 }
 
 // ---------------------------------------------------------------------------
@@ -85,7 +85,7 @@ ClimbWindow::ClimbWindow(int x_, int y_, Sprite* sprite_) : x(x_), y(y_), sprite
 
 void ClimbWindow::Draw(int view) const {
   if (!world) return;
-  DrawInView(*world, view, sprite, picture, x, world->views[view & 1].camera - y, frameW, frameH);
+  DrawInClimbView(*world, view, sprite, picture, x, world->views[view & 1].camera - y, frameW, frameH);
 }
 
 ClimbFlowerPot::ClimbFlowerPot(int windowX, int windowY, int windowIndex_, Sprite* sprite_)
@@ -110,7 +110,7 @@ void ClimbFlowerPot::Update() {
   if (state == 0) {
     if (chance < 0.0005) {
       state = 1;
-      if (world && windowIndex >= 0 && windowIndex < kWindowCount && world->windows[windowIndex])
+      if (world && windowIndex >= 0 && windowIndex < kClimbWindows && world->windows[windowIndex])
         world->windows[windowIndex]->potFlag = 0;
     }
     return;
@@ -123,7 +123,7 @@ Rect ClimbFlowerPot::Box() const { return BoxAt(box, x, y - kObjectLift); }
 
 void ClimbFlowerPot::Draw(int view) const {
   if (!world) return;
-  DrawInView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
+  DrawInClimbView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
 }
 
 // ---------------------------------------------------------------------------
@@ -142,7 +142,7 @@ ClimbExplosion::~ClimbExplosion() { sprite = nullptr; }
 
 void ClimbExplosion::Draw(int view) const {
   if (!world) return;
-  DrawInView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
+  DrawInClimbView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
 }
 
 ClimbHelicopter::ClimbHelicopter(int climberX, Sprite* sprite_, ClimbWorld* world_) : sprite(sprite_), world(world_) {
@@ -185,7 +185,7 @@ void ClimbHelicopter::Update() {
 
 void ClimbHelicopter::Draw(int view) const {
   if (!world) return;
-  DrawInView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
+  DrawInClimbView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
 }
 
 ClimbChimneySmoke::ClimbChimneySmoke(Sprite* sprite_) : sprite(sprite_) {
@@ -202,7 +202,7 @@ void ClimbChimneySmoke::Update() {
 
 void ClimbChimneySmoke::Draw(int view) const {
   if (!world) return;
-  DrawInView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
+  DrawInClimbView(*world, view, sprite, frame, x - halfW, ObjectTopRow(world, view, y, halfH), frameW, frameH);
 }
 
 // ---------------------------------------------------------------------------
@@ -240,8 +240,8 @@ bool ClimbWeapon::Update() {
     const Rect overlap = Intersect(me, c->ContactBox());
     if (IsEmpty(overlap)) continue;
     if (overlap.right - overlap.left >= 8 && overlap.bottom - overlap.top >= 8) {
-      c->engagement = kEngStruck;
-      c->facing = c->x >= x ? kFaceRight : kFaceLeft;
+      c->engagement = kClEngStruck;
+      c->facing = c->x >= x ? kClFaceRight : kClFaceLeft;
       PlayerRecord& victim = g_players[i];
       victim.energy = EnergyAfter(victim.energy, WeaponDamage(power, c->pillMultiplier, victim.endurance));
       c->weaponStarFrame = static_cast<uint8_t>(RandomInt(10) + 1);
@@ -263,5 +263,5 @@ bool ClimbWeapon::Update() {
 
 void ClimbWeapon::Draw(int view) const {
   if (!world) return;
-  DrawInView(*world, view, sprite, frame, x - halfW, world->views[view & 1].camera - y - halfH, frameW, frameH);
+  DrawInClimbView(*world, view, sprite, frame, x - halfW, world->views[view & 1].camera - y - halfH, frameW, frameH);
 }

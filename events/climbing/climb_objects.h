@@ -154,5 +154,5 @@ class ClimbWeapon {
 // view v: the row is already a screen row; the column is a world x that
 // the view's scroll moves. `halfW` and `frameH` cull what lies outside the
 // view. Shared by every actor.
-void DrawInView(const ClimbWorld& world, int view, Sprite* sprite, int frame, int left, int top, int frameW,
+void DrawInClimbView(const ClimbWorld& world, int view, Sprite* sprite, int frame, int left, int top, int frameW,
                 int frameH);

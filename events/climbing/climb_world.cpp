@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/config.h"
-#include "app/game_screen_services.h"
+#include "screen/config.h"
+#include "screen/game_screen_services.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "graphics/sprite.h"
@@ -75,7 +75,7 @@ void ClimbWorld::BuildWindows() {
 
 int ClimbWorld::PlaceFlowerPots() {
   int n = 0;
-  for (int i = 0; i < kWindowCount; ++i) {
+  for (int i = 0; i < kClimbWindows; ++i) {
     if (!(RandomUnit() < 0.1) || !windows[i]) continue;
     ClimbFlowerPot* p = new ClimbFlowerPot(windows[i]->x, windows[i]->y, i, sprites.pots);
     p->world = this;
@@ -187,7 +187,7 @@ bool ClimbWorld::RaceOver() {
 }
 
 void ClimbWorld::AddExplosion(int x, int y, int kind, int firstSlots, bool audible) {
-  for (int e = 0; e < kExplosionSlots; ++e) {
+  for (int e = 0; e < kClimbExplosionSlots; ++e) {
     if (explosions[e]) continue;
     if (e >= firstSlots) return;
     explosions[e] = new ClimbExplosion(x, y, kind, sprites.explosions[kind]);
@@ -228,7 +228,7 @@ void ClimbWorld::UpdateFallingObjects() {
       o = nullptr;
       const int explosion = ExplosionKindOf(kind, y);
       if (explosion >= 0) {
-        AddExplosion(x, y, explosion, kExplosionSlots, Audible(y));
+        AddExplosion(x, y, explosion, kClimbExplosionSlots, Audible(y));
       } else if (Audible(y)) {
         Play(ca::kSndClayPot);
       }
@@ -243,7 +243,7 @@ void ClimbWorld::UpdateFallingObjects() {
 
 void ClimbWorld::UpdateFlowerPots() {
   if (potCount == 0) return;
-  for (int i = 0; i < potCount && i < kWindowCount; ++i) {
+  for (int i = 0; i < potCount && i < kClimbWindows; ++i) {
     ClimbFlowerPot*& p = pots[i];
     if (!p) continue;
     p->Update();
@@ -251,7 +251,7 @@ void ClimbWorld::UpdateFlowerPots() {
       const int x = p->x, y = p->y;
       delete p;
       p = nullptr;
-      AddExplosion(x, y, 1, kPotExplosionSlots, true);
+      AddExplosion(x, y, 1, kClimbPotExplosionSlots, true);
     } else if (p->state == 1 && ObjectAudible(p->y) && !IsPlaying(ca::kSndFalling)) {
       Play(ca::kSndFalling);
     }
@@ -280,13 +280,13 @@ void ClimbWorld::CheckFinish() {
     if (!c || c->h < kRoofHeight || rec.place >= 0) continue;
     rec.result = ResultOf(clock);
     if (c->h < kPlacedHeight) {
-      if (c->roofStage != kRoofClimbing) continue;
+      if (c->roofStage != kClRoofClimbing) continue;
       if (pendingHelicopterX <= 0) {
         if (!helicopter)
           helicopter = new ClimbHelicopter(c->x, sprites.helicopter, this);
         else
           pendingHelicopterX = c->x;
-        c->roofStage = kRoofWaiting;
+        c->roofStage = kClRoofWaiting;
       }
       // The crowd cheers each climber once, not every frame it waits.
       if (!cheered[i]) {
@@ -368,7 +368,7 @@ int32_t ClimbWorld::SyncCheck() const {
       mix(o->y);
       mix(o->hitPoints);
     }
-  for (int i = 0; i < potCount && i < kWindowCount; ++i)
+  for (int i = 0; i < potCount && i < kClimbWindows; ++i)
     if (pots[i]) mix(pots[i]->y);
   mix(helicopter ? helicopter->y : -1);
   mix(clock);
@@ -383,7 +383,7 @@ void ClimbWorld::DrawView(int view) {
   const int v = view & 1;
   const int scroll = views[v].scroll - (v == 1 ? viewWidth : 0);
   DrawBuilding(v, views[v].camera - kViewAbove, scroll, &views[v].buildingState, views[v].scroll);
-  for (int i = 0; i < potCount && i < kWindowCount; ++i)
+  for (int i = 0; i < potCount && i < kClimbWindows; ++i)
     if (pots[i]) pots[i]->Draw(v);
   if (smoke) smoke->Draw(v);
   if (helicopter) helicopter->Draw(v);

@@ -56,11 +56,11 @@ struct ClimbView {
   int32_t buildingState = -2400;            // the building's parallax state
 };
 
-inline constexpr int kFallingSlots = 10;
-inline constexpr int kExplosionSlots = 10;
-inline constexpr int kWindowCount = 84;
+inline constexpr int kClimbFallingSlots = 10;
+inline constexpr int kClimbExplosionSlots = 10;
+inline constexpr int kClimbWindows = 84;
 // Flower pots landing use the first explosion slots only.
-inline constexpr int kPotExplosionSlots = 5;
+inline constexpr int kClimbPotExplosionSlots = 5;
 
 class ClimbWorld {
  public:
@@ -123,13 +123,13 @@ class ClimbWorld {
   int32_t viewWidth = 640;
   ClimbView views[2];
   int32_t spawnCounter = 0, spawnDelay = 0;
-  ClimbFallingObject* falling[kFallingSlots] = {};
-  ClimbWindow* windows[kWindowCount] = {};
-  ClimbFlowerPot* pots[kWindowCount] = {};
+  ClimbFallingObject* falling[kClimbFallingSlots] = {};
+  ClimbWindow* windows[kClimbWindows] = {};
+  ClimbFlowerPot* pots[kClimbWindows] = {};
   int32_t potCount = 0;
   ClimbHelicopter* helicopter = nullptr;
   ClimbChimneySmoke* smoke = nullptr;
-  ClimbExplosion* explosions[kExplosionSlots] = {};
+  ClimbExplosion* explosions[kClimbExplosionSlots] = {};
   uint8_t placeCounter = 0;
   int32_t pendingHelicopterX = -1;
   int32_t clock = 0;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/game_screen_services.h"
+#include "screen/game_screen_services.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "events/climbing/climb_world.h"
@@ -18,7 +18,7 @@ namespace {
 constexpr uint8_t kHeld = 0x80;
 inline bool Held(const uint8_t* s, int b) { return (s[b] & 0x80) != 0; }
 inline bool Pressed(const uint8_t* s, int b) { return (s[b] & 0x7F) != 0; }
-inline void ClearMoves(uint8_t* s) { s[kInRight] = s[kInDown] = s[kInLeft] = s[kInUp] = 0; }
+inline void ClearMoves(uint8_t* s) { s[kClInRight] = s[kClInDown] = s[kClInLeft] = s[kClInUp] = 0; }
 inline bool OffTheWall(const Rect& r) { return r.left < kWallLeft - 1 || r.right > kWallRight + 1; }
 
 // Where a throw starts and how the climber turns, by direction 0..6; the
@@ -28,9 +28,9 @@ struct ThrowStart {
   int dx, dy;
 };
 constexpr ThrowStart kComputerThrow[7] = {
-    {kFaceNone, kAimUp, 0, 42},  {kFaceRight, kAimUp, 30, 30},  {kFaceRight, kAimLevel, 40, 0},
-    {kFaceRight, kAimDown, 15, -6}, {kFaceLeft, kAimDown, -17, -6}, {kFaceLeft, kAimLevel, -40, 0},
-    {kFaceLeft, kAimUp, -30, 30},
+    {kClFaceNone, kClAimUp, 0, 42},  {kClFaceRight, kClAimUp, 30, 30},  {kClFaceRight, kClAimLevel, 40, 0},
+    {kClFaceRight, kClAimDown, 15, -6}, {kClFaceLeft, kClAimDown, -17, -6}, {kClFaceLeft, kClAimLevel, -40, 0},
+    {kClFaceLeft, kClAimUp, -30, 30},
 };
 
 }  // namespace
@@ -46,8 +46,8 @@ Climber::Climber(int player_) : player(player_ & 3) {
   moodThreshold = shape.moodThreshold;
   frame = animBase = first[ca::kRowPullUp];
   animLength = count[ca::kRowPullUp];
-  facing = kFaceNone;
-  aim = kAimLevel;
+  facing = kClFaceNone;
+  aim = kClAimLevel;
   state = kClPullUp;
   pullUp = 1;
   frameW = shape.w;
@@ -107,8 +107,8 @@ void Climber::Update() {
     weaponStarX = weaponStarH = -1;
   }
   // 2. An item that is used up cannot stay selected.
-  if ((selected == kItemPill && rec.powerPills <= 0) || (selected == kItemWeapon && rec.weaponUnits <= 0))
-    selected = kItemNone;
+  if ((selected == kClItemPill && rec.powerPills <= 0) || (selected == kClItemWeapon && rec.weaponUnits <= 0))
+    selected = kClItemNone;
   // 3. A computer that falls behind takes a pill.
   if (IsComputer() && rec.powerPills > 0 && state < kClFall && pillMultiplier == 1) {
     bool behind = false;
@@ -116,17 +116,17 @@ void Climber::Update() {
       const Climber* o = Other(i);
       if (o && (o->h - h > 600 || (h >= 2001 && o->h - h > 300))) behind = true;
     }
-    if (behind && TakePill()) selected = kItemPill;
+    if (behind && TakePill()) selected = kClItemPill;
   }
   // 4. The pill wears off.
   if (pillTimer == 0) {
     pillMultiplier = 1;
   } else {
     --pillTimer;
-    if (IsComputer() && pillTimer < 190) selected = kItemNone;
+    if (IsComputer() && pillTimer < 190) selected = kClItemNone;
   }
   // 5. A reaction that nobody keeps up ends.
-  if (engagement == kEngFree && state == kClHit) state = kClIdle;
+  if (engagement == kClEngFree && state == kClHit) state = kClIdle;
   // 6. The weapon leaves the hand at the tenth frame of the throw; with all
   // twenty in the air no unit is spent.
   if (rec.weaponUnits > 0 && state == kClThrow && frame == animBase + 9) {
@@ -147,7 +147,7 @@ void Climber::Update() {
     }
   }
   // 8. Aboard the helicopter: rise with it.
-  if (state == kClIdle && roofStage == kRoofAboard) {
+  if (state == kClIdle && roofStage == kClRoofAboard) {
     Animate(facing, aim, oldState);
     if (world->helicopter && world->helicopter->state == kHeliRising) h += 4;
     return;
@@ -160,7 +160,7 @@ void Climber::Update() {
   if (h > kRoofHeight - 1) {
     dx = dy = 0;
     const ClimbHelicopter* heli = world->helicopter;
-    if (roofStage == kRoofWaiting && heli) {
+    if (roofStage == kClRoofWaiting && heli) {
       if (heli->state == kHeliHovering && heli->x == x - ca::kLadderOffsetX)
         pullUp = 1;
       else
@@ -169,7 +169,7 @@ void Climber::Update() {
       state = kClIdle;
     }
     if (!pullUp) {
-      if (roofStage != kRoofAboard) h = kRoofHeight + 2 - std::clamp(rec.place, -1, 3);
+      if (roofStage != kClRoofAboard) h = kRoofHeight + 2 - std::clamp(rec.place, -1, 3);
       Animate(facing, aim, oldState);
       ClearMoves(s);
       return;
@@ -184,9 +184,9 @@ void Climber::Update() {
   if (pullUp) {
     state = kClPullUp;
     ClearMoves(s);
-    if (roofStage == kRoofWaiting && frame == LastFrameOf(ca::kRowPullUp)) {
+    if (roofStage == kClRoofWaiting && frame == LastFrameOf(ca::kRowPullUp)) {
       state = kClIdle;
-      roofStage = kRoofAboard;
+      roofStage = kClRoofAboard;
     }
     Animate(facing, aim, oldState);
     return;
@@ -197,7 +197,7 @@ void Climber::Update() {
   if (state != kClFall && state != kClDown) {
     const int r = CheckHits(oldState);
     if (r >= 0) {
-      engagement = kEngFree;
+      engagement = kClEngFree;
       rec.energy = std::max(0, rec.energy - 3 * r);
     }
   }
@@ -213,12 +213,12 @@ void Climber::Update() {
     Falling(oldState);
   } else if (state == kClDown) {
     Down(oldState);
-  } else if (engagement == kEngAttacked) {
+  } else if (engagement == kClEngAttacked) {
     BeingAttacked(oldX, oldH, oldFacing, oldAim, oldState);
-  } else if (engagement == kEngStruck) {
+  } else if (engagement == kClEngStruck) {
     state = kClHit;
     Animate(oldFacing, oldAim, oldState);
-  } else if (engagement == kEngAttacking) {
+  } else if (engagement == kClEngAttacking) {
     Attacking(oldFacing, oldAim, oldState);
   } else if (grabbed < 0) {
     FreePlay(oldX, oldH, oldFacing, oldAim, oldState, step);
@@ -256,20 +256,20 @@ void Climber::FreePlay(int oldX, int oldH, int oldFacing, int oldAim, int oldSta
     if (ended) return;
   }
   ItemKeys();
-  if (engagement == kEngBlocked) Blocked();
+  if (engagement == kClEngBlocked) Blocked();
 
   const int multiplier = pillMultiplier;
-  if (!Held(s, kInFire)) {
-    engagement = kEngFree;
-    if (Held(s, kInRight)) {
+  if (!Held(s, kClInFire)) {
+    engagement = kClEngFree;
+    if (Held(s, kClInRight)) {
       dx = 3 * multiplier;
       dy = 0;
       state = kClSide;
-    } else if (Held(s, kInLeft)) {
+    } else if (Held(s, kClInLeft)) {
       dx = -3 * multiplier;
       dy = 0;
       state = kClSide;
-    } else if (Held(s, kInUp)) {
+    } else if (Held(s, kClInUp)) {
       dx = 0;
       dy = step * multiplier;
       state = kClClimb;
@@ -308,14 +308,14 @@ void Climber::FreePlay(int oldX, int oldH, int oldFacing, int oldAim, int oldSta
     if ((dx > 0 && cb.right > kDoorLeft && cb.left < 300) || (dx < 0 && cb.right > 340 && cb.left < kDoorRight))
       x = oldX;
   }
-  if (dx < 0) facing = kFaceLeft;
-  if (dx > 0) facing = kFaceRight;
-  if (Held(s, kInFire)) {
+  if (dx < 0) facing = kClFaceLeft;
+  if (dx > 0) facing = kClFaceRight;
+  if (Held(s, kClInFire)) {
     if (state == kClHit) {
-      for (int b = 0; b <= kInCycle; ++b) s[b] = 0;
-    } else if (selected == kItemNone) {
+      for (int b = 0; b <= kClInCycle; ++b) s[b] = 0;
+    } else if (selected == kClItemNone) {
       Blow();
-    } else if (selected == kItemWeapon) {
+    } else if (selected == kClItemWeapon) {
       Throw();
     } else if (rec.powerPills > 0 && pillMultiplier == 1) {
       TakePill();
@@ -328,58 +328,58 @@ void Climber::ItemKeys() {
   const PlayerRecord& rec = g_players[player];
   const uint8_t* s = Input();
   const bool units = rec.weaponUnits > 0, pills = rec.powerPills > 0;
-  if (Pressed(s, kInNoItem)) {
-    selected = kItemNone;
-  } else if (Pressed(s, kInWeapon) && units) {
-    selected = kItemWeapon;
-  } else if (Pressed(s, kInPill) && pills) {
-    selected = kItemPill;
-  } else if (Pressed(s, kInCycle)) {
-    if (selected == kItemNone)
-      selected = units ? kItemWeapon : (pills ? kItemPill : kItemNone);
-    else if (selected == kItemWeapon)
-      selected = pills ? kItemPill : kItemNone;
+  if (Pressed(s, kClInNoItem)) {
+    selected = kClItemNone;
+  } else if (Pressed(s, kClInWeapon) && units) {
+    selected = kClItemWeapon;
+  } else if (Pressed(s, kClInPill) && pills) {
+    selected = kClItemPill;
+  } else if (Pressed(s, kClInCycle)) {
+    if (selected == kClItemNone)
+      selected = units ? kClItemWeapon : (pills ? kClItemPill : kClItemNone);
+    else if (selected == kClItemWeapon)
+      selected = pills ? kClItemPill : kClItemNone;
     else
-      selected = kItemNone;
+      selected = kClItemNone;
   }
-  if (Held(s, kInNoItem))
-    selected = kItemNone;
-  else if (Held(s, kInWeapon) && units)
-    selected = kItemWeapon;
-  else if (Held(s, kInPill) && pills)
-    selected = kItemPill;
+  if (Held(s, kClInNoItem))
+    selected = kClItemNone;
+  else if (Held(s, kClInWeapon) && units)
+    selected = kClItemWeapon;
+  else if (Held(s, kClInPill) && pills)
+    selected = kClItemPill;
 }
 
 void Climber::Blow() {
   const uint8_t* s = Input();
   dx = dy = 0;
-  const bool right = Held(s, kInRight), left = Held(s, kInLeft), up = Held(s, kInUp), down = Held(s, kInDown);
-  engagement = kEngAttacking;
+  const bool right = Held(s, kClInRight), left = Held(s, kClInLeft), up = Held(s, kClInUp), down = Held(s, kClInDown);
+  engagement = kClEngAttacking;
   if (right && down) {
     state = kClKick;
-    facing = kFaceRight;
+    facing = kClFaceRight;
   } else if (left && down) {
     state = kClKick;
-    facing = kFaceLeft;
+    facing = kClFaceLeft;
   } else if (right && up) {
     state = kClPunch;
-    facing = kFaceRight;
+    facing = kClFaceRight;
   } else if (left && up) {
     state = kClPunch;
-    facing = kFaceLeft;
+    facing = kClFaceLeft;
   } else {
     state = kClIdle;
-    engagement = kEngFree;
+    engagement = kClEngFree;
   }
   // The one struck learns of it through its own contact check next frame.
-  if (engagement == kEngAttacking) target = FindContact();
+  if (engagement == kClEngAttacking) target = FindContact();
 }
 
 void Climber::Throw() {
   const uint8_t* s = Input();
   dx = dy = 0;
   state = kClThrow;
-  engagement = kEngAttacking;
+  engagement = kClEngAttacking;
   auto set = [&](uint8_t f, uint8_t a, int sx, int sy, int direction) {
     facing = f;
     aim = a;
@@ -387,25 +387,25 @@ void Climber::Throw() {
     throwH = h + sy;
     throwDirection = direction;
   };
-  if (Held(s, kInRight)) {
-    if (Held(s, kInDown))
-      set(kFaceRight, kAimDown, 17, -6, 3);
-    else if (Held(s, kInUp))
-      set(kFaceRight, kAimUp, 30, 30, 1);
+  if (Held(s, kClInRight)) {
+    if (Held(s, kClInDown))
+      set(kClFaceRight, kClAimDown, 17, -6, 3);
+    else if (Held(s, kClInUp))
+      set(kClFaceRight, kClAimUp, 30, 30, 1);
     else
-      set(kFaceRight, kAimLevel, 40, 0, 2);
-  } else if (Held(s, kInLeft)) {
-    if (Held(s, kInDown))
-      set(kFaceLeft, kAimDown, -17, -6, 4);
-    else if (Held(s, kInUp))
-      set(kFaceLeft, kAimUp, -30, 30, 6);
+      set(kClFaceRight, kClAimLevel, 40, 0, 2);
+  } else if (Held(s, kClInLeft)) {
+    if (Held(s, kClInDown))
+      set(kClFaceLeft, kClAimDown, -17, -6, 4);
+    else if (Held(s, kClInUp))
+      set(kClFaceLeft, kClAimUp, -30, 30, 6);
     else
-      set(kFaceLeft, kAimLevel, -40, 0, 5);
-  } else if (Held(s, kInUp)) {
-    set(kFaceNone, kAimUp, 0, 42, 0);
+      set(kClFaceLeft, kClAimLevel, -40, 0, 5);
+  } else if (Held(s, kClInUp)) {
+    set(kClFaceNone, kClAimUp, 0, 42, 0);
   } else {
     state = kClIdle;
-    engagement = kEngFree;
+    engagement = kClEngFree;
   }
 }
 
@@ -420,31 +420,31 @@ void Climber::StartThrowAt(int direction) {
 void Climber::Dodge(int otherX) {
   uint8_t* s = Input();
   const Rect cb = ContactBox();
-  s[kInUp] = 0;
+  s[kClInUp] = 0;
   if (otherX < x) {
     if (cb.right < kWallRight) {
-      s[kInRight] = kHeld;
+      s[kClInRight] = kHeld;
     } else {
-      s[kInUp] = kHeld;
-      s[kInRight] = 0;
+      s[kClInUp] = kHeld;
+      s[kClInRight] = 0;
     }
-    s[kInLeft] = 0;
+    s[kClInLeft] = 0;
   } else {
     if (cb.left > kWallLeft) {
-      s[kInLeft] = kHeld;
+      s[kClInLeft] = kHeld;
     } else {
-      s[kInUp] = kHeld;
-      s[kInLeft] = 0;
+      s[kClInUp] = kHeld;
+      s[kClInLeft] = 0;
     }
-    s[kInRight] = 0;
+    s[kClInRight] = 0;
   }
 }
 
 void Climber::ComputerDecisions(int oldFacing, int oldAim, int oldState, bool* frameEnded) {
   const PlayerRecord& rec = g_players[player];
   uint8_t* s = Input();
-  s[kInRight] = s[kInDown] = s[kInLeft] = 0;
-  s[kInUp] = h < kRoofHeight ? kHeld : 0;
+  s[kClInRight] = s[kClInDown] = s[kClInLeft] = 0;
+  s[kClInUp] = h < kRoofHeight ? kHeld : 0;
   int nearest = kRoofHeight;
   auto above = [&](int otherX, int otherHalfW, int otherH) {
     const int d = otherH - h;
@@ -461,7 +461,7 @@ void Climber::ComputerDecisions(int oldFacing, int oldAim, int oldState, bool* f
     break;
   }
   // A falling flower pot.
-  for (int i = 0; i < world->potCount && i < kWindowCount; ++i) {
+  for (int i = 0; i < world->potCount && i < kClimbWindows; ++i) {
     const ClimbFlowerPot* p = world->pots[i];
     if (!p || p->state != 1 || !above(p->x, p->halfW, p->y)) continue;
     if (p->y - h < nearest) {
@@ -474,25 +474,25 @@ void Climber::ComputerDecisions(int oldFacing, int oldAim, int oldState, bool* f
   for (const ClimbFallingObject* o : world->falling) {
     if (!o || !above(o->x, o->halfW, o->y)) continue;
     if (o->y - h < nearest) {
-      s[kInUp] = 0;
+      s[kClInUp] = 0;
       if (!o->IsPickup()) {
         Dodge(o->x);
       } else {
         const Rect cb = ContactBox();
         if (x < o->x - 1) {
           if (cb.right < kWallRight)
-            s[kInRight] = kHeld;
+            s[kClInRight] = kHeld;
           else
-            s[kInUp] = kHeld;
-          s[kInLeft] = 0;
+            s[kClInUp] = kHeld;
+          s[kClInLeft] = 0;
         } else if (x > o->x + 1) {
           if (cb.left > kWallLeft)
-            s[kInLeft] = kHeld;
+            s[kClInLeft] = kHeld;
           else
-            s[kInUp] = kHeld;
-          s[kInRight] = 0;
+            s[kClInUp] = kHeld;
+          s[kClInRight] = 0;
         } else {
-          s[kInUp] = kHeld;
+          s[kClInUp] = kHeld;
         }
       }
     }
@@ -502,33 +502,33 @@ void Climber::ComputerDecisions(int oldFacing, int oldAim, int oldState, bool* f
   const Rect cb = ContactBox();
   if (h < 10 && (state == kClSide || state == kClClimb || state == kClIdle)) {
     if (x < halfW + kWallLeft) {
-      s[kInRight] = kHeld;
-      s[kInLeft] = 0;
+      s[kClInRight] = kHeld;
+      s[kClInLeft] = 0;
     }
     if (x > kWallRight - halfW) {
-      s[kInLeft] = kHeld;
-      s[kInRight] = 0;
+      s[kClInLeft] = kHeld;
+      s[kClInRight] = 0;
     }
   }
   if (h == 0) {
     if (cb.right > kDoorLeft && x < 318) {
-      s[kInLeft] = kHeld;
-      s[kInRight] = 0;
+      s[kClInLeft] = kHeld;
+      s[kClInRight] = 0;
     } else if (x > 319 && cb.left < kDoorRight) {
-      s[kInRight] = kHeld;
-      s[kInLeft] = 0;
+      s[kClInRight] = kHeld;
+      s[kClInLeft] = 0;
     }
   }
   if (h > 0 && h < kDoorTop && OverDoorway(cb)) {
-    s[kInLeft] = s[kInRight] = 0;
-    s[kInUp] = kHeld;
+    s[kClInLeft] = s[kClInRight] = 0;
+    s[kClInUp] = kHeld;
   }
   // A throw at someone in line, now and then.
   throwDirection = RandomInt(7);
   if (HasTargetInDirection(throwDirection) && state != kClHit && rec.weaponUnits > 0 && RandomUnit() < 0.1) {
     state = kClThrow;
-    engagement = kEngAttacking;
-    selected = kItemWeapon;
+    engagement = kClEngAttacking;
+    selected = kClItemWeapon;
     StartThrowAt(throwDirection);
     Animate(oldFacing, oldAim, oldState);
     *frameEnded = true;
@@ -566,7 +566,7 @@ int Climber::FindContact() const {
 }
 
 void Climber::CheckContact() {
-  if (!world || engagement != kEngFree) return;
+  if (!world || engagement != kClEngFree) return;
   if (state == kClIdle && h >= kRoofHeight) return;
   if (state == kClFall || state == kClDown || state == kClCatch || state == kClGetUp) return;
   int list[3];
@@ -588,7 +588,7 @@ void Climber::CheckContact() {
     if (chosen < 0) {
       const int drawn = RandomInt(n);
       chosen = list[drawn];
-      if (world->climbers[chosen]->engagement != kEngFree) {
+      if (world->climbers[chosen]->engagement != kClEngFree) {
         for (int k = drawn; k + 1 < n; ++k) list[k] = list[k + 1];
         --n;
         chosen = n == 1 ? list[0] : list[1];
@@ -599,26 +599,26 @@ void Climber::CheckContact() {
   Climber* t = world->climbers[chosen];
   if (t->state == kClFall || t->state == kClDown) return;
   if (t->state == kClIdle && t->h >= kRoofHeight) {
-    engagement = kEngBlocked;
+    engagement = kClEngBlocked;
     return;
   }
   switch (t->engagement) {
-    case kEngFree:
-    case kEngBlocked:
+    case kClEngFree:
+    case kClEngBlocked:
       if (IsComputer() && RandomUnit() < 0.5) {
-        engagement = kEngAttacking;
-        t->engagement = kEngAttacked;
+        engagement = kClEngAttacking;
+        t->engagement = kClEngAttacked;
         // The one attacked reacts to this climber, whatever it was after.
         t->target = player;
       } else {
-        engagement = kEngBlocked;
+        engagement = kClEngBlocked;
       }
       break;
-    case kEngAttacking:
-      engagement = t->target == player ? kEngAttacked : kEngBlocked;
+    case kClEngAttacking:
+      engagement = t->target == player ? kClEngAttacked : kClEngBlocked;
       break;
-    case kEngAttacked:
-      engagement = t->target == player ? kEngAttacking : kEngBlocked;
+    case kClEngAttacked:
+      engagement = t->target == player ? kClEngAttacking : kClEngBlocked;
       break;
     default:
       break;
@@ -629,7 +629,7 @@ void Climber::Attacking(int oldFacing, int oldAim, int oldState) {
   const Climber* t = Other(target);
   if (IsComputer() && state != kClThrow && t) {
     state = h < t->h ? kClPunch : kClKick;
-    facing = t->x < x ? kFaceLeft : kFaceRight;
+    facing = t->x < x ? kClFaceLeft : kClFaceRight;
   }
   Animate(oldFacing, oldAim, oldState);
 }
@@ -638,7 +638,7 @@ void Climber::BeingAttacked(int oldX, int oldH, int oldFacing, int oldAim, int o
   const Climber* a = Other(target);
   if (!a) {
     // Nobody to react to: the fight is over.
-    engagement = kEngFree;
+    engagement = kClEngFree;
     Animate(oldFacing, oldAim, oldState);
     return;
   }
@@ -647,11 +647,11 @@ void Climber::BeingAttacked(int oldX, int oldH, int oldFacing, int oldAim, int o
     state = kClIdle;
   } else {
     state = kClHit;
-    facing = a->x < x ? kFaceRight : kFaceLeft;
+    facing = a->x < x ? kClFaceRight : kClFaceLeft;
     // The blow lands as the reaction starts: once, on its first frame (the
     // frame of whatever the climber did before does not count).
     if (oldState == kClHit && frame == animBase) {
-      x += facing == kFaceRight ? 10 : -10;
+      x += facing == kClFaceRight ? 10 : -10;
       if (h > 0 && h < kDoorTop && OverDoorway(ContactBox())) x = oldX;
       rec.energy = EnergyAfter(
           rec.energy, BlowDamage(a->pillMultiplier, g_players[a->player].strength, pillMultiplier, rec.endurance));
@@ -674,22 +674,22 @@ void Climber::Blocked() {
   if (!t) return;
   uint8_t* s = Input();
   if (!IsComputer()) {
-    if (h > 0 && h <= t->h) s[kInUp] = 0;
+    if (h > 0 && h <= t->h) s[kClInUp] = 0;
     if (t->x < x)
-      s[kInLeft] = 0;
+      s[kClInLeft] = 0;
     else
-      s[kInRight] = 0;
+      s[kClInRight] = 0;
     state = kClIdle;
     return;
   }
   if (h < t->h) {
     // Step aside, away from the one above.
-    s[kInUp] = 0;
+    s[kClInUp] = 0;
     bool right = t->x < x ? x < kWallRight - halfW : x <= halfW + kWallLeft;
-    s[right ? kInRight : kInLeft] = kHeld;
-    s[right ? kInLeft : kInRight] = 0;
+    s[right ? kClInRight : kClInLeft] = kHeld;
+    s[right ? kClInLeft : kClInRight] = 0;
   } else {
-    s[kInUp] = kHeld;
+    s[kClInUp] = kHeld;
   }
 }
 
@@ -699,7 +699,7 @@ void Climber::Blocked() {
 int Climber::CheckHits(int previousState) {
   PlayerRecord& rec = g_players[player];
   const Rect hb = HitBox();
-  for (int slot = 0; slot < kFallingSlots; ++slot) {
+  for (int slot = 0; slot < kClimbFallingSlots; ++slot) {
     ClimbFallingObject* o = world->falling[slot];
     if (!o) continue;
     if (!o->IsPickup()) {
@@ -728,7 +728,7 @@ int Climber::CheckHits(int previousState) {
       return 0;
     }
   }
-  for (int i = 0; i < world->potCount && i < kWindowCount; ++i) {
+  for (int i = 0; i < world->potCount && i < kClimbWindows; ++i) {
     const ClimbFlowerPot* p = world->pots[i];
     if (!p || p->state != 1 || !Meet(p->Box(), hb)) continue;
     knockedOff = 1;
@@ -764,7 +764,7 @@ int Climber::CheckHits(int previousState) {
 void Climber::Falling(int oldState) {
   if (oldState != kClFall && h > 180 && Visible(h)) PlaySound(kClSndFall);
   grabbed = -1;
-  engagement = kEngFree;
+  engagement = kClEngFree;
   if (h > 0) h = std::max(0, h - 6);
   if (knockedOff && fallTarget != 0 && h <= fallTarget) {
     state = kClCatch;
@@ -817,10 +817,10 @@ void Climber::Down(int oldState) {
 void Climber::CatchingPickup(int oldState) {
   PlayerRecord& rec = g_players[player];
   state = kClGrab;
-  ClimbFallingObject* p = (grabbed >= 0 && grabbed < kFallingSlots) ? world->falling[grabbed] : nullptr;
+  ClimbFallingObject* p = (grabbed >= 0 && grabbed < kClimbFallingSlots) ? world->falling[grabbed] : nullptr;
   // Only the object that was claimed: another one may have taken its slot.
   if (p && p->serial == grabbedSerial) {
-    facing = p->x < x ? kFaceLeft : kFaceRight;
+    facing = p->x < x ? kClFaceLeft : kClFaceRight;
     if (p->Box().top <= ContactBox().bottom) {
       if (p->kind == ca::kKindJuice) {
         rec.energy = AddEnergy(rec.energy, 10);
@@ -857,31 +857,31 @@ void Climber::Animate(int previousFacing, int previousAim, int previousState) {
     switch (state) {
       case kClPullUp:
         pullUp = 0;
-        if (roofStage == kRoofClimbing)
+        if (roofStage == kClRoofClimbing)
           h += 10;
-        else if (roofStage == kRoofWaiting)
-          roofStage = kRoofAboard;
+        else if (roofStage == kClRoofWaiting)
+          roofStage = kClRoofAboard;
         frame = animBase;
         break;
       case kClIdle:
-        engagement = kEngFree;
+        engagement = kClEngFree;
         frame = animBase;
         break;
       case kClHit:
       case kClPunch:
       case kClKick:
       case kClThrow:
-        engagement = kEngFree;
+        engagement = kClEngFree;
         target = -1;
-        if (IsComputer()) selected = kItemNone;
+        if (IsComputer()) selected = kClItemNone;
         frame = animBase;
         break;
       case kClSide:
       case kClClimb:
-        if (engagement == kEngBlocked) {
-          engagement = kEngFree;
+        if (engagement == kClEngBlocked) {
+          engagement = kClEngFree;
           target = -1;
-          if (IsComputer()) selected = kItemNone;
+          if (IsComputer()) selected = kClItemNone;
         }
         frame = animBase;
         break;
@@ -895,7 +895,7 @@ void Climber::Animate(int previousFacing, int previousAim, int previousState) {
         break;
       case kClCatch:
       case kClGetUp:
-        engagement = kEngFree;
+        engagement = kClEngFree;
         frame = first[ca::kRowIdle];
         break;
       default:
@@ -907,7 +907,7 @@ void Climber::Animate(int previousFacing, int previousAim, int previousState) {
   // Something changed: the new state's run from its start.
   regenCounter = 0;
   idleCounter = 0;
-  const bool right = facing == kFaceRight;
+  const bool right = facing == kClFaceRight;
   const int group = heavy ? 0 : 1;
   switch (state) {
     case kClSide:
@@ -972,12 +972,12 @@ void Climber::Draw(int view) {
   if (!split && view != 0) return;
   // Aboard, a climber is drawn on its own helicopter's ladder only: once
   // that has flown off, so has the climber.
-  if (roofStage == kRoofAboard &&
+  if (roofStage == kClRoofAboard &&
       (!world->helicopter || world->helicopter->x != x - ca::kLadderOffsetX))
     return;
   const ClimbView& v = world->views[view & 1];
   const int top = v.camera - h - halfH;
-  DrawInView(*world, view, sprite, frame, x - halfW, top, frameW, frameH);
+  DrawInClimbView(*world, view, sprite, frame, x - halfW, top, frameW, frameH);
   const int shift = split ? (view == 1 ? world->viewWidth : 0) - v.scroll : 0;
   if (hitStarFrame) DrawStars(x + shift - 22, top, hitStarStep, hitStarFrame);
   if (weaponStarFrame && !split && weaponStarX >= 0)

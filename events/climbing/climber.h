@@ -34,22 +34,22 @@ enum ClimberState : uint8_t {
   kClGetUp = 12,    // getting up from the street
 };
 // Engagement in a fight.
-enum : uint8_t { kEngFree = 0, kEngAttacking = 1, kEngAttacked = 2, kEngBlocked = 3, kEngStruck = 4 };
+enum : uint8_t { kClEngFree = 0, kClEngAttacking = 1, kClEngAttacked = 2, kClEngBlocked = 3, kClEngStruck = 4 };
 // Selected item.
-enum : uint8_t { kItemNone = 0, kItemWeapon = 1, kItemPill = 2 };
+enum : uint8_t { kClItemNone = 0, kClItemWeapon = 1, kClItemPill = 2 };
 // Roof stage.
-enum : uint8_t { kRoofClimbing = 0, kRoofWaiting = 1, kRoofAboard = 2 };
+enum : uint8_t { kClRoofClimbing = 0, kClRoofWaiting = 1, kClRoofAboard = 2 };
 // Facing and aim.
-enum : uint8_t { kFaceNone = 0, kFaceRight = 1, kFaceLeft = 2 };
-enum : uint8_t { kAimLevel = 0, kAimUp = 1, kAimDown = 2 };
+enum : uint8_t { kClFaceNone = 0, kClFaceRight = 1, kClFaceLeft = 2 };
+enum : uint8_t { kClAimLevel = 0, kClAimUp = 1, kClAimDown = 2 };
 
 // Bytes of a player's input record.
 enum : int {
-  kInRight = 0, kInDown = 1, kInLeft = 2, kInUp = 3, kInFire = 4,
-  kInCycle = 5, kInNoItem = 6, kInWeapon = 7, kInPill = 8,
+  kClInRight = 0, kClInDown = 1, kClInLeft = 2, kClInUp = 3, kClInFire = 4,
+  kClInCycle = 5, kClInNoItem = 6, kClInWeapon = 7, kClInPill = 8,
 };
 
-inline constexpr int kWeaponSlots = 20;
+inline constexpr int kClimberWeaponSlots = 20;
 
 class Climber {
  public:
@@ -80,7 +80,7 @@ class Climber {
   int32_t first[12] = {};
   int32_t count[12] = {};
   ClimbWorld* world = nullptr;
-  uint8_t state = kClPullUp, facing = kFaceNone, aim = kAimLevel;
+  uint8_t state = kClPullUp, facing = kClFaceNone, aim = kClAimLevel;
   int32_t x = 0, h = 0;
   int32_t throwX = 0, throwH = 0, fallTarget = 0, throwDirection = 0;
   int32_t frameW = 0, frameH = 0, halfW = 0, halfH = 0;
@@ -88,15 +88,15 @@ class Climber {
   int32_t knockedOff = 0;
   int32_t hitStarStep = 0, weaponStarStep = 0;
   uint8_t pullUp = 1;
-  uint8_t selected = kItemNone;
-  uint8_t engagement = kEngFree;
-  uint8_t roofStage = kRoofClimbing;
+  uint8_t selected = kClItemNone;
+  uint8_t engagement = kClEngFree;
+  uint8_t roofStage = kClRoofClimbing;
   uint8_t hitStarFrame = 0, weaponStarFrame = 0;
   int32_t weaponStarX = -1, weaponStarH = -1;
   int32_t dx = 0, dy = 0;
   Sprite* sprite = nullptr;        // the race's, not owned
   Sprite* weaponSprite = nullptr;  // the race's, not owned
-  ClimbWeapon* weapons[kWeaponSlots] = {};
+  ClimbWeapon* weapons[kClimberWeaponSlots] = {};
   int32_t player = 0;
   climbrules::BoxOffsets box;
   int32_t moodThreshold = 60;

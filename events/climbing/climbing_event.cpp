@@ -4,13 +4,13 @@
 #include <new>
 #include <string>
 
-#include "app/config.h"
-#include "app/event_records.h"
-#include "app/face_panel.h"
-#include "app/game_screen_services.h"
-#include "app/options_menu.h"
-#include "app/screen_factory.h"
-#include "app/sound.h"
+#include "screen/config.h"
+#include "screen/event_records.h"
+#include "screen/face_panel.h"
+#include "screen/game_screen_services.h"
+#include "screen/options_menu.h"
+#include "shell/screen_factory.h"
+#include "sound/sound.h"
 #include "base/debug.h"
 #include "base/player_records.h"
 #include "base/random.h"
@@ -149,7 +149,7 @@ ClimbingEvent::ClimbingEvent() : GameScreen(1) {
     timer_ = g_timers->Allocate();
     g_timers->Restart(timer_);
   }
-  introState_ = kIntroStart;
+  introState_ = kClimbIntroStart;
   introFrame_ = 1;
   introLevel_ = 0;
   if (quit_) return;
@@ -408,7 +408,7 @@ int ClimbingEvent::Run() {
   if (x == 1) return 1;
 
   AgreeOnLeavers();
-  if (introState_ != kIntroRace) {
+  if (introState_ != kClimbIntroRace) {
     IntroFrame();
     ReadLocalInput();
     return 0;
@@ -444,7 +444,7 @@ bool ClimbingEvent::LocalKeyPressed() const {
   const int players = g_playMode == 1 ? 2 : 1;
   for (int p = 0; p < players; ++p) {
     const uint8_t* s = g_playerStates[g_localPlayers[p] & 3];
-    for (int b = 0; b <= kInNoItem; ++b)
+    for (int b = 0; b <= kClInNoItem; ++b)
       if (s[b] & 0x7F) return true;
   }
   return false;
@@ -463,14 +463,14 @@ void ClimbingEvent::IntroPicture() {
 
 void ClimbingEvent::IntroFrame() {
   switch (introState_) {
-    case kIntroStart:
+    case kClimbIntroStart:
       Play(ca::kSndAnnouncer, false);
       introFrames_ = (g_lowMemory || !intro_) ? 1 : std::max<int>(1, intro_->FrameCount());
       announcerFrames_ = AnnouncerFrames();
       introTicks_ = 0;
-      introState_ = kIntroIn;
+      introState_ = kClimbIntroIn;
       [[fallthrough]];
-    case kIntroIn:
+    case kClimbIntroIn:
       IntroPicture();
       introLevel_ = std::min(64, introLevel_ + 8);
       if (++introFrame_ > introFrames_) introFrame_ = 1;
@@ -478,23 +478,23 @@ void ClimbingEvent::IntroFrame() {
       ++introTicks_;
       if (AnyPlayerByteIs(kOutIntroDone, 1)) {
         Stop(ca::kSndAnnouncer);
-        introState_ = kIntroOut;
+        introState_ = kClimbIntroOut;
       } else if (LocalKeyPressed() || introTicks_ >= announcerFrames_) {
         PutOutByte(kOutIntroDone, 1);
         ShellResetInput();
       }
       break;
-    case kIntroOut:
+    case kClimbIntroOut:
       IntroPicture();
       introLevel_ = std::max(0, introLevel_ - 8);
       if (++introFrame_ > introFrames_) introFrame_ = 1;
       world_.frameCounter = 1;
       if (introLevel_ == 0) {
         PutOutByte(kOutReady, 1);
-        introState_ = kIntroWait;
+        introState_ = kClimbIntroWait;
       }
       break;
-    case kIntroWait: {
+    case kClimbIntroWait: {
       ShellFlip();
       DDSurface* back = ShellBackSurface();
       if (back && introCopy_ && introCopy_->HasSurface()) back->Blt(0, 0, 640, 480, introCopy_, 0, 0);
@@ -502,7 +502,7 @@ void ClimbingEvent::IntroFrame() {
         FreeIntro();
         if (g_soundManager && screenSlots_[ca::kSndAnnouncer] >= 0)
           g_soundManager->Unload(screenSlots_[ca::kSndAnnouncer]);
-        introState_ = kIntroRace;
+        introState_ = kClimbIntroRace;
       }
       break;
     }
@@ -547,13 +547,13 @@ void ClimbingEvent::DrawStatusBand() {
     const Climber* c = world_.climbers[i];
     const int item = c ? static_cast<int>(c->selected) : 0;
     const int x = 160 * i + 90;
-    if (item == kItemWeapon && world_.sprites.weapons[i]) {
+    if (item == kClItemWeapon && world_.sprites.weapons[i]) {
       world_.sprites.weapons[i]->DrawFrame(ca::kWeaponIconFrame, back, x, 456);
     } else if (icons_) {
-      icons_->DrawFrame(item == kItemPill ? ca::kIconPill : ca::kIconNone, back, x, 456);
+      icons_->DrawFrame(item == kClItemPill ? ca::kIconPill : ca::kIconNone, back, x, 456);
     }
-    if (g_screenText && item != kItemNone) {
-      const int n = item == kItemWeapon ? g_players[i].weaponUnits : g_players[i].powerPills;
+    if (g_screenText && item != kClItemNone) {
+      const int n = item == kClItemWeapon ? g_players[i].weaponUnits : g_players[i].powerPills;
       g_screenText->SetFlags(0);
       g_screenText->DrawText(back, 160 * i + 115, 456, std::to_string(n).c_str());
     }

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/game_screen.h"
+#include "screen/game_screen.h"
 #include "events/climbing/climb_world.h"
 
 class BitmapFont;
@@ -26,8 +26,8 @@ class DDPalette;
 class DDSurface;
 class Sprite;
 
-// Intro states; the race runs in kIntroRace.
-enum : int32_t { kIntroStart = 0, kIntroIn = 1, kIntroOut = 2, kIntroWait = 3, kIntroRace = 4 };
+// Intro states; the race runs in kClimbIntroRace.
+enum : int32_t { kClimbIntroStart = 0, kClimbIntroIn = 1, kClimbIntroOut = 2, kClimbIntroWait = 3, kClimbIntroRace = 4 };
 
 class ClimbingEvent : public GameScreen, private ClimbSoundSink {
  public:
@@ -94,7 +94,7 @@ class ClimbingEvent : public GameScreen, private ClimbSoundSink {
   std::vector<Sprite*> owned_;
 
   int32_t timer_ = -1;
-  int32_t introFrame_ = 1, introLevel_ = 0, introState_ = kIntroStart;
+  int32_t introFrame_ = 1, introLevel_ = 0, introState_ = kClimbIntroStart;
   int32_t introFrames_ = 1;
   // Frames since the announcer began and how many it lasts: a machine says
   // it is ready when its announcer would have ended, whatever its device.

@@ -10,9 +10,9 @@
 #include <set>
 #include <string>
 
-#include "app/config.h"
-#include "app/event_records.h"
-#include "app/game_screen_services.h"
+#include "screen/config.h"
+#include "screen/event_records.h"
+#include "screen/game_screen_services.h"
 #include "base/player_records.h"
 #include "base/registry.h"
 #include "events/climbing/climbing_event.h"
@@ -81,7 +81,7 @@ class ClimbEventTest : public testing::Test {
       if (machine != 0 || !seen) return;
       seen->recordText = e->RecordText();
       seen->loadedSounds = e->LoadedSoundCount();
-      if (e->IntroState() != kIntroRace) return;
+      if (e->IntroState() != kClimbIntroRace) return;
       ++seen->raceFrames;
       for (int i = 0; i < 4; ++i) {
         if (seen->clockWhenPlaced[i] < 0 && g_players[i].place >= 0) seen->clockWhenPlaced[i] = g_players[i].result;

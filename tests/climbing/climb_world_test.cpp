@@ -152,7 +152,7 @@ TEST_F(ClimbWorldTest, ASpawnPastItsDelayStillComesAndAFullSkyDropsIt) {
   EXPECT_EQ(w.spawnCounter, 0);
   EXPECT_EQ(w.spawnDelay, 0);
   // With all ten slots busy the spawn is dropped and the schedule restarts.
-  for (int s = 0; s < kFallingSlots; ++s) Drop(s, 3, 300, 2800);
+  for (int s = 0; s < kClimbFallingSlots; ++s) Drop(s, 3, 300, 2800);
   const uint32_t next = w.nextSerial;
   w.spawnDelay = 10;
   w.spawnCounter = 14;
@@ -240,14 +240,14 @@ TEST_F(ClimbWorldTest, FlowerPotsSitOnSillsFallAndUseOnlyTheFirstFiveExplosions)
   EXPECT_NE(w.explosions[0], nullptr);
   EXPECT_EQ(sounds.Count(ca::kSndSmallExplosion), 1);
   // With slots 0 to 4 busy a landing pot vanishes silently.
-  for (int e = 0; e < kPotExplosionSlots; ++e)
+  for (int e = 0; e < kClimbPotExplosionSlots; ++e)
     if (!w.explosions[e]) w.explosions[e] = new ClimbExplosion(0, 0, 1, nullptr);
   ASSERT_GT(pots, 1);
   w.pots[1]->state = 1;
   w.pots[1]->y = 35;
   w.UpdateFlowerPots();
   EXPECT_EQ(w.pots[1], nullptr);
-  for (int e = kPotExplosionSlots; e < kExplosionSlots; ++e) EXPECT_EQ(w.explosions[e], nullptr);
+  for (int e = kClimbPotExplosionSlots; e < kClimbExplosionSlots; ++e) EXPECT_EQ(w.explosions[e], nullptr);
   EXPECT_EQ(sounds.Count(ca::kSndSmallExplosion), 1);
 }
 
@@ -295,17 +295,17 @@ TEST_F(ClimbWorldTest, WeaponsStrikeOthersNeverTheirThrower) {
   ClimbWeapon own(300, 1000, 2, 0, nullptr, 100, 0);
   own.world = &w;
   EXPECT_TRUE(own.Update());
-  EXPECT_EQ(thrower->engagement, kEngFree);
+  EXPECT_EQ(thrower->engagement, kClEngFree);
   // The other climber of the same character is struck: 100 x 5 / 50 x 50 / 50 + 0.5.
   ClimbWeapon shot(330, 1000, 2, 0, nullptr, 100, 0);
   shot.world = &w;
   EXPECT_FALSE(shot.Update());
-  EXPECT_EQ(twin->engagement, kEngStruck);
-  EXPECT_EQ(twin->facing, kFaceRight);
+  EXPECT_EQ(twin->engagement, kClEngStruck);
+  EXPECT_EQ(twin->facing, kClFaceRight);
   EXPECT_EQ(g_players[2].energy, EnergyAfter(80, 10.5));
   EXPECT_GT(twin->weaponStarFrame, 0);
   // With endurance and a pill a hit costs nothing, but never gives energy.
-  twin->engagement = kEngFree;
+  twin->engagement = kClEngFree;
   twin->pillMultiplier = 2;
   g_players[2].endurance = 90;
   ClimbWeapon weak(330, 1000, 2, 0, nullptr, 150, 0);
@@ -325,7 +325,7 @@ TEST_F(ClimbWorldTest, AGrazeOfAClimberMayStillHitAnObject) {
   // ... and an object right where it arrives.
   ClimbFallingObject* o = Drop(0, 3, 300, graze.y + kObjectLift);
   EXPECT_FALSE(graze.Update());
-  EXPECT_EQ(c->engagement, kEngFree);
+  EXPECT_EQ(c->engagement, kClEngFree);
   EXPECT_EQ(o->hitPoints, 50 - 100);
   EXPECT_TRUE(o->ended);
 }
@@ -343,28 +343,28 @@ TEST_F(ClimbWorldTest, StartPullsUpOntoTheWallThenClimbsAndMoves) {
   EXPECT_EQ(w.climbers[3]->x, 512);
   for (int f = 0; f < c->count[ca::kRowPullUp]; ++f) {
     EXPECT_EQ(c->state, kClPullUp);
-    Input(0, {kInUp});  // no key counts while pulling up
+    Input(0, {kClInUp});  // no key counts while pulling up
     Step(c);
-    EXPECT_EQ(g_playerStates[0][kInUp], 0);
+    EXPECT_EQ(g_playerStates[0][kClInUp], 0);
   }
   EXPECT_EQ(c->pullUp, 0);
   EXPECT_EQ(c->h, 10);
   // Climbing: 2 a frame at speed 20.
-  Input(0, {kInUp});
+  Input(0, {kClInUp});
   for (int f = 0; f < 20; ++f) Step(c);
   EXPECT_EQ(c->state, kClClimb);
   EXPECT_EQ(c->h, 50);
   // Sideways 3 a frame, facing the way it goes; 6 with a pill.
-  Input(0, {kInRight});
+  Input(0, {kClInRight});
   Step(c);
   EXPECT_EQ(c->x, 131);
-  EXPECT_EQ(c->facing, kFaceRight);
+  EXPECT_EQ(c->facing, kClFaceRight);
   c->pillMultiplier = 2;
   c->pillTimer = 100;
-  Input(0, {kInLeft});
+  Input(0, {kClInLeft});
   Step(c);
   EXPECT_EQ(c->x, 125);
-  EXPECT_EQ(c->facing, kFaceLeft);
+  EXPECT_EQ(c->facing, kClFaceLeft);
   // No key: hanging on.
   Input(0, {});
   Step(c);
@@ -375,11 +375,11 @@ TEST_F(ClimbWorldTest, PeopleCannotClimbTheDoorway) {
   Make();
   for (int i = 1; i < 4; ++i) Free(i, 150 * i, 2000);
   Climber* c = Free(0, 230, 0);
-  Input(0, {kInRight});
+  Input(0, {kClInRight});
   for (int f = 0; f < 30; ++f) Step(c);
   EXPECT_EQ(c->x, 320);  // along the street past the door
   EXPECT_EQ(c->h, 0);
-  Input(0, {kInUp});
+  Input(0, {kClInUp});
   for (int f = 0; f < 10; ++f) Step(c);
   EXPECT_EQ(c->h, 0);  // but not up in front of it
 }
@@ -455,7 +455,7 @@ TEST_F(ClimbWorldTest, PickupsGoToTheFirstClimberAndOnlyTheClaimedOneCounts) {
   ClimbFallingObject* m = Drop(0, ca::kKindMoney, 300, 1000 + 140);
   a->CheckContact();
   b->CheckContact();
-  a->engagement = b->engagement = kEngFree;  // no fight now
+  a->engagement = b->engagement = kClEngFree;  // no fight now
   a->Update();
   b->Update();
   EXPECT_EQ(a->grabbed, 0);
@@ -500,13 +500,13 @@ TEST_F(ClimbWorldTest, APunchUpLandsOnceAndPushesTheOneAboveAway) {
     for (Climber* c : w.climbers) c->Update();
   };
   // Moving right, then striking up-right as the two meet.
-  Input(0, {kInRight});
+  Input(0, {kClInRight});
   Input(1, {});
   frame();
-  Input(0, {kInFire, kInRight, kInUp});
+  Input(0, {kClInFire, kClInRight, kClInUp});
   frame();
   EXPECT_EQ(low->state, kClPunch);
-  EXPECT_EQ(low->engagement, kEngAttacking);
+  EXPECT_EQ(low->engagement, kClEngAttacking);
   EXPECT_EQ(low->target, 1);
   // The one above learns of it and reacts; the blow counts once.
   for (int f = 0; f < 6; ++f) frame();
@@ -521,8 +521,8 @@ TEST_F(ClimbWorldTest, AThrowSpendsOneUnitAtTheTenthFrame) {
   Park(0);
   Climber* c = Free(0, 300, 1000);
   g_players[0].weaponUnits = 3;
-  c->selected = kItemWeapon;
-  Input(0, {kInFire, kInUp});
+  c->selected = kClItemWeapon;
+  Input(0, {kClInFire, kClInUp});
   Step(c);
   EXPECT_EQ(c->state, kClThrow);
   EXPECT_EQ(c->throwDirection, 0);
@@ -544,7 +544,7 @@ TEST_F(ClimbWorldTest, AThrowSpendsOneUnitAtTheTenthFrame) {
   g_players[0].weaponUnits = 0;
   Input(0, {});
   Step(c);
-  EXPECT_EQ(c->selected, kItemNone);
+  EXPECT_EQ(c->selected, kClItemNone);
 }
 
 TEST_F(ClimbWorldTest, APillDoublesTheClimbForTwoHundredFrames) {
@@ -552,17 +552,17 @@ TEST_F(ClimbWorldTest, APillDoublesTheClimbForTwoHundredFrames) {
   Park(0);
   Climber* c = Free(0, 300, 500);
   g_players[0].powerPills = 1;
-  Input(0, {kInCycle});
-  g_playerStates[0][kInCycle] = 0x01;  // pressed: none -> pill (no weapon units)
+  Input(0, {kClInCycle});
+  g_playerStates[0][kClInCycle] = 0x01;  // pressed: none -> pill (no weapon units)
   g_players[0].weaponUnits = 0;
   Step(c);
-  EXPECT_EQ(c->selected, kItemPill);
-  Input(0, {kInFire});
+  EXPECT_EQ(c->selected, kClItemPill);
+  Input(0, {kClInFire});
   Step(c);
   EXPECT_EQ(c->pillMultiplier, 2);
   EXPECT_EQ(g_players[0].powerPills, 0);
   EXPECT_EQ(sounds.Count(ca::kSndPowerPill), 1);
-  Input(0, {kInUp});
+  Input(0, {kClInUp});
   const int before = c->h;
   Step(c);
   EXPECT_EQ(c->h - before, 4);
@@ -577,25 +577,25 @@ TEST_F(ClimbWorldTest, TheComputerDodgesHazardsMeetsPickupsAndAvoidsTheDoor) {
   // A hazard coming down on its right: it moves left.
   Drop(0, 3, 310, 1200);
   Step(c);
-  EXPECT_EQ(g_playerStates[1][kInLeft], 0x80);
-  EXPECT_EQ(g_playerStates[1][kInRight], 0);
-  EXPECT_EQ(g_playerStates[1][kInUp], 0);
+  EXPECT_EQ(g_playerStates[1][kClInLeft], 0x80);
+  EXPECT_EQ(g_playerStates[1][kClInRight], 0);
+  EXPECT_EQ(g_playerStates[1][kClInUp], 0);
   // A pickup on its right: it goes for it.
   Free(1, 300, 1000);
   Drop(0, ca::kKindJuice, 330, 1200);
   Step(c);
-  EXPECT_EQ(g_playerStates[1][kInRight], 0x80);
-  EXPECT_EQ(g_playerStates[1][kInLeft], 0);
+  EXPECT_EQ(g_playerStates[1][kClInRight], 0x80);
+  EXPECT_EQ(g_playerStates[1][kClInLeft], 0);
   // Nothing above: up.
   delete w.falling[0];
   w.falling[0] = nullptr;
   Free(1, 300, 1000);
   Step(c);
-  EXPECT_EQ(g_playerStates[1][kInUp], 0x80);
+  EXPECT_EQ(g_playerStates[1][kClInUp], 0x80);
   // On the street in front of the door: away from it.
   Free(1, 300, 0);
   Step(c);
-  EXPECT_EQ(g_playerStates[1][kInLeft], 0x80);
+  EXPECT_EQ(g_playerStates[1][kClInLeft], 0x80);
   // Far behind the others while climbing, it takes a pill.
   g_players[1].powerPills = 2;
   Free(1, 300, 100)->state = kClClimb;
@@ -612,7 +612,7 @@ TEST_F(ClimbWorldTest, TheHelicopterLiftsAClimberOffTheRoofAndPlacesIt) {
   Make();
   Park(0);
   Climber* c = Free(0, 300, 2399);
-  Input(0, {kInUp});
+  Input(0, {kClInUp});
   int frames = 0, clockWhenPlaced = -1;
   while (g_players[0].place < 0 && frames < 400) {
     const int clock = w.clock;
@@ -621,13 +621,13 @@ TEST_F(ClimbWorldTest, TheHelicopterLiftsAClimberOffTheRoofAndPlacesIt) {
     if (w.helicopter) {
       EXPECT_EQ(w.helicopter->x, 300 - ca::kLadderOffsetX);
     }
-    if (c->roofStage == kRoofWaiting && c->state == kClIdle) {
+    if (c->roofStage == kClRoofWaiting && c->state == kClIdle) {
       EXPECT_EQ(c->h, 2403);  // on the roof, not yet placed
     }
     ++frames;
   }
   EXPECT_EQ(g_players[0].place, 0);
-  EXPECT_EQ(c->roofStage, kRoofAboard);
+  EXPECT_EQ(c->roofStage, kClRoofAboard);
   EXPECT_GE(c->h, kPlacedHeight);
   EXPECT_EQ(g_players[0].result, clockWhenPlaced);
   // The only person placed: the race is over with the next frame.
@@ -644,9 +644,9 @@ TEST_F(ClimbWorldTest, OneHelicopterAtATimeAndOneClimberWaiting) {
   w.RaceFrame();
   EXPECT_NE(w.helicopter, nullptr);
   EXPECT_EQ(w.pendingHelicopterX, 280);
-  EXPECT_EQ(w.climbers[0]->roofStage, kRoofWaiting);
-  EXPECT_EQ(w.climbers[1]->roofStage, kRoofWaiting);
-  EXPECT_EQ(w.climbers[2]->roofStage, kRoofClimbing);  // tries again every frame
+  EXPECT_EQ(w.climbers[0]->roofStage, kClRoofWaiting);
+  EXPECT_EQ(w.climbers[1]->roofStage, kClRoofWaiting);
+  EXPECT_EQ(w.climbers[2]->roofStage, kClRoofClimbing);  // tries again every frame
   // Each is cheered once, not each frame it waits.
   for (int f = 0; f < 50; ++f) w.RaceFrame();
   EXPECT_EQ(sounds.Count(ca::kSndCheer), 3);
@@ -696,7 +696,7 @@ TEST_F(ClimbWorldTest, TwoClimbersPlacedInOneFrameGoInPlayerOrder) {
   // Both aboard helicopters rising past 2700 in the same frame.
   for (int i : {1, 3}) {
     Climber* c = Free(i, 200 + 100 * i, 2696);
-    c->roofStage = kRoofAboard;
+    c->roofStage = kClRoofAboard;
   }
   w.helicopter = new ClimbHelicopter(300, nullptr, &w);
   w.helicopter->state = kHeliRising;

@@ -33,7 +33,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/net_hub.h"
+#include "net/net_hub.h"
 #include "base/player_records.h"
 
 class GameScreen;

@@ -3,12 +3,15 @@
 // the helicopter and the chimney, stars, icons, the minimap frame, the intro
 // picture, the status band, the six climber sheets and weapons, and the
 // event's sounds, to the layouts of climb_assets.h.
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/assetgen/audio.h"
@@ -539,7 +542,7 @@ void DrawChimney(cairo_t* cr, int f) {
 
 void DrawStar(cairo_t* cr, int f) {
   static const Rgb kColours[3] = {{255, 230, 40}, {255, 255, 255}, {255, 160, 40}};
-  const double cx = kStarSize / 2.0, r = 7;
+  const double cx = kStarSpriteSize / 2.0, r = 7;
   for (int i = 0; i < 10; ++i) {
     double a = -M_PI / 2 + i * M_PI / 5 + f * 0.31;
     double rr = (i % 2) ? r * 0.45 : r;
@@ -829,7 +832,7 @@ void DrawIntro(cairo_t* cr, int f) {
     Rect(cr, 160, y, 30, 36, {150, 200, 230}, 1.5);
   }
   Pose p = Hang();
-  const double s = std::sin(f * 2 * M_PI / kIntroFrames);
+  const double s = std::sin(f * 2 * M_PI / kIntroSpriteFrames);
   Arms(p, -2.85 - 0.3 * s, 0.3, 2.85 - 0.3 * s, -0.3);
   Legs(p, -0.35 - 0.3 * s, -0.6, 0.35 - 0.3 * s, 0.6);
   DrawCharacter(cr, 1, p, 150, 260, 120);
@@ -852,8 +855,8 @@ void WriteScenery(Output& out, std::vector<std::unique_ptr<Sheet>>& sheets, cons
   }
 }
 
-// One climber sheet: its own 32 colours in entries 2..33.
-void WriteClimberSheet(Output& out, int ch) {
+// One climber sheet, encoded: its own 32 colours in entries 2..33.
+Bytes ClimberSheet(int ch) {
   Sheet s;
   for (int f = 1; f <= kLayouts[ch].frames; ++f) DrawClimberFrame(s.Frame(kShapes[ch].w, kShapes[ch].h), ch, f);
   ColourHistogram hist;
@@ -867,7 +870,22 @@ void WriteClimberSheet(Output& out, int ch) {
   Quantizer q(pal, kSheetColourFirst, kSheetColourFirst + kClimberBandSize - 1, {});
   std::vector<MbmFrame> frames;
   for (auto& f : s.frames) frames.push_back({"", q.Reduce(*f)});
-  out.Write(Root::Data, kClimberFiles[ch].sheet, EncodePkc(EncodeMbm(frames, pal)));
+  return EncodePkc(EncodeMbm(frames, pal));
+}
+
+// The six sheets are most of the event's drawing: a few are drawn at once.
+void WriteClimberSheets(Output& out) {
+  std::vector<Bytes> sheets(kCharacters);
+  std::atomic<int> next{0};
+  auto work = [&] {
+    for (int c = next++; c < kCharacters; c = next++) sheets[c] = ClimberSheet(c);
+  };
+  std::vector<std::thread> workers;
+  const int n = std::clamp<int>(static_cast<int>(std::thread::hardware_concurrency()), 1, 3);
+  for (int i = 1; i < n; ++i) workers.emplace_back(work);
+  work();
+  for (std::thread& t : workers) t.join();
+  for (int c = 0; c < kCharacters; ++c) out.Write(Root::Data, kClimberFiles[c].sheet, sheets[c]);
 }
 
 // ------------------------------------------------------------------ sounds
@@ -1088,7 +1106,7 @@ void GenerateClimbing(Output& out) {
   }
   {
     Sheet& s = add(kStarSprite);
-    for (int f = 0; f < kStarFrames; ++f) DrawStar(s.Frame(kStarSize, kStarSize), f);
+    for (int f = 0; f < kStarSpriteFrames; ++f) DrawStar(s.Frame(kStarSpriteSize, kStarSpriteSize), f);
   }
   {
     Sheet& s = add(kChimneySprite);
@@ -1109,7 +1127,7 @@ void GenerateClimbing(Output& out) {
   }
   {
     Sheet& s = add(kIntroSprite, true);
-    for (int f = 0; f < kIntroFrames; ++f) DrawIntro(s.Frame(kIntroW, kIntroH), f);
+    for (int f = 0; f < kIntroSpriteFrames; ++f) DrawIntro(s.Frame(kIntroW, kIntroH), f);
   }
   for (int k = 0; k < kObjectKinds; ++k) {
     Sheet& s = add(kObjects[k].sprite);
@@ -1161,7 +1179,7 @@ void GenerateClimbing(Output& out) {
   WriteScenery(out, sheets, pal);
   sheets.clear();
 
-  for (int c = 0; c < kCharacters; ++c) WriteClimberSheet(out, c);
+  WriteClimberSheets(out);
   GenerateClimbSounds(out);
 }
 

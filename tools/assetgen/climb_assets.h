@@ -58,7 +58,7 @@ inline constexpr int kRoofEdgeW = 576, kRoofEdgeH = 40;
 inline constexpr const char* kIconSprite = "climb\\icons.mbm";  // 1 power pill, 2 no item
 inline constexpr int kIconPill = 1, kIconNone = 2, kIconFrames = 2, kIconSize = 22;
 inline constexpr const char* kStarSprite = "climb\\star2n8.mbm";
-inline constexpr int kStarFrames = 10, kStarSize = 16;
+inline constexpr int kStarSpriteFrames = 10, kStarSpriteSize = 16;
 inline constexpr const char* kChimneySprite = "climb\\chimny8.mbm";
 inline constexpr int kChimneyW = 48, kChimneyH = 64, kChimneyFrames = 8;
 inline constexpr const char* kPotSprite = "Climb\\plants8.mbm";
@@ -70,7 +70,7 @@ inline constexpr const char* kHelicopterSprite = "Climb\\copter8.mbm";
 // boards where the helicopter's x is its own x - 48.
 inline constexpr int kHelicopterW = 192, kHelicopterH = 200, kHelicopterFrames = 4, kLadderOffsetX = 48;
 inline constexpr const char* kIntroSprite = "climb\\climbing.mbm";
-inline constexpr int kIntroW = 300, kIntroH = 300, kIntroFrames = 16;
+inline constexpr int kIntroW = 300, kIntroH = 300, kIntroSpriteFrames = 16;
 inline constexpr const char* kFaceIcons = "menu\\sfaces.mbm";  // program directory, frame character + 1
 
 // The falling objects: 15 hazards and 3 pickups, in sprite-table order.
@@ -238,12 +238,12 @@ void ForEachClimbFile(Fn fn) {
   fn(kBuildingA, kData, kMbm, kAFrames);
   fn(kBuildingB, kData, kMbm, kBFrames);
   fn(kIconSprite, kData, kMbm, kIconFrames);
-  fn(kStarSprite, kData, kMbm, kStarFrames);
+  fn(kStarSprite, kData, kMbm, kStarSpriteFrames);
   fn(kChimneySprite, kData, kMbm, kChimneyFrames);
   fn(kPotSprite, kData, kMbm, kPotFrames);
   fn(kWindowSprite, kData, kMbm, kWindowFrames);
   fn(kHelicopterSprite, kData, kMbm, kHelicopterFrames);
-  fn(kIntroSprite, kData, kMbm, kIntroFrames);
+  fn(kIntroSprite, kData, kMbm, kIntroSpriteFrames);
   for (const ObjectKind& o : kObjects) fn(o.sprite, kData, kMbm, o.frames);
   for (const ExplosionKind& e : kExplosions) fn(e.sprite, kData, kMbm, e.frames);
   for (int c = 0; c < kCharacters; ++c) {
