@@ -8,6 +8,7 @@
 // as a share of the frame period).
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -22,8 +23,11 @@
 #include "shell/shell.h"
 #include "tests/support/event_harness.h"
 
+// `players`: the records each new screen starts from (four computer players
+// unless an event needs someone else to run at all).
 inline void BenchEventFrames(benchmark::State& state, const std::function<GameScreen*()>& make,
-                             double framePeriodMs) {
+                             double framePeriodMs,
+                             const std::array<PlayerRecord, 4>& players = ComputerFixtures()) {
   setenv("KELVANTHROP_HEADLESS", "1", 0);
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -37,7 +41,7 @@ inline void BenchEventFrames(benchmark::State& state, const std::function<GameSc
   g_localPlayers[0] = 0;
   g_localPlayers[1] = 1;
   g_shellState = kShellEvent;
-  auto fixtures = ComputerFixtures();
+  const std::array<PlayerRecord, 4> fixtures = players;
   auto reset = [&] { std::memcpy(g_players, fixtures.data(), sizeof g_players); };
   reset();
   GameScreen* screen = make();
