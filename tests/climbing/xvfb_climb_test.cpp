@@ -1,0 +1,201 @@
+// CRAZY CLIMBING in the real program under a virtual X server: once from
+// the main menu's training picker (one player climbing in the one view),
+// once inside a championship taken up from a saved game after event 1 with
+// two players on one keyboard (two views side by side). The players skip
+// the intros, climb, and take the game's own screenshots (F11 + F12)
+// mid-climb. ClimbUnderXvfb.* starts this test program again inside
+// xvfb-run, where ClimbXvfbChild.* drives the game with xdotool.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/player_records.h"
+#include "frontend/save_game.h"
+#include "tests/support/event_harness.h"
+#include "tests/support/game_process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace game_process;
+
+constexpr const char* kChildVar = "KEL_CLIMB_XVFB_CHILD";
+constexpr const char* kModeVar = "KEL_CLIMB_XVFB_MODE";
+constexpr int kShots = 3;
+
+void RunUnderXvfb(const char* mode) {
+  SkipWithoutXvfbAndGame(kChildVar);
+  if (::testing::Test::IsSkipped()) return;
+  if (!fs::exists(std::string(KEL_BINARY_DIR) + "/gamedata/data/climb/statnew2.bmp"))
+    GTEST_SKIP() << "the game data is not built (target gamedata)";
+  const std::string dir = WorkDir(std::string("climb-xvfb-") + mode);
+  RunSelfUnderXvfb(dir, "ClimbXvfbChild.Run", {std::string(kChildVar) + "=" + dir, std::string(kModeVar) + "=" + mode},
+                   300000);
+}
+
+TEST(ClimbUnderXvfb, TrainingFromTheMainMenu) { RunUnderXvfb("training"); }
+TEST(ClimbUnderXvfb, TwoPlayersInAChampionship) { RunUnderXvfb("split"); }
+
+// --- Inside the virtual X server --------------------------------------------
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+int Xdo(const std::string& args) { return XdoGame(args); }
+
+// The pixels of an 8-bit screenshot, top row first (empty when unreadable).
+std::vector<uint8_t> ShotPixels(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (d.size() < 54 || d[0] != 'B' || d[1] != 'M' || d[28] != 8) return {};
+  auto u32 = [&](size_t o) { return d[o] | d[o + 1] << 8 | d[o + 2] << 16 | uint32_t(d[o + 3]) << 24; };
+  const uint32_t offset = u32(10);
+  const int32_t height = static_cast<int32_t>(u32(22));
+  if (u32(18) != 640 || (height != 480 && height != -480) || offset + 640u * 480u > d.size()) return {};
+  std::vector<uint8_t> px(640 * 480);
+  for (int y = 0; y < 480; ++y) {
+    const int row = height > 0 ? 479 - y : y;
+    std::copy_n(d.begin() + offset + size_t(row) * 640, 640, px.begin() + size_t(y) * 640);
+  }
+  return px;
+}
+
+// The race on the screen: the clock box's panel and the status band, and
+// with two views the black divider over columns 319..321.
+bool RaceShown(const std::vector<uint8_t>& px, bool split) {
+  if (px.empty()) return false;
+  int band = 0;
+  for (int x = 0; x < 640; x += 4) band += px[size_t(470) * 640 + x] != 0;
+  if (band < 40) return false;
+  if (!split) return true;
+  int dark = 0, lit = 0;
+  for (int y = 0; y < 400; y += 5) {
+    for (int x = 319; x <= 321; ++x) dark += px[size_t(y) * 640 + x] == 0;
+    lit += px[size_t(y) * 640 + 470] != 0;
+  }
+  return dark == 3 * 80 && lit > 40;
+}
+
+// A saved championship after event 1 with two people on one machine: the
+// ape and the kangaroo against two computer players.
+void WriteSavedGame(const std::string& dataHome) {
+  SaveGameRecord rec;
+  rec.playMode = 1;
+  rec.eventIndex = 1;
+  rec.trainingEvent = 0;
+  rec.players[0] = FixturePlayer(1, true, "ANNA", 3);
+  rec.players[1] = FixturePlayer(4, true, "BERT", 5);
+  rec.players[2] = FixturePlayer(2, false, "CPU3", 1);
+  rec.players[3] = FixturePlayer(5, false, "CPU4", 2);
+  rec.localPlayers[0] = 0;
+  rec.localPlayers[1] = 1;
+  uint8_t bytes[kSaveGameSize];
+  EncodeSaveGame(rec, bytes);
+  fs::create_directories(dataHome + "/kelvanthrop");
+  std::ofstream(dataHome + "/kelvanthrop/game0.dat", std::ios::binary).write(reinterpret_cast<char*>(bytes), sizeof bytes);
+}
+
+TEST(ClimbXvfbChild, Run) {
+  const char* dirVar = std::getenv(kChildVar);
+  const char* modeVar = std::getenv(kModeVar);
+  if (!dirVar || !modeVar) GTEST_SKIP() << "runs under xvfb-run only";
+  if (!std::getenv("DISPLAY")) {
+    std::printf("XVFB-UNAVAILABLE no X display\n");
+    GTEST_SKIP();
+  }
+  const std::string dir = dirVar;
+  const bool split = std::string(modeVar) == "split";
+  const std::string root = MakeScreenshotRoot(dir);
+  const std::string log = dir + "/game.log";
+  if (split) WriteSavedGame(dir + "/data");
+  const pid_t game = StartGameToMainMenu(root, dir, log);
+  ASSERT_GT(game, 0);
+  if (split) {
+    // CHAMPIONSHIP, SOLO GAME; on the new-game screen the saved game comes
+    // back with its two players, and the shop opens.
+    Xdo("key Return");
+    Sleep(1200);
+    Xdo("key Return");
+    Sleep(3000);
+    Xdo("keydown F12");  // held past a frame, so that the screen sees it
+    Sleep(300);
+    Xdo("keyup F12");
+    Sleep(300);
+    Xdo("type --delay 80 'load game 1'");
+    Xdo("key Return");
+    Sleep(1500);
+    Xdo("key Return");
+    Sleep(4000);
+  } else {
+    // SINGLE EVENT, and in the picker one step right of the first event.
+    Xdo("key Down");
+    Sleep(300);
+    Xdo("key Return");
+    Sleep(1500);
+    Xdo("key Right");
+    Sleep(300);
+    Xdo("key Return");
+    Sleep(3000);
+    Xdo("type --delay 80 ANNA");
+    Sleep(300);
+    Xdo("key Return");
+    Sleep(1200);
+    Xdo("key Return");
+    Sleep(1200);
+    Xdo("key Return");
+    Sleep(3000);
+  }
+  // A cut-scene before the event gives way to a key; a key also passes
+  // over the event's intro. Then screenshots until the race shows (a
+  // loaded machine may take a while to build the event).
+  Xdo("key Return");
+  Sleep(3000);
+  auto shot = [&](int n) { return root + "/data/sshot" + std::to_string(n) + ".bmp"; };
+  int taken = 0;
+  bool racing = false;
+  // Keys held past a frame, so that the screen sees them.
+  auto press = [](const char* key) {
+    Xdo(std::string("keydown ") + key);
+    Sleep(150);
+    Xdo(std::string("keyup ") + key);
+    Sleep(250);
+  };
+  for (int tries = 0; !racing && tries < 60; ++tries) {
+    if (split) {
+      // Out of each player's shop (its exit is one row up from the first
+      // item) and past the cut-scene.
+      press("Up");
+      press("Return");
+    }
+    press("ctrl");
+    PressScreenshotKeys();
+    Sleep(900);
+    while (fs::exists(shot(taken + 1))) ++taken;
+    racing = taken > 0 && RaceShown(ShotPixels(shot(taken)), split);
+  }
+  ASSERT_TRUE(racing) << ReadFile(log);
+  // Climb (player 2 on W), then the pictures, mid-climb.
+  Xdo(split ? "keydown Up keydown w" : "keydown Up");
+  Sleep(7000);
+  for (int i = 0; i < kShots; ++i) {
+    PressScreenshotKeys();
+    Sleep(900);
+  }
+  Xdo(split ? "keyup Up keyup w" : "keyup Up");
+  Sleep(300);
+  for (int n = taken + 1; n <= taken + kShots; ++n) {
+    SCOPED_TRACE(shot(n));
+    EXPECT_TRUE(RaceShown(ShotPixels(shot(n)), split));
+  }
+  const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 60,
+                                               split ? "climb-xvfb-split" : "climb-xvfb-training", taken + 1);
+  EXPECT_EQ(shots, kShots) << ReadFile(log);
+}
+
+}  // namespace
