@@ -28,8 +28,10 @@ const char* const kEventHelp[10] = {
     "needle swings through the angles. Let go to throw. Cross the line and the\n"
     "judge calls a foul. Three attempts each; the longest throw counts.\n",
     "CRAZY CLIMBING\n\nClimb the skyscraper with the direction keys. Dodge what falls from the\n"
-    "windows and pick up money, ammunition and juice on the way. Fastest to\n"
-    "the roof wins.\n",
+    "sky and the window sills, and reach out for money, ammunition and juice.\n"
+    "ACTION 1 with UP or DOWN and a side punches or kicks; ACTION 2 chooses\n"
+    "the weapon or a power pill, which ACTION 1 then throws or takes. On the\n"
+    "roof wait for the helicopter's ladder. Fastest off the roof wins.\n",
     "HIPPO RUN\n\nPush your hippo along the course with ACTION 1 and steer with the\n"
     "direction keys. Mind the cars. Watch the map to see where the others are.\n",
     "NICE DOGGIE JUMP\n\nRun up with ACTION 2, then hop, step and jump over the dogs with\n"
