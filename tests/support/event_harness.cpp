@@ -265,10 +265,6 @@ void Harness::RunOne(int me) {
     // have advanced the sync point without a new check).
     if (r == 0) result.syncChecks[screen->GetSyncPoint()] = screen->GetSyncCheck();
     if (opt_.onFrame) opt_.onFrame(me, f, screen);
-    if (r == 0 && me < static_cast<int>(opt_.leaveAfterFrame.size()) && opt_.leaveAfterFrame[me] == f) {
-      if (g_netSession) g_netSession->Close();
-      r = -1;
-    }
     if (r != 0) break;
     // A run far past any sensible length ends with the exchange's own quit.
     if (clock_.now_.load() > static_cast<uint32_t>(opt_.maxFrames) * 2000u) abort_ = true;

@@ -33,8 +33,8 @@
 #include <utility>
 #include <vector>
 
-#include "net/net_hub.h"
 #include "base/player_records.h"
+#include "net/net_hub.h"
 
 class GameScreen;
 
@@ -92,10 +92,6 @@ struct HarnessOptions {
   std::vector<std::pair<void*, size_t>> instanceGlobals;
   // Called after every frame of every machine, on that machine's globals.
   std::function<void(int machine, int frame, GameScreen* screen)> onFrame;
-  // Per machine, the frame after which its player leaves for the main menu
-  // (its session closed and its screen deleted, as the shell does); -1 or
-  // missing: it stays to the end.
-  std::vector<int> leaveAfterFrame;
   // Faults of the in-memory network between the machines once they have
   // joined the session (loss, delay, duplicates, reordering).
   NetHub::Faults faults;
