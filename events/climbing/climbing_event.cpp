@@ -53,15 +53,8 @@ std::string PathOf(int root, const char* relative) {
   return root == ca::kProgram ? ShellProgramPath(relative) : ShellDataPath(relative);
 }
 
-Sprite* LoadSprite(const std::string& path, uint32_t flags) {
-  Sprite* s = new (std::nothrow) Sprite(path.c_str(), flags, -1);
-  if (s && s->FrameCount() == 0) {
-    DebugPrintf("Cannot load the picture %s.\n", path.c_str());
-    delete s;  // the race goes on without drawing it
-    s = nullptr;
-  }
-  return s;
-}
+// A picture that cannot be loaded is not drawn; the race goes on.
+Sprite* LoadSprite(const std::string& path, uint32_t flags) { return LoadSpriteOrNull(path.c_str(), flags); }
 
 // A picture whose frames are not the size the race counts with was not
 // made for this game: it is drawn all the same, and the reason is told.

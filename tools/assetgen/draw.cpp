@@ -99,6 +99,16 @@ void RoundRect(cairo_t* cr, double x, double y, double w, double h, double r) {
   cairo_close_path(cr);
 }
 
+void Gradient(cairo_t* cr, double x, double y, double w, double h, Rgb top, Rgb bottom) {
+  cairo_pattern_t* g = cairo_pattern_create_linear(0, y, 0, y + h);
+  cairo_pattern_add_color_stop_rgb(g, 0, top.r / 255.0, top.g / 255.0, top.b / 255.0);
+  cairo_pattern_add_color_stop_rgb(g, 1, bottom.r / 255.0, bottom.g / 255.0, bottom.b / 255.0);
+  cairo_rectangle(cr, x, y, w, h);
+  cairo_set_source(cr, g);
+  cairo_fill(cr);
+  cairo_pattern_destroy(g);
+}
+
 void Clear(cairo_t* cr) {
   cairo_save(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);

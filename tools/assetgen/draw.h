@@ -51,6 +51,8 @@ void SetRgb(cairo_t* cr, Rgb c, double alpha = 1.0);
 void FillStroke(cairo_t* cr, Rgb fill, double line = 2.0, Rgb outline = {20, 16, 12});
 void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry);
 void RoundRect(cairo_t* cr, double x, double y, double w, double h, double r);
+// A vertical gradient from `top` to `bottom` filling the rectangle.
+void Gradient(cairo_t* cr, double x, double y, double w, double h, Rgb top, Rgb bottom);
 void Clear(cairo_t* cr);
 // Text in the bundled sans face; align 0 left, 1 centre, 2 right; bold.
 void Text(cairo_t* cr, const std::string& s, double x, double y, double size, Rgb colour,
