@@ -84,11 +84,16 @@ void LockStep::SendMessage(int to, const uint8_t* data, int size) {
   ctx_.session->Send(OwnSlot(), to, data, static_cast<size_t>(size));
 }
 
-void LockStep::SendBlock(int to, uint8_t flag) {
-  uint8_t block[kMsgPlayerBlockSize] = {};
+void LockStep::MakeBlock(uint8_t flag, uint8_t block[kMsgPlayerBlockSize]) const {
+  std::memset(block, 0, kMsgPlayerBlockSize);
   NetPutHeader(block, kMsgPlayerBlock, kMsgPlayerBlockSize);
   block[4] = flag;
   for (int i = 0; i < kMaxPlayers; ++i) EncodePlayerRecord(ctx_.players[i], block + 8 + i * kPlayerRecordSize);
+}
+
+void LockStep::SendBlock(int to, uint8_t flag) {
+  uint8_t block[kMsgPlayerBlockSize];
+  MakeBlock(flag, block);
   SendMessage(to, block, kMsgPlayerBlockSize);
 }
 
@@ -209,6 +214,7 @@ void LockStep::BeginWaitForPlayers() {
   waitNetwork_ = Network();
   passes_ = 0;
   boxOpenedHere_ = false;
+  finalBlockKept_ = false;
   if (!waitNetwork_) return;
   syncPoint_ = 0;
   syncCheck_ = 0;
@@ -293,7 +299,9 @@ int LockStep::FinishWait() {
         ctx_.players[s].human = 0;
       }
     }
-    SendBlock(kNetToAllButSelf, 1);
+    MakeBlock(1, finalBlock_);
+    finalBlockKept_ = true;
+    SendMessage(kNetToAllButSelf, finalBlock_, kMsgPlayerBlockSize);
   }
   waitNetwork_ = false;
   ui_->FinishWait();
@@ -426,8 +434,13 @@ int LockStep::StepExchange() {
         break;
       case kMsgBlockRequest:
         // A machine still waiting at the start lost our final block: send it
-        // again, or it would wait for us while we wait for its input.
-        SendBlock(d.from, 1);
+        // again, or it would wait for us while we wait for its input. The
+        // same bytes: the event may have changed the records since.
+        if (finalBlockKept_) {
+          SendMessage(d.from, finalBlock_, kMsgPlayerBlockSize);
+        } else {
+          SendBlock(d.from, 1);
+        }
         break;
       default:
         ctx_.session->OnSystemMessage(m);

@@ -128,6 +128,7 @@ class LockStep {
   void SendMessage(int to, const uint8_t* data, int size);
   // Sends this machine's player block (the four records) with its flag.
   void SendBlock(int to, uint8_t flag);
+  void MakeBlock(uint8_t flag, uint8_t block[kMsgPlayerBlockSize]) const;
   // Sends a 6-byte message of the given type with `value` at offset 4.
   void SendShort(int to, uint8_t type, uint8_t value);
   std::string NameOf(int slot) const;
@@ -163,6 +164,11 @@ class LockStep {
   bool voted_[kMaxPlayers] = {};
   bool blockKept_[kMaxPlayers] = {};
   uint8_t blocks_[kMaxPlayers][kMsgPlayerBlockSize] = {};
+  // The block this machine sent at the end of its wait: the records every
+  // machine starts the event with. A machine that lost it and asks again
+  // gets these bytes, not the records as the event has changed them since.
+  uint8_t finalBlock_[kMsgPlayerBlockSize] = {};
+  bool finalBlockKept_ = false;
   bool ownVoteCast_ = false;
   bool dropDone_ = false;
   int passes_ = 0;

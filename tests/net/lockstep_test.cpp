@@ -365,6 +365,42 @@ TEST(LockStep, WaitForPlayersCopiesRemoteAndComputerRecords) {
   EXPECT_EQ(g[1].ui.menus + g[0].ui.menus, 0);  // nobody had to wait a pass
 }
 
+TEST(LockStep, ABlockAskedForAfterTheWaitCarriesTheRecordsOfTheWait) {
+  // The client loses the host's blocks; the host ends its wait, starts the
+  // event (which changes a record, as a turn's cost does) and only then
+  // hears the client ask again. The client must start from the records the
+  // host started from.
+  NetGame g;
+  g.Start(2);
+  if (HasFatalFailure()) return;
+  g[0].players[2].money = 777;
+  NetHub::Faults lose;
+  lose.dropPercent = 100;
+  lose.applies = [](int, int, const std::vector<uint8_t>& p) {
+    return IsAppMessage(p, kMsgPlayerBlock) && AppFrom(p) == 0;
+  };
+  g.hub.SetFaults(lose);
+  g[0].lockstep->BeginWaitForPlayers();
+  g[1].lockstep->BeginWaitForPlayers();
+  int host = LockStep::kPending, client = LockStep::kPending;
+  for (int r = 0; r < 2000 && host == LockStep::kPending; ++r) {
+    host = g[0].lockstep->StepWaitForPlayers();
+    client = g[1].lockstep->StepWaitForPlayers();
+    g.hub.Tick();
+  }
+  ASSERT_EQ(host, 0);
+  ASSERT_EQ(client, LockStep::kPending);
+  g[0].players[2].money = 999;  // the event has begun on the host
+  g.hub.SetFaults(NetHub::Faults());
+  std::vector<NetGame::Runner> hostRunner = {{&g[0]}};
+  for (int r = 0; r < 20000 && client == LockStep::kPending; ++r) {
+    g.Play(hostRunner, 1);
+    client = g[1].lockstep->StepWaitForPlayers();
+  }
+  ASSERT_EQ(client, 0);
+  EXPECT_EQ(g[1].players[2].money, 777);
+}
+
 TEST(LockStep, ComputerRecordsStayWhenTheHostBlockNeverCame) {
   NetGame g;
   g.Start(3);
