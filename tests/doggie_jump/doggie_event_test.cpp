@@ -22,6 +22,7 @@
 #include "events/doggie_jump/doggie_actor.h"
 #include "events/doggie_jump/doggie_jump_event.h"
 #include "events/doggie_jump/doggie_rules.h"
+#include "net/net_session.h"
 #include "tests/doggie_jump/doggie_robot.h"
 #include "tests/support/event_harness.h"
 
@@ -123,6 +124,19 @@ class DoggieEventTest : public testing::Test {
     o.scripts.assign(std::max(1, o.machines), InputScript());
     live_ = &o.scripts;
     return RunEventHarness(o);
+  }
+
+  // A network that loses, holds back and reorders some of the game's
+  // messages; the session's own packets stand for the transport's reliable
+  // channel.
+  static NetHub::Faults LossyNetwork() {
+    NetHub::Faults f;
+    f.dropPercent = 3;
+    f.delayPercent = 20;
+    f.maxDelay = 3;
+    f.reorderPercent = 5;
+    f.applies = [](int, int, const std::vector<uint8_t>& p) { return !p.empty() && p[0] == netwire::kApp; };
+    return f;
   }
 
   // Places and results from the jump texts, and the texts themselves.
@@ -245,13 +259,15 @@ TEST_F(DoggieEventTest, FourMachinesInLockStepWithTheHostsStopwatch) {
   // take-offs are scaled by the host's reading, which every machine uses
   // alike. The machines' sounds end at other frames (they share one sound
   // manager here, so the later ones have few of the event's sounds): only
-  // the barriers keep them in step.
+  // the barriers keep them in step. The network loses and holds back
+  // packets now and then.
   auto players = ComputerFixtures();
   players[0] = FixturePlayer(5, true, "HOST");
   players[2] = FixturePlayer(2, true, "GUEST");
   Seen seen;
   HarnessOptions o = Options(players, &seen, 4);
   o.seed = 4242;
+  o.faults = LossyNetwork();
   // Per machine: the host's reading and the speed at each of the guest's
   // take-offs.
   std::map<int, std::vector<std::pair<uint32_t, int>>> guestTakeOffs;
@@ -293,6 +309,7 @@ TEST_F(DoggieEventTest, AMachineThatLeavesIsTakenOverByTheComputer) {
   Seen seen;
   HarnessOptions o = Options(players, &seen, 2);
   o.seed = 77;
+  o.faults = LossyNetwork();
   o.leaveAfterFrames = {0, 1800};
   int attemptWhenLeft = -1;
   bool humanAfterLeaving = false;
