@@ -318,6 +318,9 @@ void DoggieActor::Update() {
       } else if (++frame > fr.last) {
         subState = 0;
         if (state == kJumpLandJump) {
+          // He stands where the result is taken, so that the judge reads
+          // the same distance (the kangaroo would bounce on one more step).
+          step = 0;
           const int p = (kind - kKindJumperFirst) & 3;
           g_doggieResults[p] = std::max(g_doggieResults[p], distance - kPitStart);
           SetState(ReactionOfPlace(DoggieStandingLookup(g_doggieResults, p)));

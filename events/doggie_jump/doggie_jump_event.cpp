@@ -84,15 +84,9 @@ uint32_t Mix(uint32_t h, int32_t v) {
 // ---------------------------------------------------------------------------
 // Construction
 
+// A picture that cannot be loaded is not drawn; the event goes on.
 Sprite* DoggieJumpEvent::LoadSprite(const char* relative, uint32_t flags) {
-  const std::string path = ShellDataPath(relative);
-  Sprite* s = new (std::nothrow) Sprite(path.c_str(), flags, -1);
-  if (s && s->FrameCount() == 0) {
-    DebugPrintf("Cannot load the picture %s.\n", path.c_str());
-    delete s;  // a missing picture is not drawn
-    s = nullptr;
-  }
-  return s;
+  return LoadSpriteOrNull(ShellDataPath(relative).c_str(), flags);
 }
 
 DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {

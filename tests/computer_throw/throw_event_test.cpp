@@ -239,20 +239,7 @@ TEST_F(ThrowEventTest, FourMachinesInLockStep) {
   o.scripts = {pusher, InputScript(), lazy, InputScript()};
   HarnessRun run = RunEventHarness(o);
   ASSERT_EQ(run.machines.size(), 4u);
-  EXPECT_FALSE(run.timedOut);
-  EXPECT_TRUE(run.syncEqual) << "first mismatch at sync point " << run.firstMismatch;
-  for (const auto& m : run.machines) {
-    EXPECT_EQ(m.result, 1);
-    EXPECT_GT(m.syncChecks.size(), 100u);
-    EXPECT_EQ(m.syncChecks, run.machines[0].syncChecks);
-  }
-  for (int i = 1; i < 4; ++i)
-    for (int p = 0; p < 4; ++p) {
-      uint8_t a[kPlayerRecordSize], b[kPlayerRecordSize];
-      EncodePlayerRecord(run.machines[0].players[p], a);
-      EncodePlayerRecord(run.machines[i].players[p], b);
-      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << i << " player " << p;
-    }
+  ExpectMachinesAgree(run, 100u);
   ExpectStandings(run.machines[0].players, seen);
 }
 

@@ -1,5 +1,7 @@
 #include "tests/support/event_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -429,4 +431,21 @@ HarnessRun Harness::Run() {
 HarnessRun RunEventHarness(const HarnessOptions& options) {
   Harness h(options);
   return h.Run();
+}
+
+void ExpectMachinesAgree(const HarnessRun& run, size_t minChecks) {
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_TRUE(run.syncEqual) << "first mismatch at sync point " << run.firstMismatch;
+  for (size_t i = 0; i < run.machines.size(); ++i) {
+    const HarnessRun::Machine& m = run.machines[i];
+    EXPECT_EQ(m.result, 1) << "machine " << i;
+    EXPECT_GT(m.syncChecks.size(), minChecks) << "machine " << i;
+    EXPECT_EQ(m.syncChecks, run.machines[0].syncChecks) << "machine " << i;
+    for (int p = 0; p < kMaxPlayers; ++p) {
+      uint8_t a[kPlayerRecordSize], b[kPlayerRecordSize];
+      EncodePlayerRecord(run.machines[0].players[p], a);
+      EncodePlayerRecord(m.players[p], b);
+      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << i << " player " << p;
+    }
+  }
 }

@@ -119,3 +119,9 @@ struct HarnessRun {
 // memory presenter, stopwatches, null sound device, input maps) are made
 // for the run when the program's are not up, and removed afterwards.
 HarnessRun RunEventHarness(const HarnessOptions& options);
+
+// The checks of a network run that played to its end on every machine: none
+// timed out, every one ended the event (result 1) with at least `minChecks`
+// sync points whose values are all machine 0's, and every one holds the
+// same player records afterwards (places, results, energies...).
+void ExpectMachinesAgree(const HarnessRun& run, size_t minChecks);
