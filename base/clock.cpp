@@ -16,6 +16,7 @@ void RealClock::SleepMs(uint32_t ms) {
 namespace {
 RealClock g_realClock;
 std::atomic<Clock*> g_clock{&g_realClock};
+std::atomic<EventWaiter> g_eventWaiter{nullptr};
 }  // namespace
 
 Clock* SetClock(Clock* clock) {
@@ -26,3 +27,16 @@ Clock& GetClock() { return *g_clock.load(); }
 
 uint32_t TimeGetTime() { return GetClock().NowMs(); }
 void SleepMs(uint32_t ms) { GetClock().SleepMs(ms); }
+
+EventWaiter SetEventWaiter(EventWaiter waiter) { return g_eventWaiter.exchange(waiter); }
+
+void WaitForEventMs(uint32_t ms) {
+  Clock& clock = GetClock();
+  EventWaiter waiter = g_eventWaiter.load();
+  // Test clocks move their own time: only the real clock waits on the window.
+  if (waiter && &clock == &g_realClock) {
+    waiter(ms);
+  } else {
+    clock.SleepMs(ms);
+  }
+}

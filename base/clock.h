@@ -38,3 +38,12 @@ Clock& GetClock();
 // Shorthands for the two operations the game uses everywhere.
 uint32_t TimeGetTime();
 void SleepMs(uint32_t ms);
+
+// The wait of a screen that paces itself: sleeps until ms have passed, but
+// wakes early when the window has an event waiting (a key, the focus), so
+// that the main loop handles it at once and nothing ever spins. With no
+// window (or on a clock other than the real one) it is SleepMs. The platform
+// installs the window's waiter; it returns whether an event is waiting.
+using EventWaiter = bool (*)(uint32_t ms);
+EventWaiter SetEventWaiter(EventWaiter waiter);
+void WaitForEventMs(uint32_t ms);

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "base/clock.h"
 #include "base/player_records.h"
 #include "base/stopwatch.h"
 #include "base/string.h"
@@ -108,13 +107,7 @@ void EndingScreen::Enter(int stage) {
 }
 
 int EndingScreen::Run() {
-  if (g_timers && timer_ >= 0) {
-    if (g_timers->Elapsed(timer_) < 65) {
-      SleepMs(0);
-      return 0;
-    }
-    g_timers->Restart(timer_);
-  }
+  if (!PeriodElapsed(timer_, 65)) return 0;
   PollInput();
   if (g_soundManager) g_soundManager->FeedAllStreams();
   ++frame_;

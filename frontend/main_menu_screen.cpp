@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/clock.h"
 #include "base/player_records.h"
 #include "base/stopwatch.h"
 #include "base/string.h"
@@ -114,11 +113,7 @@ void MainMenuScreen::OnActivate() {
 }
 
 int MainMenuScreen::Run() {
-  if (g_timers && timer_ >= 0 && g_timers->Elapsed(timer_) < 50) {
-    SleepMs(0);
-    return 0;
-  }
-  if (g_timers && timer_ >= 0) g_timers->Restart(timer_);
+  if (!PeriodElapsed(timer_, 50)) return 0;
   PollInput();
   if (g_soundManager) {
     g_soundManager->FeedAllStreams();

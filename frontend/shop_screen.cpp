@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "base/clock.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "base/stopwatch.h"
@@ -170,13 +169,7 @@ void ShopScreen::LowerMusic() {
 }
 
 int ShopScreen::Run() {
-  if (g_timers && frameTimer_ >= 0) {
-    if (g_timers->Elapsed(frameTimer_) < 65) {
-      SleepMs(0);
-      return 0;
-    }
-    g_timers->Restart(frameTimer_);
-  }
+  if (!PeriodElapsed(frameTimer_, 65)) return 0;
   HandleChatInput();
   int slot = -1;
   if (IsLoadGameCommand()) {

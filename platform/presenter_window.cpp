@@ -3,9 +3,16 @@
 // the nearest pixel so the 640x480 picture stays sharp.
 #include <SDL.h>
 
+#include "base/clock.h"
 #include "platform/presenter.h"
 
 namespace {
+
+// The pacing waits sleep in the window's event queue: a key press wakes the
+// program at once, and nothing else does until the deadline.
+bool WaitForWindowEvent(uint32_t ms) {
+  return SDL_WaitEventTimeout(nullptr, static_cast<int>(ms > 0x7FFFFFFFu ? 0x7FFFFFFFu : ms)) == 1;
+}
 
 constexpr int kInitialWindowWidth = 1024;
 constexpr int kInitialWindowHeight = 768;
@@ -13,6 +20,7 @@ constexpr int kInitialWindowHeight = 768;
 class WindowPresenter : public Presenter {
  public:
   ~WindowPresenter() override {
+    if (waiterInstalled_) SetEventWaiter(previousWaiter_);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
@@ -42,6 +50,8 @@ class WindowPresenter : public Presenter {
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
+    previousWaiter_ = SetEventWaiter(WaitForWindowEvent);
+    waiterInstalled_ = true;
     return true;
   }
 
@@ -81,6 +91,8 @@ class WindowPresenter : public Presenter {
   int texWidth_ = 0;
   int texHeight_ = 0;
   bool videoStarted_ = false;
+  bool waiterInstalled_ = false;
+  EventWaiter previousWaiter_ = nullptr;
 };
 
 }  // namespace

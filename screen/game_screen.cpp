@@ -216,12 +216,19 @@ void GameScreen::DrawDebugOverlay() {
 }
 
 int GameScreen::DelayElapsed(int timer, int periodMs) {
-  int period = GameSpeedPeriod(g_gameSpeed, periodMs);
+  return PeriodElapsed(timer, GameSpeedPeriod(g_gameSpeed, periodMs));
+}
+
+int GameScreen::PeriodElapsed(int timer, int periodMs) {
   if (!g_timers || !g_timers->InUse(timer)) return 1;  // never wait on a missing stopwatch
-  uint32_t elapsed = g_timers->Elapsed(timer);
-  if (period > 0 && elapsed < static_cast<uint32_t>(period)) {
-    if (static_cast<uint32_t>(period) - elapsed > 20) SleepMs(20);
-    return 0;
+  if (periodMs > 0) {
+    const uint32_t period = static_cast<uint32_t>(periodMs);
+    uint32_t elapsed = g_timers->Elapsed(timer);
+    if (elapsed < period) {
+      WaitForEventMs(period - elapsed);
+      // Woken early by the window: its event comes first.
+      if (g_timers->Elapsed(timer) < period) return 0;
+    }
   }
   g_timers->Restart(timer);
   return 1;

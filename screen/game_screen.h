@@ -82,9 +82,13 @@ class GameScreen {
   void DrawDebugOverlay();
 
   // Frame pacer on the stopwatch `timer` of g_timers: 1 once the period for
-  // the current game speed has passed (the stopwatch restarts), else 0
-  // (after sleeping 20 ms when more than 20 ms remain).
+  // the current game speed has passed (the stopwatch restarts), else 0.
+  // While the period runs it sleeps to its end, waking early only for a
+  // window event (then 0: the main loop handles it and calls again).
   int DelayElapsed(int timer, int periodMs);
+  // The same pacer with a fixed period, for screens that the game speed
+  // does not change (menus, shop, ceremony). A period of 0 never waits.
+  int PeriodElapsed(int timer, int periodMs);
 
   void CreateOptionsMenu(DDPalette* palette);
   void DestroyOptionsMenu();

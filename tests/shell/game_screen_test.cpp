@@ -152,19 +152,25 @@ TEST_F(ScreenTest, DelayElapsedAcrossGameSpeeds) {
     bank.Restart(t);
     clock_.Advance(c.notYet);
     uint32_t before = TimeGetTime();
-    EXPECT_EQ(s.DelayElapsed(t, c.period), 0) << c.speed << "/" << c.period;
-    // More than 20 ms left: it sleeps 20 ms; otherwise it does not sleep.
-    EXPECT_EQ(TimeGetTime() - before, 0u) << "1 ms left never sleeps";
+    // Not due yet: it sleeps to the end of the period, then the frame is due.
+    EXPECT_EQ(s.DelayElapsed(t, c.period), 1) << c.speed << "/" << c.period;
+    EXPECT_EQ(TimeGetTime() - before, c.due - c.notYet) << "slept to the deadline";
+    EXPECT_EQ(bank.Elapsed(t), 0u) << "restarted";
     bank.Restart(t);
     clock_.Advance(c.due);
+    before = TimeGetTime();
     EXPECT_EQ(s.DelayElapsed(t, c.period), 1) << c.speed << "/" << c.period;
+    EXPECT_EQ(TimeGetTime(), before) << "a due frame never sleeps";
     EXPECT_EQ(bank.Elapsed(t), 0u) << "restarted";
   }
-  g_gameSpeed = 6;
+  // The fixed pacer of the menus is the same without the speed table.
+  g_gameSpeed = 4;
   bank.Restart(t);
   uint32_t before = TimeGetTime();
-  EXPECT_EQ(s.DelayElapsed(t, 65), 0);
-  EXPECT_EQ(TimeGetTime() - before, 20u);
+  EXPECT_EQ(s.PeriodElapsed(t, 50), 1);
+  EXPECT_EQ(TimeGetTime() - before, 50u);
+  EXPECT_EQ(s.PeriodElapsed(t, 0), 1);
+  EXPECT_EQ(TimeGetTime() - before, 50u);
   // Unpaced speeds: every call is due at once.
   for (int speed : {5, 0, 3, 8, -1}) {
     g_gameSpeed = speed;
@@ -178,6 +184,32 @@ TEST_F(ScreenTest, DelayElapsedAcrossGameSpeeds) {
   EXPECT_EQ(s.DelayElapsed(99, 65), 1);
   g_gameSpeed = saved;
   g_timers = oldBank;
+}
+
+// On the real clock the wait sleeps in the window's queue: an event that
+// comes first ends it early and the frame is not due yet.
+TEST_F(ScreenTest, PacingWaitWakesForAWindowEvent) {
+  static uint32_t asked = 0;
+  EventWaiter previous = SetEventWaiter([](uint32_t ms) {
+    asked = ms;
+    return true;  // an event is waiting at once
+  });
+  SetClock(nullptr);
+  StopwatchBank bank;
+  StopwatchBank* oldBank = g_timers;
+  g_timers = &bank;
+  int saved = g_gameSpeed;
+  g_gameSpeed = 6;
+  PlainScreen s;
+  int t = bank.Allocate();
+  bank.Restart(t);
+  EXPECT_EQ(s.DelayElapsed(t, 1000), 0);
+  EXPECT_GT(asked, 900u);
+  EXPECT_LE(asked, 1000u);
+  g_gameSpeed = saved;
+  g_timers = oldBank;
+  SetEventWaiter(previous);
+  SetClock(&clock_);
 }
 
 TEST_F(ScreenTest, GameSpeedTable) {
