@@ -53,13 +53,20 @@ NetSession::~NetSession() { Close(); }
 
 uint32_t NetSession::Now() const { return clock_ ? clock_->NowMs() : TimeGetTime(); }
 
-void NetSession::Wait() {
+void NetSession::Wait(uint32_t ms) {
   if (waitHook_) {
     waitHook_();
-  } else if (clock_) {
-    clock_->SleepMs(2);
+    return;
+  }
+  // Over the wire the wait sleeps on the transport until a packet comes or
+  // the time is up; only a transport that cannot wait (the in-memory hub)
+  // is looked at again in short steps.
+  if (transport_ && transport_->WaitForTraffic(ms) >= 0) return;
+  const uint32_t step = ms < 2 ? ms : 2;
+  if (clock_) {
+    clock_->SleepMs(step);
   } else {
-    SleepMs(2);
+    SleepMs(step);
   }
 }
 
@@ -68,8 +75,9 @@ bool NetSession::WaitFor(const std::function<bool()>& done, uint32_t ms) {
   for (;;) {
     Pump();
     if (done()) return true;
-    if (Now() - start >= ms) return false;
-    Wait();
+    const uint32_t passed = Now() - start;
+    if (passed >= ms) return false;
+    Wait(ms - passed);
   }
 }
 

@@ -163,7 +163,7 @@ class NetSession {
   };
 
   uint32_t Now() const;
-  void Wait();
+  void Wait(uint32_t ms);
   bool WaitFor(const std::function<bool()>& done, uint32_t ms);
   void HandleEvent(NetTransportEvent& ev);
   void HandlePacket(int link, const std::vector<uint8_t>& p);
