@@ -224,14 +224,18 @@ const std::string* FindValue(const Store& store, const char* key, const char* na
   return nullptr;
 }
 
-bool Write(const char* key, const char* name, const std::string& value) {
-  if (!ValidName(key) || !ValidName(name) || value.size() > kMaxValueLength) return false;
+// Sets the values in the store and saves it, in one atomic file write, only
+// when one of them changed.
+bool Write(const char* key, const std::vector<RegValue>& values) {
+  if (!ValidName(key)) return false;
+  for (const RegValue& v : values)
+    if (!ValidName(v.name.c_str()) || v.value.size() > kMaxValueLength) return false;
   std::lock_guard<std::mutex> lock(g_mutex);
   std::string path = PathLocked();
   bool unreadable = false;
   Store store = Load(path, &unreadable);
   // Rewriting a store that is there but could not be read would replace
-  // every setting in it with this one value.
+  // every setting in it with these values.
   if (unreadable) return false;
   Section* section = nullptr;
   for (Section& s : store)
@@ -240,14 +244,23 @@ bool Write(const char* key, const char* name, const std::string& value) {
     store.push_back(Section{key, {}});
     section = &store.back();
   }
-  bool found = false;
-  for (auto& v : section->values) {
-    if (SameName(v.first, name)) {
-      v.second = value;
+  bool changed = false;
+  for (const RegValue& nv : values) {
+    bool found = false;
+    for (auto& v : section->values) {
+      if (!SameName(v.first, nv.name.c_str())) continue;
+      if (v.second != nv.value) {
+        v.second = nv.value;
+        changed = true;
+      }
       found = true;
     }
+    if (!found) {
+      section->values.emplace_back(nv.name, nv.value);
+      changed = true;
+    }
   }
-  if (!found) section->values.emplace_back(name, value);
+  if (!changed) return true;
   std::string text = Serialise(store);
   return MakeDirs(path) && WriteFileAtomic(path, text.data(), text.size());
 }
@@ -288,12 +301,20 @@ int RegReadInt(const char* key, const char* name, int defaultValue) {
 }
 
 bool RegWriteString(const char* key, const char* name, const char* value) {
-  return Write(key, name, value ? value : "");
+  if (!name) return false;
+  return Write(key, {RegValue{name, value ? value : ""}});
 }
 
 bool RegWriteInt(const char* key, const char* name, int value) {
-  return Write(key, name, std::to_string(value));
+  if (!name) return false;
+  return Write(key, {RegValue{name, std::to_string(value)}});
 }
+
+bool RegWriteValues(const char* key, const std::vector<RegValue>& values) {
+  return Write(key, values);
+}
+
+RegValue RegIntValue(const char* name, int value) { return RegValue{name, std::to_string(value)}; }
 
 bool RegHasValue(const char* key, const char* name) {
   std::string value;

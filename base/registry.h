@@ -2,13 +2,15 @@
 // The settings store that stands in for the system registry: one
 // human-readable INI-style file with a section per key ("CONFIG",
 // "HALLOFFAME"). Value names compare case-insensitively; numbers are stored
-// as decimal text; every write replaces the file atomically (temporary file,
-// flush, rename) so a crash never leaves a broken file.
+// as decimal text; a write that changes the store replaces the file
+// atomically (temporary file, flush, rename) so a crash never leaves a broken
+// file, and a write that changes nothing leaves the file alone.
 //
 // The file lives in $KELVANTHROP_CONFIG_DIR, else $XDG_CONFIG_HOME/kelvanthrop,
 // else ~/.config/kelvanthrop, as "settings.ini".
 #include <cstddef>
 #include <string>
+#include <vector>
 
 inline constexpr const char* kRegConfig = "CONFIG";
 inline constexpr const char* kRegHallOfFame = "HALLOFFAME";
@@ -21,6 +23,15 @@ int RegReadInt(const char* key, const char* name, int defaultValue);
 // Writes a value and saves the store. Returns false when the file could not be written.
 bool RegWriteString(const char* key, const char* name, const char* value);
 bool RegWriteInt(const char* key, const char* name, int value);
+// Writes several values of one key with a single save of the store (none
+// when every value is already stored). False when a name or value is not
+// valid (nothing is written then) or the file could not be written.
+struct RegValue {
+  std::string name;
+  std::string value;
+};
+bool RegWriteValues(const char* key, const std::vector<RegValue>& values);
+RegValue RegIntValue(const char* name, int value);
 // True when the value exists.
 bool RegHasValue(const char* key, const char* name);
 

@@ -18,12 +18,12 @@ void CopyName(char dst[kHallNameSize], const char* src) {
 }
 
 void WritePlace(int place) {
-  char name[24];
+  char name[24], result[24];
   const HallOfFameEntry& e = g_hallOfFameTopFive[place - 1];
   std::snprintf(name, sizeof name, "PlayerName%d", place);
-  RegWriteString(kRegHallOfFame, name, e.name);
-  std::snprintf(name, sizeof name, "Result%d", place);
-  RegWriteInt(kRegHallOfFame, name, e.points);
+  std::snprintf(result, sizeof result, "Result%d", place);
+  // The name and its points are saved together.
+  RegWriteValues(kRegHallOfFame, {RegValue{name, e.name}, RegIntValue(result, e.points)});
 }
 
 }  // namespace
@@ -113,7 +113,6 @@ uint8_t UpdateHallOfFame() {
   char name[sizeof g_players[0].name];
   std::memcpy(name, g_players[winner].name, sizeof name);
   name[sizeof name - 1] = 0;
-  RegWriteInt(kRegHallOfFame, value, result);
-  RegWriteString(kRegHallOfFame, holder, name);
+  RegWriteValues(kRegHallOfFame, {RegIntValue(value, result), RegValue{holder, name}});
   return static_cast<uint8_t>(winner + 1);
 }

@@ -1,6 +1,7 @@
 // The two players' controls: control modes, key sets and joystick set-ups,
 // read from and written to the settings store.
 #include <cstdio>
+#include <vector>
 
 #include "base/registry.h"
 #include "input/input.h"
@@ -75,17 +76,15 @@ void ReadJoyConfig(int joystick, int32_t* cfg) {
   if (!JoyConfigUsable(cfg)) CopyDefaults(cfg, kDefaultJoystickConfig, kJoyConfigSize);
 }
 
-bool WriteJoyConfig(int joystick, const int32_t* cfg) {
+void AddJoyConfig(int joystick, const int32_t* cfg, std::vector<RegValue>* out) {
   char name[16];
-  bool ok = true;
   for (int i = 0; i < kJoyConfigSize; ++i) {
     if (i == kJoyStartRow)
       std::snprintf(name, sizeof name, "JOY%dSTART", joystick);
     else
       std::snprintf(name, sizeof name, "JOY%dB%d", joystick, i + 1);
-    ok &= RegWriteInt(kRegConfig, name, cfg[i]);
+    out->push_back(RegIntValue(name, cfg[i]));
   }
-  return ok;
 }
 }  // namespace
 
@@ -127,19 +126,19 @@ void LoadControls() {
 }
 
 bool SaveControls() {
-  bool ok = true;
-  ok &= RegWriteInt(kRegConfig, "PLAYER1CONTROL", g_controlModes[0]);
-  ok &= RegWriteInt(kRegConfig, "PLAYER2CONTROL", g_controlModes[1]);
+  // One save of the store for all of them (none when nothing changed).
+  std::vector<RegValue> values = {RegIntValue("PLAYER1CONTROL", g_controlModes[0]),
+                                  RegIntValue("PLAYER2CONTROL", g_controlModes[1])};
   char name[16];
   for (int set = 0; set < 2; ++set) {
     for (int k = 0; k < kKeySetSize; ++k) {
       std::snprintf(name, sizeof name, "KEY%d%s", set + 1, kKeySuffix[k]);
-      ok &= RegWriteInt(kRegConfig, name, g_keySets[set][k]);
+      values.push_back(RegIntValue(name, g_keySets[set][k]));
     }
   }
-  ok &= WriteJoyConfig(1, g_joystickConfig1);
-  ok &= WriteJoyConfig(2, g_joystickConfig2);
-  return ok;
+  AddJoyConfig(1, g_joystickConfig1, &values);
+  AddJoyConfig(2, g_joystickConfig2, &values);
+  return RegWriteValues(kRegConfig, values);
 }
 
 int32_t NextControlMode(int32_t current, int32_t otherPlayersMode, bool joystick1Connected,

@@ -146,14 +146,12 @@ void LoadConfiguration() {
 }
 
 bool SaveConfiguration() {
-  bool ok = true;
-  ok &= RegWriteInt(kRegConfig, "HIGHCOLORVIDEO", g_highColorVideo);
-  ok &= RegWriteInt(kRegConfig, "FULLSCREENVIDEO", g_fullScreenVideo);
-  ok &= RegWriteInt(kRegConfig, "INTERLACEDVIDEO", g_interlacedVideo);
-  ok &= RegWriteInt(kRegConfig, "HIGHDETAIL", g_highDetail);
-  ok &= RegWriteInt(kRegConfig, "BIGVIEWPORT", g_bigViewport);
-  ok &= RegWriteInt(kRegConfig, "MAZEFLOOR", g_mazeFloor == 1 ? 1 : 0);
-  return ok;
+  return RegWriteValues(kRegConfig, {RegIntValue("HIGHCOLORVIDEO", g_highColorVideo),
+                                     RegIntValue("FULLSCREENVIDEO", g_fullScreenVideo),
+                                     RegIntValue("INTERLACEDVIDEO", g_interlacedVideo),
+                                     RegIntValue("HIGHDETAIL", g_highDetail),
+                                     RegIntValue("BIGVIEWPORT", g_bigViewport),
+                                     RegIntValue("MAZEFLOOR", g_mazeFloor == 1 ? 1 : 0)});
 }
 
 void ApplyConfiguredMixerVolumes() {

@@ -127,6 +127,10 @@ class RegistryTest : public ::testing::Test {
     RegSetStorePath("");
     fs::remove_all(dir_);
   }
+  uint64_t Inode() const {
+    struct stat st;
+    return ::stat(path_.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_ino) : 0;
+  }
   fs::path dir_, path_;
 };
 
@@ -257,6 +261,35 @@ TEST_F(RegistryTest, FailedWriteLeavesTheOldFileIntact) {
   EXPECT_TRUE(RegReadString(kRegConfig, "SAVEGAMEPATH", buf, sizeof buf));
   EXPECT_STREQ(buf, "new/");
   EXPECT_FALSE(fs::exists(temp));
+}
+
+// Values go to the file together and only when one changed: the file is
+// replaced (a new inode, the atomic write's rename) for a change only.
+TEST_F(RegistryTest, WritesOnceAndOnlyWhenSomethingChanged) {
+  std::vector<RegValue> values;
+  for (int i = 0; i < 30; ++i) values.push_back(RegIntValue(("KEY" + std::to_string(i)).c_str(), i));
+  ASSERT_TRUE(RegWriteValues(kRegConfig, values));
+  const uint64_t first = Inode();
+  for (int i = 0; i < 30; ++i) EXPECT_EQ(RegReadInt(kRegConfig, ("key" + std::to_string(i)).c_str(), -1), i);
+  // The same values again, one by one or together: the file is left alone.
+  ASSERT_TRUE(RegWriteValues(kRegConfig, values));
+  ASSERT_TRUE(RegWriteInt(kRegConfig, "Key7", 7));
+  EXPECT_EQ(Inode(), first);
+  // One changed value among them: one new file with every value.
+  values[12] = RegIntValue("KEY12", -12);
+  ASSERT_TRUE(RegWriteValues(kRegConfig, values));
+  EXPECT_NE(Inode(), first);
+  EXPECT_EQ(RegReadInt(kRegConfig, "KEY12", 0), -12);
+  EXPECT_EQ(RegReadInt(kRegConfig, "KEY29", 0), 29);
+  // One bad name refuses the whole set: nothing of it is written.
+  const std::string before = Slurp(path_);
+  EXPECT_FALSE(RegWriteValues(kRegConfig, {RegIntValue("NEW", 1), RegIntValue("A=B", 2)}));
+  EXPECT_EQ(Slurp(path_), before);
+  // A store that cannot be read is never replaced by a set either.
+  std::ofstream(path_, std::ios::binary) << "[CONFIG]\nA=1\n" << std::string(2 << 20, ';');
+  const std::string big = Slurp(path_);
+  EXPECT_FALSE(RegWriteValues(kRegConfig, values));
+  EXPECT_EQ(Slurp(path_), big);
 }
 
 TEST(RegistryPath, FollowsTheEnvironment) {
