@@ -15,7 +15,10 @@ namespace {
 // default palette; paper transparent.
 constexpr uint8_t kRenderedInk = 255;
 
-int Scaled(int64_t v, float scale) { return static_cast<int>(std::lround(static_cast<double>(v) * scale)); }
+int Scaled(int64_t v, float scale) {
+  if (scale == 1.0f) return static_cast<int>(v);  // the usual case, and exact
+  return static_cast<int>(std::lround(static_cast<double>(v) * scale));
+}
 
 }  // namespace
 
@@ -128,6 +131,57 @@ int BitmapFont::GetTextWidth(const char* text) const {
 
 int BitmapFont::GetHeight() const { return Scaled(height_, yScale_); }
 
+// Output pixel (ox, oy) of a glyph drawn outW x outH shows its pixel
+// (ox * width / outW, oy * height / outH), rounded down. The source column
+// and row are stepped with a whole part and a remainder instead of divided
+// for every pixel; at the glyph's own size the rows are copied straight.
+void BitmapFont::DrawGlyph(const Glyph& g, int outW, int outH, int ox0, int ox1, int oy0, int oy1,
+                           uint8_t* dst, int pitch, int ink) {
+  const int n = ox1 - ox0;
+  const bool ownWidth = outW == g.width;
+  if (!ownWidth) {
+    columns_.resize(static_cast<size_t>(n));
+    int64_t sx = int64_t{ox0} * g.width / outW;
+    int64_t rest = int64_t{ox0} * g.width - sx * outW;
+    for (int i = 0; i < n; ++i) {
+      columns_[static_cast<size_t>(i)] = static_cast<uint32_t>(sx);
+      rest += g.width;
+      while (rest >= outW) {
+        rest -= outW;
+        ++sx;
+      }
+    }
+  }
+  const uint32_t* columns = columns_.data();
+  const uint8_t inkByte = static_cast<uint8_t>(ink);
+  int64_t sy = int64_t{oy0} * g.height / outH;
+  int64_t restY = int64_t{oy0} * g.height - sy * outH;
+  for (int oy = oy0; oy < oy1; ++oy, dst += pitch) {
+    const uint8_t* row = g.pixels.data() + static_cast<size_t>(sy) * static_cast<size_t>(g.width);
+    uint8_t* out = dst + ox0;
+    // Every output pixel is stored, the old one where the glyph is
+    // transparent: no branch to mispredict, and whole rows in vectors.
+    if (ownWidth) {
+      const uint8_t* in = row + ox0;
+      if (ink >= 0) {
+        for (int i = 0; i < n; ++i) out[i] = in[i] != kTransparentIndex ? inkByte : out[i];
+      } else {
+        for (int i = 0; i < n; ++i) out[i] = in[i] != kTransparentIndex ? in[i] : out[i];
+      }
+    } else {
+      for (int i = 0; i < n; ++i) {
+        const uint8_t v = row[columns[i]];
+        out[i] = v != kTransparentIndex ? (ink >= 0 ? inkByte : v) : out[i];
+      }
+    }
+    restY += g.height;
+    while (restY >= outH) {
+      restY -= outH;
+      ++sy;
+    }
+  }
+}
+
 int BitmapFont::DrawText(DDSurface* target, int x, int y, const char* text) {
   if (!text || glyphs_.empty()) return 0;
   const int width = GetTextWidth(text), height = GetHeight();
@@ -153,13 +207,10 @@ int BitmapFont::DrawText(DDSurface* target, int x, int y, const char* text) {
   uint8_t* bits = nullptr;
   int pitch = 0;
   if (target->Lock(&bits, &pitch) != kDDOk) return width;
-  auto put = [&](int64_t px, int64_t py, uint8_t v) {
-    if (px >= cl && px < cr && py >= ct && py < cb) bits[py * pitch + px] = v;
-  };
   if (paperIndex_ >= 0) {
-    for (int64_t py = std::max<int64_t>(top, ct); py < std::min<int64_t>(top + height, cb); ++py)
-      for (int64_t px = std::max<int64_t>(left, cl); px < std::min<int64_t>(left + width, cr); ++px)
-        bits[py * pitch + px] = static_cast<uint8_t>(paperIndex_);
+    const int64_t x0 = std::max<int64_t>(left, cl), x1 = std::min<int64_t>(left + width, cr);
+    for (int64_t py = std::max<int64_t>(top, ct); x1 > x0 && py < std::min<int64_t>(top + height, cb); ++py)
+      std::memset(bits + py * pitch + x0, paperIndex_, static_cast<size_t>(x1 - x0));
   }
   int64_t advanceSum = 0;
   for (const char* p = text; *p; ++p) {
@@ -171,15 +222,12 @@ int BitmapFont::DrawText(DDSurface* target, int x, int y, const char* text) {
     const int outH = Scaled(g->height, yScale_);
     if (outW <= 0 || outH <= 0 || g->pixels.empty()) continue;
     if (penX >= cr || penX + outW <= cl || top >= cb || top + outH <= ct) continue;
-    for (int oy = 0; oy < outH; ++oy) {
-      const int sy = static_cast<int>(int64_t{oy} * g->height / outH);
-      const uint8_t* row = &g->pixels[static_cast<size_t>(sy) * g->width];
-      for (int ox = 0; ox < outW; ++ox) {
-        const uint8_t v = row[int64_t{ox} * g->width / outW];
-        if (v == kTransparentIndex) continue;
-        put(penX + ox, top + oy, ink >= 0 ? static_cast<uint8_t>(ink) : v);
-      }
-    }
+    // The part of the glyph's box inside the clip, in output pixels.
+    const int ox0 = static_cast<int>(std::max<int64_t>(0, cl - penX));
+    const int ox1 = static_cast<int>(std::min<int64_t>(outW, cr - penX));
+    const int oy0 = static_cast<int>(std::max<int64_t>(0, ct - top));
+    const int oy1 = static_cast<int>(std::min<int64_t>(outH, cb - top));
+    DrawGlyph(*g, outW, outH, ox0, ox1, oy0, oy1, bits + (top + oy0) * pitch + penX, pitch, ink);
   }
   target->Unlock();
   return width;

@@ -78,6 +78,10 @@ class BitmapFont {
   };
   void TakeGlyphsFromSprite(int first, int count);
   const Glyph* Find(uint8_t c) const;
+  // Draws output rows oy0..oy1-1, columns ox0..ox1-1 of a glyph scaled to
+  // outW x outH; dst is output row oy0, column 0.
+  void DrawGlyph(const Glyph& g, int outW, int outH, int ox0, int ox1, int oy0, int oy1, uint8_t* dst,
+                 int pitch, int ink);
 
   Sprite sprite_;
   std::vector<Glyph> glyphs_;
@@ -91,4 +95,5 @@ class BitmapFont {
   bool inkByColour_ = false;
   PaletteEntry inkColour_;
   int paperIndex_ = -1;
+  std::vector<uint32_t> columns_;  // DrawGlyph's source column of each output column
 };

@@ -15,8 +15,10 @@
 #include "graphics/display.h"
 #include "graphics/font_raster.h"
 #include "graphics/mbm_writer.h"
+#include "graphics/rle_codec.h"
 #include "graphics/surface.h"
 #include "tests/sprites/fixtures.h"
+#include "tests/support/text_reference.h"
 
 namespace {
 
@@ -214,6 +216,65 @@ TEST(BitmapFont, FromMbmKeepsTheGlyphColours) {
   EXPECT_FALSE(missing.IsValid());
   EXPECT_NE(missing.GetError(), 0u);
   EXPECT_EQ(missing.DrawText(&target, 0, 0, "x"), 0);
+}
+
+// The drawing steps through the glyphs without dividing and copies rows at
+// the glyphs' own size: the same bytes as the per-pixel way, at every scale,
+// alignment, ink and paper, across the target's edges and a clipper.
+TEST(BitmapFont, SameBytesAsThePerPixelWay) {
+  // Glyphs of many colours with holes, so that a wrong source pixel shows.
+  std::vector<MbmFrameSpec> frames;
+  for (int i = 0; i < 40; ++i) {
+    MbmFrameSpec f;
+    f.width = 3 + i % 7;
+    f.height = 9 + i % 3;
+    f.pixels.resize(static_cast<size_t>(f.width) * f.height);
+    for (size_t p = 0; p < f.pixels.size(); ++p)
+      f.pixels[p] = (p * 7 + i) % 5 == 0 ? kTransparentIndex : uint8_t(10 + (p * 13 + i * 3) % 200);
+    f.runLength = i % 2 == 0;
+    frames.push_back(f);
+  }
+  const std::string dir = fixtures::BuildDir() + "/sprite-fixtures";
+  std::filesystem::create_directories(dir);
+  ASSERT_TRUE(WriteMbmFile(dir + "/colour-font.mbm", BuildMbm(frames, nullptr)));
+  BitmapFont coloured((dir + "/colour-font.mbm").c_str(), 0x30, 40);
+  BitmapFont system(32, 96, 20, 0, 700, 0, 0, 0, 1, nullptr);
+  ASSERT_TRUE(coloured.IsValid());
+  ASSERT_TRUE(system.IsValid());
+
+  const TextStyle styles[] = {
+      {1.0f, 1.0f, 0, -1, -1},           {1.0f, 1.0f, kFontAlignCentre, 77, 5},
+      {2.0f, 2.0f, kFontAlignRight, -1, -1}, {1.5f, 0.75f, kFontAlignBottom, -1, 9},
+      {0.6f, 1.3f, 0, 200, -1},          {3.3f, 2.7f, kFontAlignCentre | kFontAlignBottom, -1, -1},
+      {0.25f, 0.2f, 0, -1, 4},
+  };
+  const struct {
+    int x, y;
+  } places[] = {{4, 3}, {-13, -5}, {150, 40}, {95, 25}, {181, 57}};
+  const ClipRect clip{17, 6, 140, 50};
+  DDClipper* clipper = CreateRectClipper(&clip);
+  for (BitmapFont* font : {&coloured, &system}) {
+    ReferenceFont reference(font);
+    const char* text = font == &coloured ? "0123456789:;<=>?@ABCDEFGHIJ0W" : "Score 12,345 Wg|";
+    for (const TextStyle& style : styles)
+      for (const auto& at : places)
+        for (bool clipped : {false, true}) {
+          DDSurface want(190, 64, 4), got(190, 64, 4);
+          want.FillRect(0, 0, 190, 64, 2);
+          got.FillRect(0, 0, 190, 64, 2);
+          want.SetClipper(clipped ? clipper : nullptr);
+          got.SetClipper(clipped ? clipper : nullptr);
+          const int w = reference.Draw(style, &want, at.x, at.y, text);
+          ApplyTextStyle(font, style);
+          EXPECT_EQ(font->DrawText(&got, at.x, at.y, text), w);
+          ASSERT_EQ(Pixels(&got), Pixels(&want))
+              << "scale " << style.xScale << "x" << style.yScale << " flags " << style.flags << " ink "
+              << style.ink << " at " << at.x << "," << at.y << (clipped ? " clipped" : "");
+          want.SetClipper(nullptr);
+          got.SetClipper(nullptr);
+        }
+  }
+  clipper->Release();
 }
 
 // Sample text at the sizes in use, written as a PNG into the build folder.
