@@ -122,13 +122,22 @@ inline void CopyRun(uint8_t* d, const uint8_t* s, size_t n) {
 // 32 pixels at a time on processors that have AVX2 (chosen at run time; the
 // build itself targets the baseline instruction set). Integer work only, so
 // every machine computes the same pixels.
-__attribute__((target("avx2"))) void KeyedCopyRowAvx2(uint8_t* d, const uint8_t* s, int n, uint8_t key) {
+__attribute__((target("avx2"))) inline void KeyedCopyRowAvx2(uint8_t* d, const uint8_t* s, int n, uint8_t key) {
   int i = 0;
   const __m256i k = _mm256_set1_epi8(static_cast<char>(key));
   for (; i + 32 <= n; i += 32) {
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i keyed = _mm256_cmpeq_epi8(sv, k);
+    // A picture is mostly whole blocks of ground or of figure: those need
+    // neither the target's pixels nor a blend.
+    const uint32_t mask = static_cast<uint32_t>(_mm256_movemask_epi8(keyed));
+    if (mask == 0xFFFFFFFFu) continue;
+    if (mask == 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), sv);
+      continue;
+    }
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(sv, dv, _mm256_cmpeq_epi8(sv, k)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(sv, dv, keyed));
   }
   for (; i < n; ++i)
     if (s[i] != key) d[i] = s[i];
@@ -157,8 +166,14 @@ inline void KeyedCopyRow(uint8_t* d, const uint8_t* s, int n, uint8_t key) {
   const __m128i k = _mm_set1_epi8(static_cast<char>(key));
   for (; i + 16 <= n; i += 16) {
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     const __m128i keyed = _mm_cmpeq_epi8(sv, k);
+    const int mask = _mm_movemask_epi8(keyed);
+    if (mask == 0xFFFF) continue;
+    if (mask == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), sv);
+      continue;
+    }
+    const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     const __m128i out = _mm_or_si128(_mm_and_si128(keyed, dv), _mm_andnot_si128(keyed, sv));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
   }
@@ -177,6 +192,25 @@ inline void KeyedCopyRow(uint8_t* d, const uint8_t* s, int n, uint8_t key) {
 #endif
   for (; i < n; ++i)
     if (s[i] != key) d[i] = s[i];
+}
+
+// A whole block of rows: the choice of instructions and the call are made
+// once, not for every row (a sprite's rows are short).
+#if defined(KEL_HAVE_AVX2_PATH)
+__attribute__((target("avx2"))) void KeyedCopyRowsAvx2(uint8_t* d, ptrdiff_t pitch, const uint8_t* s,
+                                                       ptrdiff_t spitch, int n, int rows, uint8_t key) {
+  for (int r = 0; r < rows; ++r, d += pitch, s += spitch) KeyedCopyRowAvx2(d, s, n, key);
+}
+#endif
+
+void KeyedCopyRows(uint8_t* d, ptrdiff_t pitch, const uint8_t* s, ptrdiff_t spitch, int n, int rows, uint8_t key) {
+#if defined(KEL_HAVE_AVX2_PATH)
+  if (n >= 32 && HaveAvx2()) {
+    KeyedCopyRowsAvx2(d, pitch, s, spitch, n, rows, key);
+    return;
+  }
+#endif
+  for (int r = 0; r < rows; ++r, d += pitch, s += spitch) KeyedCopyRow(d, s, n, key);
 }
 
 }  // namespace
@@ -269,12 +303,17 @@ void BlitRawKeyed(const uint8_t* src, ptrdiff_t spitch, int width, int height, u
   const BlitRect area = DrawArea(width, height, targetWidth, targetHeight, x, y, clip);
   if (area.Empty()) return;
   const int w = area.right - area.left;
+  if (mode == BlitMode::kCopy) {
+    KeyedCopyRows(bits + static_cast<ptrdiff_t>(area.top) * pitch + area.left, pitch,
+                  src + static_cast<ptrdiff_t>(area.top - y) * spitch + (area.left - x), spitch, w,
+                  area.bottom - area.top, key);
+    return;
+  }
   for (int ty = area.top; ty < area.bottom; ++ty) {
     const uint8_t* s = src + static_cast<ptrdiff_t>(ty - y) * spitch + (area.left - x);
     uint8_t* d = bits + static_cast<ptrdiff_t>(ty) * pitch + area.left;
     switch (mode) {
       case BlitMode::kCopy:
-        KeyedCopyRow(d, s, w, key);
         break;
       case BlitMode::kTable:
         for (int i = 0; i < w; ++i)
