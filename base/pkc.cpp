@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <new>
 
 #include "base/atomic_file.h"
@@ -30,6 +32,7 @@ struct PkcFile {
   uint8_t* unpacked = nullptr;   // the inflated current block
   uint32_t unpackedLength = 0;
   int64_t loadedBlock = -1;      // block held in unpacked, -1 none
+  bool loadedKept = false;       // the block in unpacked is in the kept-block cache
   uint32_t position = 0;         // uncompressed position
 };
 
@@ -57,8 +60,11 @@ bool ReadAt(int fd, uint64_t offset, void* buf, size_t n) {
   return true;
 }
 
+void ForgetBlocks(const PkcFile* f);
+
 void FreeHandle(PkcFile* f) {
   if (!f) return;
+  ForgetBlocks(f);
   if (f->fd >= 0) ::close(f->fd);
   delete[] f->table;
   delete[] f->packed;
@@ -83,15 +89,83 @@ uint32_t ExpectedBlockLength(const PkcFile* f, uint32_t b) {
   return f->totalSize - b * kPkcBlockSize;
 }
 
+// Inflated blocks kept for the reads that come back to them. A loader reads
+// a sprite's directory (a small read in nearly every block) and then its
+// frames (every block again): without this every block would be inflated
+// twice. A block is kept when a call leaves the handle in it (a seek landed
+// there or a read ended inside it), not when a long read only passes
+// through it. At most kKeptBlocks blocks of all open files together, the
+// least recently used given up first; a file's blocks go when it is closed.
+constexpr int kKeptBlocks = 64;  // 2 MB
+
+struct KeptBlock {
+  const PkcFile* file = nullptr;
+  uint32_t block = 0;
+  uint32_t length = 0;
+  uint64_t lastUse = 0;
+  std::unique_ptr<uint8_t[]> data;
+};
+
+std::mutex g_keptMutex;
+KeptBlock g_kept[kKeptBlocks];
+uint64_t g_keptClock = 0;
+
+bool RecallBlock(PkcFile* f, uint32_t b) {
+  std::lock_guard<std::mutex> lock(g_keptMutex);
+  for (KeptBlock& k : g_kept) {
+    if (k.file != f || k.block != b) continue;
+    std::memcpy(f->unpacked, k.data.get(), k.length);
+    f->unpackedLength = k.length;
+    k.lastUse = ++g_keptClock;
+    return true;
+  }
+  return false;
+}
+
+void KeepCurrentBlock(PkcFile* f) {
+  if (f->loadedBlock < 0 || f->loadedKept) return;
+  std::lock_guard<std::mutex> lock(g_keptMutex);
+  KeptBlock* slot = &g_kept[0];
+  for (KeptBlock& k : g_kept) {
+    if (!k.file) {
+      slot = &k;
+      break;
+    }
+    if (k.lastUse < slot->lastUse) slot = &k;
+  }
+  if (!slot->data) {
+    slot->data.reset(new (std::nothrow) uint8_t[kPkcBlockSize]);
+    if (!slot->data) return;  // nothing kept: the block is inflated again when needed
+  }
+  std::memcpy(slot->data.get(), f->unpacked, f->unpackedLength);
+  slot->file = f;
+  slot->block = static_cast<uint32_t>(f->loadedBlock);
+  slot->length = f->unpackedLength;
+  slot->lastUse = ++g_keptClock;
+  f->loadedKept = true;
+}
+
+void ForgetBlocks(const PkcFile* f) {
+  std::lock_guard<std::mutex> lock(g_keptMutex);
+  for (KeptBlock& k : g_kept)
+    if (k.file == f) k.file = nullptr, k.lastUse = 0;
+}
+
 // Makes block b current. On failure the handle holds no block and the
 // error code is set; the caller reports the failure.
 bool LoadBlock(PkcFile* f, uint32_t b) {
   if (f->loadedBlock == static_cast<int64_t>(b)) return true;
   f->loadedBlock = -1;
+  f->loadedKept = false;
   f->unpackedLength = 0;
   if (b >= f->blockCount) {
     SetError(kPkcErrHandle);
     return false;
+  }
+  if (RecallBlock(f, b)) {
+    f->loadedBlock = b;
+    f->loadedKept = true;
+    return true;
   }
   uint32_t offset = f->table[2 * b];
   uint32_t length = f->table[2 * b + 1];  // checked against the file at open
@@ -172,6 +246,7 @@ bool OpenContainer(PkcFile* f) {
   }
   f->position = 0;
   if (f->blockCount > 0 && !LoadBlock(f, 0)) return false;
+  KeepCurrentBlock(f);
   return true;
 }
 
@@ -198,6 +273,8 @@ int32_t ReadContainer(PkcFile* f, uint8_t* out, int32_t count) {
     done += take;
     f->position += take;
   }
+  // The next read starts where this one ended: keep that block.
+  if (f->position % kPkcBlockSize != 0) KeepCurrentBlock(f);
   return static_cast<int32_t>(done);
 }
 
@@ -289,9 +366,9 @@ int32_t PkcSeek(PkcFile* f, int32_t offset, int origin) {
   }
   // The block is inflated only when a byte of it exists: a seek to the end
   // of a content that fills its last block loads nothing.
-  if (pos < static_cast<int64_t>(f->totalSize) &&
-      !LoadBlock(f, static_cast<uint32_t>(pos / kPkcBlockSize))) {
-    return -1;
+  if (pos < static_cast<int64_t>(f->totalSize)) {
+    if (!LoadBlock(f, static_cast<uint32_t>(pos / kPkcBlockSize))) return -1;
+    KeepCurrentBlock(f);
   }
   f->position = static_cast<uint32_t>(pos);
   return static_cast<int32_t>(pos);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +90,48 @@ TEST_F(PkcTest, ReadsAcrossThreeBlocksAndStopsAtTheEnd) {
   EXPECT_EQ(PkcRead(f, buf.data(), 1000), 100);
   EXPECT_EQ(0, std::memcmp(buf.data(), content.data() + 69900, 100));
   EXPECT_EQ(PkcClose(f), 1);
+}
+
+// Blocks kept for reads that come back (a sprite's directory, then its
+// frames) must always be the right file's: reads in a loader's order over
+// two files at once, more blocks than are kept, and a file closed and
+// another opened in its place (the handle's memory may well be reused).
+TEST_F(PkcTest, KeptBlocksServeOnlyTheirOwnFile) {
+  const size_t kSize = 100 * 32768 + 1234;  // more blocks than are ever kept
+  std::vector<uint8_t> a = MakeContent(kSize), b(kSize);
+  for (size_t i = 0; i < kSize; ++i) b[i] = static_cast<uint8_t>(a[i] ^ 0x5A);
+  PkcFile* fa = PkcOpen(WritePkc("a.pkc", a).c_str());
+  PkcFile* fb = PkcOpen(WritePkc("b.pkc", b).c_str());
+  ASSERT_NE(fa, nullptr);
+  ASSERT_NE(fb, nullptr);
+  // Small reads spread over the files, then long reads over them again,
+  // the two files in turn.
+  std::vector<uint8_t> got(70000);
+  for (int pass = 0; pass < 2; ++pass) {
+    const size_t step = pass == 0 ? 20011 : 61001;
+    const size_t len = pass == 0 ? 52 : 70000;
+    for (size_t at = 0; at + len <= kSize; at += step) {
+      for (auto [f, want] : {std::pair{fa, &a}, std::pair{fb, &b}}) {
+        ASSERT_EQ(PkcSeek(f, static_cast<int32_t>(at), 0), static_cast<int32_t>(at));
+        ASSERT_EQ(PkcRead(f, got.data(), static_cast<int32_t>(len)), static_cast<int32_t>(len));
+        ASSERT_TRUE(std::equal(got.begin(), got.begin() + static_cast<ptrdiff_t>(len), want->begin() + static_cast<ptrdiff_t>(at)))
+            << (f == fa ? "a" : "b") << " at " << at << " pass " << pass;
+      }
+    }
+  }
+  // Another content in a file opened after a close reads as itself.
+  PkcClose(fa);
+  std::vector<uint8_t> c(kSize);
+  for (size_t i = 0; i < kSize; ++i) c[i] = static_cast<uint8_t>(a[i] + 1);
+  PkcFile* fc = PkcOpen(WritePkc("c.pkc", c).c_str());
+  ASSERT_NE(fc, nullptr);
+  for (size_t at : {size_t{0}, size_t{20011}, size_t{32768 * 7 + 5}}) {
+    ASSERT_EQ(PkcSeek(fc, static_cast<int32_t>(at), 0), static_cast<int32_t>(at));
+    ASSERT_EQ(PkcRead(fc, got.data(), 100), 100);
+    EXPECT_TRUE(std::equal(got.begin(), got.begin() + 100, c.begin() + static_cast<ptrdiff_t>(at))) << at;
+  }
+  PkcClose(fb);
+  PkcClose(fc);
 }
 
 TEST_F(PkcTest, SeeksToTheLimitsAndRefusesBeyondThem) {
