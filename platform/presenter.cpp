@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,20 +62,48 @@ void Presenter::Resize(int width, int height) {
     width_ = width;
     height_ = height;
     frame_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    kind_ = Pending::kNone;  // every row is new
   }
+}
+
+void Presenter::TakeFrame(const uint8_t* pixels, int pitch, size_t rowBytes, Pending kind, bool allChanged) {
+  allChanged = allChanged || kind != kind_ || raw_.size() != rowBytes * static_cast<size_t>(height_);
+  raw_.resize(rowBytes * static_cast<size_t>(height_));
+  int top = height_, bottom = 0;
+  for (int y = 0; y < height_; ++y) {
+    uint8_t* row = raw_.data() + static_cast<size_t>(y) * rowBytes;
+    const uint8_t* in = pixels + static_cast<ptrdiff_t>(y) * pitch;
+    if (!allChanged && std::memcmp(row, in, rowBytes) == 0) continue;
+    std::memcpy(row, in, rowBytes);
+    top = std::min(top, y);
+    bottom = y + 1;
+  }
+  if (allChanged) top = 0, bottom = height_;
+  changedTop_ = top < bottom ? top : 0;
+  changedBottom_ = top < bottom ? bottom : 0;
+  kind_ = kind;
+  if (changedTop_ < changedBottom_) {
+    if (pending_ == Pending::kNone) {
+      pendingTop_ = changedTop_;
+      pendingBottom_ = changedBottom_;
+    } else {
+      pendingTop_ = std::min(pendingTop_, changedTop_);
+      pendingBottom_ = std::max(pendingBottom_, changedBottom_);
+    }
+    pending_ = kind;
+  }
+  ++frameCount_;
 }
 
 void Presenter::PresentIndexed(const uint8_t* pixels, int width, int height, int pitch,
                                const PresentColour palette[256]) {
   if (!pixels || !palette || width <= 0 || height <= 0 || pitch < width) return;
   Resize(width, height);
-  PackPalette(palette, rawPalette_);
-  raw_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-  for (int y = 0; y < height; ++y)
-    std::memcpy(raw_.data() + static_cast<size_t>(y) * width,
-                pixels + static_cast<ptrdiff_t>(y) * pitch, static_cast<size_t>(width));
-  pending_ = Pending::kIndexed;
-  ++frameCount_;
+  uint32_t packed[256];
+  PackPalette(palette, packed);
+  const bool newPalette = std::memcmp(packed, rawPalette_, sizeof packed) != 0;
+  if (newPalette) std::memcpy(rawPalette_, packed, sizeof packed);
+  TakeFrame(pixels, pitch, static_cast<size_t>(width), Pending::kIndexed, newPalette);
   Show();
 }
 
@@ -82,27 +111,25 @@ void Presenter::PresentRgb16(const uint8_t* pixels, int width, int height, int p
                              bool rgb565) {
   if (!pixels || width <= 0 || height <= 0 || pitch < 2 * width) return;
   Resize(width, height);
-  const size_t rowBytes = static_cast<size_t>(width) * 2;
-  raw_.resize(rowBytes * static_cast<size_t>(height));
-  for (int y = 0; y < height; ++y)
-    std::memcpy(raw_.data() + static_cast<size_t>(y) * rowBytes,
-                pixels + static_cast<ptrdiff_t>(y) * pitch, rowBytes);
-  pending_ = rgb565 ? Pending::kRgb565 : Pending::kRgb555;
-  ++frameCount_;
+  TakeFrame(pixels, pitch, static_cast<size_t>(width) * 2, rgb565 ? Pending::kRgb565 : Pending::kRgb555, false);
   Show();
 }
 
 void Presenter::EnsureConverted() const {
+  if (pending_ == Pending::kNone) return;
+  const int top = pendingTop_, rows = pendingBottom_ - pendingTop_;
+  uint32_t* dst = frame_.data() + static_cast<size_t>(top) * width_;
   switch (pending_) {
     case Pending::kNone:
       return;
     case Pending::kIndexed:
-      ConvertIndexedFrame(raw_.data(), width_, height_, width_, rawPalette_, frame_.data(), width_);
+      ConvertIndexedFrame(raw_.data() + static_cast<size_t>(top) * width_, width_, rows, width_, rawPalette_, dst,
+                          width_);
       break;
     case Pending::kRgb555:
     case Pending::kRgb565:
-      ConvertRgb16Frame(raw_.data(), width_, height_, width_ * 2, pending_ == Pending::kRgb565,
-                        frame_.data(), width_);
+      ConvertRgb16Frame(raw_.data() + static_cast<size_t>(top) * width_ * 2, width_, rows, width_ * 2,
+                        pending_ == Pending::kRgb565, dst, width_);
       break;
   }
   pending_ = Pending::kNone;

@@ -67,11 +67,16 @@ class Presenter {
  protected:
   Presenter() = default;
   // Called after a new frame was handed over; EnsureConverted() makes frame_
-  // hold it.
+  // hold it. ChangedTop() .. ChangedBottom() - 1 are the rows that differ
+  // from the frame handed over before (every row after a change of size,
+  // depth or palette; none for the same frame again).
   virtual void Show() = 0;
-  // Converts the frame last handed over into frame_, once. The conversion is
-  // deferred because headless runs present every frame and look at few.
+  // Converts the frame last handed over into frame_, once, and only the rows
+  // that changed since the last conversion. The conversion is deferred
+  // because headless runs present every frame and look at few.
   void EnsureConverted() const;
+  int ChangedTop() const { return changedTop_; }
+  int ChangedBottom() const { return changedBottom_; }
 
   mutable std::vector<uint32_t> frame_;
   int width_ = 0;
@@ -79,11 +84,19 @@ class Presenter {
   uint64_t frameCount_ = 0;
 
  private:
-  void Resize(int width, int height);
-
-  // The frame as it was handed over, until it is converted.
   enum class Pending { kNone, kIndexed, kRgb555, kRgb565 };
+  void Resize(int width, int height);
+  // Copies the new frame into raw_, noting the rows that changed.
+  void TakeFrame(const uint8_t* pixels, int pitch, size_t rowBytes, Pending kind, bool allChanged);
+
+  // The frame as it was handed over; rows pendingTop_ .. pendingBottom_ - 1
+  // are not converted yet.
   mutable Pending pending_ = Pending::kNone;
+  Pending kind_ = Pending::kNone;  // of the last frame handed over
+  mutable int pendingTop_ = 0;
+  mutable int pendingBottom_ = 0;
+  int changedTop_ = 0;
+  int changedBottom_ = 0;
   std::vector<uint8_t> raw_;
   uint32_t rawPalette_[256] = {};
 };
