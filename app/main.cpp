@@ -14,6 +14,7 @@
 #include "events/doggie_jump/doggie_jump_event.h"
 #include "events/hippo_run/hippo_run_event.h"
 #include "events/troubled_waters/swim_event.h"
+#include "frontend/computer_training.h"
 #include "frontend/front_end.h"
 #include "events/figure_skating/figure_skating_event.h"
 #include "graphics/display.h"
@@ -89,6 +90,7 @@ int main(int, char**) {
   RegisterHippoRunEvent();
   RegisterFigureSkatingEvent();
   RegisterClimbingEvent();
+  RegisterComputerTrainingIfAsked();  // KELVANTHROP_COMPUTER_TRAINING=<event>, for the benchmarks
 
   std::unique_ptr<Presenter> presenter;
   if (InitInstance(&presenter)) {
