@@ -37,6 +37,7 @@
 #include "frontend/hall_of_fame.h"
 #include "graphics/surface.h"
 #include "net/net_session.h"
+#include "platform/audio.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "screen/game_screen.h"
@@ -117,6 +118,11 @@ class Soak : public ::testing::Test {
     setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
     setenv("KELVANTHROP_DATA_ROOT", (std::string(KEL_BINARY_DIR) + "/gamedata").c_str(), 0);
     RegSetStorePath((dir_ / "config" / "settings.ini").string());
+    // The championships run on a virtual clock far faster than real time; a
+    // sound card (even SDL's dummy one under Xvfb) plays in real time, so
+    // every wait for a voice to end would stretch over thousands of frames.
+    // The silent mixer follows the virtual clock.
+    AudioSetBackend(AudioBackend::kNull);
     oldClock_ = SetClock(&clock_);
     oldSink_ = SetDebugSink([this](const std::string& line) { debugLines_.push_back(line); });
     ClearRecordedMessageBoxes();
@@ -127,6 +133,7 @@ class Soak : public ::testing::Test {
     SetDebugSink(oldSink_);
     SetClock(oldClock_);
     RegSetStorePath("");
+    AudioSetBackend(AudioBackend::kAuto);
     if (!HasFailure()) std::filesystem::remove_all(dir_);
   }
 
