@@ -17,6 +17,7 @@
 #include "frontend/computer_training.h"
 #include "frontend/front_end.h"
 #include "events/figure_skating/figure_skating_event.h"
+#include "events/maze3d/maze3d_event.h"
 #include "graphics/display.h"
 #include "graphics/paint.h"
 #include "platform/cursor_set.h"
@@ -90,6 +91,7 @@ int main(int, char**) {
   RegisterHippoRunEvent();
   RegisterFigureSkatingEvent();
   RegisterClimbingEvent();
+  RegisterMaze3DEvent();
   RegisterComputerTrainingIfAsked();  // KELVANTHROP_COMPUTER_TRAINING=<event>, for the benchmarks
 
   std::unique_ptr<Presenter> presenter;

@@ -132,15 +132,27 @@ TEST_F(MoverTest, BodiesPushOutOfEachOtherAndMonsters) {
   EXPECT_EQ(g_mazeMover.MoveCharacterWide(me) & 0xFFFF, 1u);
   EXPECT_EQ(me.x, 1350);
   EXPECT_EQ(me.y, 1352 - 14);
+  // One lying knocked down is stepped over.
+  g_mazePlayers[1].action = 6;
+  me = Runner(0, 1350, 1350, 0, 0);
+  EXPECT_EQ(g_mazeMover.MoveCharacterWide(me), kMoveNothing);
+  g_mazePlayers[1].action = 0;
   // A runner out of play is no obstacle.
   g_mazeRunners[1].flags = 0;
   me = Runner(0, 1350, 1350, 0, 0);
   EXPECT_EQ(g_mazeMover.MoveCharacterWide(me), kMoveNothing);
-  // A monster stops a walk at 16 units; the walk ends at the first touch.
+  // A waiting monster stops a walk at 16 units; the walk ends at the first
+  // touch. Rising out of the floor or melting away it is no body yet.
   MazeObjectRecord& m = g_mazeObjects[40];
   m.active = 1;
   m.x = 1400;
   m.y = 1340;
+  for (uint32_t state : {0u, 2u}) {
+    m.state = state;
+    me = Runner(0, 1330, 1340, 0, 100);
+    EXPECT_EQ(g_mazeMover.MoveCharacterWide(me), kMoveNothing) << state;
+  }
+  m.state = 1;
   me = Runner(0, 1330, 1340, 0, 100);
   EXPECT_EQ(g_mazeMover.MoveCharacterWide(me), 0xFFFF0000u | 40u);
   EXPECT_EQ(me.x, 1400 - 16);

@@ -33,6 +33,7 @@
 #include "events/troubled_waters/swim_event.h"
 #include "events/hippo_run/hippo_run_event.h"
 #include "events/figure_skating/figure_skating_event.h"
+#include "events/maze3d/maze3d_event.h"
 #include "frontend/front_end.h"
 #include "frontend/hall_of_fame.h"
 #include "graphics/surface.h"
@@ -164,6 +165,7 @@ TEST_F(Soak, Championships) {
   RegisterHippoRunEvent();
   RegisterFigureSkatingEvent();
   RegisterClimbingEvent();
+  RegisterMaze3DEvent();
   RegisterMainMenuScreen([] { return new StandInMainMenu(); });
   RegisterNewGameScreen([] { return new StandInNewGame(); });
   RegisterTrainingChoice([] { return 0; });

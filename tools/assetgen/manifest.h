@@ -232,6 +232,7 @@ inline std::vector<ManifestEntry> AssetManifest() {
   }
   // 3D MAZE.
   for (auto [path, picture] : mazeassets::MazeFiles()) add(D, path, picture ? Kind::Bmp8 : Kind::MazeData);
+  for (auto [path, program] : mazeassets::MazeSoundFiles()) add(program ? P : D, path, Kind::Wav);
   // HIPPO RUN.
   {
     namespace ha = hippoassets;

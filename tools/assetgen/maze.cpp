@@ -110,6 +110,7 @@ void GenerateMaze(Output& out) {
   GenerateMazeSkies(out);
   GenerateMazeLevels(out);
   GenerateMazeCharacters(out);
+  GenerateMazeSounds(out);
 }
 
 }  // namespace assetgen

@@ -45,5 +45,7 @@ void GenerateMazeSkies(Output& out);
 // in one pass (maze_sprites.cpp).
 void GenerateMazeThings(Output& out);
 void GenerateMazeCharacters(Output& out);
+// The event's and the characters' sounds (maze_sounds.cpp).
+void GenerateMazeSounds(Output& out);
 
 }  // namespace assetgen

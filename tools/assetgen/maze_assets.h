@@ -132,4 +132,52 @@ inline std::vector<std::pair<const char*, bool>> MazeFiles() {
   return f;
 }
 
+// Sounds. The event's own (data directory, but the pill's in the program
+// directory), then eleven per character in the row order the characters
+// keep them: attack 1, attack 2, down, reaction 1, reaction 2, win,
+// knock-out, key, run, throw, weapon; the names that start "sounds\\" are in
+// the program directory, the others in the data directory.
+inline constexpr const char* kAnnounceSound = "extra\\events\\ann3dmaz.wav";
+inline constexpr const char* kRoarSound = "extra\\maze\\lion2.wav";
+inline constexpr const char* kRegenSound = "extra\\maze\\regen2.wav";
+inline constexpr const char* kDestroySound = "extra\\maze\\destroy.wav";
+inline constexpr const char* kShootSound = "extra\\maze\\shoot.wav";
+inline constexpr const char* kRockHitSound = "extra\\maze\\rockhit.wav";
+inline constexpr const char* kPillSound = "sounds\\powerpil.wav";  // program directory
+inline constexpr int kCharacterSounds = 11;
+inline constexpr int kSoundAttack1 = 0, kSoundAttack2 = 1, kSoundDown = 2, kSoundReaction1 = 3,
+                     kSoundReaction2 = 4, kSoundWin = 5, kSoundKnockOut = 6, kSoundKey = 7, kSoundRun = 8,
+                     kSoundThrow = 9, kSoundWeapon = 10;
+inline constexpr const char* kCharacterSound[6][11] = {
+    {"sounds\\go_att1.wav", "sounds\\go_att2.wav", "sounds\\go_Down.wav", "sounds\\go_rea1.wav",
+     "sounds\\go_rea2.wav", "sounds\\go_Win.wav", "extra\\maze\\go_tko.wav", "extra\\maze\\go_key.wav",
+     "sounds\\Go_run.wav", "sounds\\Go_thrw.wav", "sounds\\Go_weap.wav"},
+    {"sounds\\mo_att1.wav", "sounds\\mo_att2.wav", "sounds\\mo_Down.wav", "sounds\\mo_rea1.wav",
+     "sounds\\mo_rea2.wav", "sounds\\mo_Win.wav", "extra\\maze\\mo_tko.wav", "extra\\maze\\mo_key.wav",
+     "sounds\\Mo_run.wav", "sounds\\Mo_thrw.wav", "sounds\\Mo_weap.wav"},
+    {"sounds\\st_att1.wav", "sounds\\st_att2.wav", "sounds\\St_Down.wav", "sounds\\st_rea1.wav",
+     "sounds\\st_rea2.wav", "sounds\\st_Win.wav", "extra\\maze\\st_tko.wav", "extra\\maze\\St_key.wav",
+     "sounds\\St_run.wav", "sounds\\St_thrw.wav", "sounds\\St_weap.wav"},
+    {"sounds\\am_att1.wav", "sounds\\am_att2.wav", "sounds\\am_Down.wav", "sounds\\am_rea1.wav",
+     "sounds\\am_rea2.wav", "sounds\\am_Win.wav", "extra\\maze\\am_tko.wav", "extra\\maze\\am_key.wav",
+     "sounds\\Am_run.wav", "sounds\\Am_thrw.wav", "sounds\\Am_weap.wav"},
+    {"sounds\\Ka_att1.wav", "sounds\\Ka_att2.wav", "sounds\\Ka_Down.wav", "sounds\\Ka_rea1.wav",
+     "sounds\\Ka_rea2.wav", "sounds\\Ka_Win.wav", "extra\\maze\\Ka_tko.wav", "extra\\maze\\Ka_key.wav",
+     "sounds\\Ka_run.wav", "sounds\\Ka_thrw.wav", "sounds\\Ka_weap.wav"},
+    {"sounds\\al_att1.wav", "sounds\\al_att2.wav", "sounds\\al_Down.wav", "sounds\\al_rea1.wav",
+     "sounds\\al_rea2.wav", "sounds\\al_Win.wav", "extra\\maze\\al_tko.wav", "extra\\maze\\al_key.wav",
+     "sounds\\al_run.wav", "sounds\\al_thrw.wav", "sounds\\al_weap.wav"},
+};
+inline constexpr bool SoundInProgramDir(const char* path) { return path[0] == 's' || path[0] == 'S'; }
+// Every sound the maze loads: (path, true when in the program directory).
+inline std::vector<std::pair<const char*, bool>> MazeSoundFiles() {
+  std::vector<std::pair<const char*, bool>> f;
+  for (const char* s : {kAnnounceSound, kRoarSound, kRegenSound, kDestroySound, kShootSound, kRockHitSound,
+                        kPillSound})
+    f.push_back({s, SoundInProgramDir(s)});
+  for (const auto& row : kCharacterSound)
+    for (const char* s : row) f.push_back({s, SoundInProgramDir(s)});
+  return f;
+}
+
 }  // namespace mazeassets
