@@ -399,7 +399,11 @@ int MazeEventScreen::Run() {
   if (!loadError_.empty()) return RunFailed();
   // The maze paces itself at its measured rate: sleep out the rest of the frame.
   const uint32_t elapsed = TimeGetTime() - clockLast_;
-  if (elapsed <= frameInterval_) SleepMs(frameInterval_ + 1 - elapsed);
+  if (elapsed <= frameInterval_) {
+    WaitForEventMs(frameInterval_ + 1 - elapsed);
+    // Woken early by the window: its event comes first, the frame after it.
+    if (TimeGetTime() - clockLast_ <= frameInterval_) return 0;
+  }
   clockLast_ = TimeGetTime();
   HandleChatInput();
   // The overlay first: while it holds the game this machine exchanges no
@@ -789,10 +793,9 @@ void MazeEventScreen::DrawRecordPanel() {
 // ---------------------------------------------------------------------------
 
 void RegisterMaze3DEvent() {
-  RegisterEventScreen(kEventNumber, []() -> GameScreen* {
-    if (g_playMode == 1) return new Maze3DSplitEvent();
-    return new Maze3DEvent();
-  });
+  // The factory picks the split screen itself when two play on one machine.
+  RegisterEventScreen(kEventNumber, []() -> GameScreen* { return new Maze3DEvent(); });
+  RegisterSplitMazeScreen([]() -> GameScreen* { return new Maze3DSplitEvent(); });
 }
 
 std::vector<std::pair<void*, size_t>> Maze3DInstanceGlobals() {

@@ -15,6 +15,7 @@
 #include "events/maze3d/maze3d_event.h"
 #include "events/maze3d/maze_character.h"
 #include "events/maze3d/rc_world.h"
+#include "shell/screen_factory.h"
 #include "tests/support/event_harness.h"
 
 namespace fs = std::filesystem;
@@ -210,6 +211,21 @@ TEST_F(MazeEventTest, WithoutItsDataTheEventEndsWithAMessage) {
   EXPECT_NE(seen.loadError.find("cannot start"), std::string::npos) << seen.loadError;
   EXPECT_LT(run.machines[0].frames, 100);
   for (const PlayerRecord& p : run.machines[0].players) EXPECT_EQ(p.place, -1) << "nobody is placed";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MazeRegistration, EventSevenInEveryPlayMode) {
+  // Two on one keyboard get the split screen, which the factory keeps apart.
+  RegisterMaze3DEvent();
+  const int32_t saved = g_playMode;
+  for (int32_t mode : {0, 1, 2}) {
+    g_playMode = mode;
+    EXPECT_TRUE(IsEventAvailable(7)) << "play mode " << mode;
+  }
+  g_playMode = saved;
 }
 
 }  // namespace
