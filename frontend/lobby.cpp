@@ -325,7 +325,10 @@ LobbyPoll NetLobby::Poll() {
           break;
         }
         if (type == kMsgPlayerLeft) {
-          if (sys.flag || sys.slot == ownSlot_) {
+          // The host's duties move on to another machine of the session;
+          // only a machine that is left with nobody (or was dropped) has
+          // no game to set up any more.
+          if (sys.slot == ownSlot_ || (sys.flag && ctx_.session->LinkedMachines() == 0)) {
             out.hostLeft = true;
             return out;
           }
@@ -447,7 +450,7 @@ bool NetLobby::SendStart(uint32_t seed) {
   return Send(buf, sizeof buf, kNetToAllButSelf);
 }
 
-void NetLobby::FinishStartOnHost() {
+void NetLobby::FinishStart() {
   NetSession* s = ctx_.session;
   if (!s) return;
   if (s->IsNetwork() && s->IsHost() && s->PlayerCount() < 2) {

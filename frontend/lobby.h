@@ -91,7 +91,10 @@ struct LobbyContext {
 
 // What one Poll brought, for the screen to act on.
 struct LobbyPoll {
-  bool hostLeft = false;      // "Host has left the game": close, back to the menu
+  // "Host has left the game": close, back to the menu. Only when nobody else
+  // is left (or this machine was dropped): otherwise another machine of the
+  // session takes the host's place.
+  bool hostLeft = false;
   bool claimGranted = false;  // the own character is ours: on to the country
   bool started = false;       // the host started: records and seed are set
   bool savedGame = false;     // the host's saved game: records set, go to "ready"
@@ -145,8 +148,9 @@ class NetLobby {
   // Sends 0x33 with the four records and the seed (kept in localPlayers[2]).
   bool SendStart(uint32_t seed);
   // After the start, on the host: one left alone closes the session and goes
-  // on as a game on this machine; then no one else may join.
-  void FinishStartOnHost();
+  // on as a game on this machine; then no one else may join. Called on every
+  // machine: whichever takes the host's place later admits nobody either.
+  void FinishStart();
 
  private:
   bool Send(const uint8_t* data, size_t size, int to);

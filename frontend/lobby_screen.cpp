@@ -139,6 +139,9 @@ int NewGameScreen::LobbyFrame() {
     ShellCloseSession();
     return -1;
   }
+  // The host left and this machine has the lowest slot now: it answers the
+  // claims and starts the game from here on.
+  if (!hosting_ && slot_ >= 0 && g_netSession && g_netSession->IsHost()) hosting_ = true;
   if (p.claimGranted && state_ == 2 && slot_ >= 0) {
     character_ = g_players[slot_].character;
     state_ = 7;
@@ -153,7 +156,7 @@ int NewGameScreen::LobbyFrame() {
 }
 
 int NewGameScreen::LobbyFinish() {
-  if (hosting_) lobby_->FinishStartOnHost();
+  lobby_->FinishStart();
   return loaded_ ? 2 : 1;
 }
 

@@ -32,19 +32,6 @@ bool AllSet(const bool (&flags)[kMaxPlayers]) {
   return true;
 }
 
-// At the start of a wait only the slots other machines play are awaited; a
-// free slot (a computer player) counts as having voted on any drop; nothing
-// that came early is kept yet.
-void ResetAwaited(NetSession* session, bool (&arrived)[kMaxPlayers], bool (&voted)[kMaxPlayers],
-                  bool (&kept)[kMaxPlayers]) {
-  for (int s = 0; s < kMaxPlayers; ++s) {
-    int st = session->GetSlotState(s);
-    arrived[s] = st != kSlotRemote;
-    voted[s] = st == kSlotFree;
-    kept[s] = false;
-  }
-}
-
 }  // namespace
 
 LockStepContext LockStepContext::Globals() {
@@ -61,6 +48,39 @@ LockStepContext LockStepContext::Globals() {
 LockStep::LockStep(const LockStepContext& ctx, LockStepUi* ui) : ctx_(ctx), ui_(ui ? ui : &g_headlessUi) {
   NetPutI32(lastSent_ + 8, -1);
   NetPutI32(sentBefore_ + 8, -1);
+}
+
+LockStep::~LockStep() {
+  if (holdsHost_ && ctx_.session) ctx_.session->HoldHostSlot(-1);
+}
+
+bool LockStep::InGame(int slot) const {
+  if (!ValidPlayer(slot)) return false;
+  if (viewSet_) return inGame_[slot];
+  return ctx_.session && ctx_.session->GetSlotState(slot) != kSlotFree;
+}
+
+bool LockStep::Awaited(int slot) const {
+  return InGame(slot) && ctx_.session->GetSlotState(slot) != kSlotLocal;
+}
+
+// At the start of a wait only the players other machines play are awaited;
+// one not in the game (a computer player) counts as having voted on any
+// drop; nothing that came early is kept yet.
+void LockStep::ResetAwaited(bool (&arrived)[kMaxPlayers], bool (&voted)[kMaxPlayers],
+                            bool (&kept)[kMaxPlayers]) {
+  for (int s = 0; s < kMaxPlayers; ++s) {
+    arrived[s] = !Awaited(s);
+    voted[s] = !InGame(s);
+    kept[s] = false;
+    inputNow_[s] = false;
+  }
+}
+
+void LockStep::KeepEarly(int slot, const uint8_t* msg) {
+  if (earlyKept_[slot]) return;
+  earlyKept_[slot] = true;
+  std::memcpy(early_[slot], msg, kMsgInputSize);
 }
 
 bool LockStep::Network() const { return ctx_.session && ctx_.playMode && *ctx_.playMode == 2; }
@@ -117,7 +137,7 @@ std::string LockStep::BoxText(const char* head, const bool missing[4], bool noRe
     if (missing[s]) t += "    " + NameOf(s) + "\n";
   t += lockstep_text::kAgreeToDrop;
   for (int s = 0; s < kMaxPlayers; ++s)
-    if (voted_[s] && ctx_.session->GetSlotState(s) != kSlotFree) t += "    " + NameOf(s) + "\n";
+    if (voted_[s] && InGame(s)) t += "    " + NameOf(s) + "\n";
   t += "\n\n";
   t += lockstep_text::kPressD;
   if (noResponse) t += lockstep_text::kPressQ;
@@ -145,27 +165,35 @@ void LockStep::CastVote() {
   SendShort(kNetToAll, kMsgDropVote, 1);
 }
 
-// Once every present player has voted, the lowest present player's machine
-// removes the missing ones from the session, once.
-void LockStep::ApplyDropRule(const bool present[4], const bool missing[4]) {
+// Once every player this machine hears has voted, it stops listening to the
+// players it does not hear (the missing ones among them; one whose input
+// for this frame came before he fell silent would be missing in the next).
+// Such a player's machine leaves the session when no remaining machine
+// hears it any more; one that the others still hear stays, whatever this
+// machine thinks of it.
+void LockStep::ApplyDropRule(const bool missing[4]) {
   if (dropDone_ || !Network()) return;
+  bool cut[kMaxPlayers] = {};
   bool anyMissing = false, allVoted = true;
-  int lowest = -1;
   for (int s = 0; s < kMaxPlayers; ++s) {
-    if (ctx_.session->GetSlotState(s) == kSlotFree) continue;
-    if (missing[s]) {
-      anyMissing = true;
-    } else if (present[s]) {
-      if (lowest < 0) lowest = s;
-      if (!voted_[s]) allVoted = false;
+    if (!InGame(s)) continue;
+    anyMissing |= missing[s];
+    if (!ctx_.session->HearsPlayer(s)) {
+      cut[s] = true;
+    } else if (!missing[s] && !voted_[s]) {
+      allVoted = false;
     }
   }
-  if (!anyMissing || !allVoted || lowest != OwnSlot()) return;
+  bool anyCut = false;
+  for (bool c : cut) anyCut |= c;
+  if (!anyMissing || !anyCut || !allVoted) return;
   dropDone_ = true;
   for (int s = 0; s < kMaxPlayers; ++s)
-    if (missing[s]) ctx_.session->RemoveLocalPlayer(s);
+    if (cut[s]) ctx_.session->RemoveLocalPlayer(s);
 }
 
+// A machine left alone plays on by itself; every other athlete is the
+// computer's from now on.
 void LockStep::FallBackToLocal() {
   int own = OwnSlot();
   // The own player keeps playing under the own name, in the own slot.
@@ -174,6 +202,31 @@ void LockStep::FallBackToLocal() {
   *ctx_.playMode = 0;
   ctx_.session->SelectProvider(0, 0);
   ctx_.session->AddLocalPlayer(name.c_str(), own);
+  for (int s = 0; s < kMaxPlayers; ++s) {
+    if (s != own) ctx_.players[s].human = 0;
+    inGame_[s] = s == own;
+    leaving_[s] = false;
+  }
+  holdsHost_ = false;
+  gameHost_ = own;
+}
+
+void LockStep::ApplyLeft(int slot) {
+  char text[96];
+  std::snprintf(text, sizeof text, lockstep_text::kPlayerLeft, NameOf(slot).c_str());
+  ui_->AddMessage(text);
+  ctx_.players[slot].human = 0;
+  inGame_[slot] = false;
+  leaving_[slot] = false;
+  if (holdsHost_ && slot == gameHost_) {
+    // The host's part goes to the lowest player still in the game, at this
+    // frame on every machine.
+    gameHost_ = -1;
+    for (int s = 0; s < kMaxPlayers && gameHost_ < 0; ++s)
+      if (inGame_[s]) gameHost_ = s;
+    ctx_.session->HoldHostSlot(gameHost_);
+  }
+  if (Network() && ctx_.session->PlayerCount() < 2) FallBackToLocal();
 }
 
 int LockStep::HandleSystemMessage(const NetMessage& msg) {
@@ -189,11 +242,7 @@ int LockStep::HandleSystemMessage(const NetMessage& msg) {
       if (s != own) ctx_.players[s].human = 0;
     return 1;
   }
-  char text[96];
-  std::snprintf(text, sizeof text, lockstep_text::kPlayerLeft, NameOf(d.slot).c_str());
-  ui_->AddMessage(text);
-  ctx_.players[d.slot].human = 0;
-  if (Network() && ctx_.session->PlayerCount() < 2) FallBackToLocal();
+  ApplyLeft(d.slot);
   return 1;
 }
 
@@ -220,9 +269,17 @@ void LockStep::BeginWaitForPlayers() {
   syncCheck_ = 0;
   NetPutI32(lastSent_ + 8, -1);
   NetPutI32(sentBefore_ + 8, -1);
-  ResetAwaited(ctx_.session, answered_, voted_, blockKept_);
+  // Who plays this event: everybody in the session now.
+  viewSet_ = true;
+  for (int s = 0; s < kMaxPlayers; ++s) {
+    inGame_[s] = ctx_.session->GetSlotState(s) != kSlotFree;
+    leaving_[s] = leavingHost_[s] = false;
+  }
+  ResetAwaited(answered_, voted_, blockKept_);
+  for (bool& e : earlyKept_) e = false;
   ownVoteCast_ = false;
   dropDone_ = false;
+  endNext_ = false;
   SendBlock(kNetToAll, 0);
 }
 
@@ -238,13 +295,25 @@ int LockStep::StepWaitForPlayers() {
     if (!DecodeNetMessage(m.from, m.data.data(), m.data.size(), &d)) continue;
     switch (d.type) {
       case kMsgPlayerLeft:
-        HandleSystemMessage(m);
         if (d.slot == OwnSlot()) {
+          HandleSystemMessage(m);
           for (int s = 0; s < kMaxPlayers; ++s) answered_[s] = true;
+        } else if (InGame(d.slot) && blockKept_[d.slot] && ctx_.session->PlayerCount() >= 2) {
+          // His block came (so it came to every machine): he plays the
+          // event and leaves it after his last input, as in a frame.
+          leaving_[d.slot] = true;
+          leavingHost_[d.slot] = d.flag != 0;
+          answered_[d.slot] = true;
         } else {
+          ApplyLeft(d.slot);
           answered_[d.slot] = true;
           voted_[d.slot] = true;
         }
+        break;
+      case kMsgInput:
+        // A machine done waiting has sent its first input: it is the first
+        // frame's.
+        if (d.syncPoint == syncPoint_) KeepEarly(d.from, m.data.data());
         break;
       case kMsgPlayerBlock:
         answered_[d.from] = true;
@@ -279,7 +348,7 @@ int LockStep::StepWaitForPlayers() {
     return -1;
   }
   if (ui_->TakeKeyPress('D')) CastVote();
-  ApplyDropRule(answered_, missing);
+  ApplyDropRule(missing);
   return kPending;
 }
 
@@ -287,13 +356,17 @@ int LockStep::FinishWait() {
   if (boxOpenedHere_) CloseBox();
   boxOpenedHere_ = false;
   if (waitNetwork_ && Network()) {
-    const bool host = ctx_.session->IsHost();
-    const int hostSlot = ctx_.session->HostSlot();
+    // The host as the game knows it: one who leaves only after his last
+    // input keeps the place until then.
+    int hostSlot = ctx_.session->HostSlot();
+    for (int s = 0; s < kMaxPlayers; ++s)
+      if (leaving_[s] && leavingHost_[s]) hostSlot = s;
+    const bool host = ValidPlayer(hostSlot) && ctx_.session->GetSlotState(hostSlot) == kSlotLocal;
     for (int s = 0; s < kMaxPlayers; ++s) {
-      int st = ctx_.session->GetSlotState(s);
-      if (st == kSlotRemote) {
+      if (ctx_.session->GetSlotState(s) == kSlotLocal) continue;
+      if (InGame(s)) {
         if (blockKept_[s]) DecodePlayerRecord(blocks_[s] + 8 + s * kPlayerRecordSize, &ctx_.players[s]);
-      } else if (st == kSlotFree && !host && ValidPlayer(hostSlot) && blockKept_[hostSlot]) {
+      } else if (!host && ValidPlayer(hostSlot) && blockKept_[hostSlot]) {
         // Computer players as the host has them, but only from a block that
         // really came.
         DecodePlayerRecord(blocks_[hostSlot] + 8 + s * kPlayerRecordSize, &ctx_.players[s]);
@@ -303,7 +376,14 @@ int LockStep::FinishWait() {
     MakeBlock(1, finalBlock_);
     finalBlockKept_ = true;
     SendMessage(kNetToAllButSelf, finalBlock_, kMsgPlayerBlockSize);
+    gameHost_ = hostSlot;
+    holdsHost_ = true;
+    ctx_.session->HoldHostSlot(hostSlot);
+    // Inputs that came during the wait go first in the first frame.
+    for (int s = kMaxPlayers - 1; s >= 0; --s)
+      if (earlyKept_[s]) ctx_.session->QueueLocal(s, OwnSlot(), early_[s], kMsgInputSize, true);
   }
+  for (bool& e : earlyKept_) e = false;
   waitNetwork_ = false;
   ui_->FinishWait();
   SetSyncCheck(0);
@@ -372,9 +452,15 @@ void LockStep::BeginExchange() {
     done_ = true;
     return;
   }
-  ResetAwaited(ctx_.session, had_, voted_, earlyKept_);
+  ResetAwaited(had_, voted_, earlyKept_);
   ownVoteCast_ = false;
   dropDone_ = false;
+  endSeen_ = false;
+  if (endNext_) {
+    endNext_ = false;
+    result_ = 1;
+    done_ = true;
+  }
 }
 
 int LockStep::StepExchange() {
@@ -386,11 +472,20 @@ int LockStep::StepExchange() {
     if (!DecodeNetMessage(m.from, m.data.data(), m.data.size(), &d)) continue;
     switch (d.type) {
       case kMsgPlayerLeft:
-        HandleSystemMessage(m);
         if (d.slot == OwnSlot()) {
           // Dropped from the game: nobody else will answer any more.
+          HandleSystemMessage(m);
           for (int s = 0; s < kMaxPlayers; ++s) had_[s] = true;
+        } else if (InGame(d.slot) && (inputNow_[d.slot] || earlyKept_[d.slot]) &&
+                   ctx_.session->PlayerCount() >= 2) {
+          // The session hands on all of his messages before it says he
+          // left: his input for this frame (or the next) is the last any
+          // machine has, and he leaves after it, on every machine alike.
+          // (A machine left alone has nobody to keep in step with.)
+          leaving_[d.slot] = true;
+          leavingHost_[d.slot] = d.flag != 0;
         } else {
+          ApplyLeft(d.slot);
           had_[d.slot] = true;
         }
         break;
@@ -399,6 +494,7 @@ int LockStep::StepExchange() {
           if (d.check == syncCheck_) {
             CopyInput(d.from, m.data.data());
             had_[d.from] = true;
+            inputNow_[d.from] = true;
           } else {
             ShowBox(lockstep_text::kSyncLost);
             Sleep(4000);
@@ -409,10 +505,7 @@ int LockStep::StepExchange() {
           }
         } else if (d.syncPoint == syncPoint_ + 1) {
           SendResendRequest(d.from);
-          if (!earlyKept_[d.from]) {
-            earlyKept_[d.from] = true;
-            std::memcpy(early_[d.from], m.data.data(), kMsgInputSize);
-          }
+          KeepEarly(d.from, m.data.data());
         }
         break;
       case kMsgResendRequest:
@@ -427,8 +520,11 @@ int LockStep::StepExchange() {
         }
         break;
       case kMsgEventEnd:
-        result_ = 1;
-        done_ = true;
+        // The sender played this frame (its input for it is here or on
+        // the way) and ended the event in its logic: this machine plays
+        // the frame too, so that both end with the same records, and ends
+        // at the next exchange if its own logic did not end it first.
+        endSeen_ = true;
         break;
       case kMsgDropVote:
         voted_[d.from] = true;
@@ -447,6 +543,13 @@ int LockStep::StepExchange() {
         ctx_.session->OnSystemMessage(m);
         break;
     }
+  }
+  // A player who left, with no input of his for this frame: the computer
+  // plays him from this frame on.
+  for (int s = 0; s < kMaxPlayers && !done_ && Network(); ++s) {
+    if (!leaving_[s] || inputNow_[s]) continue;
+    ApplyLeft(s);
+    had_[s] = true;
   }
   if (done_ || AllSet(had_) || !Network()) return FinishExchange();
 
@@ -484,7 +587,7 @@ int LockStep::StepExchange() {
       return FinishExchange();
     }
     if (ui_->TakeKeyPress('D')) CastVote();
-    ApplyDropRule(had_, missing);
+    ApplyDropRule(missing);
   }
   return kPending;
 }
@@ -498,6 +601,8 @@ int LockStep::FinishExchange() {
       if (earlyKept_[s]) ctx_.session->QueueLocal(s, OwnSlot(), early_[s], kMsgInputSize, true);
   }
   for (bool& e : earlyKept_) e = false;
+  if (endSeen_ && result_ == 0) endNext_ = true;
+  endSeen_ = false;
   waitNetwork_ = false;
   ++syncPoint_;
   return result_;
@@ -545,7 +650,7 @@ bool LockStep::AnyPlayerByteIs(int offset, uint8_t value) const {
   if (offset < 0 || offset >= kOutputRecordSize) return false;
   if (!Network()) return ownOutput_[offset] == value;
   for (int s = 0; s < kMaxPlayers; ++s)
-    if (ctx_.session->GetSlotState(s) != kSlotFree && outputs_[s][offset] == value) return true;
+    if (InGame(s) && outputs_[s][offset] == value) return true;
   return false;
 }
 
@@ -553,6 +658,6 @@ bool LockStep::AllPlayersByteAre(int offset, uint8_t value) const {
   if (offset < 0 || offset >= kOutputRecordSize) return false;
   if (!Network()) return ownOutput_[offset] == value;
   for (int s = 0; s < kMaxPlayers; ++s)
-    if (ctx_.session->GetSlotState(s) != kSlotFree && outputs_[s][offset] != value) return false;
+    if (InGame(s) && outputs_[s][offset] != value) return false;
   return true;
 }

@@ -85,6 +85,9 @@ class LockStep {
   static constexpr int kPending = 0x7FFF0000;
 
   explicit LockStep(const LockStepContext& ctx, LockStepUi* ui = nullptr);
+  ~LockStep();
+  LockStep(const LockStep&) = delete;
+  LockStep& operator=(const LockStep&) = delete;
 
   // --- the calls of the screen ---
   int WaitForPlayers();
@@ -136,8 +139,16 @@ class LockStep {
   void ShowBox(const std::string& text);
   void CloseBox();
   void CastVote();
-  void ApplyDropRule(const bool present[4], const bool missing[4]);
+  void ApplyDropRule(const bool missing[4]);
   void FallBackToLocal();
+  // Whether a player takes part in the game, and whether its input comes
+  // from another machine, as this exchange sees it.
+  bool InGame(int slot) const;
+  bool Awaited(int slot) const;
+  void ResetAwaited(bool (&arrived)[kMaxPlayers], bool (&voted)[kMaxPlayers], bool (&kept)[kMaxPlayers]);
+  // A player who left: the computer plays it from this frame on.
+  void ApplyLeft(int slot);
+  void KeepEarly(int slot, const uint8_t* msg);
   int FinishWait();
   int FinishExchange();
   void SendResendRequest(int to);
@@ -154,6 +165,19 @@ class LockStep {
   uint8_t ownOutput_[kOutputRecordSize] = {};
   uint8_t lastSent_[kMsgInputSize] = {};
   uint8_t sentBefore_[kMsgInputSize] = {};
+
+  // The players in the game as the exchange sees them. A player who leaves
+  // leaves at one sync point on every machine: after the last input of his
+  // that any machine received, which may be later than this machine's
+  // session learned of it. Until then he stays in the game ("leaving").
+  bool viewSet_ = false;
+  bool inGame_[kMaxPlayers] = {};
+  bool leaving_[kMaxPlayers] = {};
+  bool leavingHost_[kMaxPlayers] = {};
+  bool inputNow_[kMaxPlayers] = {};  // his input for the current point came
+  // The host's slot the game goes by, held in the session while it runs.
+  int gameHost_ = -1;
+  bool holdsHost_ = false;
 
   // The wait box.
   bool boxShown_ = false;
@@ -182,6 +206,9 @@ class LockStep {
   int32_t resentFor_[kMaxPlayers] = {};
   int result_ = 0;
   bool done_ = false;
+  bool endSeen_ = false;  // a peer ended the event during this exchange
+  bool endNext_ = false;  // so the next exchange ends it here
+
   bool pumpEvents_ = false;
   uint32_t exchangeStart_ = 0;
   uint32_t lastRequest_ = 0;

@@ -104,22 +104,27 @@ class EnetTransport : public NetTransport {
   bool ok() const { return up_; }
 
   bool Listen(const std::string& sessionName) override {
-    if (!up_ || host_) return false;
-    ENetAddress addr;
-    if (!Resolve(bind_, port_, &addr)) return false;
-    host_ = enet_host_create(&addr, kNetSlots, 2, 0, 0);
+    if (!up_) return false;
     if (!host_) {
-      DebugPrintf("network: cannot listen on port %u\n", port_);
-      return false;
+      ENetAddress addr;
+      if (!Resolve(bind_, port_, &addr)) return false;
+      host_ = enet_host_create(&addr, kNetSlots, 2, 0, 0);
+      if (!host_) {
+        DebugPrintf("network: cannot listen on port %u\n", port_);
+        return false;
+      }
+      LimitPacketSizes(host_);
     }
-    LimitPacketSizes(host_);
+    // A member taking the host's place keeps its own port: the answers to
+    // a search name the port the links come to.
     sessionName_ = sessionName;
     // The search socket(s): on the listening address, and when that is a
     // single address also on the broadcast address (broadcasts reach only
     // sockets bound to it or to every interface).
     ENetAddress q;
-    if (Resolve(bind_, static_cast<uint16_t>(port_ + 1), &q)) searchSockets_[0] = OpenDatagram(&q, false);
-    if (!bind_.empty() && !broadcast_.empty() &&
+    if (searchSockets_[0] == ENET_SOCKET_NULL && Resolve(bind_, static_cast<uint16_t>(port_ + 1), &q))
+      searchSockets_[0] = OpenDatagram(&q, false);
+    if (searchSockets_[1] == ENET_SOCKET_NULL && !bind_.empty() && !broadcast_.empty() &&
         Resolve(broadcast_, static_cast<uint16_t>(port_ + 1), &q))
       searchSockets_[1] = OpenDatagram(&q, false);
     return true;
@@ -174,7 +179,8 @@ class EnetTransport : public NetTransport {
       ENetAddress local;
       ENetAddress* bindTo = nullptr;
       if (!bind_.empty() && Resolve(bind_, 0, &local)) bindTo = &local;
-      host_ = enet_host_create(bindTo, 1, 2, 0, 0);
+      // Room for a link to every other machine of the session.
+      host_ = enet_host_create(bindTo, kNetSlots, 2, 0, 0);
       if (!host_) return -1;
       LimitPacketSizes(host_);
     }
@@ -183,6 +189,23 @@ class EnetTransport : public NetTransport {
     ENetPeer* peer = enet_host_connect(host_, &addr, 2, 0);
     if (!peer) return -1;
     return Register(peer);
+  }
+
+  uint16_t LocalPort() const override {
+    if (!host_) return 0;
+    ENetAddress a;
+    if (enet_socket_get_address(host_->socket, &a) < 0) return 0;
+    return a.port;
+  }
+
+  NetSessionInfo RemoteAddress(int link) const override {
+    NetSessionInfo info;
+    auto it = peers_.find(link);
+    if (it == peers_.end()) return info;
+    char ip[64];
+    if (enet_address_get_host_ip(&it->second->address, ip, sizeof ip) == 0) info.address = ip;
+    info.port = it->second->address.port;
+    return info;
   }
 
   bool Send(int link, const uint8_t* data, size_t size) override {
@@ -310,8 +333,9 @@ class EnetTransport : public NetTransport {
         if (n != 4 || std::memcmp(in, kQuery, 4) != 0) continue;
         uint8_t out[6 + kNetNameSize] = {};
         std::memcpy(out, kReply, 4);
-        out[4] = static_cast<uint8_t>(port_);
-        out[5] = static_cast<uint8_t>(port_ >> 8);
+        const uint16_t gamePort = LocalPort() ? LocalPort() : port_;
+        out[4] = static_cast<uint8_t>(gamePort);
+        out[5] = static_cast<uint8_t>(gamePort >> 8);
         NetPutName(out + 6, kNetNameSize, sessionName_.c_str());
         ENetBuffer wb;
         wb.data = out;

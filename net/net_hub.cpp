@@ -36,9 +36,11 @@ class HubTransport : public NetTransport {
     if (me.cut || target < 0 || target >= static_cast<int>(hub_->endpoints_.size()) ||
         target == ep_)
       return -1;
+    // Any machine on the hub takes links, as a session's members do; only
+    // a host is found by a search.
     NetHub::Endpoint& host = hub_->endpoints_[target];
     int mine = me.nextLink++;
-    if (host.cut || !host.owner || host.listening.empty()) {
+    if (host.cut || !host.owner) {
       me.inbox.push_back({NetTransportEvent::kDisconnected, mine, {}});
       return mine;
     }
@@ -88,6 +90,18 @@ class HubTransport : public NetTransport {
     for (int id : ids) Disconnect(id);
     me.listening.clear();
     me.inbox.clear();
+  }
+
+  uint16_t LocalPort() const override { return static_cast<uint16_t>(ep_); }
+
+  NetSessionInfo RemoteAddress(int link) const override {
+    NetSessionInfo info;
+    const NetHub::Endpoint& me = hub_->endpoints_[ep_];
+    auto it = me.links.find(link);
+    if (it == me.links.end()) return info;
+    info.address = "hub";
+    info.port = static_cast<uint16_t>(it->second.peerEndpoint);
+    return info;
   }
 
   int endpoint() const { return ep_; }

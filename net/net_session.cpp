@@ -11,11 +11,30 @@ NetSession* g_netSession = nullptr;
 namespace {
 
 using namespace netwire;
-constexpr uint16_t kProtocolVersion = 1;
+constexpr uint16_t kProtocolVersion = 2;
 constexpr size_t kMaxMessage = 4096;
 constexpr uint32_t kAnswerWaitMs = 3000;
+// Keep-alives go out every 250 ms: a machine not heard for a second is
+// silent as far as the drop vote goes.
+constexpr uint32_t kSilentMs = 1000;
+// Messages of each machine kept for the others in case it is lost: more
+// than one machine can be ahead of another in the lock-step (a frame or two)
+// and than the lobby sends at a time.
+constexpr size_t kKeptMessages = 8;
+constexpr size_t kMaxRelayed = 32;
+// Packets held for a machine whose link is not up yet, or from a link not
+// yet confirmed; past this the machine is treated as lost.
+constexpr size_t kMaxQueuedPackets = 256;
+// Machine numbers fit a 32-bit set; links beyond these are refused.
+constexpr int kMaxMachines = 16;
+constexpr size_t kMaxLinks = 32;
 
 bool ValidSlot(int s) { return s >= 0 && s < kNetPlayerSlots; }
+bool ToAll(int to) { return to == kNetToAll || to == kNetToAllButSelf; }
+bool ValidMachine(int id) { return id >= 0 && id < kMaxMachines; }
+
+void PutU32(uint8_t* p, uint32_t v) { NetPutI32(p, static_cast<int32_t>(v)); }
+uint32_t GetU32(const uint8_t* p) { return static_cast<uint32_t>(NetGetI32(p)); }
 
 std::string CutName(const char* name) {
   char buf[kNetNameSize];
@@ -91,6 +110,8 @@ int NetSession::SelectProvider(int network, int index) {
   if (network == 0) {
     mode_ = Mode::kLoopback;
     role_ = Role::kHost;
+    selfId_ = 0;
+    hostId_ = 0;
     return kNetOk;
   }
   if (index < 0 || index >= static_cast<int>(providers_.size()) || !factory_)
@@ -103,8 +124,12 @@ int NetSession::SelectProvider(int network, int index) {
 
 int NetSession::CreateSession(const char* name) {
   if (mode_ != Mode::kNetwork || role_ != Role::kNone) return kNetErrUnknown;
-  if (!transport_->Listen(CutName(name && *name ? name : "KELVANTHROP"))) return kNetErrConnection;
+  std::string cut = CutName(name && *name ? name : "KELVANTHROP");
+  if (!transport_->Listen(cut)) return kNetErrConnection;
+  sessionName_ = cut;
   role_ = Role::kHost;
+  selfId_ = 0;
+  hostId_ = 0;
   acceptNew_ = true;
   return kNetOk;
 }
@@ -129,26 +154,31 @@ int NetSession::JoinSession(int i) {
   hostLink_ = transport_->Connect(found_[i]);
   if (hostLink_ < 0) return kNetErrConnection;
   role_ = Role::kClient;
-  links_[hostLink_] = Link{false, Now(), Now()};
+  sessionName_ = found_[i].name;
+  Link l;
+  l.lastHeard = l.lastSent = Now();
+  links_[hostLink_] = l;
+  const NetSessionInfo host = found_[i];
+  auto failed = [&] { return hostLink_ < 0 || links_.find(hostLink_) == links_.end(); };
   bool lost = false;
-  auto failed = [&] { return !lost && links_.find(hostLink_) == links_.end(); };
   if (!WaitFor([&] { return hostConnected_ || failed(); }, kAnswerWaitMs) || !hostConnected_) {
     lost = true;
   } else {
-    uint8_t p[3] = {kJoin, 0, 0};
+    // The port this machine takes the other members' links on: the host
+    // tells them, and they tell later newcomers.
+    uint8_t p[5] = {kJoin};
     NetPutU16(p + 1, kProtocolVersion);
-    SendPacket(hostLink_, std::vector<uint8_t>(p, p + 3));
+    NetPutU16(p + 3, transport_->LocalPort());
+    SendPacket(hostLink_, std::vector<uint8_t>(p, p + 5));
     if (!WaitFor([&] { return welcomed_ || failed(); }, kAnswerWaitMs) || !welcomed_) lost = true;
   }
   if (lost) {
-    transport_->Disconnect(hostLink_);
-    links_.clear();
-    hostLink_ = -1;
-    role_ = Role::kNone;
-    for (auto& s : slots_) s = Slot();
-    recv_.clear();
+    if (hostLink_ >= 0) transport_->Disconnect(hostLink_);
+    ResetSession();
     return kNetErrLost;
   }
+  auto it = peers_.find(hostId_);
+  if (it != peers_.end()) it->second.address = host;
   return kNetOk;
 }
 
@@ -162,18 +192,28 @@ void NetSession::Close() {
     transport_->Close();
   }
   transport_.reset();
-  links_.clear();
   found_.clear();
+  ResetSession();
+  mode_ = Mode::kNone;
+}
+
+void NetSession::ResetSession() {
+  links_.clear();
+  peers_.clear();
   recv_.clear();
   chat_.clear();
   for (auto& s : slots_) s = Slot();
-  mode_ = Mode::kNone;
   role_ = Role::kNone;
+  sessionName_.clear();
+  selfId_ = -1;
+  hostId_ = -1;
   hostSlot_ = -1;
+  heldHostSlot_ = -1;
   hostLink_ = -1;
   hostConnected_ = false;
   welcomed_ = false;
   acceptNew_ = true;
+  appSeq_ = 0;
 }
 
 int NetSession::AddLocalPlayer(const char* name, int slot) {
@@ -181,19 +221,25 @@ int NetSession::AddLocalPlayer(const char* name, int slot) {
   if (slot >= kNetSlots) return -1;
   if (role_ == Role::kClient) {
     if (!welcomed_) return -1;
+    // Slots are the host's to give.
+    const int host = hostId_;
     addRequest_ = static_cast<uint8_t>(addRequest_ + 1);
     addReply_ = -2;
     std::vector<uint8_t> p(2 + kNetNameSize, 0);
     p[0] = kAdd;
     p[1] = addRequest_;
     NetPutName(p.data() + 2, kNetNameSize, name);
-    SendPacket(hostLink_, p);
-    bool ok = WaitFor([&] { return addReply_ != -2 || hostLink_ < 0; }, kAnswerWaitMs);
-    if (!ok || addReply_ < 0 || !ValidSlot(addReply_)) return -1;
+    SendToPeer(host, p);
+    bool ok = WaitFor([&] { return addReply_ != -2 || hostId_ != host || peers_.count(host) == 0; },
+                      kAnswerWaitMs);
+    if (!ok || addReply_ < 0 || !ValidSlot(addReply_) || slots_[addReply_].state != kSlotFree) return -1;
     int s = addReply_;
     slots_[s].state = kSlotLocal;
     slots_[s].name = CutName(name);
-    slots_[s].link = -1;
+    slots_[s].machine = selfId_;
+    // Everybody hears of it from this machine too, in order with what it
+    // says next.
+    SendToPeers(PlayerPacket(s, false));
     return s;
   }
   if (role_ != Role::kHost) return -1;  // network chosen but no session made or joined
@@ -207,38 +253,39 @@ int NetSession::AddLocalPlayer(const char* name, int slot) {
   if (!ValidSlot(slot) || slots_[slot].state != kSlotFree) return -1;
   slots_[slot].state = kSlotLocal;
   slots_[slot].name = CutName(name);
-  slots_[slot].link = -1;
+  slots_[slot].machine = selfId_;
   if (hostSlot_ < 0) hostSlot_ = slot;
-  if (mode_ == Mode::kNetwork) SendToJoined(PlayerPacket(slot, false), -1);
+  if (mode_ == Mode::kNetwork) SendToPeers(PlayerPacket(slot, false));
   return slot;
 }
 
 void NetSession::RemoveLocalPlayer(int slot) {
   if (!ValidSlot(slot) || slots_[slot].state == kSlotFree) return;
+  const bool wasHost = slot == hostSlot_;
   if (mode_ == Mode::kLoopback) {
     slots_[slot] = Slot();
-    QueueSystem(kMsgPlayerLeft, slot, slot == hostSlot_, "");
+    QueueSystem(kMsgPlayerLeft, slot, wasHost, "");
+    if (wasHost) SetHostSlot();
     return;
   }
-  if (role_ == Role::kHost) {
-    HostRemoveSlot(slot);
-    return;
-  }
-  if (role_ != Role::kClient) return;
-  if (slot == hostSlot_ && slots_[slot].state == kSlotRemote) {
-    // Dropping the host leaves nothing to talk through: the link goes, and
-    // every remote player with it.
-    int link = hostLink_;
-    transport_->Disconnect(link);
-    LinkLost(link);
-    return;
-  }
-  uint8_t p[2] = {kRemove, static_cast<uint8_t>(slot)};
-  SendPacket(hostLink_, std::vector<uint8_t>(p, p + 2));
+  if (mode_ != Mode::kNetwork) return;
   if (slots_[slot].state == kSlotLocal) {
     slots_[slot] = Slot();
-    QueueSystem(kMsgPlayerLeft, slot, 0, "");
+    SendToPeers({kLeft, static_cast<uint8_t>(slot)});
+    QueueSystem(kMsgPlayerLeft, slot, wasHost, "");
+    if (wasHost) SetHostSlot();
+    return;
   }
+  // A remote player: the players here agreed to drop its machine. It is
+  // told, and this machine stops listening to it.
+  const int id = slots_[slot].machine;
+  auto it = peers_.find(id);
+  if (it == peers_.end()) return;
+  if (it->second.ready) {
+    SendPacket(it->second.link, {kCut});
+    transport_->Flush();
+  }
+  LosePeer(id);
 }
 
 const char* NetSession::GetPlayerName(int slot) const {
@@ -257,8 +304,34 @@ int NetSession::PlayerCount() const {
   return n;
 }
 
-bool NetSession::IsHost() const { return role_ == Role::kHost; }
-int NetSession::HostSlot() const { return hostSlot_; }
+bool NetSession::IsHost() const {
+  if (heldHostSlot_ >= 0) return ValidSlot(heldHostSlot_) && slots_[heldHostSlot_].state == kSlotLocal;
+  return role_ == Role::kHost;
+}
+
+int NetSession::HostSlot() const { return heldHostSlot_ >= 0 ? heldHostSlot_ : hostSlot_; }
+
+bool NetSession::HearsPlayer(int slot) const {
+  if (!ValidSlot(slot)) return false;
+  if (slots_[slot].state == kSlotLocal) return true;
+  if (slots_[slot].state != kSlotRemote) return false;
+  auto it = peers_.find(slots_[slot].machine);
+  if (it == peers_.end() || !it->second.ready) return false;
+  auto l = links_.find(it->second.link);
+  return l != links_.end() && Now() - l->second.lastHeard <= kSilentMs;
+}
+
+int NetSession::LinkedMachines() const {
+  int n = 0;
+  for (const auto& [id, p] : peers_) n += p.ready;
+  return n;
+}
+
+void NetSession::SetHostSlot() {
+  hostSlot_ = -1;
+  for (int s = 0; s < kNetPlayerSlots && hostSlot_ < 0; ++s)
+    if (slots_[s].state != kSlotFree && slots_[s].machine == hostId_) hostSlot_ = s;
+}
 
 bool NetSession::AnyLocalOtherThan(int from) const {
   for (int s = 0; s < kNetSlots; ++s)
@@ -269,10 +342,10 @@ bool NetSession::AnyLocalOtherThan(int from) const {
 bool NetSession::Send(int from, int to, const void* data, size_t size) {
   if (mode_ == Mode::kNone || !data || size < 4 || size > kMaxMessage) return false;
   if (!ValidSlot(from) || slots_[from].state != kSlotLocal) return false;
-  if (to != kNetToAll && to != kNetToAllButSelf) {
+  if (!ToAll(to)) {
     if (!ValidSlot(to) || slots_[to].state == kSlotFree) return false;
   }
-  Route(from, to, static_cast<const uint8_t*>(data), size, -1);
+  Route(from, to, static_cast<const uint8_t*>(data), size);
   // The lock-step waits on every message: out on the wire at once.
   if (transport_) transport_->Flush();
   return true;
@@ -299,9 +372,8 @@ void NetSession::DeliverLocal(int from, int to, const uint8_t* data, size_t size
 }
 
 // Hands a message to its addressees: this machine's players through the
-// receive queue, the others over the links. originLink is the link it came
-// in on at the host (-1 when it was made here).
-void NetSession::Route(int from, int to, const uint8_t* data, size_t size, int originLink) {
+// receive queue, the other machines straight over their links.
+void NetSession::Route(int from, int to, const uint8_t* data, size_t size) {
   bool local = false;
   if (to == kNetToAll) {
     local = AnyLocalOtherThan(-1);
@@ -312,22 +384,35 @@ void NetSession::Route(int from, int to, const uint8_t* data, size_t size, int o
   }
   if (local) DeliverLocal(from, to, data, size);
   if (mode_ != Mode::kNetwork) return;
-  bool toAll = to == kNetToAll || to == kNetToAllButSelf;
-  if (!toAll && slots_[to].state != kSlotRemote) return;
-  std::vector<uint8_t> p(3 + size);
+  if (!ToAll(to) && slots_[to].state != kSlotRemote) return;
+  std::vector<uint8_t> p(kAppHeader + size);
   p[0] = kApp;
   p[1] = static_cast<uint8_t>(from);
   p[2] = static_cast<uint8_t>(static_cast<int8_t>(to));
-  std::memcpy(p.data() + 3, data, size);
-  if (role_ == Role::kClient) {
-    if (originLink < 0) SendPacket(hostLink_, p);
-    return;
+  PutU32(p.data() + 3, ++appSeq_);
+  std::memcpy(p.data() + kAppHeader, data, size);
+  if (ToAll(to)) {
+    SendToPeers(p);
+  } else {
+    SendToPeer(slots_[to].machine, p);
   }
-  if (toAll) {
-    SendToJoined(p, originLink);
-  } else if (slots_[to].link != originLink) {
-    SendPacket(slots_[to].link, p);
+}
+
+// A message of another machine (or a copy of one, handed on by a third)
+// reaches this machine's players. What it sent to everybody is kept for a
+// while, for the others in case it is lost.
+void NetSession::Deliver(int machine, int from, int to, uint32_t seq, const uint8_t* data, size_t size,
+                         bool keep) {
+  auto it = peers_.find(machine);
+  if (it == peers_.end()) return;
+  Peer& peer = it->second;
+  peer.anySeq = true;
+  peer.lastSeq = seq;
+  if (keep && ToAll(to)) {
+    peer.kept.push_back(Kept{from, to, seq, std::vector<uint8_t>(data, data + size)});
+    if (peer.kept.size() > kKeptMessages) peer.kept.pop_front();
   }
+  DeliverLocal(from, to, data, size);
 }
 
 bool NetSession::Receive(NetMessage* out) {
@@ -395,17 +480,45 @@ void NetSession::SendPacket(int link, const std::vector<uint8_t>& p) {
   transport_->Send(link, p.data(), p.size());
 }
 
-void NetSession::SendToJoined(const std::vector<uint8_t>& p, int exceptLink) {
-  for (auto& [id, link] : links_)
-    if (link.joined && id != exceptLink) SendPacket(id, p);
+// To one machine: over its link, or kept until the link is up.
+void NetSession::SendToPeer(int id, const std::vector<uint8_t>& p) {
+  auto it = peers_.find(id);
+  if (it == peers_.end() || it->second.lost) return;
+  Peer& peer = it->second;
+  if (peer.ready) {
+    SendPacket(peer.link, p);
+  } else if (peer.outbox.size() < kMaxQueuedPackets) {
+    peer.outbox.push_back(p);
+  }
+}
+
+void NetSession::SendToPeers(const std::vector<uint8_t>& p, int except) {
+  for (auto& [id, peer] : peers_)
+    if (id != except) SendToPeer(id, p);
 }
 
 std::vector<uint8_t> NetSession::PlayerPacket(int slot, bool entry) const {
-  std::vector<uint8_t> p(3 + kNetNameSize, 0);
+  std::vector<uint8_t> p(4 + kNetNameSize, 0);
   p[0] = kPlayer;
   p[1] = static_cast<uint8_t>(slot);
   p[2] = static_cast<uint8_t>((slot == hostSlot_ ? 1 : 0) | (entry ? 2 : 0));
-  NetPutName(p.data() + 3, kNetNameSize, slots_[slot].name.c_str());
+  p[3] = static_cast<uint8_t>(slots_[slot].state == kSlotLocal ? selfId_ : slots_[slot].machine);
+  NetPutName(p.data() + 4, kNetNameSize, slots_[slot].name.c_str());
+  return p;
+}
+
+// Where a machine takes links; with `dial` the receiver links up to it (it
+// is new there), else it waits for the machine's own link.
+std::vector<uint8_t> NetSession::MemberPacket(int id, bool dial) const {
+  std::vector<uint8_t> p(5 + kAddressField, 0);
+  p[0] = kMember;
+  p[1] = static_cast<uint8_t>(id);
+  p[2] = dial ? 1 : 0;
+  auto it = peers_.find(id);
+  if (it != peers_.end()) {
+    NetPutU16(p.data() + 3, it->second.address.port);
+    NetPutName(p.data() + 5, kAddressField, it->second.address.address.c_str());
+  }
   return p;
 }
 
@@ -430,6 +543,14 @@ void NetSession::Pump() {
       transport_->Disconnect(id);
       LinkLost(id);
     }
+    // A member that never links up is as good as gone.
+    std::vector<int> unreached;
+    for (auto& [id, peer] : peers_)
+      if (!peer.ready && !peer.lost && now - peer.since > timeoutMs_) unreached.push_back(id);
+    for (int id : unreached) {
+      DebugPrintf("network: machine %d never linked up\n", id);
+      LosePeer(id);
+    }
     if (transport_) transport_->Flush();
   }
   pumping_ = false;
@@ -437,18 +558,38 @@ void NetSession::Pump() {
 
 void NetSession::HandleEvent(NetTransportEvent& ev) {
   switch (ev.kind) {
-    case NetTransportEvent::kConnected:
-      if (role_ == Role::kHost) {
-        if (links_.size() >= kNetSlots) {
-          transport_->Disconnect(ev.link);
-          return;
-        }
-        links_[ev.link] = Link{false, Now(), Now()};
-      } else if (role_ == Role::kClient && ev.link == hostLink_) {
+    case NetTransportEvent::kConnected: {
+      const uint32_t now = Now();
+      if (role_ == Role::kClient && !welcomed_ && ev.link == hostLink_) {
         hostConnected_ = true;
-        links_[ev.link].lastHeard = Now();
+        links_[ev.link].lastHeard = now;
+        return;
       }
+      // A link this machine started to a member: say who we are, then what
+      // waited for it.
+      for (auto& [id, peer] : peers_) {
+        if (peer.link != ev.link || peer.ready || peer.lost) continue;
+        peer.ready = true;
+        Link& l = links_[ev.link];
+        l.machine = id;
+        l.lastHeard = now;
+        SendPacket(ev.link, {kHello, static_cast<uint8_t>(selfId_)});
+        std::deque<std::vector<uint8_t>> out;
+        out.swap(peer.outbox);
+        for (const auto& p : out) SendPacket(ev.link, p);
+        return;
+      }
+      if (links_.count(ev.link)) return;
+      // Someone else's link: a joiner (at the host) or a newcomer member.
+      if (links_.size() >= kMaxLinks || role_ == Role::kNone) {
+        transport_->Disconnect(ev.link);
+        return;
+      }
+      Link l;
+      l.lastHeard = l.lastSent = now;
+      links_[ev.link] = l;
       return;
+    }
     case NetTransportEvent::kDisconnected:
       LinkLost(ev.link);
       return;
@@ -470,165 +611,393 @@ void NetSession::HandlePacket(int link, const std::vector<uint8_t>& p) {
     LinkLost(link);
     return;
   }
-  if (role_ == Role::kHost) {
-    HostPacket(link, p);
-  } else if (role_ == Role::kClient && link == hostLink_) {
-    ClientPacket(p);
+  const int machine = links_[link].machine;
+  if (machine < 0) {
+    NewLinkPacket(link, p);
+  } else {
+    PeerPacket(machine, p);
   }
 }
 
-void NetSession::HostPacket(int link, const std::vector<uint8_t>& p) {
+// The first packets of a link whose machine is not known yet.
+void NetSession::NewLinkPacket(int link, const std::vector<uint8_t>& p) {
   Link& l = links_[link];
-  switch (p[0]) {
-    case kJoin: {
-      if (p.size() != 3 || l.joined) return;
-      if (!acceptNew_ || NetGetU16(p.data() + 1) != kProtocolVersion) {
-        SendPacket(link, {kRefuse, 0});
-        return;
-      }
-      l.joined = true;
-      SendPacket(link, {kWelcome, static_cast<uint8_t>(static_cast<int8_t>(hostSlot_))});
-      for (int s = 0; s < kNetPlayerSlots; ++s)
-        if (slots_[s].state != kSlotFree) SendPacket(link, PlayerPacket(s, true));
-      return;
+  if (role_ == Role::kClient && !welcomed_ && link == hostLink_) {
+    if (p[0] == kWelcome && p.size() == 4) {
+      const int self = p[1], host = p[2], hs = static_cast<int8_t>(p[3]);
+      if (!ValidMachine(self) || !ValidMachine(host) || self == host) return;
+      selfId_ = self;
+      hostId_ = host;
+      hostSlot_ = ValidSlot(hs) ? hs : -1;
+      Peer& h = peers_[host];
+      h.link = link;
+      h.ready = true;
+      h.since = Now();
+      l.machine = host;
+      hostLink_ = -1;
+      welcomed_ = true;
+    } else if (p[0] == kRefuse) {
+      transport_->Disconnect(link);
+      LinkLost(link);
     }
+    return;
+  }
+  if (l.hello >= 0) {
+    // A member's link waiting for the host's word on that member.
+    if (l.held.size() < kMaxQueuedPackets) l.held.push_back(p);
+    return;
+  }
+  if (p[0] == kJoin) {
+    AdmitJoiner(link, p);
+  } else if (p[0] == kHello && p.size() == 2 && ValidMachine(p[1])) {
+    l.hello = p[1];
+    ConfirmHello(link);
+  }
+}
+
+void NetSession::AdmitJoiner(int link, const std::vector<uint8_t>& p) {
+  if (p.size() != 5) return;
+  int id = -1;
+  for (int m = 0; m < kMaxMachines && id < 0; ++m)
+    if (m != selfId_ && peers_.find(m) == peers_.end()) id = m;
+  if (role_ != Role::kHost || !acceptNew_ || NetGetU16(p.data() + 1) != kProtocolVersion || id < 0) {
+    SendPacket(link, {kRefuse, 0});
+    return;
+  }
+  // Where the others reach it: the address it came from, the port it says
+  // it takes links on (it may have come through a relay).
+  NetSessionInfo where = transport_->RemoteAddress(link);
+  where.port = NetGetU16(p.data() + 3);
+  Peer& n = peers_[id];
+  n.link = link;
+  n.ready = true;
+  n.address = where;
+  n.since = Now();
+  links_[link].machine = id;
+  SendPacket(link, {kWelcome, static_cast<uint8_t>(id), static_cast<uint8_t>(selfId_),
+                    static_cast<uint8_t>(static_cast<int8_t>(hostSlot_))});
+  for (auto& [other, peer] : peers_) {
+    if (other == id || peer.lost) continue;
+    SendPacket(link, MemberPacket(other, true));
+    SendToPeer(other, MemberPacket(id, false));
+  }
+  for (int s = 0; s < kNetPlayerSlots; ++s)
+    if (slots_[s].state != kSlotFree) SendPacket(link, PlayerPacket(s, true));
+}
+
+// A member's link said whose it is: taken when the host announced that
+// member at the address the link comes from.
+void NetSession::ConfirmHello(int link) {
+  auto lit = links_.find(link);
+  if (lit == links_.end()) return;
+  const int id = lit->second.hello;
+  auto it = peers_.find(id);
+  if (it == peers_.end()) return;  // the host's word on it is still on its way
+  Peer& peer = it->second;
+  const NetSessionInfo from = transport_->RemoteAddress(link);
+  const bool placeOk = peer.address.address.empty() ||
+                       (from.address == peer.address.address && from.port == peer.address.port);
+  if (peer.ready || peer.lost || !placeOk) {
+    DebugPrintf("network: link %d refused as machine %d\n", link, id);
+    transport_->Disconnect(link);
+    links_.erase(lit);
+    return;
+  }
+  peer.link = link;
+  peer.ready = true;
+  lit->second.machine = id;
+  lit->second.hello = -1;
+  std::deque<std::vector<uint8_t>> held;
+  held.swap(lit->second.held);
+  std::deque<std::vector<uint8_t>> out;
+  out.swap(peer.outbox);
+  for (const auto& p : out) SendPacket(link, p);
+  for (const auto& p : held) {
+    auto again = peers_.find(id);
+    if (again == peers_.end() || !again->second.ready) break;
+    PeerPacket(id, p);
+  }
+}
+
+// The host's word on a member: a newcomer links up to it; the others wait
+// for its link.
+void NetSession::Member(int id, bool dial, const NetSessionInfo& address) {
+  if (!ValidMachine(id) || id == selfId_) return;
+  auto it = peers_.find(id);
+  if (it != peers_.end()) {
+    if (!it->second.ready && !it->second.lost) it->second.address = address;
+  } else {
+    Peer& peer = peers_[id];
+    peer.address = address;
+    peer.since = Now();
+    if (dial && transport_) {
+      peer.link = transport_->Connect(address);
+      if (peer.link >= 0) {
+        Link l;
+        l.lastHeard = l.lastSent = Now();
+        links_[peer.link] = l;
+      }
+    }
+  }
+  std::vector<int> waiting;
+  for (auto& [link, l] : links_)
+    if (l.machine < 0 && l.hello == id) waiting.push_back(link);
+  for (int link : waiting) ConfirmHello(link);
+}
+
+bool NetSession::AppAcceptable(int machine, int from, int to, const uint8_t* msg, size_t size) const {
+  if (size < 4 || size > kMaxMessage) return false;
+  // A machine speaks only for its own players, and never as the session.
+  if (!ValidSlot(from) || slots_[from].state != kSlotRemote || slots_[from].machine != machine) return false;
+  if (msg[0] < kMsgChat) return false;
+  return ToAll(to) || (ValidSlot(to) && slots_[to].state == kSlotLocal);
+}
+
+void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
+  auto pit = peers_.find(machine);
+  if (pit == peers_.end() || pit->second.lost) return;
+  switch (p[0]) {
     case kAdd: {
-      if (p.size() != 2 + static_cast<size_t>(kNetNameSize) || !l.joined) return;
+      if (p.size() != 2 + static_cast<size_t>(kNetNameSize) || role_ != Role::kHost) return;
       int slot = -1;
       if (acceptNew_) {
-        for (int s = 0; s < kNetPlayerSlots; ++s)
-          if (slots_[s].state == kSlotFree) {
-            slot = s;
-            break;
-          }
+        for (int s = 0; s < kNetPlayerSlots && slot < 0; ++s)
+          if (slots_[s].state == kSlotFree) slot = s;
       }
-      SendPacket(link, {kAdded, p[1], static_cast<uint8_t>(static_cast<int8_t>(slot))});
+      SendToPeer(machine, {kAdded, p[1], static_cast<uint8_t>(static_cast<int8_t>(slot))});
       if (slot < 0) return;
       char name[kNetNameSize];
       NetGetName(p.data() + 2, kNetNameSize, name, sizeof name);
       slots_[slot].state = kSlotRemote;
       slots_[slot].name = name;
-      slots_[slot].link = link;
-      SendToJoined(PlayerPacket(slot, false), link);
+      slots_[slot].machine = machine;
+      SendToPeers(PlayerPacket(slot, false), machine);
       QueueSystem(kMsgPlayerJoined, slot, 0, name);
       return;
     }
-    case kRemove: {
-      if (p.size() != 2 || !l.joined) return;
-      int slot = static_cast<int8_t>(p[1]);
-      // Another machine may drop its own players or, by the drop vote, the
-      // players of a third machine; never this machine's own (a silent host
-      // is left by cutting the link to it instead).
-      if (ValidSlot(slot) && slots_[slot].state == kSlotRemote) HostRemoveSlot(slot);
-      return;
-    }
-    case kApp: {
-      if (p.size() < 3 + 4 || p.size() > 3 + kMaxMessage || !l.joined) return;
-      int from = static_cast<int8_t>(p[1]);
-      int to = static_cast<int8_t>(p[2]);
-      // A machine speaks only for its own players, and never as the session.
-      if (!ValidSlot(from) || slots_[from].link != link || slots_[from].state != kSlotRemote) return;
-      if (p[3] < kMsgChat) return;
-      if (to != kNetToAll && to != kNetToAllButSelf && (!ValidSlot(to) || slots_[to].state == kSlotFree))
-        return;
-      Route(from, to, p.data() + 3, p.size() - 3, link);
-      return;
-    }
-    default:
-      return;
-  }
-}
-
-void NetSession::ClientPacket(const std::vector<uint8_t>& p) {
-  switch (p[0]) {
-    case kWelcome: {
-      if (p.size() != 2 || welcomed_) return;
-      int hs = static_cast<int8_t>(p[1]);
-      hostSlot_ = ValidSlot(hs) ? hs : -1;
-      welcomed_ = true;
-      links_[hostLink_].joined = true;
-      return;
-    }
-    case kRefuse:
-      transport_->Disconnect(hostLink_);
-      LinkLost(hostLink_);
-      return;
     case kAdded: {
-      if (p.size() != 3 || p[1] != addRequest_) return;
+      if (p.size() != 3 || machine != hostId_ || p[1] != addRequest_) return;
       int slot = static_cast<int8_t>(p[2]);
       addReply_ = ValidSlot(slot) && slots_[slot].state == kSlotFree ? slot : -1;
       return;
     }
     case kPlayer: {
-      if (p.size() != 3 + static_cast<size_t>(kNetNameSize)) return;
-      int slot = static_cast<int8_t>(p[1]);
+      if (p.size() != 4 + static_cast<size_t>(kNetNameSize)) return;
+      const int slot = static_cast<int8_t>(p[1]);
+      const int owner = p[3];
+      // The host tells of anybody's players, a machine of its own.
       if (!ValidSlot(slot) || slots_[slot].state == kSlotLocal) return;
+      if (owner != machine && machine != hostId_) return;
+      auto oit = peers_.find(owner);
+      if (oit == peers_.end() || oit->second.lost) return;
+      if (slots_[slot].state == kSlotRemote && slots_[slot].machine != owner && machine != hostId_) return;
       char name[kNetNameSize];
-      NetGetName(p.data() + 3, kNetNameSize, name, sizeof name);
-      bool was = slots_[slot].state == kSlotRemote;
+      NetGetName(p.data() + 4, kNetNameSize, name, sizeof name);
+      const bool was = slots_[slot].state == kSlotRemote;
       slots_[slot].state = kSlotRemote;
       slots_[slot].name = name;
-      if (p[2] & 1) hostSlot_ = slot;
+      slots_[slot].machine = owner;
+      if ((p[2] & 1) && owner == hostId_) hostSlot_ = slot;
       if (!was) QueueSystem((p[2] & 2) ? kMsgPlayerEntry : kMsgPlayerJoined, slot, p[2] & 1, name);
       return;
     }
     case kLeft: {
-      if (p.size() != 3) return;
-      int slot = static_cast<int8_t>(p[1]);
-      if (!ValidSlot(slot) || slots_[slot].state == kSlotFree) return;
-      // Our own player named here means the others dropped us.
+      if (p.size() != 2) return;
+      const int slot = static_cast<int8_t>(p[1]);
+      if (!ValidSlot(slot) || slots_[slot].state != kSlotRemote || slots_[slot].machine != machine) return;
+      const bool wasHost = slot == hostSlot_;
       slots_[slot] = Slot();
-      QueueSystem(kMsgPlayerLeft, slot, p[2] ? 1 : 0, "");
+      QueueSystem(kMsgPlayerLeft, slot, wasHost, "");
+      if (wasHost) SetHostSlot();
+      return;
+    }
+    case kMember: {
+      if (p.size() != 5 + static_cast<size_t>(kAddressField) || machine != hostId_) return;
+      char address[kAddressField];
+      NetGetName(p.data() + 5, kAddressField, address, sizeof address);
+      NetSessionInfo where;
+      where.address = address;
+      where.port = NetGetU16(p.data() + 3);
+      Member(p[1], p[2] & 1, where);
       return;
     }
     case kApp: {
-      if (p.size() < 3 + 4 || p.size() > 3 + kMaxMessage) return;
-      int from = static_cast<int8_t>(p[1]);
-      int to = static_cast<int8_t>(p[2]);
-      if (!ValidSlot(from) || slots_[from].state != kSlotRemote) return;
-      if (p[3] < kMsgChat) return;
-      if (to != kNetToAll && to != kNetToAllButSelf && (!ValidSlot(to) || slots_[to].state != kSlotLocal))
-        return;
-      DeliverLocal(from, to, p.data() + 3, p.size() - 3);
+      if (p.size() < static_cast<size_t>(kAppHeader)) return;
+      const int from = static_cast<int8_t>(p[1]);
+      const int to = static_cast<int8_t>(p[2]);
+      const uint8_t* msg = p.data() + kAppHeader;
+      const size_t size = p.size() - kAppHeader;
+      if (!AppAcceptable(machine, from, to, msg, size)) return;
+      Deliver(machine, from, to, GetU32(p.data() + 3), msg, size, true);
       return;
     }
+    case kRelay: {
+      if (p.size() < static_cast<size_t>(kRelayHeader)) return;
+      const int origin = p[1];
+      const int from = static_cast<int8_t>(p[2]);
+      const int to = static_cast<int8_t>(p[3]);
+      const uint32_t seq = GetU32(p.data() + 4);
+      const uint8_t* msg = p.data() + kRelayHeader;
+      const size_t size = p.size() - kRelayHeader;
+      if (origin == machine || origin == selfId_ || !ToAll(to)) return;
+      auto oit = peers_.find(origin);
+      if (oit == peers_.end() || !AppAcceptable(origin, from, to, msg, size)) return;
+      Peer& o = oit->second;
+      if (o.lost) {
+        if (!o.anySeq || seq > o.lastSeq) Deliver(origin, from, to, seq, msg, size, false);
+        return;
+      }
+      // Still heard here: kept, in case this machine loses it too.
+      for (const Kept& k : o.relayed)
+        if (k.seq == seq) return;
+      if (o.relayed.size() >= kMaxRelayed) o.relayed.erase(o.relayed.begin());
+      o.relayed.push_back(Kept{from, to, seq, std::vector<uint8_t>(msg, msg + size)});
+      return;
+    }
+    case kGone: {
+      if (p.size() != 2) return;
+      const int id = p[1];
+      auto git = peers_.find(id);
+      if (id == machine || git == peers_.end()) return;
+      git->second.goneFrom |= 1u << machine;
+      // One this machine never reached is as lost here as there.
+      if (!git->second.ready && !git->second.lost) {
+        LosePeer(id);
+      } else {
+        CheckDepartures();
+      }
+      return;
+    }
+    case kCut:
+      pit->second.cutUs = true;
+      return;
     default:
       return;
   }
 }
 
-void NetSession::HostRemoveSlot(int slot) {
-  if (!ValidSlot(slot) || slots_[slot].state == kSlotFree) return;
-  bool wasHost = slot == hostSlot_;
-  // Everybody is told, the machine of the removed player too (it falls back
-  // to a game of its own when it hears its own slot named).
-  std::vector<uint8_t> p = {kLeft, static_cast<uint8_t>(slot), static_cast<uint8_t>(wasHost)};
-  SendToJoined(p, -1);
-  slots_[slot] = Slot();
-  QueueSystem(kMsgPlayerLeft, slot, wasHost, "");
-}
-
 void NetSession::LinkLost(int link) {
   auto it = links_.find(link);
   if (it == links_.end()) return;
+  const int machine = it->second.machine;
   links_.erase(it);
-  if (role_ == Role::kHost) {
-    for (int s = 0; s < kNetSlots; ++s)
-      if (slots_[s].state == kSlotRemote && slots_[s].link == link) HostRemoveSlot(s);
+  if (link == hostLink_) {
+    hostLink_ = -1;  // a join that failed
     return;
   }
-  if (role_ == Role::kClient && link == hostLink_) {
-    hostLink_ = -1;
-    // Without the host nobody else can be reached: every remote player is
-    // gone, the host's first.
-    if (ValidSlot(hostSlot_) && slots_[hostSlot_].state == kSlotRemote) {
-      slots_[hostSlot_] = Slot();
-      QueueSystem(kMsgPlayerLeft, hostSlot_, 1, "");
-    }
-    for (int s = 0; s < kNetSlots; ++s)
-      if (slots_[s].state == kSlotRemote) {
-        slots_[s] = Slot();
-        QueueSystem(kMsgPlayerLeft, s, 0, "");
-      }
+  auto pit = peers_.find(machine);
+  if (machine < 0 || pit == peers_.end() || pit->second.link != link) return;
+  pit->second.link = -1;
+  pit->second.ready = false;
+  LosePeer(machine);
+}
+
+// This machine no longer hears another: it hands the others what it had
+// of that machine's messages (they may lack the last ones), tells them, and
+// the machine leaves once all of them have lost it as well.
+void NetSession::LosePeer(int id) {
+  auto it = peers_.find(id);
+  if (it == peers_.end() || it->second.lost) return;
+  Peer& peer = it->second;
+  if (peer.link >= 0) {
+    if (transport_) transport_->Disconnect(peer.link);
+    links_.erase(peer.link);
+    peer.link = -1;
   }
+  DebugPrintf("network: machine %d lost\n", id);
+  peer.ready = false;
+  peer.lost = true;
+  peer.since = Now();
+  peer.outbox.clear();
+  // Copies the others handed on while it was still heard here.
+  std::vector<Kept> relayed;
+  relayed.swap(peer.relayed);
+  std::sort(relayed.begin(), relayed.end(), [](const Kept& a, const Kept& b) { return a.seq < b.seq; });
+  for (const Kept& k : relayed) {
+    Peer& again = peers_[id];
+    if (!again.anySeq || k.seq > again.lastSeq) Deliver(id, k.from, k.to, k.seq, k.data.data(), k.data.size(), false);
+  }
+  const std::deque<Kept> kept = peers_[id].kept;
+  for (auto& [other, o] : peers_) {
+    if (other == id || o.lost) continue;
+    for (const Kept& k : kept) {
+      std::vector<uint8_t> r(kRelayHeader + k.data.size());
+      r[0] = kRelay;
+      r[1] = static_cast<uint8_t>(id);
+      r[2] = static_cast<uint8_t>(k.from);
+      r[3] = static_cast<uint8_t>(static_cast<int8_t>(k.to));
+      PutU32(r.data() + 4, k.seq);
+      std::memcpy(r.data() + kRelayHeader, k.data.data(), k.data.size());
+      SendToPeer(other, r);
+    }
+    SendToPeer(other, {kGone, static_cast<uint8_t>(id)});
+  }
+  CheckDepartures();
+}
+
+// Lost machines leave once every machine this one still hears has lost them
+// too. A machine left with nobody, whom the others told they agreed to drop
+// it, hears its own players named instead: it was dropped.
+void NetSession::CheckDepartures() {
+  for (;;) {
+    bool anyHeard = false, cut = false;
+    for (const auto& [id, peer] : peers_) {
+      anyHeard |= !peer.lost;
+      cut |= peer.cutUs;
+    }
+    if (!anyHeard && cut) {
+      std::vector<int> all;
+      for (const auto& [id, peer] : peers_) all.push_back(id);
+      for (int id : all) Depart(id, true);
+      for (int s = 0; s < kNetPlayerSlots; ++s)
+        if (slots_[s].state == kSlotLocal) QueueSystem(kMsgPlayerLeft, s, s == hostSlot_, "");
+      return;
+    }
+    int leaving = -1;
+    for (const auto& [id, peer] : peers_) {
+      if (!peer.lost) continue;
+      bool agreed = true;
+      for (const auto& [other, o] : peers_)
+        if (other != id && o.ready && !(peer.goneFrom & (1u << other))) agreed = false;
+      if (agreed) {
+        leaving = id;
+        break;
+      }
+    }
+    if (leaving < 0) return;
+    Depart(leaving, false);
+  }
+}
+
+void NetSession::Depart(int id, bool quiet) {
+  const bool wasHostMachine = id == hostId_;
+  for (int s = 0; s < kNetPlayerSlots; ++s) {
+    if (slots_[s].state != kSlotRemote || slots_[s].machine != id) continue;
+    const bool wasHost = wasHostMachine && s == hostSlot_;
+    slots_[s] = Slot();
+    if (!quiet) QueueSystem(kMsgPlayerLeft, s, wasHost, "");
+  }
+  peers_.erase(id);
+  for (auto& [other, peer] : peers_) peer.goneFrom &= ~(1u << id);
+  if (wasHostMachine) ChooseHost();
+}
+
+// The host's duties go to the machine with the lowest player slot still in
+// the session (this one included), or with no players at all to the lowest
+// machine number: every machine knows both, so no vote is needed.
+void NetSession::ChooseHost() {
+  int best = -1;
+  for (int s = 0; s < kNetPlayerSlots && best < 0; ++s)
+    if (slots_[s].state != kSlotFree) best = slots_[s].state == kSlotLocal ? selfId_ : slots_[s].machine;
+  if (best < 0) {
+    best = selfId_;
+    for (const auto& [id, peer] : peers_) best = std::min(best, id);
+  }
+  hostId_ = best;
+  SetHostSlot();
+  const bool wasHost = role_ == Role::kHost;
+  role_ = best == selfId_ ? Role::kHost : Role::kClient;
+  DebugPrintf("network: machine %d hosts the session now\n", best);
+  if (role_ == Role::kHost && !wasHost && transport_ && !transport_->Listen(sessionName_))
+    DebugPrintf("network: the new host cannot answer searches\n");
 }

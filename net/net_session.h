@@ -7,9 +7,18 @@
 // and a separate chat queue, and it tells the game about players who join or
 // leave through session messages (types 0..3, sender kNetSystemSender).
 //
-// Between machines the session is a star: the host accepts the links and
-// hands each message on to the machines of its addressees. A machine that
-// stops answering is reported as left after a timeout.
+// Between machines the session is a mesh: every machine holds a link to
+// every other, so that a machine's loss removes that machine's players only.
+// The host (the machine that made the session, later the one with the lowest
+// remaining player slot) admits new machines and tells everybody where they
+// take links; the newcomer links up to each of them.
+//
+// A machine the others stop hearing (its links cut, closed, or silent past
+// the timeout) leaves the session only once every remaining machine has lost
+// it: each machine that loses it hands the others the last messages it had
+// from it and says so. So every remaining machine delivers the same messages
+// of the departed machine, then its players' "left" message; one machine's
+// view never removes a machine that the others still hear.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -28,18 +37,26 @@ class Clock;
 // for tests that play a hostile machine.
 namespace netwire {
 enum Kind : uint8_t {
-  kJoin = 1,     // u16 version
-  kWelcome = 2,  // i8 host slot
+  kJoin = 1,     // u16 version, u16 port this machine takes links on
+  kWelcome = 2,  // u8 the joiner's machine id, u8 the host's machine id, i8 host slot
   kRefuse = 3,   // u8 reason
   kAdd = 4,      // u8 request, name[16]
   kAdded = 5,    // u8 request, i8 slot
-  kPlayer = 6,   // i8 slot, u8 flags (1 host player, 2 already there), name[16]
-  kLeft = 7,     // i8 slot, u8 was host
-  kRemove = 8,   // i8 slot
-  kApp = 9,      // i8 from, i8 to, message
+  kPlayer = 6,   // i8 slot, u8 flags (1 host player, 2 already there), u8 machine id, name[16]
+  kLeft = 7,     // i8 slot: the sender's own player left
+  kMember = 8,   // u8 machine id, u8 flags (1 link up to it), u16 port, address[64]
+  kApp = 9,      // i8 from, i8 to, u32 sequence number of the sender's messages, message
   kPing = 10,
   kBye = 11,
+  kHello = 12,   // u8 the sender's machine id: the first packet on a link between members
+  kRelay = 13,   // u8 origin machine id, i8 from, i8 to, u32 sequence, message: a copy of a
+                 // message of a machine the sender lost
+  kGone = 14,    // u8 machine id: the sender no longer hears that machine
+  kCut = 15,     // the players agreed to drop the receiver; the sender cuts its link
 };
+inline constexpr int kAppHeader = 7;     // kind, from, to, sequence
+inline constexpr int kRelayHeader = 8;   // kind, origin, from, to, sequence
+inline constexpr int kAddressField = 64;
 }  // namespace netwire
 
 inline constexpr int kNetSlots = 16;
@@ -103,19 +120,34 @@ class NetSession {
   // may ask for a slot (-1: the lowest free); a client gets its slot from
   // the host. Returns the slot, or -1 (all four taken, refused, no session).
   int AddLocalPlayer(const char* name, int slot = -1);
-  // Removes a player: an own one leaves the session; a remote one is
-  // dropped from the session (every machine is told, the dropped one too).
+  // Removes a player. An own one leaves the session (every machine is told).
+  // A remote one is dropped from here: this machine cuts its link to that
+  // player's machine (telling it so); the machine leaves the session once
+  // no remaining machine hears it.
   void RemoveLocalPlayer(int slot);
   // The player's name ("" for a free or bad slot), always terminated.
   const char* GetPlayerName(int slot) const;
   int GetSlotState(int slot) const;
   int PlayerCount() const;
+  // Whether this machine holds the host's player slot, and that slot. The
+  // host is the machine that made the session; when it leaves, the machine
+  // with the lowest remaining player slot (every machine reaches the same
+  // answer from what it knows). While the lock-step holds the host's slot
+  // (HoldHostSlot), both follow that instead.
   bool IsHost() const;
   int HostSlot() const;
   // The names the game's screens use for the three above.
   int GetField105() const { return IsHost() ? 1 : 0; }
   int GetField107() const { return HostSlot(); }
   int GetField108() const { return PlayerCount(); }
+  // Whether this machine hears the player: an own one, or a remote one whose
+  // machine's link is up and spoke within the last second.
+  bool HearsPlayer(int slot) const;
+  // The lock-step's view of the host's slot while an event runs (-1: none).
+  // A departure takes effect at one sync point on every machine, later than
+  // the session learns of it; the host's slot that events read must change
+  // at that point too, not when each machine's session happens to agree.
+  void HoldHostSlot(int slot) { heldHostSlot_ = slot; }
 
   // --- messages ---
   // Sends a message from a player of this machine. False when `from` is not
@@ -147,6 +179,10 @@ class NetSession {
   void SetWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
   size_t PendingMessages() const { return recv_.size(); }
   NetTransport* transport() { return transport_.get(); }
+  // This machine's number in the session (-1 before it has one) and the
+  // number of other machines it holds links to.
+  int MachineId() const { return selfId_; }
+  int LinkedMachines() const;
 
  private:
   enum class Mode { kNone, kLoopback, kNetwork };
@@ -154,12 +190,36 @@ class NetSession {
   struct Slot {
     int state = kSlotFree;
     std::string name;
-    int link = -1;  // host: the link of a remote player
+    int machine = -1;  // the machine that plays it
+  };
+  // An application message as it travelled, kept for handing on.
+  struct Kept {
+    int from = 0;
+    int to = 0;
+    uint32_t seq = 0;
+    std::vector<uint8_t> data;
+  };
+  // Another machine of the session.
+  struct Peer {
+    int link = -1;            // the link to it once it is up
+    bool ready = false;       // the link is up and known to lead to it
+    bool lost = false;        // this machine lost it; the others have to agree
+    NetSessionInfo address;   // where it takes links
+    uint32_t since = 0;       // when it was announced or lost
+    uint32_t goneFrom = 0;    // the machines (bits) that said they lost it
+    bool cutUs = false;       // it said the players agreed to drop this machine
+    bool anySeq = false;
+    uint32_t lastSeq = 0;     // its last message delivered here
+    std::deque<Kept> kept;    // its last messages to everyone, for the others
+    std::vector<Kept> relayed;  // copies from the others while it was still heard
+    std::deque<std::vector<uint8_t>> outbox;  // packets for it until its link is up
   };
   struct Link {
-    bool joined = false;
+    int machine = -1;  // -1 until the first packet says whose it is
     uint32_t lastHeard = 0;
     uint32_t lastSent = 0;
+    int hello = -1;    // the machine id a member's link said it leads to, unconfirmed
+    std::deque<std::vector<uint8_t>> held;  // what came before it was confirmed
   };
 
   uint32_t Now() const;
@@ -167,17 +227,29 @@ class NetSession {
   bool WaitFor(const std::function<bool()>& done, uint32_t ms);
   void HandleEvent(NetTransportEvent& ev);
   void HandlePacket(int link, const std::vector<uint8_t>& p);
-  void HostPacket(int link, const std::vector<uint8_t>& p);
-  void ClientPacket(const std::vector<uint8_t>& p);
+  void NewLinkPacket(int link, const std::vector<uint8_t>& p);
+  void PeerPacket(int machine, const std::vector<uint8_t>& p);
+  void AdmitJoiner(int link, const std::vector<uint8_t>& p);
+  void ConfirmHello(int link);
+  void Member(int id, bool dial, const NetSessionInfo& address);
   void LinkLost(int link);
-  void HostRemoveSlot(int slot);
+  void LosePeer(int id);
+  void CheckDepartures();
+  void Depart(int id, bool quiet);
+  void ChooseHost();
+  void Deliver(int machine, int from, int to, uint32_t seq, const uint8_t* data, size_t size, bool keep);
+  bool AppAcceptable(int machine, int from, int to, const uint8_t* msg, size_t size) const;
   void SendPacket(int link, const std::vector<uint8_t>& p);
-  void SendToJoined(const std::vector<uint8_t>& p, int exceptLink);
+  void SendToPeer(int id, const std::vector<uint8_t>& p);
+  void SendToPeers(const std::vector<uint8_t>& p, int except = -1);
   std::vector<uint8_t> PlayerPacket(int slot, bool entry) const;
-  void Route(int from, int to, const uint8_t* data, size_t size, int originLink);
+  std::vector<uint8_t> MemberPacket(int id, bool dial) const;
+  void Route(int from, int to, const uint8_t* data, size_t size);
   void DeliverLocal(int from, int to, const uint8_t* data, size_t size);
   void QueueSystem(uint8_t type, int slot, uint8_t flag, const std::string& name);
   bool AnyLocalOtherThan(int from) const;
+  void SetHostSlot();
+  void ResetSession();
 
   TransportFactory factory_;
   std::vector<std::string> providers_;
@@ -185,14 +257,20 @@ class NetSession {
   Mode mode_ = Mode::kNone;
   Role role_ = Role::kNone;
   bool acceptNew_ = true;
+  std::string sessionName_;
+  int selfId_ = -1;
+  int hostId_ = -1;
   int hostSlot_ = -1;
-  int hostLink_ = -1;
+  int heldHostSlot_ = -1;
+  int hostLink_ = -1;  // a joining machine's link to the host, until welcomed
   bool hostConnected_ = false;
   bool welcomed_ = false;
   int addReply_ = -2;
   uint8_t addRequest_ = 0;
+  uint32_t appSeq_ = 0;
   Slot slots_[kNetSlots];
   std::map<int, Link> links_;
+  std::map<int, Peer> peers_;
   std::vector<NetSessionInfo> found_;
   std::deque<NetMessage> recv_;
   std::deque<std::pair<int, std::string>> chat_;

@@ -123,6 +123,52 @@ TEST(LobbyFlow, PlayersWhoLeaveAndAHostWhoLeaves) {
   EXPECT_TRUE(net[1].seen.hostLeft);
 }
 
+// The host leaves the lobby: the machine with the lowest remaining slot
+// takes its place, answers the claims and starts the game for the others;
+// a machine that had joined but not yet given its name stays in the session
+// and gets its slot from the new host.
+TEST(LobbyFlow, TheHostsPlaceMovesToTheLowestSlotWhenItLeaves) {
+  LobbyNet net;
+  ASSERT_NO_FATAL_FAILURE(net.Open(4));
+  ASSERT_EQ(net[0].EnterName("HOST"), 0);
+  ASSERT_EQ(net[1].EnterName("ONE"), 1);
+  ASSERT_EQ(net[2].EnterName("TWO"), 2);
+  net.Run();
+  net[0].session.Close();
+  net.Run(60);
+  for (int m = 1; m < 4; ++m) {
+    EXPECT_FALSE(net[m].seen.hostLeft) << m;
+    EXPECT_EQ(net[m].session.HostSlot(), 1) << m;
+    EXPECT_EQ(net[m].session.IsHost(), m == 1) << m;
+  }
+  EXPECT_EQ(net[2].players[0].country, kLobbyCodeEmpty);
+  ASSERT_EQ(net[3].EnterName("THREE"), 0);  // the freed slot, from the new host
+  net.Run();
+  ASSERT_TRUE(net[2].lobby->SendClaim(4));
+  ASSERT_TRUE(net[3].lobby->SendClaim(1));
+  net.Run();
+  EXPECT_TRUE(net[2].seen.claimGranted);
+  EXPECT_TRUE(net[3].seen.claimGranted);
+  ASSERT_TRUE(net[1].lobby->HostTakeCharacter(0));
+  net[1].ChooseCountry(1);
+  net[2].ChooseCountry(2);
+  net[3].ChooseCountry(3);
+  net.Run();
+  ASSERT_EQ(net[1].lobby->JoiningSlot(), -1);
+  SetPlayerName(&net[1].players[3], "CPU");  // the computer in the slot nobody took
+  net[1].players[3].character = 5;
+  net[1].players[3].country = 9;
+  for (int s = 0; s < 4; ++s) InitPlayerRecord(&net[1].players[s], net[1].players[s].character);
+  ASSERT_TRUE(net[1].lobby->SendStart(99));
+  net.Run();
+  for (int m = 2; m < 4; ++m) {
+    EXPECT_TRUE(net[m].seen.started) << m;
+    EXPECT_EQ(net[m].local[2], 99) << m;
+    EXPECT_TRUE(SameRecords(net[1].players, net[m].players)) << m;
+  }
+  EXPECT_STREQ(net[2].players[0].name, "THREE");
+}
+
 // A machine that polls after the start leaves the event's traffic alone.
 TEST(LobbyFlow, TrafficAfterTheStartWaitsForTheEvent) {
   LobbyNet net;
@@ -209,7 +255,7 @@ TEST(LobbyFlow, AHostLeftAloneGoesOnLocally) {
   ASSERT_EQ(net[0].EnterName("HOST"), 0);
   net[0].players[0].country = 3;
   net.Run();
-  net[0].lobby->FinishStartOnHost();
+  net[0].lobby->FinishStart();
   EXPECT_EQ(net[0].mode, 0);
   EXPECT_FALSE(net[0].session.IsNetwork());
   EXPECT_EQ(net[0].session.GetSlotState(0), kSlotLocal);

@@ -72,7 +72,7 @@ class Rogue {
     t_->Discover(&found, 0);
     if (found.empty()) return false;
     link_ = t_->Connect(found[0]);
-    Raw({netwire::kJoin, 1, 0});
+    Raw({netwire::kJoin, 2, 0, 0, 0});
     std::vector<uint8_t> add(2 + kNetNameSize, 0);
     add[0] = netwire::kAdd;
     add[1] = 1;
@@ -87,7 +87,9 @@ class Rogue {
   }
   void Raw(const std::vector<uint8_t>& p) { t_->Send(link_, p.data(), p.size()); }
   void App(int from, int to, const std::vector<uint8_t>& msg) {
-    std::vector<uint8_t> p = {netwire::kApp, static_cast<uint8_t>(from), static_cast<uint8_t>(to)};
+    ++seq_;
+    std::vector<uint8_t> p = {netwire::kApp, static_cast<uint8_t>(from), static_cast<uint8_t>(to),
+                              static_cast<uint8_t>(seq_), 0, 0, 0};
     p.insert(p.end(), msg.begin(), msg.end());
     Raw(p);
   }
@@ -102,6 +104,7 @@ class Rogue {
   std::unique_ptr<NetTransport> t_;
   int link_ = -1;
   int slot_ = -1;
+  uint8_t seq_ = 0;
 };
 
 TEST(NetHostile, JunkFromAPlayerIsIgnoredAndTheGameGoesOn) {
@@ -158,14 +161,21 @@ TEST(NetHostile, JunkFromAPlayerIsIgnoredAndTheGameGoesOn) {
       rogue.App(from, kNetToAll, Make(kMsgEventEnd, 6, 6));
     // Addressed to nobody.
     for (int to : {3, 4, 15, -1, -4, 100}) rogue.App(1, to, Make(kMsgEventEnd, 6, 6));
-    // Session packets out of turn or malformed.
-    rogue.Raw({netwire::kRemove});
-    rogue.Raw({netwire::kRemove, 9});
-    rogue.Raw({netwire::kJoin, 1, 0});
+    // Session packets out of turn or malformed, and claims about players
+    // and machines that are not the rogue's.
+    rogue.Raw({netwire::kLeft});
+    rogue.Raw({netwire::kLeft, 9});
+    rogue.Raw({netwire::kLeft, 0});
+    rogue.Raw({netwire::kJoin, 2, 0, 0, 0});
     rogue.Raw({netwire::kAdd, 2});
-    rogue.Raw({netwire::kWelcome, 0});
-    rogue.Raw({netwire::kLeft, 0, 1});
+    rogue.Raw({netwire::kWelcome, 0, 1, 0});
     rogue.Raw({netwire::kPlayer, 0, 1, 'X'});
+    rogue.Raw({netwire::kHello, 0});
+    rogue.Raw({netwire::kMember, 5, 1, 0, 0});
+    rogue.Raw({netwire::kGone, 0});
+    rogue.Raw({netwire::kGone, 200});
+    rogue.Raw({netwire::kRelay, 0, 0, 0xFD, 1, 0, 0, 0, kMsgEventEnd, 0, 6, 0, 1, 0});
+    rogue.Raw({netwire::kRelay, 1});
     rogue.Raw({0});
     rogue.Raw({0xEE, 1, 2, 3});
   };
@@ -226,7 +236,7 @@ TEST(NetHostile, HostileHostCannotCrashAClient) {
       if (ev.kind == NetTransportEvent::kConnected) hostLink = ev.link;
       if (ev.kind != NetTransportEvent::kReceived) continue;
       if (ev.data[0] == netwire::kJoin) {
-        std::vector<uint8_t> w = {netwire::kWelcome, 0};
+        std::vector<uint8_t> w = {netwire::kWelcome, 1, 0, 0};
         hostT->Send(hostLink, w.data(), w.size());
       }
       if (ev.data[0] == netwire::kAdd) {
@@ -243,16 +253,21 @@ TEST(NetHostile, HostileHostCannotCrashAClient) {
   const std::vector<std::vector<uint8_t>> packets = {
       {},
       {netwire::kPlayer, 0, 1},                                  // short
-      {netwire::kPlayer, 200, 0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P'},
-      {netwire::kPlayer, 1, 0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P'},
-      {netwire::kLeft, 9, 0},
-      {netwire::kLeft, 3, 0},                                     // a free slot
+      {netwire::kPlayer, 200, 0, 0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P'},
+      {netwire::kPlayer, 1, 0, 0, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P'},
+      {netwire::kPlayer, 2, 0, 9, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P'},
+      {netwire::kLeft, 9},
+      {netwire::kLeft, 3},                                        // a free slot
+      {netwire::kLeft, 1},                                        // our own player
       {netwire::kAdded, 1, 3},                                    // unasked
-      {netwire::kWelcome, 2},                                     // twice
-      {netwire::kApp, 0, 1, kMsgInput, 0, 36},                    // from a slot nobody holds
-      {netwire::kApp, 1, 1, kMsgEventEnd, 0, 6, 0, 1, 0},         // from our own slot
-      {netwire::kApp, 0xF0, 0xFD, kMsgEventEnd, 0, 6, 0, 1, 0},
+      {netwire::kWelcome, 2, 0, 0},                               // twice
+      {netwire::kMember, 1, 1, 0, 0},                             // short, and about us
+      {netwire::kGone, 1},
+      {netwire::kApp, 0, 1, 1, 0, 0, 0, kMsgInput, 0, 36},        // from a slot nobody holds
+      {netwire::kApp, 1, 1, 2, 0, 0, 0, kMsgEventEnd, 0, 6, 0, 1, 0},  // from our own slot
+      {netwire::kApp, 0xF0, 0xFD, 3, 0, 0, 0, kMsgEventEnd, 0, 6, 0, 1, 0},
       {netwire::kApp, 2},
+      {netwire::kRelay, 0, 0, 0xFD, 4, 0, 0, 0, kMsgEventEnd, 0, 6, 0, 1, 0},  // of the sender itself
   };
   for (const auto& p : packets)
     if (!p.empty()) hostT->Send(hostLink, p.data(), p.size());
@@ -264,10 +279,10 @@ TEST(NetHostile, HostileHostCannotCrashAClient) {
 
 }  // namespace
 
-// A joined machine may remove its own players and, after a drop vote, those
-// of a third machine, but never the host's own: one rogue could otherwise
-// throw the host out of its own session and end the game for everyone.
-TEST(NetHostile, NoMachineRemovesTheHostsOwnPlayers) {
+// A machine speaks for its own players only: no rogue takes the host's or
+// another machine's players out of the session, nor makes the host drop a
+// machine that the host still hears.
+TEST(NetHostile, NoMachineRemovesAnotherMachinesPlayers) {
   NetHub hub;
   VirtualClock clock(1000);
   Machine host(&hub, &clock);
@@ -279,13 +294,19 @@ TEST(NetHostile, NoMachineRemovesTheHostsOwnPlayers) {
   Rogue other(&hub);
   ASSERT_TRUE(other.Join(host.session));
   ASSERT_EQ(other.slot(), 2);
-  rogue.Raw({netwire::kRemove, 0});
+  rogue.Raw({netwire::kLeft, 0});
+  rogue.Raw({netwire::kLeft, 2});
+  rogue.Raw({netwire::kGone, 2});  // "I lost the other one": the host still hears it
+  rogue.Raw({netwire::kGone, 0});
+  rogue.Raw({netwire::kCut});
   host.session.Pump();
   EXPECT_EQ(host.session.GetSlotState(0), kSlotLocal);
+  EXPECT_EQ(host.session.GetSlotState(2), kSlotRemote);
   EXPECT_EQ(host.session.PlayerCount(), 3);
-  // A third machine's player goes, as the drop vote needs.
-  rogue.Raw({netwire::kRemove, 2});
+  EXPECT_TRUE(host.session.IsHost());
+  // Its own player it may take away.
+  rogue.Raw({netwire::kLeft, 1});
   host.session.Pump();
-  EXPECT_EQ(host.session.GetSlotState(2), kSlotFree);
-  EXPECT_EQ(host.session.GetSlotState(0), kSlotLocal);
+  EXPECT_EQ(host.session.GetSlotState(1), kSlotFree);
+  EXPECT_EQ(host.session.GetSlotState(2), kSlotRemote);
 }

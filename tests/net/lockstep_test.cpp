@@ -262,13 +262,25 @@ TEST(LockStep, CheckMismatchEndsTheEventWithMinusOneAndKeepsTheSession) {
   EXPECT_GE(g.clock.NowMs() - t0, 8000u);  // four seconds on each machine
 }
 
-TEST(LockStep, EventEndEndsEveryMachinesExchangeWithOne) {
+// A machine whose event ended tells the others: a machine a frame behind
+// plays the frame the ender played (so that both end with the same records)
+// and its next exchange ends with 1.
+TEST(LockStep, EventEndEndsTheOthersAfterTheFrameTheEnderPlayed) {
   NetGame g;
   g.Start(3);
   if (HasFatalFailure()) return;
   ASSERT_EQ(g.WaitAll(), (std::vector<int>{0, 0, 0}));
+  ASSERT_EQ(g[1].lockstep->ExchangeInput(), 0);
   EXPECT_EQ(g[1].lockstep->BroadcastEventEnd(), 1);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(g[i].lockstep->ExchangeInput(), 1) << i;
+  for (int i : {0, 2}) {
+    EXPECT_EQ(g[i].lockstep->ExchangeInput(), 0) << i;
+    EXPECT_EQ(g[i].lockstep->syncPoint(), 1);
+    uint8_t want[kPlayerStateSize];
+    ExpectedState(1, 0, want);
+    EXPECT_EQ(0, std::memcmp(g[i].states[1], want, kPlayerStateSize));
+    g[i].lockstep->ReadLocalInput();
+    EXPECT_EQ(g[i].lockstep->ExchangeInput(), 1) << i;
+  }
 }
 
 TEST(LockStep, OneVoteAloneDropsNobodyAndAllVotesDropTheSilentPlayer) {

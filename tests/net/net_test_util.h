@@ -203,11 +203,13 @@ class NetGame {
   std::vector<std::unique_ptr<Machine>> machines;
 };
 
-// The message as it travels inside the session's app packet: [kind][from][to][message].
+// The message as it travels inside the session's app packet:
+// [kind][from][to][sequence u32][message].
 inline bool IsAppMessage(const std::vector<uint8_t>& p, uint8_t type) {
-  return p.size() >= 4 && p[0] == netwire::kApp && p[3] == type;
+  return p.size() > static_cast<size_t>(netwire::kAppHeader) && p[0] == netwire::kApp &&
+         p[netwire::kAppHeader] == type;
 }
 inline int AppFrom(const std::vector<uint8_t>& p) { return static_cast<int8_t>(p[1]); }
 inline int32_t AppSyncPoint(const std::vector<uint8_t>& p) {
-  return p.size() >= 3 + 12 ? NetGetI32(p.data() + 3 + 8) : -1;
+  return p.size() >= netwire::kAppHeader + 12u ? NetGetI32(p.data() + netwire::kAppHeader + 8) : -1;
 }

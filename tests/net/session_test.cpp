@@ -194,22 +194,125 @@ TEST(NetSession, SilentMachineIsReportedAsLeftAfterTheTimeout) {
   }
 }
 
-TEST(NetSession, LosingTheHostReportsEveryRemotePlayerAndTheHostFirst) {
+// Every machine links to every other: losing the host takes its player
+// only, the lowest remaining slot hosts from then on (on every machine
+// alike), and it admits the next machine, which links up to the others.
+TEST(NetSession, LosingTheHostRemovesOnlyItsPlayerAndTheLowestSlotHostsNow) {
   NetGame g;
   g.Start(3);
   if (HasFatalFailure()) return;
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(g[i].session.LinkedMachines(), 2) << i;
   g.hub.CutOff(g[0].session.transport());
-  g[1].session.Pump();
-  NetMessage m;
-  std::vector<std::pair<int, int>> left;  // slot, was-host
-  while (g[1].session.Receive(&m)) {
-    DecodedNetMessage d;
-    ASSERT_TRUE(DecodeNetMessage(m.from, m.data.data(), m.data.size(), &d));
-    ASSERT_EQ(d.type, kMsgPlayerLeft);
-    left.emplace_back(d.slot, d.flag);
+  for (int round = 0; round < 3; ++round)
+    for (int i = 1; i < 3; ++i) g[i].session.Pump();
+  for (int i = 1; i < 3; ++i) {
+    NetMessage m;
+    std::vector<std::pair<int, int>> left;  // slot, was-host
+    while (g[i].session.Receive(&m)) {
+      DecodedNetMessage d;
+      ASSERT_TRUE(DecodeNetMessage(m.from, m.data.data(), m.data.size(), &d));
+      ASSERT_EQ(d.type, kMsgPlayerLeft);
+      left.emplace_back(d.slot, d.flag);
+    }
+    EXPECT_EQ(left, (std::vector<std::pair<int, int>>{{0, 1}})) << i;
+    EXPECT_EQ(g[i].session.PlayerCount(), 2);
+    EXPECT_EQ(g[i].session.HostSlot(), 1);
+    EXPECT_EQ(g[i].session.IsHost(), i == 1);
   }
-  EXPECT_EQ(left, (std::vector<std::pair<int, int>>{{0, 1}, {2, 0}}));
-  EXPECT_EQ(g[1].session.PlayerCount(), 1);
+  // Machines 1 and 2 still talk, straight to each other.
+  auto m = Msg(kMsgLobbyPlayer, 42);
+  ASSERT_TRUE(g[2].session.Send(2, kNetToAllButSelf, m.data(), m.size()));
+  EXPECT_EQ(Drain(g[1]), (std::vector<std::pair<int, int>>{{2, 42}}));
+
+  // The new host answers a search and admits a newcomer into the freed slot.
+  Machine late(&g.hub, &g.clock);
+  late.session.SetWaitHook([&] {
+    g.clock.Advance(1);
+    g[1].session.Pump();
+    g[2].session.Pump();
+  });
+  ASSERT_EQ(late.session.SelectProvider(1, 0), kNetOk);
+  ASSERT_EQ(late.session.EnumSessions(), 1);
+  ASSERT_EQ(late.session.JoinSession(0), kNetOk);
+  EXPECT_EQ(late.session.AddLocalPlayer("LATE"), 0);
+  for (int round = 0; round < 3; ++round) {
+    g[1].session.Pump();
+    g[2].session.Pump();
+    late.session.Pump();
+  }
+  EXPECT_EQ(late.session.HostSlot(), 1);
+  EXPECT_EQ(late.session.LinkedMachines(), 2);
+  EXPECT_EQ(g[2].session.GetSlotState(0), kSlotRemote);
+  EXPECT_STREQ(g[2].session.GetPlayerName(0), "LATE");
+  Drain(g[2]);
+  Drain(late);
+  ASSERT_TRUE(late.session.Send(0, 2, m.data(), m.size()));
+  EXPECT_EQ(Drain(g[2]), (std::vector<std::pair<int, int>>{{0, 42}}));
+}
+
+// A machine leaves only when every remaining machine has lost it: one that
+// cuts it off alone removes nobody; when the last one does, it leaves on
+// every machine, and the dropped machine, alone, hears its own player named.
+TEST(NetSession, AMachineLeavesOnlyWhenNoRemainingMachineHearsIt) {
+  NetGame g;
+  g.Start(4);
+  if (HasFatalFailure()) return;
+  auto pumpAll = [&] {
+    for (int round = 0; round < 4; ++round)
+      for (int i = 0; i < 4; ++i) g[i].session.Pump();
+  };
+  g[0].session.RemoveLocalPlayer(3);  // machine 0's players agreed to drop machine 3
+  pumpAll();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(g[i].session.GetSlotState(3), i == 3 ? kSlotLocal : kSlotRemote) << i;
+  EXPECT_EQ(g[3].session.LinkedMachines(), 2);
+  g[1].session.RemoveLocalPlayer(3);
+  pumpAll();
+  EXPECT_EQ(g[2].session.GetSlotState(3), kSlotRemote);
+  for (int i = 0; i < 3; ++i) Drain(g[i]);
+  g[2].session.RemoveLocalPlayer(3);
+  pumpAll();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(g[i].session.GetSlotState(3), kSlotFree) << i;
+    EXPECT_EQ(Drain(g[i]), (std::vector<std::pair<int, int>>{{kNetSystemSender, kMsgPlayerLeft}})) << i;
+  }
+  NetMessage own;
+  ASSERT_TRUE(g[3].session.Receive(&own));
+  EXPECT_EQ(own.data[0], kMsgPlayerLeft);
+  EXPECT_EQ(NetGetI32(own.data.data() + 8), 3);
+  EXPECT_EQ(g[3].session.LinkedMachines(), 0);
+}
+
+// The messages of a machine that goes reach every remaining machine before
+// its player's "left", also those that the machine's link lost on the way:
+// the others hand them on.
+TEST(NetSession, TheLastMessagesOfALostMachineReachEveryone) {
+  NetGame g;
+  g.Start(3);
+  if (HasFatalFailure()) return;
+  const int from2 = g.hub.EndpointOf(g[2].session.transport());
+  const int to1 = g.hub.EndpointOf(g[1].session.transport());
+  NetHub::Faults f;
+  f.dropPercent = 100;
+  f.applies = [&](int from, int to, const std::vector<uint8_t>& p) {
+    return from == from2 && to == to1 && IsAppMessage(p, kMsgLobbyPlayer) && p[netwire::kAppHeader + 4] >= 2;
+  };
+  g.hub.SetFaults(f);
+  auto m = Msg(kMsgLobbyPlayer, 1);
+  for (uint8_t tag = 1; tag <= 3; ++tag) {
+    m[4] = tag;
+    ASSERT_TRUE(g[2].session.Send(2, kNetToAllButSelf, m.data(), m.size()));
+  }
+  g[0].session.Pump();
+  g[1].session.Pump();
+  g.hub.CutOff(g[2].session.transport());
+  for (int round = 0; round < 3; ++round) {
+    g[0].session.Pump();
+    g[1].session.Pump();
+  }
+  EXPECT_EQ(g.hub.dropped(), 2);
+  const std::vector<std::pair<int, int>> want = {{2, 1}, {2, 2}, {2, 3}, {kNetSystemSender, kMsgPlayerLeft}};
+  EXPECT_EQ(Drain(g[0]), want);
+  EXPECT_EQ(Drain(g[1]), want);
 }
 
 TEST(NetSession, ClosedSessionRefusesNewMachines) {
