@@ -609,7 +609,11 @@ int LockStep::FinishExchange() {
 }
 
 int LockStep::BroadcastEventEnd() {
-  if (Network()) SendShort(kNetToAll, kMsgEventEnd, 1);
+  if (!Network()) return 1;
+  // This machine answers no request for input from now on: a machine that
+  // lost its input of the last frame gets it once more with the end.
+  if (SentPoint(lastSent_) >= 0) SendMessage(kNetToAllButSelf, lastSent_, kMsgInputSize);
+  SendShort(kNetToAll, kMsgEventEnd, 1);
   return 1;
 }
 
