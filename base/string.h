@@ -4,6 +4,7 @@
 // only shrinks through FreeExtra / ReleaseBuffer. Texts shown to the player
 // come from the program's string table through LoadString.
 #include <cstdint>
+#include <string>
 
 class String {
  public:
@@ -100,3 +101,5 @@ inline String operator+(const String& a, char c) { return StringConcatChar(a, c)
 // whole text or null.
 int LoadStringText(unsigned id, char* buf, int bufSize);
 const char* GetStringText(unsigned id);
+// The text of `id`, or `fallback` when the table has none (or an empty one).
+std::string GetStringTextOr(unsigned id, const char* fallback);

@@ -102,6 +102,11 @@ const char* GetStringText(unsigned id) {
   return it == t.end() ? nullptr : it->second.c_str();
 }
 
+std::string GetStringTextOr(unsigned id, const char* fallback) {
+  const char* t = GetStringText(id);
+  return (t && *t) ? t : (fallback ? fallback : "");
+}
+
 int LoadStringText(unsigned id, char* buf, int bufSize) {
   if (!buf || bufSize <= 0) return 0;
   buf[0] = '\0';

@@ -45,11 +45,6 @@ constexpr ClipRect kTitleArea{170, 40, 300, 300};
 constexpr int kTitleCardY = 90;
 constexpr int kEnergyMaximum = 100;
 
-std::string TextOf(unsigned id, const char* fallback) {
-  const char* t = GetStringText(id);
-  return (t && *t) ? t : fallback;
-}
-
 Sprite* LoadSprite(const char* relative, uint32_t flags) {
   return LoadSpriteOrNull(ShellDataPath(relative).c_str(), flags);
 }
@@ -76,12 +71,12 @@ int ThrowMood(int player) {
 ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
   // 1. The loading picture and the texts.
   ShowLoadingScreen(0, ShellVideoPath("video\\loading1.mbm").c_str());
-  distanceText_ = TextOf(10504, "Distance");
-  energyText_ = TextOf(1000, "ENERGY");
-  bestLabel_ = TextOf(1001, "BEST:");
-  recordLabel_ = TextOf(1003, "WR:");
-  foulText_ = TextOf(10508, "FOUL");
-  unitText_ = TextOf(1005, "m");
+  distanceText_ = GetStringTextOr(10504, "Distance");
+  energyText_ = GetStringTextOr(1000, "ENERGY");
+  bestLabel_ = GetStringTextOr(1001, "BEST:");
+  recordLabel_ = GetStringTextOr(1003, "WR:");
+  foulText_ = GetStringTextOr(10508, "FOUL");
+  unitText_ = GetStringTextOr(1005, "m");
   g_throwCurrent = 0;
   g_throwInPlay = 0;
   g_frameCounter = 0;

@@ -47,11 +47,6 @@ constexpr int kOutEndIntro = 0;
 constexpr int kOutIntroGone = 1;
 constexpr ClipRect kIntroArea{170, 50, 300, 300};
 
-std::string TextOf(unsigned id, const char* fallback) {
-  const char* t = GetStringText(id);
-  return (t && *t) ? t : fallback;
-}
-
 Sprite* LoadSprite(const std::string& path, uint32_t flags) { return LoadSpriteOrNull(path.c_str(), flags); }
 
 std::string PathOf(const sa::SkateFile& f) {
@@ -93,10 +88,10 @@ FigureSkatingEvent::FigureSkatingEvent() : GameScreen(1) {
   g_skatingClock = kEventSeconds;
   while (ReadTypedChar() != 0) {
   }
-  pointsLabel_ = TextOf(1002, " POINTS");
-  recordLabel_ = TextOf(1003, "WR:");
-  bestLabel_ = TextOf(1001, "BEST:");
-  energyLabel_ = TextOf(1000, "ENERGY");
+  pointsLabel_ = GetStringTextOr(1002, " POINTS");
+  recordLabel_ = GetStringTextOr(1003, "WR:");
+  bestLabel_ = GetStringTextOr(1001, "BEST:");
+  energyLabel_ = GetStringTextOr(1000, "ENERGY");
   timeLabel_ = "Time:";
   ShowLoadingScreen(0, ShellVideoPath(sa::kLoadingPicture).c_str());
   musicPlaying_ = 0;

@@ -48,11 +48,6 @@ constexpr ClipRect kTitleArea{170, 50, ha::kTitleW, ha::kTitleH};
 constexpr int kViewH = 400, kFollowY = 290;
 constexpr int kEnergyMaximum = 100;
 
-std::string TextOf(unsigned id, const char* fallback) {
-  const char* t = GetStringText(id);
-  return (t && *t) ? t : fallback;
-}
-
 template <typename T>
 void DeleteAndClear(T*& p) {
   delete p;
@@ -85,10 +80,10 @@ void FrameSizeOf(Sprite* s, int32_t* w, int32_t* h) {
 
 HippoRunEvent::HippoRunEvent() : GameScreen(1) {
   ShowLoadingScreen(0, ShellVideoPath(ha::kLoadingPicture).c_str());
-  timeLabel_ = TextOf(1004, "TIME:");
-  recordLabel_ = TextOf(1003, "WR:");
-  energyLabel_ = TextOf(1000, "ENERGY");
-  hippoLabel_ = TextOf(10509, "Hippo");
+  timeLabel_ = GetStringTextOr(1004, "TIME:");
+  recordLabel_ = GetStringTextOr(1003, "WR:");
+  energyLabel_ = GetStringTextOr(1000, "ENERGY");
+  hippoLabel_ = GetStringTextOr(10509, "Hippo");
   for (HippoActor*& a : g_hippoActors) a = nullptr;  // the last event's are gone
   for (Sprite*& s : g_hippoSprites) s = nullptr;
   for (int32_t& s : g_hippoSoundSlots) s = -1;

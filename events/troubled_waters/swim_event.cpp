@@ -57,11 +57,6 @@ int32_t g_wobbleStep = 2;
 constexpr int32_t kWobbleAmplitude = 2;
 int32_t g_swimWobble[kWobbleSize];
 
-std::string TextOf(unsigned id, const char* fallback) {
-  const char* t = GetStringText(id);
-  return (t && *t) ? t : fallback;
-}
-
 template <typename T>
 void DeleteAndClear(T*& p) {
   delete p;
@@ -85,14 +80,7 @@ int SwimmerFaceMood(int player) {
 // Construction
 
 Sprite* SwimEvent::LoadSprite(const char* relative, bool programDir, uint32_t flags) {
-  const std::string path = programDir ? ShellProgramPath(relative) : ShellDataPath(relative);
-  Sprite* s = new (std::nothrow) Sprite(path.c_str(), flags, -1);
-  if (s && s->FrameCount() == 0) {
-    DebugPrintf("Cannot load the picture %s.\n", path.c_str());
-    delete s;  // a missing picture is not drawn
-    s = nullptr;
-  }
-  return s;
+  return LoadSpriteOrNull((programDir ? ShellProgramPath(relative) : ShellDataPath(relative)).c_str(), flags);
 }
 
 void SwimEvent::LoadSounds() {
@@ -159,8 +147,8 @@ SwimEvent::SwimEvent() : GameScreen(1) {
   world_.localPlayer[0] = g_localPlayers[0] & 3;
   world_.localPlayer[1] = g_localPlayers[1] & 3;
   world_.target = ShellBackSurface();
-  recordLabel_ = TextOf(1003, "WR:");
-  timeLabel_ = TextOf(1004, "TIME:");
+  recordLabel_ = GetStringTextOr(1003, "WR:");
+  timeLabel_ = GetStringTextOr(1004, "TIME:");
   ShowLoadingScreen(0, ShellVideoPath(sa::kLoadingPicture).c_str());
   LoadSounds();
   SetLoadingProgress(10, 0);
@@ -223,8 +211,8 @@ SwimEvent::SwimEvent() : GameScreen(1) {
     if (palette_ && clockFont_->IsValid()) clockFont_->GetSprite()->MatchPalette(palette_, 2, 253, 1, 0);
   }
   recordText_ = GetEventRecordText(5);
-  energyLabel_ = TextOf(1000, "ENERGY").substr(0, kStatusLabelSize);
-  airLabel_ = TextOf(1040, "AIR").substr(0, kStatusLabelSize);
+  energyLabel_ = GetStringTextOr(1000, "ENERGY").substr(0, kStatusLabelSize);
+  airLabel_ = GetStringTextOr(1040, "AIR").substr(0, kStatusLabelSize);
   SetLoadingProgress(100, 0);
   EndLoadingScreen();
 

@@ -267,6 +267,15 @@ Samples Speak(const std::string& text, int voice) {
   return out;
 }
 
+Samples Hit(double pitch, uint32_t seed) {
+  Samples s = Sweep(pitch, pitch * 0.4, 0.2, 1, 0.5);
+  Envelope(s, 0.002, 0.15);
+  Samples n = Noise(0.12, 0.4, seed, 0.4);
+  Envelope(n, 0.001, 0.1);
+  MixInto(s, n, 0);
+  return s;
+}
+
 std::vector<int16_t> ToPcm(const Samples& s) {
   std::vector<int16_t> p(s.size());
   for (size_t i = 0; i < s.size(); ++i) p[i] = int16_t(std::lround(std::clamp(s[i], -1.0f, 1.0f) * 32767.0f));

@@ -32,6 +32,9 @@ bool HaveSpeech();
 // Removes the speech synthesiser's scratch directory.
 void EndSpeech();
 
+// A blow: a falling square thump with a crack of noise, at `pitch` Hz.
+Samples Hit(double pitch, uint32_t seed);
+
 std::vector<int16_t> ToPcm(const Samples& s);
 
 }  // namespace assetgen

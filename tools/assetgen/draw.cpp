@@ -393,6 +393,61 @@ void DrawComputer(cairo_t* cr, double x, double y, double size, double angle, do
   cairo_restore(cr);
 }
 
+void DrawCharacterWeapon(cairo_t* cr, int ch, double cx, double cy, double r, double angle, Rgb ink) {
+  cairo_save(cr);
+  cairo_translate(cr, cx, cy);
+  cairo_rotate(cr, angle);
+  switch (ch) {
+    case 0:  // a pizza slice
+      cairo_move_to(cr, -r, -r * 0.8);
+      cairo_line_to(cr, r, 0);
+      cairo_line_to(cr, -r, r * 0.8);
+      cairo_close_path(cr);
+      FillStroke(cr, {240, 190, 60}, 1.5, ink);
+      Ellipse(cr, -r * 0.3, 0, r * 0.18, r * 0.18);
+      FillStroke(cr, {200, 40, 30}, 0);
+      break;
+    case 1:  // a banana
+      cairo_arc(cr, 0, -r * 0.6, r, 0.3, M_PI - 0.3);
+      cairo_set_line_width(cr, r * 0.5);
+      SetRgb(cr, {250, 220, 50});
+      cairo_stroke(cr);
+      break;
+    case 2:  // a dumbbell
+      cairo_rectangle(cr, -r * 0.7, -r * 0.12, r * 1.4, r * 0.24);
+      FillStroke(cr, {120, 120, 130}, 1, ink);
+      Ellipse(cr, -r * 0.75, 0, r * 0.28, r * 0.5);
+      Ellipse(cr, r * 0.75, 0, r * 0.28, r * 0.5);
+      FillStroke(cr, {60, 60, 70}, 1, ink);
+      break;
+    case 3:  // a dagger
+      cairo_move_to(cr, r, 0);
+      cairo_line_to(cr, -r * 0.2, -r * 0.2);
+      cairo_line_to(cr, -r * 0.2, r * 0.2);
+      cairo_close_path(cr);
+      FillStroke(cr, {220, 225, 235}, 1, ink);
+      cairo_rectangle(cr, -r, -r * 0.12, r * 0.8, r * 0.24);
+      FillStroke(cr, {140, 80, 40}, 1, ink);
+      break;
+    case 4:  // a boomerang
+      cairo_move_to(cr, -r, r * 0.5);
+      cairo_line_to(cr, 0, -r * 0.4);
+      cairo_line_to(cr, r, r * 0.5);
+      cairo_set_line_width(cr, r * 0.4);
+      cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+      SetRgb(cr, {180, 110, 50});
+      cairo_stroke(cr);
+      break;
+    default:  // a little space ship
+      Ellipse(cr, 0, r * 0.1, r, r * 0.35);
+      FillStroke(cr, {150, 160, 180}, 1, ink);
+      Ellipse(cr, 0, -r * 0.15, r * 0.4, r * 0.3);
+      FillStroke(cr, {120, 220, 250}, 1, ink);
+      break;
+  }
+  cairo_restore(cr);
+}
+
 Hold HoldPoint(int ch, const Pose& p, double x, double y, double height) {
   const Build& b = kBuild[ch];
   double u = height / 100.0;

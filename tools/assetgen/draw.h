@@ -46,6 +46,10 @@ void DrawFace(cairo_t* cr, int ch, double x, double y, double r, int mood);
 // The thrown computer (a beige monitor) centred at (x, y), `size` wide, turned by angle.
 void DrawComputer(cairo_t* cr, double x, double y, double size, double angle, double damage);
 
+// The athlete's thrown weapon (a pizza slice, a banana, a dumbbell, a dagger, a
+// boomerang, a little space ship by character) of radius r centred at (cx, cy),
+// turned by angle, outlined in ink.
+void DrawCharacterWeapon(cairo_t* cr, int ch, double cx, double cy, double r, double angle, Rgb ink = {16, 20, 30});
 // Helpers.
 void SetRgb(cairo_t* cr, Rgb c, double alpha = 1.0);
 void FillStroke(cairo_t* cr, Rgb fill, double line = 2.0, Rgb outline = {20, 16, 12});

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace assetgen {
@@ -44,6 +46,18 @@ class Canvas {
   int w_, h_;
   cairo_surface_t* surface_;
   cairo_t* cr_;
+};
+
+// The frames of one sprite file as they are drawn, before they are reduced
+// to its palette.
+struct FrameSheet {
+  std::string path;
+  std::vector<std::unique_ptr<Canvas>> frames;
+  // A new frame of w x h: its drawing context.
+  cairo_t* Frame(int w, int h) {
+    frames.push_back(std::make_unique<Canvas>(w, h));
+    return frames.back()->cr();
+  }
 };
 
 // Colour statistics gathered from canvases, turned into a palette by median cut.

@@ -321,22 +321,28 @@ void DrawEventScene(cairo_t* cr, int event, double w, double h, double phase) {
 }
 
 void DrawStatusBand(cairo_t* cr, double w, double h, int rows) {
+  DrawStatusBand(cr, w, h, rows, {{30, 36, 70}, {50, 64, 120}, {24, 28, 56}, {16, 20, 40}}, true);
+}
+
+void DrawStatusBand(cairo_t* cr, double w, double h, int rows, const BandColours& c, bool nameLine) {
   cairo_rectangle(cr, 0, 0, w, h);
-  SetRgb(cr, {30, 36, 70});
+  SetRgb(cr, c.back);
   cairo_fill(cr);
   static const int kFace[4] = {11, 173, 330, 493};
   static const int kBar[4] = {89, 249, 411, 572};
   static const int kPanelX[4] = {2, 164, 321, 484};
   for (int i = 0; i < 4; ++i) {
     RoundRect(cr, kPanelX[i] + 1, 2, 152, h - 4, 8);
-    FillStroke(cr, {50, 64, 120}, 2);
+    FillStroke(cr, c.panel, 2);
     RoundRect(cr, kFace[i] - 2, 1, 74, 60, 6);
-    FillStroke(cr, {24, 28, 56}, 1.5);
-    cairo_rectangle(cr, kFace[i] - 2, 62, 140, 15);
-    FillStroke(cr, {24, 28, 56}, 1);
+    FillStroke(cr, c.faceBox, 1.5);
+    if (nameLine) {
+      cairo_rectangle(cr, kFace[i] - 2, 62, 140, 15);
+      FillStroke(cr, c.faceBox, 1);
+    }
     for (int r = 0; r < rows; ++r) {
       cairo_rectangle(cr, kBar[i] - 2, 4 + 20 * r, 64, 14);
-      FillStroke(cr, {16, 20, 40}, 1);
+      FillStroke(cr, c.trough, 1);
     }
   }
 }

@@ -22,6 +22,12 @@ void DrawBeach(cairo_t* cr, double w, double h);
 // `rows` bar troughs (bars of up to 60 pixels at x 89, 249, 411, 572, rows
 // 20 pixels apart from y 6).
 void DrawStatusBand(cairo_t* cr, double w, double h, int rows);
+// The same in an event's own colours: the band, the panels, the face boxes
+// and the troughs; without the name line when the event has none.
+struct BandColours {
+  Rgb back, panel, faceBox, trough;
+};
+void DrawStatusBand(cairo_t* cr, double w, double h, int rows, const BandColours& c, bool nameLine);
 // The game's logo text.
 void DrawLogo(cairo_t* cr, double cx, double cy, double size);
 

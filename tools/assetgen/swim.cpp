@@ -12,6 +12,7 @@
 #include "tools/assetgen/audio.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/gen.h"
+#include "tools/assetgen/scenes.h"
 #include "tools/assetgen/swim_assets.h"
 
 namespace assetgen {
@@ -22,14 +23,7 @@ namespace {
 
 const Rgb kInk{16, 20, 30};
 
-struct Sheet {
-  std::string path;
-  std::vector<std::unique_ptr<Canvas>> frames;
-  cairo_t* Frame(int w, int h) {
-    frames.push_back(std::make_unique<Canvas>(w, h));
-    return frames.back()->cr();
-  }
-};
+using Sheet = FrameSheet;
 
 // A creature of one kind facing right, drawn into a w x h frame; phase
 // 0..1 wiggles the tail, open opens the mouth, squash (-1..1) the turn.
@@ -190,61 +184,6 @@ void SwimmerSheet(Sheet& s, int ch) {
   }
 }
 
-void WeaponShape(cairo_t* cr, int ch, double cx, double cy, double r, double angle) {
-  cairo_save(cr);
-  cairo_translate(cr, cx, cy);
-  cairo_rotate(cr, angle);
-  switch (ch) {
-    case 0:  // a pizza slice
-      cairo_move_to(cr, -r, -r * 0.8);
-      cairo_line_to(cr, r, 0);
-      cairo_line_to(cr, -r, r * 0.8);
-      cairo_close_path(cr);
-      FillStroke(cr, {240, 190, 60}, 1.5, kInk);
-      Ellipse(cr, -r * 0.3, 0, r * 0.18, r * 0.18);
-      FillStroke(cr, {200, 40, 30}, 0);
-      break;
-    case 1:  // a banana
-      cairo_arc(cr, 0, -r * 0.6, r, 0.3, M_PI - 0.3);
-      cairo_set_line_width(cr, r * 0.5);
-      SetRgb(cr, {250, 220, 50});
-      cairo_stroke(cr);
-      break;
-    case 2:  // a dumbbell
-      cairo_rectangle(cr, -r * 0.7, -r * 0.12, r * 1.4, r * 0.24);
-      FillStroke(cr, {120, 120, 130}, 1, kInk);
-      Ellipse(cr, -r * 0.75, 0, r * 0.28, r * 0.5);
-      Ellipse(cr, r * 0.75, 0, r * 0.28, r * 0.5);
-      FillStroke(cr, {60, 60, 70}, 1, kInk);
-      break;
-    case 3:  // a dagger
-      cairo_move_to(cr, r, 0);
-      cairo_line_to(cr, -r * 0.2, -r * 0.2);
-      cairo_line_to(cr, -r * 0.2, r * 0.2);
-      cairo_close_path(cr);
-      FillStroke(cr, {220, 225, 235}, 1, kInk);
-      cairo_rectangle(cr, -r, -r * 0.12, r * 0.8, r * 0.24);
-      FillStroke(cr, {140, 80, 40}, 1, kInk);
-      break;
-    case 4:  // a boomerang
-      cairo_move_to(cr, -r, r * 0.5);
-      cairo_line_to(cr, 0, -r * 0.4);
-      cairo_line_to(cr, r, r * 0.5);
-      cairo_set_line_width(cr, r * 0.4);
-      cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-      SetRgb(cr, {180, 110, 50});
-      cairo_stroke(cr);
-      break;
-    default:  // a little space ship
-      Ellipse(cr, 0, r * 0.1, r, r * 0.35);
-      FillStroke(cr, {150, 160, 180}, 1, kInk);
-      Ellipse(cr, 0, -r * 0.15, r * 0.4, r * 0.3);
-      FillStroke(cr, {120, 220, 250}, 1, kInk);
-      break;
-  }
-  cairo_restore(cr);
-}
-
 Samples Bubbles(double seconds, uint32_t seed) {
   Samples s = Silence(seconds);
   for (int i = 0; i < int(seconds * 12); ++i) {
@@ -252,15 +191,6 @@ Samples Bubbles(double seconds, uint32_t seed) {
     Envelope(b, 0.005, 0.03);
     MixInto(s, b, std::fmod(i * 0.083 + seed * 0.01, seconds - 0.06));
   }
-  return s;
-}
-
-Samples Hit(double pitch, uint32_t seed) {
-  Samples s = Sweep(pitch, pitch * 0.4, 0.2, 1, 0.5);
-  Envelope(s, 0.002, 0.15);
-  Samples n = Noise(0.12, 0.4, seed, 0.4);
-  Envelope(n, 0.001, 0.1);
-  MixInto(s, n, 0);
   return s;
 }
 
@@ -503,25 +433,7 @@ void GenerateSwim(Output& out) {
 
   // The status band.
   Canvas status(kStatusW, kStatusH);
-  {
-    cairo_t* cr = status.cr();
-    cairo_rectangle(cr, 0, 0, kStatusW, kStatusH);
-    SetRgb(cr, {16, 44, 80});
-    cairo_fill(cr);
-    static const int kFace[4] = {11, 173, 330, 493};
-    static const int kBar[4] = {89, 249, 411, 572};
-    static const int kPanelX[4] = {2, 164, 321, 484};
-    for (int i = 0; i < 4; ++i) {
-      RoundRect(cr, kPanelX[i] + 1, 2, 152, kStatusH - 4, 8);
-      FillStroke(cr, {30, 80, 130}, 2);
-      RoundRect(cr, kFace[i] - 2, 1, 74, 60, 6);
-      FillStroke(cr, {12, 30, 60}, 1.5);
-      for (int r = 0; r < 2; ++r) {
-        cairo_rectangle(cr, kBar[i] - 2, 4 + 20 * r, 64, 14);
-        FillStroke(cr, {8, 20, 40}, 1);
-      }
-    }
-  }
+  DrawStatusBand(status.cr(), kStatusW, kStatusH, 2, {{16, 44, 80}, {30, 80, 130}, {12, 30, 60}, {8, 20, 40}}, false);
 
   // The palette: scenery in 6..119 and 248..254; 120..247 hold the first
   // four characters' swimmer colours until the event copies the players' in.
@@ -599,8 +511,8 @@ void GenerateSwim(Output& out) {
     Sheet s;
     for (int d = 0; d < 6; ++d)
       for (int i = 0; i < 5; ++i)
-        WeaponShape(s.Frame(kWeaponW, kWeaponH), c, kWeaponW / 2.0, kWeaponH / 2.0, 12, i * 2 * M_PI / 5 + d);
-    WeaponShape(s.Frame(kWeaponW, kWeaponH), c, kWeaponW / 2.0, kWeaponH / 2.0, 12, 0);  // 31: the icon
+        DrawCharacterWeapon(s.Frame(kWeaponW, kWeaponH), c, kWeaponW / 2.0, kWeaponH / 2.0, 12, i * 2 * M_PI / 5 + d);
+    DrawCharacterWeapon(s.Frame(kWeaponW, kWeaponH), c, kWeaponW / 2.0, kWeaponH / 2.0, 12, 0);  // 31: the icon
     ownPalette(kWeaponSprite[c], s.frames);
   }
   {
