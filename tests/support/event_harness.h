@@ -90,6 +90,12 @@ struct HarnessOptions {
   int gameSpeed = 5;  // unpaced
   // The event's module globals, kept per machine: (address, size in bytes).
   std::vector<std::pair<void*, size_t>> instanceGlobals;
+  // Draw every n-th frame only (1: every frame): on the other frames the
+  // display has no back buffer, as in its one-buffer mode, and screens that
+  // draw into ShellBackSurface() skip their drawing. Long runs under the
+  // sanitizers spend most of their time drawing; the logic must come out the
+  // same whatever is drawn.
+  int drawEvery = 1;
   // Called after every frame of every machine, on that machine's globals.
   std::function<void(int machine, int frame, GameScreen* screen)> onFrame;
   // Faults of the in-memory network between the machines once they have
