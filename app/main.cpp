@@ -13,6 +13,7 @@
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/doggie_jump/doggie_jump_event.h"
 #include "events/hippo_run/hippo_run_event.h"
+#include "events/kickboxing/kickboxing_event.h"
 #include "events/troubled_waters/swim_event.h"
 #include "frontend/computer_training.h"
 #include "frontend/front_end.h"
@@ -92,6 +93,7 @@ int main(int, char**) {
   RegisterFigureSkatingEvent();
   RegisterClimbingEvent();
   RegisterMaze3DEvent();
+  RegisterKickboxingEvent();
   RegisterComputerTrainingIfAsked();  // KELVANTHROP_COMPUTER_TRAINING=<event>, for the benchmarks
 
   std::unique_ptr<Presenter> presenter;

@@ -38,6 +38,7 @@ void GenerateHippo(Output& out);
 void GenerateSkating(Output& out);
 void GenerateDoggie(Output& out);  // after GenerateSounds: it shares the announcer
 void GenerateClimbing(Output& out);
+void GenerateKickboxing(Output& out);
 void GenerateSounds(Output& out);
 void GenerateVideos(Output& out);
 void GenerateTexts(Output& out);

@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
     GenerateHippo(out);
     GenerateSounds(out);
     GenerateDoggie(out);
+    GenerateKickboxing(out);  // after the shared sounds it also names
     GenerateVideos(out);
     GenerateClimbing(out);
     int missing = 0;

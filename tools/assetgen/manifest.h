@@ -12,6 +12,7 @@
 #include "tools/assetgen/climb_assets.h"
 #include "tools/assetgen/doggie_assets.h"
 #include "tools/assetgen/hippo_assets.h"
+#include "tools/assetgen/kick_assets.h"
 #include "tools/assetgen/maze_assets.h"
 #include "tools/assetgen/skate_assets.h"
 #include "tools/assetgen/swim_assets.h"
@@ -285,6 +286,31 @@ inline std::vector<ManifestEntry> AssetManifest() {
   climbassets::ForEachClimbFile([&](const char* path, int root, int kind, int frames) {
     add(root == climbassets::kProgram ? P : D, path, kind == climbassets::kMbm ? Kind::Mbm : kind == climbassets::kBmp8 ? Kind::Bmp8 : Kind::Wav, frames);
   });
+  // PLATFORM KICKBOXING.
+  {
+    using namespace kickassets;
+    add(D, kickassets::kPalettePicture, Kind::Bmp8);
+    add(P, kickassets::kStatusPicture, Kind::Bmp8);
+    add(D, kTilesSprite, Kind::Mbm, kTileFrames);
+    add(D, kickassets::kMiscSprite, Kind::Mbm, kickassets::kMiscFrames);
+    add(D, kSmokeSprite, Kind::Mbm, kSmokeFrames);
+    add(D, kTitleSprite, Kind::Mbm, kTitleFrames);
+    for (int c = 0; c < kickassets::kCharacters; ++c) {
+      add(D, kFighterSprite[c], Kind::Mbm, kFighterFrames[c]);
+      add(D, kickassets::kWeaponSprite[c], Kind::Mbm, kickassets::kWeaponFrames);
+      char path[64];
+      for (const char* pattern : kFighterSoundPattern) {
+        std::snprintf(path, sizeof path, pattern, kickassets::kSoundPrefix[c]);
+        add(P, path, Kind::Wav);
+      }
+      for (int n = 1; n <= kVoiceVariants; ++n)
+        for (const char* pattern : {kFallVoicePattern, kKnockOutVoicePattern}) {
+          std::snprintf(path, sizeof path, pattern, kickassets::kVoicePrefix[c], n);
+          add(D, path, Kind::Wav);
+        }
+    }
+    for (const KickFile& f : kEventSoundFiles) add(f.inProgramDir ? P : D, f.path, Kind::Wav);
+  }
   return m;
 }
 
