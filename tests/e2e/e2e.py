@@ -478,19 +478,25 @@ def throw_once(game):
     time.sleep(1.0)
 
 
-def training_throw(s):
+def open_training_picker(s):
+    """Starts the game and goes past the intro and the main menu's SINGLE
+    EVENT to the picker, which opens on the first event, COMPUTER THROW.
+    Returns the game, the menu's palette and the picker's screenshot."""
     game = s.start()
     game.find_window()
     skip_intro(game)
     menu = main_menu(s, game, "03-main-menu")
     menu_palette = bmp_palette(s.data("program/menu/logomain.bmp"))
-
-    # SINGLE EVENT opens the picker on the first event, COMPUTER THROW.
     choose_row(game, MENU_TRAINING, menu)
     picker = game.shot("04-training-picker")
     check(picker.changed_share(menu, MENU_PANEL) > 0.2,
           "the training picker replaces the menu rows (%.2f of the panel changed)"
           % picker.changed_share(menu, MENU_PANEL))
+    return game, menu_palette, picker
+
+
+def training_throw(s):
+    game, menu_palette, picker = open_training_picker(s)
     game.key("Return", pause=1.5)
 
     # The new-game screen: a name typed, then the athlete, the country and
@@ -562,6 +568,139 @@ SCENARIOS = {
     "intro_menu_quit": intro_menu_quit,
     "training_throw": training_throw,
 }
+
+
+# ---------------------------------------------------------------- PLATFORM KICKBOXING
+
+def kick_palette(s):
+    return bmp_palette(s.data("data/boxing/palette.bmp"))
+
+
+def in_kickboxing(s):
+    pal = kick_palette(s)
+    return lambda shot: shot.palette_share(pal) >= 0.85 and shot.lit_share() > 0.2
+
+
+def fight_kickboxing(s, game, name, two_players):
+    """The fight is up: the people walk their fighters to the middle and hit
+    out; the screenshots show the platform in the event's palette, moving,
+    and, with two players, the two views side by side."""
+    start = wait_for(game, name + "-title", in_kickboxing(s), 90, every=1.0)
+    check(len(start.colours()) <= 256, "%s: an 8-bit screen" % name)
+    # Any key of a player passes over the title; then the fighters walk.
+    game.focus()
+    xdo("key", "ctrl")
+    time.sleep(1.5)
+    xdo("keydown", "Right")
+    if two_players:
+        xdo("keydown", "s")  # the second player's down: towards the middle from his corner
+    time.sleep(2.5)
+    xdo("keyup", "Right")
+    if two_players:
+        xdo("keyup", "s")
+    for _ in range(6):  # the first player's punches, kicks and specials
+        xdo("keydown", "ctrl")
+        time.sleep(0.4)
+        xdo("keyup", "ctrl")
+        time.sleep(0.15)
+    fight = game.shot(name + "-fight")
+    check(in_kickboxing(s)(fight), "%s: the fight in the event's palette (%.2f)" % (
+        name, fight.palette_share(kick_palette(s))))
+    colours = len(fight.colours())
+    check(colours > 40, "%s: the arena, the pillars and the fighters, %d colours" % (name, colours))
+    check(fight.changed_share(start) > 0.01,
+          "%s: the fight moved on from its first picture (%.3f changed)" % (name, fight.changed_share(start)))
+    # The status band at the bottom: faces, bars and item icons.
+    band = (0, 400 / 480, 1, 1)
+    check(fight.lit_share(band) > 0.3, "%s: the status band is drawn (%.2f lit)" % (name, fight.lit_share(band)))
+    if two_players:
+        # The black divider between the two views, three pixels wide at x 319.
+        divider = (319.5 / 640, 0.02, 321.5 / 640, 380 / 480)
+        dark = sum(1 for c in fight.samples(divider, step=1) if max(c) <= 24)
+        total = sum(1 for _ in fight.samples(divider, step=1))
+        check(total and dark / total > 0.95, "%s: two views with the divider between them (%d of %d dark)" % (
+            name, dark, total))
+    return fight
+
+
+def end_event_by_code(game):
+    """The hidden code that ends the running event, typed on the command line."""
+    game.hold("F12", 0.4)
+    xdo("type", "--delay", 80, "JUMP AHEAD")
+    game.key("Return", pause=1.0)
+
+
+def training_kickboxing(s):
+    game, menu_palette, picker = open_training_picker(s)
+    # The picker is two rows of five: event 8 is the third of the second row.
+    game.key("Down", "Right", "Right", pause=0.4)
+    moved = game.shot("05-picker-on-kickboxing")
+    check(moved.changed_share(picker) > 0.001, "the picker moved to PLATFORM KICKBOXING")
+    game.key("Return", pause=1.5)
+    newgame = wait_for(game, "06-new-game",
+                       lambda shot: shot.changed_share(moved) > 0.3 and shot.lit_share() > 0.05, 20)
+    time.sleep(1.0)
+    game.focus()
+    xdo("type", "--delay", 120, "ANNA")
+    time.sleep(0.5)
+    wait_for(game, "07-loading", lambda shot: in_kickboxing(s)(shot), 60,
+             between=lambda: game.key("Return", pause=1.5))
+    fight_kickboxing(s, game, "08-kickboxing", False)
+    end_event_by_code(game)
+    wait_for(game, "10-back-in-menu",
+             lambda shot: shot.palette_share(menu_palette) >= 0.9 and
+             highlighted_row(shot) == MENU_CHAMPIONSHIP, 90,
+             between=lambda: game.key("Up", "Return", pause=2.0))
+    time.sleep(1.0)
+    quit_from_menu(game, main_menu(s, game, "11-main-menu-again"))
+
+
+def championship_kickboxing(s):
+    """Two people on one machine through a championship to event 8: every
+    event before it is ended by the hidden code, the shops and cut-scenes are
+    passed with Up and Return."""
+    game = s.start()
+    game.find_window()
+    skip_intro(game)
+    menu = main_menu(s, game, "03-main-menu")
+    choose_row(game, MENU_CHAMPIONSHIP, menu)
+    game.key("Down", "Return", pause=1.0)  # MULTIPLAYER GAME
+    game.key("Down", "Return", pause=1.5)  # past the network, TWO PLAYERS LOCAL
+    # The events before it, known by their palettes; one not known here is
+    # ended all the same once a few looks have not shown a change of screen.
+    event_palettes = [bmp_palette(p) for p in (s.data(name) for name in (
+        "data/comp/palette.bmp", "data/dog/palette.bmp", "data/hippo/palette.bmp",
+        "data/swim/statnew2.bmp", "data/skate/palette.bmp")) if p]
+    in_kick = in_kickboxing(s)
+    names = iter(["ANNA", "BERT"])
+    deadline = time.monotonic() + 360
+    unknown = 0
+    n = 0
+    while True:
+        n += 1
+        shot = game.shot("04-road-%02d" % n)
+        if in_kick(shot):
+            break
+        if time.monotonic() > deadline or not game.alive():
+            raise Failure("PLATFORM KICKBOXING never came (see %s)" % shot.path)
+        in_other_event = any(shot.palette_share(p) >= 0.85 for p in event_palettes) and shot.lit_share() > 0.2
+        if in_other_event or unknown >= 8:
+            end_event_by_code(game)
+            unknown = 0
+        else:
+            unknown += 1
+            name = next(names, None)
+            if name:  # the new-game screen asks each person's name first
+                game.focus()
+                xdo("type", "--delay", 120, name)
+            game.key("Up", "Return", pause=1.5)
+        time.sleep(1.0)
+    fight_kickboxing(s, game, "05-kickboxing", True)
+    game.stop()
+
+
+SCENARIOS["training_kickboxing"] = training_kickboxing
+SCENARIOS["championship_kickboxing"] = championship_kickboxing
 
 
 def inside(args):
