@@ -86,13 +86,21 @@ void MazeAutoPilot::Think() {
   }
   if (stuckCount_ >= 20) {
     if (escapeCount_ == 2) {
-      // Stuck again and again: start the route afresh from this area's node.
+      // Stuck again and again: start the route afresh from this area's
+      // node, walking to that node first. An area is an open rectangle seen
+      // whole from its node, while the next node may lie behind a corner
+      // from a place off the route (where a hit or a slide left it).
       if (int32_t* point = g_mazePlayerPoints[index_]; point && g_mazeNavGraph) {
         point[0] = runner_->x;
         point[1] = runner_->y;
         g_mazeNavGraph->WaypointInArea(runner_->x, runner_->y, point);
+        targetX_ = point[0];
+        targetY_ = point[1];
+        waypoints_[1][0] = -1;
+        waypointIndex_ = 1;
+      } else {
+        DropTarget();
       }
-      DropTarget();
     } else {
       ++escapeCount_;
     }
@@ -108,6 +116,7 @@ void MazeAutoPilot::Think() {
     escapeCount_ = 0;
     return;
   }
+  if (WalkIntoDoor()) return;
   dx_ = targetX_ - runner_->x;
   dy_ = targetY_ - runner_->y;
   if (TurnTowards(Direction(dx_, dy_))) {
@@ -119,6 +128,30 @@ void MazeAutoPilot::Think() {
       keys_[kForward] = 1;
     }
   }
+}
+
+bool MazeAutoPilot::WalkIntoDoor() {
+  // A door's node stands on the door's own line, a cell north of its hub's
+  // node, where no body gets to; and the door opens only to a key carrier
+  // who walks straight north into it (his steps never change x). So the
+  // carrier lines up exactly below the node, then walks north. A slide
+  // after the last step can leave him beside that line: he steps back.
+  if (!g_mazeNavGraph || !g_mazeNavGraph->IsDoorPoint(targetX_, targetY_) || runner_->y <= targetY_) return false;
+  if (runner_->x == targetX_) {
+    if (TurnTowards(Direction(0, -1))) keys_[kForward] = 1;
+    return true;
+  }
+  dx_ = targetX_ - runner_->x;
+  dy_ = targetY_ + kMazeCellSize - runner_->y;
+  if (TurnTowards(Direction(dx_, dy_))) {
+    if (Distance(dx_, dy_) <= 12) {
+      runner_->x = targetX_;
+      runner_->y = targetY_ + kMazeCellSize;
+    } else {
+      keys_[kForward] = 1;
+    }
+  }
+  return true;
 }
 
 bool MazeAutoPilot::Chase() {

@@ -34,6 +34,9 @@ class MazeAutoPilot {
   bool Chase();
   void PlanRoute();
   void FollowFirstHop(const int32_t* goal);
+  // The last steps of a key carrier whose target is an exit door's node;
+  // false when the target is no door.
+  bool WalkIntoDoor();
   void DropTarget() { targetX_ = kNoTarget; }
 
   MazePlayerRecord* player_;

@@ -23,6 +23,9 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kGameData = std::string(KEL_BINARY_DIR) + "/gamedata";
+// A race that the computer players end soon, on level 3, with two people
+// walking about (the lock-step runs play it to its end).
+constexpr uint32_t kShortRaceSeed = 7;
 
 // What a machine saw of the event.
 struct Seen {
@@ -82,9 +85,12 @@ void ExpectPlaces(const std::array<PlayerRecord, 4>& players, const Seen& seen) 
 }
 
 TEST_F(MazeEventTest, FourComputerPlayersFinishEveryLevel) {
-  // Seeds until each of the three levels has been played to its end.
+  // One race on each of the three levels, the key carried out through the
+  // door every time. On seed 11 the carrier comes to the door sideways and
+  // must line up below it; on seed 14 one is left off his route behind a
+  // corner and walks back to his area's node.
   std::set<int> levels;
-  for (uint32_t seed = 1; seed <= 40 && levels.size() < 3; ++seed) {
+  for (uint32_t seed : {6u, 11u, 14u}) {
     Seen seen;
     HarnessRun run = RunEventHarness(Options(&seen, seed));
     ASSERT_EQ(run.machines.size(), 1u);
@@ -92,7 +98,7 @@ TEST_F(MazeEventTest, FourComputerPlayersFinishEveryLevel) {
     EXPECT_EQ(run.machines[0].result, 1) << "seed " << seed << " level " << seen.level << " frames "
                                          << run.machines[0].frames;
     EXPECT_GE(seen.winner, 0) << "a key carrier walked out, seed " << seed;
-    EXPECT_LT(seen.playFrames, 600 * 16) << "within the time limit";
+    EXPECT_LT(seen.playFrames, 3 * 60 * 16) << "within three minutes, seed " << seed;
     EXPECT_EQ(seen.rate, 16);
     ExpectPlaces(run.machines[0].players, seen);
     if (seen.winner >= 0) EXPECT_EQ(run.machines[0].players[seen.winner].place, 0);
@@ -106,28 +112,36 @@ TEST_F(MazeEventTest, FourComputerPlayersFinishEveryLevel) {
 namespace {
 
 TEST_F(MazeEventTest, MachinesStayInStepOverALossyHub) {
-  // Two machines, each with a person who just holds forward now and then,
-  // two computer players; the hub loses and delays messages.
+  // Two and four machines over a hub that loses, delays and reorders
+  // packets; each of the first two has a person who walks now and then, the
+  // computer players race to the exit. Every frame carries the same check
+  // value everywhere, and every machine ends with the same records.
   auto players = ComputerFixtures();
   players[0].human = 1;
   players[1].human = 1;
   for (int machines : {2, 4}) {
+    SCOPED_TRACE(machines);
     Seen seen;
-    HarnessOptions o = Options(&seen, 21);
+    HarnessOptions o = Options(&seen, kShortRaceSeed);
     o.players = players;
     o.machines = machines;
-    o.maxFrames = 400;
+    o.maxFrames = 4000;
+    o.faults.dropPercent = 5;
+    o.faults.delayPercent = 10;
+    o.faults.maxDelay = 3;
+    o.faults.reorderPercent = 5;
     InputScript walk;
     walk.Hold(60, 200, 0);
     o.scripts = std::vector<InputScript>(size_t(machines), walk);
     HarnessRun run = RunEventHarness(o);
     ASSERT_EQ(run.machines.size(), size_t(machines));
-    EXPECT_TRUE(run.syncEqual) << machines << " machines, first mismatch at " << run.firstMismatch;
-    EXPECT_GT(seen.playFrames, 100) << "they played, not only the intro";
+    ExpectMachinesAgree(run, 300);
     EXPECT_EQ(seen.rate, 16) << "a network game runs at 16 frames a second everywhere";
+    EXPECT_GE(seen.winner, 2) << "a computer player walked out";
     std::set<int32_t> checks;
     for (const auto& [point, value] : run.machines[0].syncChecks) checks.insert(value);
-    EXPECT_GT(checks.size(), 50u) << "the check value follows the game";
+    EXPECT_GT(checks.size(), 200u) << "the check value follows the game";
+    ExpectPlaces(run.machines[0].players, seen);
   }
 }
 
