@@ -11,14 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "base/player_records.h"
-#include "frontend/save_game.h"
-#include "tests/support/event_harness.h"
 #include "tests/support/game_process.h"
 
 namespace fs = std::filesystem;
@@ -48,23 +44,6 @@ TEST(ClimbUnderXvfb, TwoPlayersInAChampionship) { RunUnderXvfb("split"); }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-// The pixels of an 8-bit screenshot, top row first (empty when unreadable).
-std::vector<uint8_t> ShotPixels(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (d.size() < 54 || d[0] != 'B' || d[1] != 'M' || d[28] != 8) return {};
-  auto u32 = [&](size_t o) { return d[o] | d[o + 1] << 8 | d[o + 2] << 16 | uint32_t(d[o + 3]) << 24; };
-  const uint32_t offset = u32(10);
-  const int32_t height = static_cast<int32_t>(u32(22));
-  if (u32(18) != 640 || (height != 480 && height != -480) || offset + 640u * 480u > d.size()) return {};
-  std::vector<uint8_t> px(640 * 480);
-  for (int y = 0; y < 480; ++y) {
-    const int row = height > 0 ? 479 - y : y;
-    std::copy_n(d.begin() + offset + size_t(row) * 640, 640, px.begin() + size_t(y) * 640);
-  }
-  return px;
-}
-
 // The race on the screen: the clock box's panel and the status band, and
 // with two views the black divider over columns 319..321.
 bool RaceShown(const std::vector<uint8_t>& px, bool split) {
@@ -81,45 +60,13 @@ bool RaceShown(const std::vector<uint8_t>& px, bool split) {
   return dark == 3 * 80 && lit > 40;
 }
 
-// A saved championship after event 1 with two people on one machine: the
-// ape and the kangaroo against two computer players.
-void WriteSavedGame(const std::string& dataHome) {
-  SaveGameRecord rec;
-  rec.playMode = 1;
-  rec.eventIndex = 1;
-  rec.trainingEvent = 0;
-  rec.players[0] = FixturePlayer(1, true, "ANNA", 3);
-  rec.players[1] = FixturePlayer(4, true, "BERT", 5);
-  rec.players[2] = FixturePlayer(2, false, "CPU3", 1);
-  rec.players[3] = FixturePlayer(5, false, "CPU4", 2);
-  rec.localPlayers[0] = 0;
-  rec.localPlayers[1] = 1;
-  uint8_t bytes[kSaveGameSize];
-  EncodeSaveGame(rec, bytes);
-  fs::create_directories(dataHome + "/kelvanthrop");
-  std::ofstream(dataHome + "/kelvanthrop/game0.dat", std::ios::binary).write(reinterpret_cast<char*>(bytes), sizeof bytes);
-}
-
-// Climbs (with player 2 on W beside player 1 on the arrows) and takes the
-// screenshots mid-climb: one chain of key events, so that the window is
-// focused once and the held keys are never let go in between.
+// Seven seconds of climbing, then the screenshots mid-climb.
 void ClimbAndTakeScreenshots(const std::string& root, int taken, bool split) {
-  const std::string keys = split ? "Up keydown w" : "Up";
-  std::string chain = "keydown " + keys + " sleep 7";
-  for (int shot = 0; shot < kShots; ++shot)
-    chain += " keydown F11 keydown F12 sleep 0.15 keyup F12 keyup F11 sleep 0.8";
-  XdoGame(chain + " keyup Up" + (split ? " keyup w" : ""));
-  Sleep(500);
-  // A loaded machine may have missed a press.
-  const int got = LastScreenshot(root) - taken;
-  if (got < kShots) TakeScreenshots(root, taken + got, kShots - got, 700);
+  HoldUpAndTakeScreenshots(root, taken, split, 7, kShots);
 }
 
 void CheckRaceShots(const std::string& root, int first, bool split) {
-  for (int n = first; n < first + kShots; ++n) {
-    const std::string shot = root + "/data/sshot" + std::to_string(n) + ".bmp";
-    EXPECT_TRUE(RaceShown(ShotPixels(shot), split)) << shot;
-  }
+  ExpectScreenshots(root, first, kShots, [split](const std::string& shot) { return RaceShown(ScreenshotPixels(shot), split); });
 }
 
 TEST(ClimbXvfbChild, Run) {
@@ -148,40 +95,12 @@ TEST(ClimbXvfbChild, Run) {
   const std::string dir = dirVar;
   const std::string root = MakeScreenshotRoot(dir);
   const std::string log = dir + "/game.log";
-  WriteSavedGame(dir + "/data");
+  WriteTwoPlayerSave(dir + "/data", 1);
   const pid_t game = StartGameToMainMenu(root, dir, log);
   ASSERT_GT(game, 0);
-  // Keys held past a frame, so that the screen sees them.
-  auto press = [](const char* key) {
-    XdoGame(std::string("keydown ") + key + " sleep 0.15 keyup " + key);
-    Sleep(250);
-  };
-  // CHAMPIONSHIP, SOLO GAME; on the new-game screen the saved game comes
-  // back with its two players, and the shop opens.
-  press("Return");
-  Sleep(1000);
-  press("Return");
-  Sleep(3000);
-  press("F12");
-  XdoGame("type --delay 80 'load game 1'");
-  press("Return");
-  Sleep(1500);
-  press("Return");
-  Sleep(4000);
-  // Out of each player's shop (its exit is one row up from the first item)
-  // and past the cut-scene and the intro, until the two views show.
-  int taken = 0;
-  bool racing = false;
-  for (int tries = 0; !racing && tries < 60; ++tries) {
-    press("Up");
-    press("Return");
-    press("ctrl");
-    PressScreenshotKeys();
-    Sleep(900);
-    taken = LastScreenshot(root);
-    racing = taken > 0 && RaceShown(ShotPixels(root + "/data/sshot" + std::to_string(taken) + ".bmp"), true);
-  }
-  ASSERT_TRUE(racing) << ReadFile(log);
+  // Into the championship until the two views show.
+  const int taken = EnterSavedChampionshipEvent(root, [](const std::string& shot) { return RaceShown(ScreenshotPixels(shot), true); });
+  ASSERT_GT(taken, 0) << ReadFile(log);
   ClimbAndTakeScreenshots(root, taken, true);
   CheckRaceShots(root, taken + 1, true);
   const int shots = EndGameAndCheckScreenshots(game, root, log, kShots, 60, "climb-xvfb-split", taken + 1);

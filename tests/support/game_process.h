@@ -17,6 +17,8 @@
 //   }
 #include <sys/types.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,35 @@ void TakeScreenshots(const std::string& root, int before, int count, int interva
 // while), at most `tries` of them. Returns the number of that screenshot, 0
 // when none came.
 int WaitForEventScreen(const std::string& root, int tries);
+// The pixels of one of the game's 8-bit 640x480 screenshots, top row first
+// (empty when it cannot be read).
+std::vector<uint8_t> ScreenshotPixels(const std::string& path);
+// The colour table of an 8-bit .bmp (a screenshot, or a picture the
+// generator writes plain): 256 x (blue, green, red, 0); empty when the file
+// is not one.
+std::vector<uint8_t> BmpColourTable(const std::string& path);
+// After StartGameToMainMenu: takes a screenshot about once a second (the
+// keys also pass over an intro clip that a loaded machine still shows) until
+// one is drawn in the main menu's palette. Its number; 0 when none was.
+int WaitForMainMenu(const std::string& root, int tries = 40);
+// Holds player 1's Up (with two players also player 2's W) for `seconds`,
+// then, still holding them, takes `count` screenshots: one chain of key
+// events, so that the window is focused once and the held keys are never
+// let go in between. Presses a loaded machine missed are made again.
+void HoldUpAndTakeScreenshots(const std::string& root, int taken, bool twoPlayers, int seconds, int count);
+// Expects `inEvent` to take each of the screenshots first..first+count-1.
+void ExpectScreenshots(const std::string& root, int first, int count,
+                       const std::function<bool(const std::string&)>& inEvent);
+// A championship saved after event `eventIndex` (slot 1, in <dataHome>/
+// kelvanthrop) with two people on one machine, ANNA the ape and BERT the
+// kangaroo, against two computer players.
+void WriteTwoPlayerSave(const std::string& dataHome, int eventIndex);
+// From the main menu: CHAMPIONSHIP, SOLO GAME, and on the new-game screen
+// the saved game of WriteTwoPlayerSave taken up; then out of each player's
+// shop and past the cut-scene and the event's intro, taking a screenshot
+// now and then, until `inEvent` takes one (its path) for the event's. Its
+// number; 0 when none was.
+int EnterSavedChampionshipEvent(const std::string& root, const std::function<bool(const std::string&)>& inEvent);
 // Ends the game (SIGTERM) and expects it to end; then checks the game's own
 // screenshots <root>/data/sshot<first>.. (count of them): 640x480 with more than
 // minColours colours (not a black or loading picture), each copied to
