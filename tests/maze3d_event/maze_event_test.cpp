@@ -176,39 +176,47 @@ TEST_F(MazeEventTest, AMachineThatLeavesIsTakenOverByTheAutoPilot) {
   EXPECT_EQ(run.machines[0].players[1].human, 0);
 }
 
-TEST_F(MazeEventTest, TheSplitScreenPlaysTwoPeopleAndEndsWithEveryonePlaced) {
+TEST_F(MazeEventTest, TheSplitScreenPlacesEveryoneOnlyWhenTheRaceEnds) {
   // Two people on one keyboard: the left one walks, the right one stands;
-  // the computer players play on. Leaving through the menu is not wanted
-  // here, so the run is cut after a while and the screen deleted: it was
-  // not finished, and the records keep their places.
+  // the computer players race on. Cut short (the screen deleted before the
+  // end) the records keep the places they came with; played to its end,
+  // every one of the four gets a place and the result, not the winner alone.
   auto players = ComputerFixtures();
   players[0].human = 1;
   players[1].human = 1;
   for (PlayerRecord& p : players) p.place = 3;
-  Seen seen;
-  HarnessOptions o = Options(&seen, 6, true);
-  o.players = players;
-  o.maxFrames = 500;
-  InputScript keys;
-  keys.Press(20, 4, 0);
-  keys.Hold(100, 300, 0, 0);
-  o.scripts = {keys};
-  int32_t leftStart = -1, leftEnd = -1;
-  o.onFrame = [base = o.onFrame, &leftStart, &leftEnd](int m, int f, GameScreen* s) {
-    base(m, f, s);
-    if (f == 90) leftStart = g_mazeRunners[0].x + g_mazeRunners[0].y;
-    if (f == 300) leftEnd = g_mazeRunners[0].x + g_mazeRunners[0].y;
-  };
-  HarnessRun run = RunEventHarness(o);
-  ASSERT_EQ(run.machines.size(), 1u);
-  EXPECT_TRUE(seen.split);
-  EXPECT_GT(seen.playFrames, 300);
-  EXPECT_NE(leftStart, leftEnd) << "the left player walked";
-  for (const PlayerRecord& p : run.machines[0].players) {
-    EXPECT_EQ(p.place, 3) << "an unfinished event places nobody";
-    EXPECT_GE(p.weaponUnits, 0);
-    EXPECT_GE(p.energy, 0);
-    EXPECT_LE(p.energy, 100);
+  for (bool toTheEnd : {false, true}) {
+    SCOPED_TRACE(toTheEnd);
+    Seen seen;
+    HarnessOptions o = Options(&seen, kShortRaceSeed, true);
+    o.players = players;
+    o.maxFrames = toTheEnd ? 4000 : 320;
+    InputScript keys;
+    keys.Press(20, 4, 0);
+    keys.Hold(100, 300, 0, 0);
+    o.scripts = {keys};
+    int32_t leftStart = -1, leftEnd = -1;
+    o.onFrame = [base = o.onFrame, &leftStart, &leftEnd](int m, int f, GameScreen* s) {
+      base(m, f, s);
+      if (f == 90) leftStart = g_mazeRunners[0].x + g_mazeRunners[0].y;
+      if (f == 300) leftEnd = g_mazeRunners[0].x + g_mazeRunners[0].y;
+    };
+    HarnessRun run = RunEventHarness(o);
+    ASSERT_EQ(run.machines.size(), 1u);
+    EXPECT_TRUE(seen.split);
+    EXPECT_GT(seen.playFrames, 250);
+    EXPECT_NE(leftStart, leftEnd) << "the left player walked";
+    EXPECT_EQ(run.machines[0].result, toTheEnd ? 1 : 0);
+    for (const PlayerRecord& p : run.machines[0].players) {
+      if (!toTheEnd) EXPECT_EQ(p.place, 3) << "an unfinished event places nobody";
+      EXPECT_GE(p.weaponUnits, 0);
+      EXPECT_GE(p.energy, 0);
+      EXPECT_LE(p.energy, 100);
+    }
+    if (toTheEnd) {
+      EXPECT_GE(seen.winner, 2) << "a computer player walked out";
+      ExpectPlaces(run.machines[0].players, seen);
+    }
   }
 }
 
