@@ -110,7 +110,9 @@ void GameScreen::HandleChatInput() {
     // The game sees no keys while the line is open.
     ClearKeysDown();
     ClearKeyPressCounts();
-    for (char c = ReadTypedChar(); c != 0 && chatOpen_; c = ReadTypedChar()) {
+    // Everything typed this frame belongs to the line, also what follows an
+    // Enter: the player was typing a message, not playing.
+    for (char c = ReadTypedChar(); c != 0; c = ReadTypedChar()) {
       unsigned char u = static_cast<unsigned char>(c);
       if (u == 8) {
         if (!chatLine_.empty()) chatLine_.pop_back();

@@ -93,6 +93,18 @@ TEST_F(ScreenTest, LowerCaseSaveCommandIsAccepted) {
   EXPECT_TRUE(s.IsSaveGameCommand(&slot));
   EXPECT_EQ(slot, 2);
   EXPECT_FALSE(s.IsLoadGameCommand());
+  // What is typed after Enter in the same frame still belongs to the line:
+  // the screen underneath gets none of it.
+  OpenChat(s);
+  Type("abc\rq");
+  s.HandleChatInput();
+  EXPECT_FALSE(s.IsChatOpen());
+  EXPECT_STREQ(s.GetCommandText(), "ABC");
+  EXPECT_EQ(s.GetChatLine(), "abcq");
+  EXPECT_EQ(ReadTypedChar(), 0);
+  OpenChat(s);
+  Type("save game 3\r");
+  s.HandleChatInput();
   s.ClearCommandText();
   EXPECT_FALSE(s.IsSaveGameCommand());
   struct Case {
