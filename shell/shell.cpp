@@ -176,6 +176,8 @@ void Advance(int r, int code) {
           Build([] { return MakeEndingScreen(1); });
           return;
         }
+        // The event's constructor already reads its own number.
+        g_eventIndex = next;
         if (!Build([next] { return CreateEventScreen(next); })) ToMainMenu();
       }
       return;

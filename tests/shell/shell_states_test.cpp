@@ -29,6 +29,8 @@
 namespace {
 
 std::vector<std::string> g_log;
+// The event number each event screen saw while it was being built.
+std::vector<int> g_indexAtBuild;
 // Results each screen kind gives, in turn; a screen whose list is empty
 // returns 0 (runs on) until the test gives it one.
 std::map<std::string, std::deque<int>> g_results;
@@ -57,7 +59,7 @@ class ScriptedScreen : public GameScreen {
 
 class EventScreen : public ScriptedScreen {
  public:
-  explicit EventScreen(const std::string& name) : ScriptedScreen(name, 1) {}
+  explicit EventScreen(const std::string& name) : ScriptedScreen(name, 1) { g_indexAtBuild.push_back(g_eventIndex); }
 };
 
 void RegisterScripted(const std::vector<int>& events, bool splitMaze) {
@@ -83,6 +85,7 @@ class ShellTest : public ::testing::Test {
   void SetUp() override {
     old_ = SetClock(&clock_);
     g_log.clear();
+    g_indexAtBuild.clear();
     g_results.clear();
     g_playMode = 0;
     g_trainingEvent = 0;
@@ -172,6 +175,8 @@ TEST_F(ShellTest, ChampionshipPassesOverMissingEventsToTheCeremony) {
       "event1",           "shop",            "video:rizaz1.avi", "event2", "shop",
       "event10",          "shop",            "ceremony", "menu"};
   EXPECT_EQ(g_log, want);
+  // Each event is built with its own number already in place.
+  EXPECT_EQ(g_indexAtBuild, (std::vector<int>{1, 2, 10}));
 }
 
 TEST_F(ShellTest, TrainingAndLeavingAnEvent) {
