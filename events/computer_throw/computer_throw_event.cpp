@@ -24,6 +24,7 @@
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
+#include "screen/options_menu.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
 #include "tools/assetgen/throw_assets.h"
@@ -740,11 +741,7 @@ void ComputerThrowEvent::DrawTexts() {
     meter_->DrawFrame(std::clamp(inPlay->var[kVarAngle], 0, 9) + 1, back, 204, 302);
   }
   // The record and the event's best.
-  back->FillRect(445, 335, 180, 60, 0);
-  back->FillRect(445, 335, 180, 1, 255);
-  back->FillRect(445, 394, 180, 1, 255);
-  back->FillRect(445, 335, 1, 60, 255);
-  back->FillRect(624, 335, 1, 60, 255);
+  if (OptionsMenu* menu = GetOptionsMenu()) menu->TileRect(back, 445, 335, 180, 60);
   if (!font) return;
   font->SetFlags(0);
   font->DrawText(back, 450, 345, recordLabel_.c_str());

@@ -18,6 +18,9 @@
 #include "base/player_records.h"
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/computer_throw/throw_rules.h"
+#include "graphics/surface.h"
+#include "screen/game_screen_services.h"
+#include "screen/options_menu.h"
 #include "screen/config.h"
 #include "tests/support/event_harness.h"
 #include "tools/assetgen/throw_assets.h"
@@ -39,7 +42,34 @@ struct Seen {
   int loadedSounds = -1;
   int frames = 0;
   bool titleUpInATurn = false;  // the title card still shown while someone throws
+  int recordBoxChecked = 0;      // frames whose record box was compared with the tile
+  int recordBoxDiffers = 0;      // ... and showed something else above its text
 };
+
+// The record box is tiled with the overlay's tile like every event's panels:
+// its rows above the first text line are the tile's own pixels.
+bool RecordBoxIsTiled(GameScreen* screen) {
+  DDSurface* back = ShellBackSurface();
+  OptionsMenu* menu = screen->GetOptionsMenu();
+  if (!back || !menu) return false;
+  DDSurface ref;
+  if (ref.Create(640, 480, 4) != kDDOk) return false;
+  ref.FillRect(0, 0, 640, 480, 7);
+  menu->TileRect(&ref, 445, 335, 180, 60);
+  uint8_t *a = nullptr, *b = nullptr;
+  int pa = 0, pb = 0;
+  if (back->Lock(&a, &pa) != kDDOk) return false;
+  if (ref.Lock(&b, &pb) != kDDOk) {
+    back->Unlock();
+    return false;
+  }
+  bool same = true;
+  for (int y = 335; y < 343 && same; ++y)
+    same = std::memcmp(a + y * pa + 445, b + y * pb + 445, 180) == 0;
+  ref.Unlock();
+  back->Unlock();
+  return same;
+}
 
 int ParseDistance(const std::string& text) {
   if (text == "FOUL") return 0;
@@ -75,6 +105,10 @@ class ThrowEventTest : public testing::Test {
         seen->frames = frame + 1;
         const ThrowActor* icon = g_throwActors[kKindIcon];
         if (ev->GetEventState() >= kEvTurn && icon && icon->state != kStGone) seen->titleUpInATurn = true;
+        if (frame % 97 == 40) {
+          ++seen->recordBoxChecked;
+          if (!RecordBoxIsTiled(screen)) ++seen->recordBoxDiffers;
+        }
       }
       if (paced) SleepMs(65);
     };
@@ -113,6 +147,8 @@ TEST_F(ThrowEventTest, FourComputerPlayersToTheEnd) {
   for (const PlayerRecord& p : run.machines[0].players) places.insert(p.place);
   EXPECT_EQ(places, (std::set<int>{0, 1, 2, 3}));
   EXPECT_EQ(seen.loadedSounds, kSoundSetSize);
+  EXPECT_GT(seen.recordBoxChecked, 0);
+  EXPECT_EQ(seen.recordBoxDiffers, 0);
 
   // The same seed, the same event.
   Seen again;
