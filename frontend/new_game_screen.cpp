@@ -232,10 +232,11 @@ int NewGameScreen::Run() {
   }
   bool click = zone_ == 2 && MouseClicked(kVkLButton);
   if (click) zone_ = 3;
+  // Enter takes the opening and the name, the fire keys everything after
+  // it; a player's fire key may be a letter of the name being typed.
   bool fire = state_ > 1 && (IsFire1Active(0) || IsFire2Active(0));
-  // Enter confirms in every state; the fire keys not while a name is typed
-  // (a player's fire key may be a letter of it).
-  if (!IsChatOpen() && (fire || IsEnterActive(0) || click)) Confirm();
+  bool enter = state_ <= 1 && IsEnterActive(0);
+  if (!IsChatOpen() && (fire || enter || click)) Confirm();
   if (leave_) return -1;
   if (lobby_ && LobbyFrame() == -1) return -1;
 

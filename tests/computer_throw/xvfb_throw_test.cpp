@@ -66,9 +66,9 @@ TEST(ThrowXvfbChild, Run) {
   Sleep(300);
   Xdo("key Return");
   Sleep(1200);
-  Xdo("key Return");
+  Xdo("key ctrl");  // the fire key takes the athlete and the country
   Sleep(1200);
-  Xdo("key Return");
+  Xdo("key ctrl");
   Sleep(3000);
   // A cut-scene before the event (if one is shown) gives way to a key; the
   // same key passes over the event's title.

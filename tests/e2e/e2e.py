@@ -499,8 +499,8 @@ def training_throw(s):
     game, menu_palette, picker = open_training_picker(s)
     game.key("Return", pause=1.5)
 
-    # The new-game screen: a name typed, then the athlete, the country and
-    # the start confirmed with Return.
+    # The new-game screen: a name typed and taken with Return, then the
+    # athlete, the country and the start confirmed with the fire key.
     newgame = wait_for(game, "05-new-game",
                        lambda shot: shot.changed_share(picker) > 0.3 and shot.lit_share() > 0.05, 20)
     check(len(newgame.colours()) <= 256, "05-new-game: an 8-bit screen")
@@ -513,8 +513,9 @@ def training_throw(s):
           "the typed name shows (%.3f of the picture changed)" % named.changed_share(newgame))
     throw_palette = bmp_palette(s.data("data/comp/palette.bmp"))
     in_event = lambda shot: shot.palette_share(throw_palette) >= 0.9 and shot.lit_share() > 0.2
+    game.key("Return", pause=1.5)
     start = wait_for(game, "07-computer-throw", in_event, 60,
-                     between=lambda: game.key("Return", pause=1.5))
+                     between=lambda: game.key("ctrl", pause=1.5))
     check(True, "COMPUTER THROW is up in the event's palette")
     check(len(start.colours()) <= 256, "07-computer-throw: an 8-bit screen")
 
@@ -623,6 +624,19 @@ def fight_kickboxing(s, game, name, two_players):
     return fight
 
 
+def new_game_names(game, names):
+    """The new-game screen for each person in turn: the name typed and taken
+    with Return, the athlete and the country with the fire key (Control)."""
+    for name in names:
+        time.sleep(1.5)
+        game.focus()
+        xdo("type", "--delay", 120, name)
+        time.sleep(0.5)
+        game.key("Return", pause=1.0)
+        game.key("ctrl", pause=3.0)  # the athlete, then his cry
+        game.key("ctrl", pause=1.0)  # the country
+
+
 def end_event_by_code(game):
     """The hidden code that ends the running event, typed on the command line."""
     game.hold("F12", 0.4)
@@ -639,12 +653,9 @@ def training_kickboxing(s):
     game.key("Return", pause=1.5)
     newgame = wait_for(game, "06-new-game",
                        lambda shot: shot.changed_share(moved) > 0.3 and shot.lit_share() > 0.05, 20)
-    time.sleep(1.0)
-    game.focus()
-    xdo("type", "--delay", 120, "ANNA")
-    time.sleep(0.5)
+    new_game_names(game, ["ANNA"])
     wait_for(game, "07-loading", lambda shot: in_kickboxing(s)(shot), 60,
-             between=lambda: game.key("Return", pause=1.5))
+             between=lambda: game.key("ctrl", pause=1.5))
     fight_kickboxing(s, game, "08-kickboxing", False)
     end_event_by_code(game)
     wait_for(game, "10-back-in-menu",
@@ -666,13 +677,14 @@ def championship_kickboxing(s):
     choose_row(game, MENU_CHAMPIONSHIP, menu)
     game.key("Down", "Return", pause=1.0)  # MULTIPLAYER GAME
     game.key("Down", "Return", pause=1.5)  # past the network, TWO PLAYERS LOCAL
+    new_game_names(game, ["ANNA", "BERT"])
+    game.key("ctrl", pause=1.5)  # the start
     # The events before it, known by their palettes; one not known here is
     # ended all the same once a few looks have not shown a change of screen.
     event_palettes = [bmp_palette(p) for p in (s.data(name) for name in (
         "data/comp/palette.bmp", "data/dog/palette.bmp", "data/hippo/palette.bmp",
         "data/swim/statnew2.bmp", "data/skate/palette.bmp")) if p]
     in_kick = in_kickboxing(s)
-    names = iter(["ANNA", "BERT"])
     deadline = time.monotonic() + 360
     unknown = 0
     n = 0
@@ -689,10 +701,6 @@ def championship_kickboxing(s):
             unknown = 0
         else:
             unknown += 1
-            name = next(names, None)
-            if name:  # the new-game screen asks each person's name first
-                game.focus()
-                xdo("type", "--delay", 120, name)
             game.key("Up", "Return", pause=1.5)
         time.sleep(1.0)
     fight_kickboxing(s, game, "05-kickboxing", True)

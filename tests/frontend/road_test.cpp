@@ -162,11 +162,11 @@ TEST_F(RoadTest, ChampionshipToHallOfFameAndBack) {
   Tap(kVkRight);  // the carousel turns to RAREZ VUDA
   EXPECT_EQ(ng->Choice(), 1);
   Frames(25);
-  Tap(kVkReturn);
+  Tap(kVkControl);
   ASSERT_TRUE(Until([&] { return ng->State() == 3; }, 200)) << "after the athlete's cry";
   Tap(kVkUp);
   int country = ng->CountryChoice();
-  Tap(kVkReturn);
+  Tap(kVkControl);
   ASSERT_EQ(ng->State(), 4);
   // One person and three computer players, all different athletes and countries.
   EXPECT_EQ(g_players[0].human, 1);
@@ -180,7 +180,7 @@ TEST_F(RoadTest, ChampionshipToHallOfFameAndBack) {
       EXPECT_NE(g_players[i].country, g_players[j].country);
     }
   }
-  Tap(kVkReturn);
+  Tap(kVkControl);
   // The cut-scene, then COMPUTER THROW.
   ASSERT_TRUE(Until([] { return g_shellState == kShellEvent && g_currentScreen; }, 300));
   EXPECT_EQ(g_eventIndex, 1);
@@ -279,7 +279,7 @@ TEST_F(RoadTest, ChampionshipToHallOfFameAndBack) {
   ASSERT_TRUE(ng->Loaded()) << (RecordedMessageBoxes().empty() ? "" : RecordedMessageBoxes().back().text);
   EXPECT_EQ(ng->State(), 4);
   EXPECT_STREQ(g_players[0].name, "TESTER");
-  Tap(kVkReturn);
+  Tap(kVkControl);
   ASSERT_TRUE(Until([] { return g_shellState == kShellShop && g_currentScreen; }, 30));
   EXPECT_EQ(g_eventIndex, 1);
   EXPECT_EQ(g_players[0].points, pointsAfterAwards);

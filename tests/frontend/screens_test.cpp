@@ -255,13 +255,13 @@ TEST_F(ScreensTest, NameEntryAndTwoPlayersAtOneMachine) {
   EXPECT_EQ(ng->Entry(), "ABCDEFGHI");
   Tap(kVkReturn);
   ASSERT_EQ(ng->State(), 2);
-  Tap(kVkReturn);  // RIZAZ
+  Tap(kVkControl);  // RIZAZ
   ASSERT_TRUE([&] {
     for (int i = 0; i < 200 && ng->State() != 3; ++i) Step();
     return ng->State() == 3;
   }());
   EXPECT_EQ(ng->CountryChoice(), StartCountryOf(0));
-  Tap(kVkReturn);
+  Tap(kVkControl);
   // The second player: RIZAZ is taken, so the carousel turns past him.
   Steps(2);
   ASSERT_EQ(ng->CurrentSlot(), 1);
@@ -273,19 +273,54 @@ TEST_F(ScreensTest, NameEntryAndTwoPlayersAtOneMachine) {
   Tap(kVkLeft);  // back towards RIZAZ: passed over again
   Steps(2);
   EXPECT_NE(ng->Choice(), 0);
-  Tap(kVkReturn);
+  Tap(kVkSpace);  // the second player's own fire key
   for (int i = 0; i < 200 && ng->State() != 3; ++i) Step();
   ASSERT_EQ(ng->State(), 3);
   EXPECT_NE(ng->CountryChoice(), g_players[0].country) << "the first player's country is passed over";
-  Tap(kVkReturn);
+  Tap(kVkControl);
   ASSERT_EQ(ng->State(), 4);
   EXPECT_EQ(g_players[0].human, 1);
   EXPECT_EQ(g_players[1].human, 1);
   EXPECT_EQ(g_players[2].human, 0);
   EXPECT_EQ(g_players[3].human, 0);
-  EXPECT_EQ(Tap(kVkReturn), 1);
+  EXPECT_EQ(Tap(kVkControl), 1);
   EXPECT_EQ(g_localPlayers[0], 0);
   EXPECT_EQ(g_localPlayers[1], 1);
+}
+
+// Which keys confirm in which state, walked from the opening to the start:
+// Enter takes the opening and the name, a fire key (not Enter) the athlete,
+// the country and the start.
+TEST_F(ScreensTest, NewGameConfirmKeysByState) {
+  struct Row {
+    int state;
+    int key;
+    bool confirms;
+  } const rows[] = {
+      {0, kVkControl, false}, {0, kVkReturn, true},                         // the opening
+      {1, kVkControl, false}, {1, kVkShift, false}, {1, kVkReturn, true},   // the name
+      {2, kVkReturn, false},  {2, kVkControl, true},                        // the athlete
+      {3, kVkReturn, false},  {3, kVkShift, true},                          // the country
+      {4, kVkReturn, false},  {4, kVkControl, true},                        // the start
+  };
+  NewGameScreen* ng = Make<NewGameScreen>();
+  Step();
+  for (const Row& row : rows) {
+    ASSERT_EQ(ng->State(), row.state) << "key " << row.key;
+    if (row.state == 1 && ng->Entry().empty()) Type("ab");
+    const int r = Tap(row.key);
+    if (!row.confirms) {
+      EXPECT_EQ(ng->State(), row.state) << "key " << row.key << " confirmed state " << row.state;
+      continue;
+    }
+    if (row.state == 4) {
+      EXPECT_EQ(r, 1) << "the start";
+      continue;
+    }
+    EXPECT_NE(ng->State(), row.state) << "key " << row.key << " did not confirm state " << row.state;
+    // The athlete's cry plays out before the country is chosen.
+    for (int i = 0; i < 200 && (ng->State() == 6 || ng->State() == 7); ++i) Step();
+  }
 }
 
 // Four records as an event leaves them.

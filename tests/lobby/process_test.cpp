@@ -246,20 +246,20 @@ class Driver {
         if (screen->Choice() != character_) {
           Tap(kVkRight, 150);
         } else {
-          Tap(kVkReturn, 400);
+          Tap(kVkControl, 400);
           // A refused claim is not answered: try the next athlete later.
           if (++claims_ % 4 == 0) character_ = (character_ + 1) % 6;
         }
         break;
       case 3:
-        Tap(kVkReturn, 300);
+        Tap(kVkControl, 300);
         break;
       case 4:
         if (host_) {
           int ready = 0;
           for (int s = 0; s < kMaxPlayers; ++s)
             if (g_netSession && g_netSession->GetSlotState(s) != kSlotFree && g_players[s].country >= 0) ++ready;
-          if (ready >= players_) Tap(kVkReturn, 1000);
+          if (ready >= players_) Tap(kVkControl, 1000);
           else Wait(100);
         }
         break;

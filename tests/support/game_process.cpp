@@ -248,8 +248,9 @@ void StartTrainingEvent(int n, const std::string& name) {
   sleep(3000);
   XdoGame("type --delay 80 " + name);
   sleep(300);
-  for (int k = 0; k < 3; ++k) {
-    XdoGame("key Return");
+  // Return takes the name, the fire key the athlete and the country.
+  for (const char* key : {"Return", "ctrl", "ctrl"}) {
+    XdoGame(std::string("key ") + key);
     sleep(1200);
   }
   sleep(1800);
@@ -387,7 +388,7 @@ int EnterSavedChampionshipEvent(const std::string& root, const std::function<boo
   XdoGame("type --delay 80 'load game 1'");
   press("Return");
   sleep(1500);
-  press("Return");
+  press("ctrl");  // the fire key starts the loaded game
   sleep(4000);
   // Out of each player's shop (its exit is one row up from the first item)
   // and past the cut-scene and the intro.

@@ -45,8 +45,8 @@ new_game() {
   sleep 2; shot new-game
   xdotool type --delay 150 "xtest"; sleep 0.5; shot name
   k Return; sleep 0.5; k Right; sleep 1.5; shot athlete
-  k Return; sleep 3; shot country
-  k Up; k Return; sleep 0.5; shot ready
+  k ctrl; sleep 3; shot country  # the fire key, not Return, past the name
+  k Up; k ctrl; sleep 0.5; shot ready
 }
 sleep 9  # the intro cut-scenes
 shot main-menu
@@ -55,7 +55,7 @@ if [ "$ROAD" = training ]; then
   k Right; sleep 0.5; shot training-picker-2
   k Left; k Return
   new_game
-  k Return; sleep 6; shot event
+  k ctrl; sleep 6; shot event
   type_command "JUMP AHEAD"; sleep 4; shot shop-medals
   k Return; sleep 2; shot shop-standings
   k Return; sleep 3; shot back-in-menu
@@ -65,7 +65,7 @@ else
   k Return; sleep 1; shot player-count
   k Return
   new_game
-  k Return; sleep 8; shot event
+  k ctrl; sleep 8; shot event
   type_command "JUMP AHEAD"; sleep 4; shot shop-medals
   k Return; sleep 2; shot shop-standings
   k Return; sleep 2; shot shop
