@@ -96,6 +96,38 @@ uint16_t CopyDibToSurface(const BitmapInfoHeader& h, const uint8_t* bits, size_t
   return kDDOk;
 }
 
+bool UnpackDibRow(const uint8_t* src, int width, int bitCount, uint8_t* dst) {
+  switch (bitCount) {
+    case 1:
+      for (int x = 0; x < width; ++x) dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 1;
+      return true;
+    case 4:
+      for (int x = 0; x < width; ++x) dst[x] = (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+      return true;
+    case 8:
+      std::memcpy(dst, src, static_cast<size_t>(width));
+      return true;
+    case 16:
+      // x-5-5-5, each part widened to 8 bits with its top bits repeated.
+      for (int x = 0; x < width; ++x) {
+        const unsigned v = src[2 * x] | (src[2 * x + 1] << 8);
+        const unsigned b = v & 31, g = (v >> 5) & 31, r = (v >> 10) & 31;
+        dst[3 * x] = static_cast<uint8_t>(b << 3 | b >> 2);
+        dst[3 * x + 1] = static_cast<uint8_t>(g << 3 | g >> 2);
+        dst[3 * x + 2] = static_cast<uint8_t>(r << 3 | r >> 2);
+      }
+      return true;
+    case 24:
+      std::memcpy(dst, src, static_cast<size_t>(width) * 3);
+      return true;
+    case 32:
+      for (int x = 0; x < width; ++x) std::memcpy(dst + 3 * x, src + 4 * x, 3);
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool DecodeBmp(const uint8_t* data, size_t size, BmpImage* out) {
   if (!data || !out || size < 14 + 40) return false;
   if (data[0] != 'B' || data[1] != 'M') return false;
@@ -132,23 +164,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, BmpImage* out) {
   for (int y = 0; y < rows; ++y) {
     const uint8_t* src = bits + static_cast<size_t>(h.height < 0 ? y : rows - 1 - y) * rowBytes;
     uint8_t* dst = img.pixels.data() + static_cast<size_t>(y) * img.width * outBpp;
-    switch (bc) {
-      case 1:
-        for (int x = 0; x < img.width; ++x) dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 1;
-        break;
-      case 4:
-        for (int x = 0; x < img.width; ++x) dst[x] = (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-        break;
-      case 8:
-        std::memcpy(dst, src, img.width);
-        break;
-      case 24:
-        std::memcpy(dst, src, static_cast<size_t>(img.width) * 3);
-        break;
-      case 32:
-        for (int x = 0; x < img.width; ++x) std::memcpy(dst + 3 * x, src + 4 * x, 3);
-        break;
-    }
+    UnpackDibRow(src, img.width, bc, dst);
   }
   *out = std::move(img);
   return true;

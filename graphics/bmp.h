@@ -41,6 +41,11 @@ size_t DibRowBytes(int width, int bitCount);
 uint16_t CopyDibToSurface(const BitmapInfoHeader& header, const uint8_t* bits, size_t bitsSize,
                           DDSurface* surface);
 
+// Unpacks one stored DIB row of `width` pixels: palettised rows (1, 4 or 8
+// bits) into one index a pixel, true-colour rows (16 bits as x-5-5-5, 24 or
+// 32) into blue, green, red bytes. False for any other bit count.
+bool UnpackDibRow(const uint8_t* src, int width, int bitCount, uint8_t* dst);
+
 // A decoded picture: rows top-down, packed (1 byte a pixel for palettised
 // pictures, 3 bytes blue-green-red for 24 and 32-bit ones).
 struct BmpImage {

@@ -91,10 +91,14 @@ uint32_t CheckHeader(const BitmapHeader& h) {
   if (h.width <= 0 || h.width > kMaxFrameSide) return kSpriteErrBadHeader;
   if (h.height == 0 || h.height < -kMaxFrameSide || h.height > kMaxFrameSide) return kSpriteErrBadHeader;
   if (static_cast<int64_t>(h.width) * AbsHeight(h.height) > kMaxFramePixels) return kSpriteErrBadHeader;
-  // Only 8-bit palettised frames, raw or run-length, exist in this game's data.
-  if (h.bitCount != 8) return kSpriteErrUnsupported;
-  if (h.compression != kCompressionRaw && h.compression != kCompressionTrle) return kSpriteErrUnsupported;
-  return kSpriteOk;
+  if (h.compression == kCompressionRaw) {
+    switch (h.bitCount) {
+      case 1: case 4: case 8: case 16: case 24: case 32: return kSpriteOk;
+      default: return kSpriteErrUnsupported;
+    }
+  }
+  if (h.compression == kCompressionTrle && h.bitCount == 8) return kSpriteOk;
+  return kSpriteErrUnsupported;
 }
 
 uint32_t ReadLayout(Source& src, Layout* out) {
@@ -138,24 +142,34 @@ uint32_t ReadLayout(Source& src, Layout* out) {
     if (f.entry.offset != pos + kEntrySize) return kSpriteErrBadDirectory;
     if (f.entry.size > trailerAt - f.entry.offset) return kSpriteErrBadDirectory;
 
-    const uint64_t fixed = uint64_t{f.entry.nameLength} + kHeaderSize + (layout.sharedPalette ? 0 : kPaletteSize);
-    if (f.entry.size < fixed) return kSpriteErrBadHeader;
+    if (f.entry.size < uint64_t{f.entry.nameLength} + kHeaderSize) return kSpriteErrBadHeader;
     f.headerOffset = f.entry.offset + f.entry.nameLength;
     uint8_t hb[kHeaderSize];
     if (!src.ReadAt(f.headerOffset, hb, sizeof hb)) return src.LastError();
     f.header = DecodeHeader(hb);
-    if (uint32_t e = CheckHeader(f.header)) return e;
-    f.paletteOffset = layout.sharedPalette ? 0 : f.headerOffset + kHeaderSize;
-    f.pixelOffset = f.headerOffset + kHeaderSize + (layout.sharedPalette ? 0 : kPaletteSize);
+    const uint32_t check = CheckHeader(f.header);
+    if (check == kSpriteErrBadHeader) return check;
+    f.unsupported = check;
+    // Only a palettised frame of a file without a shared palette stores one.
+    const bool ownPalette = !layout.sharedPalette && IsPalettised(f.header);
+    const uint64_t fixed = uint64_t{f.entry.nameLength} + kHeaderSize + (ownPalette ? kPaletteSize : 0);
+    if (f.entry.size < fixed) return kSpriteErrBadHeader;
+    f.paletteOffset = ownPalette ? f.headerOffset + kHeaderSize : 0;
+    f.pixelOffset = f.headerOffset + kHeaderSize + (ownPalette ? kPaletteSize : 0);
     const uint64_t available = f.entry.size - fixed;
     if (f.header.compression == kCompressionRaw) {
-      const uint64_t need = uint64_t{RowStride(f.header.width)} * AbsHeight(f.header.height);
+      // Rows of a bit count that cannot be drawn are not read at all.
+      const uint64_t need =
+          f.unsupported ? 0 : uint64_t{DibRowBytes(f.header.width, f.header.bitCount)} * AbsHeight(f.header.height);
       if (need > available) return kSpriteErrBadHeader;
       f.pixelBytes = static_cast<uint32_t>(need);
-    } else {
+    } else if (f.header.compression == kCompressionTrle) {
       // A run-length frame has at least the two end-of-row bytes of each row.
       if (f.header.sizeImage > available || f.header.sizeImage < 2u * static_cast<uint32_t>(AbsHeight(f.header.height)))
         return kSpriteErrBadHeader;
+      f.pixelBytes = f.header.sizeImage;
+    } else {
+      if (f.header.sizeImage > available) return kSpriteErrBadHeader;
       f.pixelBytes = f.header.sizeImage;
     }
     pos = uint64_t{f.entry.offset} + f.entry.size;

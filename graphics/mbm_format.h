@@ -8,7 +8,11 @@
 //   per frame: 12-byte directory entry, then the frame data |
 //   16-byte trailer (the last 16 bytes of the file).
 // Frame data: name (name-length bytes) | 40-byte bitmap header |
-//   [1024-byte palette unless shared] | pixels.
+//   [1024-byte palette: frames of 8 bits or fewer, unless shared] | pixels.
+// Raw frames are 1, 4 or 8-bit palettised or 16 (x-5-5-5), 24 or 32-bit true
+// colour; run-length ('TRLE') frames are 8-bit. A frame of another kind
+// ('MICR', 'RECT', other bit counts) is kept in the directory but cannot be
+// drawn; the other frames of its file stay usable.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,17 +30,18 @@ enum : uint32_t {
   kSpriteErrTruncated = 1005,     // file too short for its trailer, palette or directory
   kSpriteErrBadDirectory = 1006,  // a directory entry's offset or size lies outside the file
   kSpriteErrBadHeader = 1007,     // a frame's name length or bitmap header does not fit / is impossible
-  kSpriteErrUnsupported = 1008,   // a frame format this game cannot decode
+  kSpriteErrUnsupported = 1008,   // a frame of a kind this game cannot decode (that frame only)
   kSpriteErrBadRunLength = 1009,  // damaged run-length pixels
   kSpriteErrNoFrames = 1010,      // a file that holds no frame
+  kSpriteErrNoPalette = 1011,     // a true-colour frame with no display palette to be shown in
 };
 
 namespace mbm {
 
 constexpr uint32_t kCompressionRaw = 0;
 constexpr uint32_t kCompressionTrle = 0x54524C45;  // 'TRLE'
-constexpr uint32_t kCompressionMicr = 0x4D494352;  // 'MICR' (refused)
-constexpr uint32_t kCompressionRect = 0x52454354;  // 'RECT' (refused)
+constexpr uint32_t kCompressionMicr = 0x4D494352;  // 'MICR' (no decoder: the frame is not drawn)
+constexpr uint32_t kCompressionRect = 0x52454354;  // 'RECT' (no decoder: the frame is not drawn)
 
 constexpr size_t kHeaderSize = 40;
 constexpr size_t kPaletteSize = 1024;
@@ -74,9 +79,10 @@ struct FrameLayout {
   DirectoryEntry entry;
   BitmapHeader header;
   uint64_t headerOffset = 0;   // absolute offset of the bitmap header
-  uint64_t paletteOffset = 0;  // absolute offset of the own palette; 0 when shared
+  uint64_t paletteOffset = 0;  // absolute offset of the own palette; 0 when shared or none
   uint64_t pixelOffset = 0;    // absolute offset of the pixels
-  uint32_t pixelBytes = 0;     // bytes of pixels to read (raw: stride x rows; TRLE: sizeImage)
+  uint32_t pixelBytes = 0;     // bytes of pixels to read (raw: stride x rows; compressed: sizeImage)
+  uint32_t unsupported = 0;    // kSpriteErrUnsupported for a frame that cannot be drawn
 };
 
 struct Layout {
@@ -119,13 +125,16 @@ void EncodeTrailer(const Trailer& t, uint8_t* p);
 DirectoryEntry DecodeEntry(const uint8_t* p);
 void EncodeEntry(const DirectoryEntry& e, uint8_t* p);
 
-// Checks a frame header on its own: kSpriteOk, kSpriteErrBadHeader or
-// kSpriteErrUnsupported.
+// Checks a frame header on its own: kSpriteOk, kSpriteErrBadHeader (an
+// impossible header) or kSpriteErrUnsupported (a kind this game cannot draw).
 uint32_t CheckHeader(const BitmapHeader& h);
+// Frames of 8 bits or fewer have a palette (their own or the shared one).
+inline bool IsPalettised(const BitmapHeader& h) { return h.bitCount <= 8; }
 
 // Reads and validates the whole directory: the magic, the trailer, the shared
 // palette, every entry and every frame header. Returns kSpriteOk or an error
-// code; on error `out` holds nothing usable.
+// code; on error `out` holds nothing usable. A frame of a kind that cannot be
+// drawn is no error: it is marked in its FrameLayout.
 uint32_t ReadLayout(Source& src, Layout* out);
 
 }  // namespace mbm

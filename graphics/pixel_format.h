@@ -15,6 +15,13 @@ constexpr int kFormatIndexed8 = 4;
 constexpr int kFormatRgb555 = 7;
 constexpr int kFormatRgb565 = 9;
 
+// A colour of 8-bit parts as one pixel of a 16-bit format (565 for code 9,
+// else 555).
+inline uint16_t PackRgb16(int formatCode, uint32_t r, uint32_t g, uint32_t b) {
+  return static_cast<uint16_t>(formatCode == kFormatRgb565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
+                                                           : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+}
+
 struct PixelFormat {
   uint32_t size = 32;
   uint32_t flags = 0;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include "base/debug.h"
 #include "base/pkc.h"
 #include "graphics/display.h"
 #include "graphics/palette.h"
+#include "graphics/pixel_format.h"
 #include "graphics/rle_codec.h"
 #include "graphics/surface.h"
 
@@ -65,6 +67,9 @@ std::vector<uint8_t> DefaultSharedPalette() {
   return q;
 }
 
+// Errors of a frame this game cannot show: the rest of its file is sound.
+bool CannotBeShown(uint32_t error) { return error == kSpriteErrUnsupported || error == kSpriteErrNoPalette; }
+
 DDPalette* PaletteFromQuads(const uint8_t* quads) {
   RgbQuad in[256];
   PaletteEntry entries[256];
@@ -84,6 +89,8 @@ struct Sprite::Frame {
   std::vector<uint8_t> packed;
   uint32_t state = 0;
   bool runLength = false;
+  bool trueColour = false;   // more than 8 bits: no palette, shown in the display's colours
+  uint32_t unsupported = 0;  // kSpriteErrUnsupported: a kind that cannot be drawn
   // Maps a pixel as stored in the file to its present value: palette matching
   // and colour replacement survive a frame being released and loaded again.
   uint8_t remap[256];
@@ -145,6 +152,8 @@ uint32_t Sprite::OpenSource(std::unique_ptr<mbm::Source> source, uint32_t flags)
     f.index = i;
     f.header = layout_.frames[i].header;
     f.runLength = f.header.compression == mbm::kCompressionTrle;
+    f.trueColour = !mbm::IsPalettised(f.header);
+    f.unsupported = layout_.frames[i].unsupported;
     f.state = kFrameHeader;
     for (int v = 0; v < 256; ++v) f.remap[v] = static_cast<uint8_t>(v);
   }
@@ -157,9 +166,10 @@ uint32_t Sprite::OpenSource(std::unique_ptr<mbm::Source> source, uint32_t flags)
                      flags & 0x18);
     else
       ok = (flags & kSpriteLoadModeMask) ? LoadFrame(n, flags & kSpriteLoadModeMask, flags & 0x18) : 1;
-    if (!ok && error_ != kSpriteOk) {
+    if (!ok && error_ != kSpriteOk && !CannotBeShown(error_)) {
       // A frame that cannot be loaded at open means a damaged file (a mode
-      // that asks nothing of a frame is no failure).
+      // that asks nothing of a frame is no failure, and a frame this game
+      // cannot show leaves the others usable).
       const uint32_t e = error_;
       Free();
       error_ = e;
@@ -182,7 +192,7 @@ uint32_t Sprite::GetFrameDataSize(int n) {
   Frame* f = GetFrame(n);
   if (!f) return 0;
   const mbm::FrameLayout& l = layout_.frames[f->index];
-  return l.entry.size - l.entry.nameLength + (layout_.sharedPalette ? mbm::kPaletteSize : 0);
+  return l.entry.size - l.entry.nameLength + (layout_.sharedPalette && !f->trueColour ? mbm::kPaletteSize : 0);
 }
 
 std::string Sprite::GetFrameName(int n) {
@@ -201,19 +211,21 @@ std::vector<uint8_t> Sprite::ReadFrameBits(int n) {
   Frame* f = GetFrame(n);
   if (!f || !source_) return {};
   const mbm::FrameLayout& l = layout_.frames[f->index];
+  // A true-colour frame has no palette between its header and pixels.
+  const size_t palette = f->trueColour ? 0 : mbm::kPaletteSize;
   std::vector<uint8_t> out;
   try {
-    out.resize(mbm::kHeaderSize + mbm::kPaletteSize + l.pixelBytes);
+    out.resize(mbm::kHeaderSize + palette + l.pixelBytes);
   } catch (const std::bad_alloc&) {
     error_ = kSpriteErrNoMemory;
     return {};
   }
   bool ok = source_->ReadAt(l.headerOffset, out.data(), mbm::kHeaderSize);
-  if (ok && layout_.sharedPalette)
+  if (ok && palette && layout_.sharedPalette)
     std::memcpy(out.data() + mbm::kHeaderSize, layout_.palette.data(), mbm::kPaletteSize);
-  else if (ok)
+  else if (ok && palette)
     ok = source_->ReadAt(l.paletteOffset, out.data() + mbm::kHeaderSize, mbm::kPaletteSize);
-  if (ok) ok = source_->ReadAt(l.pixelOffset, out.data() + mbm::kHeaderSize + mbm::kPaletteSize, l.pixelBytes);
+  if (ok) ok = source_->ReadAt(l.pixelOffset, out.data() + mbm::kHeaderSize + palette, l.pixelBytes);
   if (!ok) {
     error_ = source_->LastError();
     return {};
@@ -222,7 +234,7 @@ std::vector<uint8_t> Sprite::ReadFrameBits(int n) {
 }
 
 DDPalette* Sprite::FramePalette(Frame& f) {
-  if (f.palette) return f.palette;
+  if (f.palette || f.trueColour) return f.palette;
   if (layout_.sharedPalette) {
     if (!sharedPalette_) sharedPalette_ = PaletteFromQuads(layout_.palette.data());
     f.palette = sharedPalette_;
@@ -255,6 +267,54 @@ bool Sprite::ReadPixels(const Frame& f, std::vector<uint8_t>* out) {
   return true;
 }
 
+bool Sprite::CopyRawRows(const BitmapInfoHeader& h, const std::vector<uint8_t>& pixels, DDSurface* surface) {
+  const int width = h.width, rows = mbm::AbsHeight(h.height);
+  const size_t stride = DibRowBytes(width, h.bitCount);
+  if (stride == 0 || pixels.size() / stride < static_cast<size_t>(rows) || surface->GetWidth() < width ||
+      surface->GetHeight() < rows) {
+    error_ = kSpriteErrBadHeader;
+    return false;
+  }
+  const bool indexed = mbm::IsPalettised(h);
+  // True colour in an 8-bit display: each colour becomes the nearest entry
+  // of the display's palette.
+  const PaletteEntry* match = nullptr;
+  if (!indexed && surface->GetBytesPerPixel() == 1) {
+    DDPalette* display = g_primaryDDSurface ? g_primaryDDSurface->GetPalette() : nullptr;
+    if (!display) {
+      error_ = kSpriteErrNoPalette;
+      return false;
+    }
+    match = display->Entries();
+  }
+  std::vector<uint8_t> rgb(indexed ? 0 : static_cast<size_t>(width) * 3);
+  std::unordered_map<uint32_t, uint8_t> nearest;
+  const int format = surface->GetPixelFormat();
+  for (int y = 0; y < rows; ++y) {
+    const uint8_t* src = pixels.data() + static_cast<size_t>(h.height < 0 ? y : rows - 1 - y) * stride;
+    uint8_t* dst = surface->Row(y);
+    if (indexed) {
+      UnpackDibRow(src, width, h.bitCount, dst);
+      continue;
+    }
+    UnpackDibRow(src, width, h.bitCount, rgb.data());
+    for (int x = 0; x < width; ++x) {
+      const uint32_t b = rgb[3 * x], g = rgb[3 * x + 1], r = rgb[3 * x + 2];
+      if (match) {
+        auto it = nearest.find(b | g << 8 | r << 16);
+        if (it == nearest.end())
+          it = nearest.emplace(b | g << 8 | r << 16, static_cast<uint8_t>(FindNearestColour(match, 0, 256, r, g, b))).first;
+        dst[x] = it->second;
+      } else {
+        const uint16_t v = PackRgb16(format, r, g, b);
+        dst[2 * x] = static_cast<uint8_t>(v);
+        dst[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+      }
+    }
+  }
+  return true;
+}
+
 int Sprite::LoadFrame(int n, uint32_t mode, uint32_t) {
   Frame* fp = GetFrame(n);
   if (!fp) return 0;
@@ -263,7 +323,11 @@ int Sprite::LoadFrame(int n, uint32_t mode, uint32_t) {
   if (!f.runLength) mode &= ~kFramePacked;  // raw frames keep no packed pixels
   if (mode == 0) return 0;
   if ((f.state & mode) == mode) return 1;
-  if (!FramePalette(f)) return 0;
+  if (f.unsupported) {
+    error_ = f.unsupported;
+    return 0;
+  }
+  if (!f.trueColour && !FramePalette(f)) return 0;
   f.state |= kFrameHeader;
   const int width = f.header.width, height = mbm::AbsHeight(f.header.height);
 
@@ -279,8 +343,9 @@ int Sprite::LoadFrame(int n, uint32_t mode, uint32_t) {
     f.state |= kFramePacked;
   }
   if ((mode & kFrameSurface) && !(f.state & kFrameSurface)) {
+    // A true-colour frame is made in the display's format (code 0).
     auto surface = std::make_unique<DDSurface>();
-    if (surface->Create(width, height, 4) != kDDOk) {
+    if (surface->Create(width, height, f.trueColour ? 0 : 4) != kDDOk) {
       error_ = kSpriteErrNoMemory;
       return 0;
     }
@@ -295,16 +360,10 @@ int Sprite::LoadFrame(int n, uint32_t mode, uint32_t) {
     } else {
       std::vector<uint8_t> pixels;
       if (!ReadPixels(f, &pixels)) return 0;
-      BitmapInfoHeader h = f.header;
-      h.compression = mbm::kCompressionRaw;
-      h.sizeImage = static_cast<uint32_t>(pixels.size());
-      if (CopyDibToSurface(h, pixels.data(), pixels.size(), surface.get()) != kDDOk) {
-        error_ = kSpriteErrBadHeader;
-        return 0;
-      }
-      if (f.remapped) surface->RemapWithTable(f.remap);
+      if (!CopyRawRows(f.header, pixels, surface.get())) return 0;
+      if (f.remapped && surface->GetBytesPerPixel() == 1) surface->RemapWithTable(f.remap);
     }
-    surface->SetPalette(f.palette);
+    if (f.palette) surface->SetPalette(f.palette);
     f.surface = std::move(surface);
     f.state |= kFrameSurface;
   }
@@ -362,7 +421,13 @@ int Sprite::ReplaceColour(int n, uint8_t from, uint8_t to) {
 
 bool Sprite::BlitVariant(int n, DDSurface* target, int x, int y, const uint8_t* table, int mode) {
   Frame* f = GetFrame(n);
-  if (!f || !target || target->GetBytesPerPixel() != 1) return false;
+  if (!f || !target) return false;
+  if (f->trueColour && target->GetBytesPerPixel() != 1) {
+    // A true-colour frame made for a 16-bit display: a plain keyed blit.
+    if (mode != 0 || !LoadFrame(n, kFrameSurface) || f->surface.get() == target) return false;
+    return target->BltKeyed(x, y, f->header.width, mbm::AbsHeight(f->header.height), f->surface.get(), 0, 0) == kDDOk;
+  }
+  if (target->GetBytesPerPixel() != 1) return false;
   if (mode != 0 && !table) return false;
   const BlitMode blitMode = mode == 1 ? BlitMode::kTable : mode == 2 ? BlitMode::kShadow : BlitMode::kCopy;
   const int width = f->header.width, height = mbm::AbsHeight(f->header.height);
@@ -379,7 +444,7 @@ bool Sprite::BlitVariant(int n, DDSurface* target, int x, int y, const uint8_t* 
     return true;
   }
   if (!LoadFrame(n, kFrameSurface)) return false;
-  if (f->surface.get() == target) return false;
+  if (f->surface.get() == target || f->surface->GetBytesPerPixel() != 1) return false;
   // Raw frames are drawn by the same clipped 8-bit blitter as run-length ones
   // (index 1 transparent, like a keyed blit of the frame surface).
   uint8_t *src = nullptr, *bits = nullptr;
@@ -416,7 +481,7 @@ int Sprite::DrawFrameToBuffer(int n, uint8_t* buffer, int pitch, int fill) {
                     BlitRect{0, 0, width, height});
     return 1;
   }
-  if (!LoadFrame(n, kFrameSurface)) return 0;
+  if (!LoadFrame(n, kFrameSurface) || f->surface->GetBytesPerPixel() != 1) return 0;
   uint8_t* src = nullptr;
   int spitch = 0;
   if (f->surface->Lock(&src, &spitch) != kDDOk) return 0;
@@ -448,6 +513,7 @@ int Sprite::MatchPaletteRange(DDPalette* target, int first, int count, int keepT
   bool cached[2] = {false, false};
   for (int n = firstFrame; n <= lastFrame; ++n) {
     Frame& f = frames_[static_cast<size_t>(n) - 1];
+    if (f.trueColour) continue;  // already in the display's colours
     DDPalette* from = FramePalette(f);
     if (!from) {
       ok = 0;

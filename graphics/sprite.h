@@ -1,5 +1,5 @@
 #pragma once
-// Sprite: a multi-frame 8-bit picture from an .mbm file (see mbm_format.h).
+// Sprite: a multi-frame picture from an .mbm file (see mbm_format.h).
 // Frames are numbered from 1. The file stays open for loading frames on
 // demand; a raw frame becomes a DDSurface, a run-length ('TRLE') frame is kept
 // compressed and drawn straight into the locked target. Every count, offset and
@@ -104,6 +104,9 @@ class Sprite {
   Frame* GetFrame(int n);
   DDPalette* FramePalette(Frame& f);
   bool ReadPixels(const Frame& f, std::vector<uint8_t>* out);
+  // Stored raw rows into a new frame surface: palettised rows as indexes,
+  // true-colour ones in the surface's format. False (error set) otherwise.
+  bool CopyRawRows(const BitmapInfoHeader& h, const std::vector<uint8_t>& pixels, DDSurface* surface);
   void ApplyTable(Frame& f, const uint8_t table[256], bool raw);
   bool BlitVariant(int n, DDSurface* target, int x, int y, const uint8_t* table, int mode);
 

@@ -459,7 +459,6 @@ uint16_t DDSurface::LoadBmp(const uint8_t* data, size_t size, int videoMemory, i
       matchTo->Release();
     }
   } else {
-    const bool is565 = code == kFormatRgb565;
     for (int y = 0; y < img.height; ++y) {
       uint8_t* d = Row(y);
       for (int x = 0; x < w; ++x) {
@@ -471,8 +470,7 @@ uint16_t DDSurface::LoadBmp(const uint8_t* data, size_t size, int videoMemory, i
           const uint8_t* s = img.pixels.data() + (static_cast<size_t>(y) * w + x) * 3;
           b = s[0]; g = s[1]; r = s[2];
         }
-        uint32_t v = is565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
-                           : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        const uint16_t v = PackRgb16(code, r, g, b);
         d[2 * x] = uint8_t(v);
         d[2 * x + 1] = uint8_t(v >> 8);
       }

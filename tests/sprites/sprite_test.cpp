@@ -323,9 +323,6 @@ TEST(Sprite, RefusesDamagedFiles) {
       {"height past the pixels", patch(header1 + 8, u32(400)), kSpriteErrBadHeader},
       {"huge height", patch(header1 + 8, u32(0x80000000u)), kSpriteErrBadHeader},
       {"header size not 40", patch(header1, u32(12)), kSpriteErrBadHeader},
-      {"4-bit frame", patch(header1 + 14, {4, 0}), kSpriteErrUnsupported},
-      {"'MICR' frame", patch(header2 + 16, u32(0x4D494352)), kSpriteErrUnsupported},
-      {"'RECT' frame", patch(header2 + 16, u32(0x52454354)), kSpriteErrUnsupported},
       {"run-length size past the data", patch(header2 + 20, u32(5000)), kSpriteErrBadHeader},
       {"damaged run-length stream", patch(rlePixels, {0xFF}), kSpriteErrBadRunLength},
   };
@@ -339,6 +336,29 @@ TEST(Sprite, RefusesDamagedFiles) {
     s.DrawFrame(1, &target, 0, 0);
     EXPECT_EQ(SurfacePixels(&target), std::vector<uint8_t>(64, 3)) << c.what;
     EXPECT_EQ(s.GetFrameSurface(1), nullptr) << c.what;
+  }
+  // Not damage: a frame of another bit count, or one the game cannot draw,
+  // leaves the file and its other frame usable.
+  struct Kind {
+    const char* what;
+    std::vector<uint8_t> file;
+    int frame;
+    bool drawn;
+  } kinds[] = {
+      {"4-bit frame", patch(header1 + 14, {4, 0}), 1, true},
+      {"'MICR' frame", patch(header2 + 16, u32(0x4D494352)), 2, false},
+      {"'RECT' frame", patch(header2 + 16, u32(0x52454354)), 2, false},
+  };
+  for (const Kind& k : kinds) {
+    const std::string path = WriteFixture("other_kind.mbm", k.file);
+    Sprite s(path.c_str(), 0x28, -1);
+    EXPECT_EQ(s.GetError(), kSpriteOk) << k.what;
+    ASSERT_EQ(s.FrameCount(), 2) << k.what;
+    EXPECT_EQ(s.GetFrameSurface(k.frame) != nullptr, k.drawn) << k.what;
+    if (!k.drawn) {
+      EXPECT_EQ(s.GetError(), kSpriteErrUnsupported) << k.what;
+    }
+    EXPECT_NE(s.GetFrameSurface(3 - k.frame), nullptr) << k.what;
   }
   // Deferred loading finds a damaged stream at the first draw instead.
   const std::string path = WriteFixture("damaged_late.mbm", patch(rlePixels, {0xFF}));
