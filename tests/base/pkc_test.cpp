@@ -336,6 +336,117 @@ TEST_F(PkcTest, CorruptHeadersAndTablesAreRefused) {
   EXPECT_EQ(PkcGetLastError(), kPkcErrCorrupt);
 }
 
+// How another tool may lay out a container that keeps to the format.
+struct HandLayout {
+  const char* what = "";
+  size_t contentSize = 70000;
+  std::vector<int> order;        // the blocks in the file, by index (empty: in turn)
+  bool tableFirst = false;       // the table between the header and the blocks
+  size_t gap = 0;                // bytes of noise before every part
+  uint32_t reserved = 0;         // header word 1
+  uint32_t blockSizeField = 32768;
+  uint32_t headerSizeField = 28;
+  size_t headerRoom = 28;        // where the first part may start
+  int level = Z_DEFAULT_COMPRESSION;
+};
+
+// The container written byte by byte (zlib's own compress2 for each block,
+// not our writer).
+std::vector<uint8_t> HandBuiltPkc(const std::vector<uint8_t>& content, const HandLayout& o) {
+  const uint32_t count = static_cast<uint32_t>((content.size() + 32767) / 32768);
+  std::vector<std::vector<uint8_t>> blocks(count);
+  for (uint32_t b = 0; b < count; ++b) {
+    const size_t from = size_t{b} * 32768, n = std::min<size_t>(32768, content.size() - from);
+    uLongf len = compressBound(n);
+    blocks[b].resize(len);
+    EXPECT_EQ(compress2(blocks[b].data(), &len, content.data() + from, n, o.level), Z_OK);
+    blocks[b].resize(len);
+  }
+  std::vector<uint8_t> f(o.headerRoom, 0xA5);
+  const uint32_t header[7] = {kPkcMagic, o.reserved, count, o.blockSizeField, static_cast<uint32_t>(content.size()),
+                              o.headerSizeField, 0};
+  for (int i = 0; i < 7; ++i) Put32(&f, 4 * i, header[i]);
+  auto noise = [&] { f.insert(f.end(), o.gap, 0x5A); };
+  std::vector<uint32_t> offsets(count);
+  size_t tableAt = 0;
+  auto table = [&] {
+    noise();
+    tableAt = f.size();
+    f.resize(f.size() + 8 * size_t{count});
+  };
+  if (o.tableFirst) table();
+  std::vector<int> order = o.order;
+  for (uint32_t b = 0; order.size() < count; ++b) order.push_back(static_cast<int>(b));
+  for (int b : order) {
+    noise();
+    offsets[b] = static_cast<uint32_t>(f.size());
+    f.insert(f.end(), blocks[b].begin(), blocks[b].end());
+  }
+  if (!o.tableFirst) table();
+  noise();  // and some after the last part
+  Put32(&f, 24, static_cast<uint32_t>(tableAt));
+  for (uint32_t b = 0; b < count; ++b) {
+    Put32(&f, tableAt + 8 * b, offsets[b]);
+    Put32(&f, tableAt + 8 * b + 4, static_cast<uint32_t>(blocks[b].size()));
+  }
+  return f;
+}
+
+// Containers laid out by other tools to the format: every one reads back
+// whole, in odd pieces, and after seeks back and forth over its blocks.
+TEST_F(PkcTest, ContainersLaidOutByOtherToolsRead) {
+  auto layout = [](const char* what, auto change) {
+    HandLayout l;
+    l.what = what;
+    change(l);
+    return l;
+  };
+  const HandLayout layouts[] = {
+      layout("in turn, table last", [](HandLayout&) {}),
+      layout("table before the blocks", [](HandLayout& l) { l.tableFirst = true; }),
+      layout("blocks in reverse order", [](HandLayout& l) { l.order = {2, 1, 0}; }),
+      layout("blocks out of order with gaps, table first", [](HandLayout& l) {
+        l.order = {1, 2, 0};
+        l.tableFirst = true;
+        l.gap = 13;
+      }),
+      layout("reserved word set", [](HandLayout& l) { l.reserved = 0xFFFFFFFFu; }),
+      layout("block size field not 32768 (never consulted)", [](HandLayout& l) { l.blockSizeField = 4096; }),
+      layout("header size 64, the room filled", [](HandLayout& l) { l.headerSizeField = l.headerRoom = 64; }),
+      layout("best compression", [](HandLayout& l) { l.level = 9; }),
+      layout("fastest compression, two full blocks out of order", [](HandLayout& l) {
+        l.level = 1;
+        l.contentSize = 65536;
+        l.order = {1, 0};
+      }),
+      layout("one short block", [](HandLayout& l) { l.contentSize = 100; }),
+  };
+
+  for (const HandLayout& l : layouts) {
+    SCOPED_TRACE(l.what);
+    const std::vector<uint8_t> content = MakeContent(l.contentSize);
+    PkcFile* f = PkcOpen(Write("hand.pkc", HandBuiltPkc(content, l)).c_str());
+    ASSERT_NE(f, nullptr) << std::hex << PkcGetLastError();
+    EXPECT_EQ(PkcGetKind(f), 1);
+    EXPECT_EQ(PkcGetSize(f), static_cast<int32_t>(content.size()));
+    std::vector<uint8_t> all(content.size());
+    for (size_t at = 0; at < all.size();) {
+      const int32_t n = static_cast<int32_t>(std::min<size_t>(5003, all.size() - at));
+      ASSERT_EQ(PkcRead(f, all.data() + at, n), n) << "at " << at;
+      at += n;
+    }
+    EXPECT_EQ(all, content);
+    for (uint32_t pos : {40000u, 10u, 65535u, 32767u, 0u}) {
+      if (pos + 4 > content.size()) continue;
+      ASSERT_EQ(PkcSeek(f, static_cast<int32_t>(pos), 0), static_cast<int32_t>(pos));
+      uint8_t four[4];
+      ASSERT_EQ(PkcRead(f, four, 4), 4);
+      EXPECT_EQ(0, std::memcmp(four, content.data() + pos, 4)) << "at " << pos;
+    }
+    EXPECT_EQ(PkcClose(f), 1);
+  }
+}
+
 TEST_F(PkcTest, CorruptBlockFailsTheReadAndKeepsThePosition) {
   std::vector<uint8_t> content = MakeContent(70000);
   std::vector<uint8_t> image = Image(content);
