@@ -8,6 +8,7 @@
 #include "graphics/bmp.h"
 #include "graphics/pixel_format.h"
 #include "scene3d/rm.h"
+#include "scene3d/track_piece.h"
 
 namespace {
 
@@ -52,30 +53,6 @@ WallLine TurnWall(bool left, float radius) {
   const float quarter = 3.14159265358979f / 2.0f;
   for (int i = 0; i < 5; ++i) line.push_back(Arc(-128.0f, radius, quarter * float(i) / 4.0f, left));
   return line;
-}
-
-struct MeshBuilder {
-  XMesh mesh;
-  void Quad(const std::array<std::array<float, 3>, 4>& p, const std::array<std::array<float, 2>, 4>& uv,
-            uint32_t material) {
-    const uint32_t base = static_cast<uint32_t>(mesh.positions.size());
-    for (int k = 0; k < 4; ++k) {
-      mesh.positions.push_back(p[k]);
-      mesh.texCoords.push_back(uv[k]);
-    }
-    mesh.faces.push_back({base, base + 1, base + 2, base + 3});
-    mesh.faceMaterials.push_back(material);
-  }
-};
-
-XMaterial Material(const std::string& name, float r, float g, float b, const std::string& tex) {
-  XMaterial m;
-  m.name = name;
-  m.face[0] = r;
-  m.face[1] = g;
-  m.face[2] = b;
-  m.texture = tex;
-  return m;
 }
 
 }  // namespace
@@ -203,53 +180,18 @@ WallLine TurnOuterWall(bool left) { return TurnWall(left, 160.0f); }
 XFile MakeTrackPieceX(const WallLine& leftWall, const WallLine& rightWall, float rise,
                       const std::string& floorPicture, const std::string& wallPicture,
                       float floorRepeat) {
-  constexpr float kWallHeight = 8.0f;
-  constexpr float kTopWidth = 4.0f;
-  MeshBuilder b;
-  b.mesh.name = "Piece";
-  b.mesh.materials = {Material("Floor", 1, 1, 1, floorPicture), Material("Wall", 1, 1, 1, wallPicture),
-                      Material("WallTop", 0.55f, 0.55f, 0.6f, "")};
   const size_t n = std::min(leftWall.size(), rightWall.size());
   auto height = [&](size_t i) { return n > 1 ? rise * float(i) / float(n - 1) : 0.0f; };
-  auto at = [](const std::array<float, 2>& p, float y) { return std::array<float, 3>{p[0], y, p[1]}; };
-  // Outward unit direction of a wall at point i (away from the track).
-  auto outward = [&](const WallLine& w, size_t i, bool left) {
-    const auto& a = w[i == 0 ? 0 : i - 1];
-    const auto& c = w[i + 1 < w.size() ? i + 1 : i];
-    float dx = c[0] - a[0], dz = c[1] - a[1];
-    const float len = std::sqrt(dx * dx + dz * dz);
-    dx /= len;
-    dz /= len;
-    return left ? std::array<float, 2>{-dz, dx} : std::array<float, 2>{dz, -dx};
-  };
-  float along = 0.0f;
-  for (size_t i = 0; i + 1 < n; ++i) {
-    const float y0 = height(i), y1 = height(i + 1);
-    const auto &l0 = leftWall[i], &l1 = leftWall[i + 1], &r0 = rightWall[i], &r1 = rightWall[i + 1];
-    const float mx0 = (l0[0] + r0[0]) / 2, mz0 = (l0[1] + r0[1]) / 2;
-    const float mx1 = (l1[0] + r1[0]) / 2, mz1 = (l1[1] + r1[1]) / 2;
-    const float step = std::sqrt((mx1 - mx0) * (mx1 - mx0) + (mz1 - mz0) * (mz1 - mz0));
-    const float v0 = along / floorRepeat, v1 = (along + step) / floorRepeat;
-    b.Quad({at(l0, y0), at(l1, y1), at(r1, y1), at(r0, y0)}, {{{0, v0}, {0, v1}, {1, v1}, {1, v0}}}, 0);
-    const float w0 = along / 32.0f, w1 = (along + step) / 32.0f;
-    b.Quad({at(l0, y0), at(l0, y0 + kWallHeight), at(l1, y1 + kWallHeight), at(l1, y1)},
-           {{{w0, 1}, {w0, 0}, {w1, 0}, {w1, 1}}}, 1);
-    b.Quad({at(r1, y1), at(r1, y1 + kWallHeight), at(r0, y0 + kWallHeight), at(r0, y0)},
-           {{{w1, 1}, {w1, 0}, {w0, 0}, {w0, 1}}}, 1);
-    // Tops, a little wider than nothing so the walls look solid from above.
-    const auto ol0 = outward(leftWall, i, true), ol1 = outward(leftWall, i + 1, true);
-    const auto or0 = outward(rightWall, i, false), or1 = outward(rightWall, i + 1, false);
-    auto off = [&](const std::array<float, 2>& p, const std::array<float, 2>& d) {
-      return std::array<float, 2>{p[0] + d[0] * kTopWidth, p[1] + d[1] * kTopWidth};
-    };
-    const float t0 = y0 + kWallHeight, t1 = y1 + kWallHeight;
-    b.Quad({at(off(l0, ol0), t0), at(off(l1, ol1), t1), at(l1, t1), at(l0, t0)}, {}, 2);
-    b.Quad({at(r0, t0), at(r1, t1), at(off(r1, or1), t1), at(off(r0, or0), t0)}, {}, 2);
-    along += step;
+  std::vector<RMVector> left, right;
+  for (size_t i = 0; i < n; ++i) {
+    left.emplace_back(leftWall[i][0], height(i), leftWall[i][1]);
+    right.emplace_back(rightWall[i][0], height(i), rightWall[i][1]);
   }
-  XFile file;
-  file.meshes.push_back(std::move(b.mesh));
-  return file;
+  TrackPieceLook look;
+  look.floorPicture = floorPicture;
+  look.wallPicture = wallPicture;
+  look.floorRepeat = floorRepeat;
+  return BuildTrackPieceX(left, right, look);
 }
 
 bool WriteSceneFixtures(const std::string& folder) {
