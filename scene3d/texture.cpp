@@ -144,16 +144,28 @@ int RMTexture::SetDecalTransparentColor(uint32_t rgb) {
 }
 
 const uint8_t* RMTexture::ShadeTable(RMDevice* device) {
-  if (shadeDevice_ != device->GetId() || shadeVersion_ != paletteVersion_ ||
-      shadeShades_ != shades_ || shadeTable_.empty()) {
+  ShadeCache* cache = nullptr;
+  for (ShadeCache& c : shadeCaches_)
+    if (c.device == device->GetId()) cache = &c;
+  if (!cache) {
+    if (shadeCaches_.size() < kShadeCaches) {
+      shadeCaches_.emplace_back();
+      cache = &shadeCaches_.back();
+    } else {
+      cache = &shadeCaches_[nextShadeCache_];
+      nextShadeCache_ = (nextShadeCache_ + 1) % kShadeCaches;
+    }
+    cache->device = device->GetId();
+    cache->table.clear();
+  }
+  if (cache->version != paletteVersion_ || cache->shades != shades_ || cache->table.empty()) {
     BuildShadeTable(
         image_->palette, shades_,
-        [device](int r, int g, int b) { return device->NearestColour(r, g, b); }, &shadeTable_);
-    shadeDevice_ = device->GetId();
-    shadeVersion_ = paletteVersion_;
-    shadeShades_ = shades_;
+        [device](int r, int g, int b) { return device->NearestColour(r, g, b); }, &cache->table);
+    cache->version = paletteVersion_;
+    cache->shades = shades_;
   }
-  return shadeTable_.data();
+  return cache->table.data();
 }
 
 const uint8_t* RMTexture::TransparentTable() {

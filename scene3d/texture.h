@@ -100,7 +100,7 @@ class RMTexture : public RMVisual {
 
   // For the renderer: the shade table into the device's palette,
   // GetShades() rows of 256 target indices, made when first asked for and
-  // again after the palette changed or for another device.
+  // again after the palette changed; a few devices keep a table each.
   const uint8_t* ShadeTable(RMDevice* device);
   // 256 flags: texels of that index are left out (all 0 without
   // transparency).
@@ -123,11 +123,18 @@ class RMTexture : public RMVisual {
   uint32_t transparentColour_ = 0;
 
   uint32_t paletteVersion_ = 1;
-  // The shade table and what it was made for.
-  std::vector<uint8_t> shadeTable_;
-  uint32_t shadeDevice_ = 0;
-  uint32_t shadeVersion_ = 0;
-  int shadeShades_ = 0;
+  // The shade tables and what each was made for: one per device that drew
+  // the texture lately (a texture read from a file is shared by every scene
+  // that loads it, and each scene's device has its own palette).
+  struct ShadeCache {
+    uint32_t device = 0;
+    uint32_t version = 0;
+    int shades = 0;
+    std::vector<uint8_t> table;
+  };
+  static constexpr size_t kShadeCaches = 4;
+  std::vector<ShadeCache> shadeCaches_;
+  size_t nextShadeCache_ = 0;  // the one to reuse when all are taken
   uint8_t transparentTable_[256] = {};
   uint32_t transparentVersion_ = 0;
 };
