@@ -1,5 +1,6 @@
 #include "tools/assetgen/draw.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace assetgen {
@@ -448,6 +449,74 @@ void DrawCharacterWeapon(cairo_t* cr, int ch, double cx, double cy, double r, do
   cairo_restore(cr);
 }
 
+void FacingOfDirection(int dir, double* turn, bool* mirrored) {
+  static const double kTurn[8] = {M_PI, 2.3, 1.35, 0.75, 0.0, 0.75, 1.35, 2.3};
+  *turn = kTurn[dir & 7];
+  *mirrored = (dir & 7) >= 5;
+}
+
+Pose ActionPose(Action action, double t) {
+  Pose p;
+  const double s = std::sin(t * 2 * M_PI), once = std::sin(t * M_PI);
+  switch (action) {
+    case Action::kThrow:
+      p.arm[0] = 3.0 - 2.0 * t;
+      p.elbow[0] = 0.4 * (1 - t);
+      p.arm[1] = 0.6;
+      p.lean = -0.2 + 0.5 * t;
+      p.leg[0] = 0.3;
+      p.leg[1] = -0.3;
+      p.mouth = 0.8;
+      break;
+    case Action::kPunch:
+      p.arm[0] = 1.55;
+      p.elbow[0] = 1.4 * (1 - once);
+      p.arm[1] = 0.9;
+      p.elbow[1] = 1.5;
+      p.lean = 0.2 * once;
+      p.leg[0] = 0.35;
+      p.leg[1] = -0.25;
+      p.mouth = 0.9;
+      break;
+    case Action::kKnockedDown:
+      p.lean = -1.35 * std::min(1.0, t * 1.5);
+      p.bounce = -28 * std::min(1.0, t * 1.5);
+      p.arm[0] = 2.4;
+      p.arm[1] = -2.4;
+      p.leg[0] = 0.5;
+      p.leg[1] = -0.4;
+      p.mouth = 1.0;
+      break;
+    case Action::kGettingUp:
+      p.lean = -1.35 * (1 - t);
+      p.bounce = -28 * (1 - t);
+      p.arm[0] = 1.0;
+      p.arm[1] = -1.0;
+      p.mouth = 0.3;
+      break;
+    case Action::kHit:
+      p.lean = -0.45 * once;
+      p.arm[0] = 2.2 + 0.4 * s;
+      p.arm[1] = -2.2 - 0.4 * s;
+      p.mouth = 1.0;
+      p.bounce = 4 * once;
+      break;
+  }
+  return p;
+}
+
+void DrawCharacterFacing(cairo_t* cr, int ch, Pose pose, int dir, double x, double y, double height) {
+  bool mirrored = false;
+  FacingOfDirection(dir, &pose.turn, &mirrored);
+  cairo_save(cr);
+  if (mirrored) {
+    cairo_translate(cr, 2 * x, 0);
+    cairo_scale(cr, -1, 1);
+  }
+  DrawCharacter(cr, ch, pose, x, y, height);
+  cairo_restore(cr);
+}
+
 Hold HoldPoint(int ch, const Pose& p, double x, double y, double height) {
   const Build& b = kBuild[ch];
   double u = height / 100.0;
@@ -501,6 +570,12 @@ void DrawCharacter(cairo_t* cr, int ch, const Pose& p, double x, double y, doubl
     Rgb shoe = ch == 6 ? Rgb{30, 30, 36} : ch == 4 ? b.skinShade : ch == 1 ? b.skinShade : ch == 5 ? Rgb{120, 120, 140}
                : ch == 3 ? Rgb{150, 100, 50} : Rgb{240, 240, 240};
     FillStroke(cr, shoe, line);
+    if (p.skates) {  // a plate under the boot and two wheels
+      const double fx = foot.x + fl * 0.45;
+      cairo_rectangle(cr, fx - fl * 0.8, foot.y + 0.8, fl * 1.6, 1.8);
+      FillStroke(cr, {70, 70, 84}, line * 0.6);
+      for (int w = -1; w <= 1; w += 2) Disc(cr, {fx + w * fl * 0.55, foot.y + 3.8}, 2.2, {236, 64, 44}, line * 0.7);
+    }
   };
   auto arms = [&](int i) {
     double side = i == 0 ? 1 : -1;

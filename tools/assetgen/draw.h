@@ -28,7 +28,14 @@ struct Pose {
   bool holding = false;    // a computer between the hands
   double holdAngle = 0;    // its rotation
   bool cheer = false;      // arms up, big grin
+  bool skates = false;     // roller skates under the feet
 };
+
+// The athletes' common actions, at t (0..1) through the action: a throw
+// overarm, a straight punch, knocked down onto the back, getting up again,
+// reeling from a hit.
+enum class Action { kThrow, kPunch, kKnockedDown, kGettingUp, kHit };
+Pose ActionPose(Action action, double t);
 
 // Draws character `ch` with its feet at (x, y) and `height` pixels tall.
 void DrawCharacter(cairo_t* cr, int ch, const Pose& pose, double x, double y, double height);
@@ -50,6 +57,16 @@ void DrawComputer(cairo_t* cr, double x, double y, double size, double angle, do
 // boomerang, a little space ship by character) of radius r centred at (cx, cy),
 // turned by angle, outlined in ink.
 void DrawCharacterWeapon(cairo_t* cr, int ch, double cx, double cy, double r, double angle, Rgb ink = {16, 20, 30});
+// A figure seen walking in screen direction `dir` (0 away from the viewer,
+// then clockwise in eighths of a turn: 2 to the right, 4 towards the
+// viewer, 6 to the left): the turn of its pose, and whether the picture is
+// drawn mirrored (the left-facing directions).
+void FacingOfDirection(int dir, double* turn, bool* mirrored);
+// Character `ch` in `pose` walking in screen direction `dir`, its feet at
+// (x, y): the pose's turn is set from the direction and the left-facing
+// directions are drawn mirrored about x.
+void DrawCharacterFacing(cairo_t* cr, int ch, Pose pose, int dir, double x, double y, double height);
+
 // Helpers.
 void SetRgb(cairo_t* cr, Rgb c, double alpha = 1.0);
 void FillStroke(cairo_t* cr, Rgb fill, double line = 2.0, Rgb outline = {20, 16, 12});

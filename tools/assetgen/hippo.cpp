@@ -285,14 +285,6 @@ void DrawWeapon(cairo_t* cr, int row, double cx, double cy, double size, double 
   cairo_restore(cr);
 }
 
-// Where a runner faces on the screen (direction 0 up .. 6 left): the turn
-// of the figure and whether the frame is drawn mirrored.
-void FacingOf(int dir, double* turn, bool* mirrored) {
-  static const double kTurn[8] = {M_PI, 2.3, 1.35, 0.75, 0.0, 0.75, 1.35, 2.3};
-  *turn = kTurn[dir & 7];
-  *mirrored = (dir & 7) >= 5;
-}
-
 Pose RunnerPose(int state, double t) {
   Pose p;
   const double s = std::sin(t * 2 * M_PI);
@@ -320,48 +312,16 @@ Pose RunnerPose(int state, double t) {
       p.mouth = 0.5;
       break;
     case kStateThrow:
-      p.arm[0] = 3.0 - 2.0 * t;
-      p.elbow[0] = 0.4 * (1 - t);
-      p.arm[1] = 0.6;
-      p.lean = -0.2 + 0.5 * t;
-      p.leg[0] = 0.3;
-      p.leg[1] = -0.3;
-      p.mouth = 0.8;
-      break;
+      return ActionPose(Action::kThrow, t);
     case kStatePunch:
-      p.arm[0] = 1.55;
-      p.elbow[0] = 1.4 * (1 - std::sin(t * M_PI));
-      p.arm[1] = 0.9;
-      p.elbow[1] = 1.5;
-      p.lean = 0.2 * std::sin(t * M_PI);
-      p.leg[0] = 0.35;
-      p.leg[1] = -0.25;
-      p.mouth = 0.9;
-      break;
+      return ActionPose(Action::kPunch, t);
     case kStateKnockedOut:
-      p.lean = -1.35 * std::min(1.0, t * 1.5);
-      p.bounce = -28 * std::min(1.0, t * 1.5);
-      p.arm[0] = 2.4;
-      p.arm[1] = -2.4;
-      p.leg[0] = 0.5;
-      p.leg[1] = -0.4;
-      p.mouth = 1.0;
-      break;
+      return ActionPose(Action::kKnockedDown, t);
     case kStateGettingUp:
-      p.lean = -1.35 * (1 - t);
-      p.bounce = -28 * (1 - t);
-      p.arm[0] = 1.0;
-      p.arm[1] = -1.0;
-      p.mouth = 0.3;
-      break;
+      return ActionPose(Action::kGettingUp, t);
     case kStateHit1:
     case kStateHit2:
-      p.lean = -0.45 * std::sin(t * M_PI);
-      p.arm[0] = 2.2 + 0.4 * s;
-      p.arm[1] = -2.2 - 0.4 * s;
-      p.mouth = 1.0;
-      p.bounce = 4 * std::sin(t * M_PI);
-      break;
+      return ActionPose(Action::kHit, t);
     case kStateResting:
       p.lean = 0.35;
       p.arm[0] = 0.3;
@@ -412,34 +372,13 @@ Bytes RunnerSheet(int row) {
     const Use u = use[f].state >= 0 ? use[f] : Use{kStateStand, 4, 0};
     frames.push_back(std::make_unique<Canvas>(kRunnerW, kRunnerH));
     cairo_t* cr = frames.back()->cr();
-    double turn = 0;
-    bool mirrored = false;
-    FacingOf(u.dir, &turn, &mirrored);
-    Pose p = RunnerPose(u.state, u.t);
-    p.turn = turn;
     // A shadow on the ground under the feet.
     Ellipse(cr, hs.x, hs.y - 2, 22, 6);
     SetRgb(cr, {60, 70, 40});
     cairo_fill(cr);
-    if (mirrored) {
-      cairo_translate(cr, 2 * hs.x, 0);
-      cairo_scale(cr, -1, 1);
-    }
-    DrawCharacter(cr, ch, p, hs.x, hs.y - 4, 84);
+    DrawCharacterFacing(cr, ch, RunnerPose(u.state, u.t), u.dir, hs.x, hs.y - 4, 84);
   }
-  ColourHistogram hist;
-  for (auto& c : frames) {
-    c->Flush();
-    hist.Add(*c, 2);
-  }
-  Palette pal = BasePalette();
-  for (int i = 2; i < 256; ++i) pal[i] = Rgb{0, 0, 0};
-  FillPalette(&pal, 2, hist.MedianCut(kRunnerPaletteCount - 2));
-  Quantizer q(pal, 2, kRunnerPaletteCount - 1, {0});
-  std::vector<MbmFrame> out;
-  out.reserve(frames.size());
-  for (auto& c : frames) out.push_back({"", q.Reduce(*c)});
-  return EncodePkc(EncodeMbm(out, pal));
+  return OwnColourSheet(frames, kRunnerPaletteCount - 2);
 }
 
 void Puff(cairo_t* cr, double cx, double cy, double r, int look) {

@@ -110,6 +110,22 @@ Bytes EncodeMbm(const std::vector<MbmFrame>& frames, const Palette& pal) {
   return b;
 }
 
+Bytes OwnColourSheet(const std::vector<std::unique_ptr<Canvas>>& frames, int colours) {
+  ColourHistogram hist;
+  for (auto& c : frames) {
+    c->Flush();
+    hist.Add(*c, 2);
+  }
+  Palette pal = BasePalette();
+  for (int i = 2; i < 256; ++i) pal[i] = Rgb{0, 0, 0};
+  FillPalette(&pal, 2, hist.MedianCut(colours));
+  Quantizer q(pal, 2, colours + 1, {0});
+  std::vector<MbmFrame> out;
+  out.reserve(frames.size());
+  for (auto& c : frames) out.push_back({"", q.Reduce(*c)});
+  return EncodePkc(EncodeMbm(out, pal));
+}
+
 Bytes EncodeWav(const std::vector<int16_t>& samples, int rate, int bits) {
   Bytes b;
   uint32_t bytesPer = bits == 8 ? 1 : 2;

@@ -3,6 +3,7 @@
 // PCM WAVE, PKC containers and tile pictures. Every encoder returns the bytes;
 // WriteFile stores them under the output tree.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ struct MbmFrame {
 };
 // Frames share one palette (trailer flag bit 0). Raw 8-bit frames.
 Bytes EncodeMbm(const std::vector<MbmFrame>& frames, const Palette& pal);
+
+// A sheet of a character's frames on a small palette of its own: 0 black,
+// 1 the key, 2 .. colours + 1 the frames' colours by median cut, the rest
+// black; PKC-compressed. An event copies those colours into its palette.
+Bytes OwnColourSheet(const std::vector<std::unique_ptr<Canvas>>& frames, int colours);
 
 // PCM WAVE, mono, from 16-bit samples; bits 8 or 16.
 Bytes EncodeWav(const std::vector<int16_t>& samples, int rate, int bits);
