@@ -1,0 +1,321 @@
+// ROLLER DERBY run whole through the event harness: four computer skaters
+// over two laps, a person on the keyboard, two people on one machine with
+// two views, machines in lock-step over a lossy network (one of them
+// leaving in the middle), and a data set without its files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "base/player_records.h"
+#include "events/roller_derby/derby_event.h"
+#include "events/roller_derby/derby_skater.h"
+#include "graphics/bmp.h"
+#include "graphics/palette.h"
+#include "graphics/surface.h"
+#include "scene3d/rm.h"
+#include "screen/config.h"
+#include "screen/game_screen_services.h"
+#include "tests/support/event_harness.h"
+
+using namespace derby;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kGameData = std::string(KEL_BINARY_DIR) + "/gamedata";
+
+struct Seen {
+  int frames = 0;
+  int raceFrames = 0;
+  int maxLaps[4] = {};
+  int finishOrder[4] = {-1, -1, -1, -1};
+  int loadedSounds = -1;
+  int meshes = -1;
+  bool movedBeforeRace = false;
+  bool rendering = false;
+  int32_t clock = 0;
+  int introPictures = 0;
+  bool computerDrives[4] = {};
+  int takeOverFrame = -1;
+  int32_t progressAtTakeOver = -1, progressAtEnd[4] = {};
+  int views = 0;
+  float cameraGap[2] = {-1, -1};  // a camera's distance from the skater it follows
+};
+
+// The back buffer as a picture for a person to look at.
+void SaveBackBuffer(const std::string& name) {
+  DDSurface* back = ShellBackSurface();
+  if (!back || !back->GetPalette()) return;
+  uint8_t* bits = nullptr;
+  int pitch = 0;
+  if (back->Lock(&bits, &pitch) != 0) return;
+  const std::vector<uint8_t> bmp = EncodeBmp8(bits, back->GetWidth(), back->GetHeight(), pitch,
+                                              back->GetPalette()->Entries());
+  back->Unlock();
+  const fs::path dir = fs::path(KEL_BINARY_DIR) / "pictures" / "roller_derby";
+  fs::create_directories(dir);
+  std::ofstream(dir / (name + ".bmp"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+}
+
+// The event with the viewport option off (views of 80 % on each side, so
+// less to render), the option put back when the event is gone.
+struct ViewportOptionOff {
+  ViewportOptionOff() { g_bigViewport = 0; }
+  ~ViewportOptionOff() { g_bigViewport = 1; }
+};
+class SmallViewEvent : private ViewportOptionOff, public RollerDerbyEvent {};
+GameScreen* SmallViews() { return new SmallViewEvent(); }
+
+class DerbyEventTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(kGameData + "/data/rd/palette1.bmp")) << "made by the gamedata target";
+    setenv("KELVANTHROP_DATA_ROOT", kGameData.c_str(), 1);
+    liveBefore_ = RMLiveObjectCount();
+  }
+  void TearDown() override {
+    unsetenv("KELVANTHROP_DATA_ROOT");
+    EXPECT_EQ(RMLiveObjectCount(), liveBefore_) << "the event left scene objects behind";
+  }
+
+  HarnessOptions Options(const std::array<PlayerRecord, 4>& players, Seen* seen, const char* picture = nullptr) {
+    HarnessOptions o;
+    o.make = [] { return static_cast<GameScreen*>(new RollerDerbyEvent()); };
+    o.players = players;
+    o.eventIndex = 10;
+    o.instanceGlobals = DerbyInstanceGlobals();
+    o.maxFrames = 7000;
+    std::string shot = picture ? picture : "";
+    o.onFrame = [seen, shot](int machine, int frame, GameScreen* screen) {
+      auto* ev = static_cast<RollerDerbyEvent*>(screen);
+      if (machine != 0 || !seen) return;
+      seen->frames = frame + 1;
+      seen->loadedSounds = ev->LoadedSoundCount();
+      seen->meshes = ev->LoadedPieceMeshes();
+      seen->rendering = seen->rendering || ev->Rendering();
+      seen->clock = ev->ClockSeconds();
+      if (ev->State() == kRace) ++seen->raceFrames;
+      if (ev->State() == kIntroIn && ++seen->introPictures == 6 && !shot.empty()) SaveBackBuffer(shot + "-intro");
+      seen->views = ev->Layout().views;
+      const DerbyWorld& w = ev->World();
+      for (int c = 0; c < 2; ++c) {
+        const DerbyObject* cam = w.objects[c];
+        const DerbySkater* s = ev->Skater(c == 0 ? g_localPlayers[0] : g_localPlayers[1]);
+        if (cam && s && ev->State() == kRace)
+          seen->cameraGap[c] = std::sqrt((cam->x - s->x) * (cam->x - s->x) + (cam->z - s->z) * (cam->z - s->z));
+      }
+      for (int p = 0; p < 4; ++p) {
+        if (w.computer[p] && !seen->computerDrives[p] && p == 2 && seen->takeOverFrame < 0) {
+          seen->takeOverFrame = frame;
+          seen->progressAtTakeOver = ev->Skater(p) ? ev->Skater(p)->progress : -1;
+        }
+        seen->computerDrives[p] = w.computer[p];
+        if (ev->Skater(p)) seen->progressAtEnd[p] = ev->Skater(p)->progress;
+      }
+      for (int p = 0; p < 4; ++p) {
+        const DerbySkater* s = ev->Skater(p);
+        if (!s) continue;
+        seen->maxLaps[p] = std::max(seen->maxLaps[p], static_cast<int>(s->laps));
+        if (ev->State() != kRace && (s->x != 76.0f + 10.0f * p || s->z != 320.0f)) seen->movedBeforeRace = true;
+        seen->finishOrder[p] = ev->FinishOrder()[p];
+      }
+      if (!shot.empty() && seen->raceFrames == 120) SaveBackBuffer(shot);
+    };
+    return o;
+  }
+
+  static void ExpectPlaces(const std::array<PlayerRecord, 4>& records) {
+    std::set<int> places;
+    for (const PlayerRecord& p : records) {
+      places.insert(p.place);
+      EXPECT_GE(p.energy, 0);
+      EXPECT_LE(p.energy, 100);
+      EXPECT_GE(p.powerPills, 0);
+      EXPECT_GE(p.weaponUnits, 0);
+      EXPECT_GE(p.result, 0);
+      EXPECT_LE(p.result, kTimeLimitSeconds);
+    }
+    EXPECT_EQ(places, (std::set<int>{0, 1, 2, 3}));
+  }
+
+  int liveBefore_ = 0;
+};
+
+TEST_F(DerbyEventTest, FourComputerSkatersRaceTwoLaps) {
+  Seen seen;
+  HarnessRun run = RunEventHarness(Options(ComputerFixtures(), &seen, "one-view"));
+  ASSERT_EQ(run.machines.size(), 1u);
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_EQ(seen.meshes, derbyassets::kPieceTypes);
+  EXPECT_TRUE(seen.rendering);
+  EXPECT_FALSE(seen.movedBeforeRace) << "a skater moved during the announcer's introduction";
+  const auto& rec = run.machines[0].players;
+  ExpectPlaces(rec);
+  // The local player (a computer here) finished; every finisher has a time
+  // in the order of his place, and the others 600.
+  ASSERT_GE(seen.finishOrder[0], 0);
+  int last = 0;
+  for (int k = 0; k < 4; ++k) {
+    const int p = seen.finishOrder[k];
+    if (p < 0) break;
+    EXPECT_EQ(rec[p].place, k);
+    EXPECT_GE(rec[p].result, last);
+    EXPECT_LT(rec[p].result, kTimeLimitSeconds);
+    EXPECT_EQ(seen.maxLaps[p], kRaceLaps);
+    last = rec[p].result;
+  }
+  std::printf("derby: %d frames, %d race frames, clock %d s\n", seen.frames, seen.raceFrames, seen.clock);
+}
+
+// Script actions of the input maps (up, down, left, right, fire 1..6).
+constexpr int kActUp = 0, kActFire1 = 4, kActFire4 = 7, kActFire5 = 8;
+
+// A person who pushes off, swallows a pill, throws his weapon once and then
+// keeps pushing straight on (he never makes the first turn).
+InputScript Pusher(int which = 0) {
+  InputScript s;
+  s.Hold(70, 3000, kActUp, which);
+  s.Hold(120, 121, kActFire5, which).Hold(123, 124, kActFire1, which);
+  s.Hold(160, 161, kActFire4, which).Hold(163, 164, kActFire1, which);
+  return s;
+}
+
+TEST_F(DerbyEventTest, APersonPushesTakesAPillAndThrows) {
+  auto players = ComputerFixtures();
+  players[0] = FixturePlayer(1, true, "ANNA");
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  o.scripts = {Pusher()};
+  HarnessRun run = RunEventHarness(o);
+  EXPECT_EQ(run.machines[0].result, 1);
+  const auto& rec = run.machines[0].players;
+  ExpectPlaces(rec);
+  EXPECT_EQ(rec[0].powerPills, players[0].powerPills - 1);
+  EXPECT_EQ(rec[0].weaponUnits, players[0].weaponUnits - 1);
+  // He never finished: the three computers ended the race; he is last, not
+  // finished.
+  EXPECT_EQ(rec[0].place, 3);
+  EXPECT_EQ(rec[0].result, kTimeLimitSeconds);
+  EXPECT_GT(seen.progressAtEnd[0], 0) << "he pushed off";
+  for (int p = 1; p < 4; ++p) EXPECT_LT(rec[p].result, kTimeLimitSeconds);
+}
+
+// Two players on one machine: two views side by side, each chase camera
+// behind its own player's skater.
+TEST_F(DerbyEventTest, TwoPlayersOnOneMachineGetTwoViews) {
+  auto players = ComputerFixtures();
+  Seen seen;
+  HarnessOptions o = Options(players, &seen, "two-views");
+  o.playMode = 1;
+  HarnessRun run = RunEventHarness(o);
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_EQ(seen.views, 2);
+  for (int c = 0; c < 2; ++c) {
+    EXPECT_GT(seen.cameraGap[c], 0.0f) << c;
+    EXPECT_LE(seen.cameraGap[c], 28.01f) << c;
+  }
+  ExpectPlaces(run.machines[0].players);
+  // Both local players are waited for: both finished.
+  for (int p = 0; p < 2; ++p) EXPECT_LT(run.machines[0].players[p].result, kTimeLimitSeconds);
+}
+
+void ExpectSameRecords(const HarnessRun& run, const std::vector<int>& machines) {
+  for (int m : machines)
+    for (int p = 0; p < 4; ++p) {
+      uint8_t a[kPlayerRecordSize], b[kPlayerRecordSize];
+      EncodePlayerRecord(run.machines[machines[0]].players[p], a);
+      EncodePlayerRecord(run.machines[m].players[p], b);
+      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << m << " player " << p;
+    }
+}
+
+NetHub::Faults Lossy() {
+  NetHub::Faults f;
+  f.dropPercent = 10;
+  f.delayPercent = 20;
+  f.maxDelay = 3;
+  f.dupPercent = 5;
+  f.reorderPercent = 5;
+  return f;
+}
+
+TEST_F(DerbyEventTest, TwoMachinesOverALossyNetwork) {
+  auto players = ComputerFixtures();
+  players[0] = FixturePlayer(3, true, "ANNA");
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  o.machines = 2;
+  o.seed = 4242;
+  o.faults = Lossy();
+  o.make = SmallViews;
+  o.scripts = {Pusher(), InputScript()};
+  HarnessRun run = RunEventHarness(o);
+  ASSERT_EQ(run.machines.size(), 2u);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_TRUE(run.syncEqual) << "first mismatch at sync point " << run.firstMismatch;
+  for (const auto& m : run.machines) {
+    EXPECT_EQ(m.result, 1);
+    EXPECT_GT(m.syncChecks.size(), 1000u);
+  }
+  ExpectSameRecords(run, {0, 1});
+  ExpectPlaces(run.machines[0].players);
+}
+
+// Four machines; the person on machine 2 leaves in the middle of the race.
+// His skater goes on under the computer on the three machines left, from
+// the same frame on each, and the race ends there as usual.
+TEST_F(DerbyEventTest, FourMachinesAndOneLeavesInTheMiddle) {
+  auto players = ComputerFixtures();
+  players[0] = FixturePlayer(0, true, "ANNA");
+  players[2] = FixturePlayer(5, true, "BORIS");
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  o.machines = 4;
+  o.seed = 77;
+  o.faults = Lossy();
+  o.scripts = {Pusher(), InputScript(), Pusher(), InputScript()};
+  o.leaveAtFrame = {-1, -1, 300, -1};
+  o.make = SmallViews;
+  HarnessRun run = RunEventHarness(o);
+  ASSERT_EQ(run.machines.size(), 4u);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_TRUE(run.syncEqual) << "first mismatch at sync point " << run.firstMismatch;
+  EXPECT_EQ(run.machines[2].result, -1);
+  for (int m : {0, 1, 3}) EXPECT_EQ(run.machines[m].result, 1) << m;
+  ExpectSameRecords(run, {0, 1, 3});
+  const auto& rec = run.machines[0].players;
+  ExpectPlaces(rec);
+  EXPECT_EQ(rec[2].human, 0);
+  ASSERT_GT(seen.takeOverFrame, 300);
+  EXPECT_GT(seen.progressAtEnd[2], seen.progressAtTakeOver) << "the computer skated on for him";
+}
+
+// No data set at all: no pictures, meshes or sounds. Four people who never
+// push off: the race runs to its time limit and ends, nobody finished.
+TEST_F(DerbyEventTest, WithoutItsDataTheRaceEndsAtTheTimeLimit) {
+  const fs::path nothing = fs::path(KEL_BINARY_DIR) / "derby-no-data";
+  fs::remove_all(nothing);
+  fs::create_directories(nothing);
+  setenv("KELVANTHROP_DATA_ROOT", nothing.c_str(), 1);
+  std::array<PlayerRecord, 4> players;
+  for (int p = 0; p < 4; ++p) players[p] = FixturePlayer(p, true, "IDLE");
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  HarnessRun run = RunEventHarness(o);
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_EQ(seen.meshes, 0);
+  EXPECT_EQ(seen.loadedSounds, 0);
+  EXPECT_GE(seen.clock, kTimeLimitSeconds);
+  ExpectPlaces(run.machines[0].players);
+  for (const PlayerRecord& p : run.machines[0].players) EXPECT_EQ(p.result, kTimeLimitSeconds);
+  fs::remove_all(nothing);
+}
+
+}  // namespace
