@@ -192,12 +192,12 @@ void RollerDerbyEvent::LoadPictures() {
     DebugPrintf("Cannot load the picture %s.\n", da::kStatusPicture);
     DeleteAndClear(statusPicture_);
   }
-  smallFaces_ = LoadEventSprite(ShellProgramPath(da::kSmallFaces), kSpriteLoadAll);
-  world_.starsSprite = LoadEventSprite(ShellDataPath(da::kStarsSprite), kSpriteLoadAll);
-  iconsSprite_ = LoadEventSprite(ShellDataPath(da::kIconsSprite), g_spriteLoadFlags);
-  world_.explosionSprite = LoadEventSprite(ShellDataPath(da::kExplosionSprite), kSpriteLoadAll);
+  smallFaces_ = LoadSpriteOrNull(ShellProgramPath(da::kSmallFaces).c_str(), kSpriteLoadAll);
+  world_.starsSprite = LoadSpriteOrNull(ShellDataPath(da::kStarsSprite).c_str(), kSpriteLoadAll);
+  iconsSprite_ = LoadSpriteOrNull(ShellDataPath(da::kIconsSprite).c_str(), g_spriteLoadFlags);
+  world_.explosionSprite = LoadSpriteOrNull(ShellDataPath(da::kExplosionSprite).c_str(), kSpriteLoadAll);
   SetLoadingProgress(20, 0);
-  introAnimation_ = LoadEventSprite(ShellDataPath(da::kIntroSprite), 1);
+  introAnimation_ = LoadSpriteOrNull(ShellDataPath(da::kIntroSprite).c_str(), 1);
   introSurface_ = new (std::nothrow) DDSurface(da::kIntroSize, da::kIntroSize, 4);
   if (introSurface_ && introSurface_->HasSurface()) {
     if (palette_) introSurface_->SetPalette(palette_);
@@ -296,9 +296,9 @@ void RollerDerbyEvent::SetVisiblePieces(int centre) {
 void RollerDerbyEvent::MakeSkaters() {
   for (int p = 0; p < 4; ++p) {
     const int ch = CharacterOf(p);
-    Sprite* sheet = LoadEventSprite(ShellDataPath(da::kSkaterSheets[ch]), kSpriteLoadAll);
+    Sprite* sheet = LoadSpriteOrNull(ShellDataPath(da::kSkaterSheets[ch]).c_str(), kSpriteLoadAll);
     world_.characterImages[p] = sheet;
-    world_.weaponSprites[p] = LoadEventSprite(ShellDataPath(da::kWeapons[ch].file), kSpriteLoadAll);
+    world_.weaponSprites[p] = LoadSpriteOrNull(ShellDataPath(da::kWeapons[ch].file).c_str(), kSpriteLoadAll);
     const DDPalette* pal = sheet && sheet->GetFramePalette(1) ? sheet->GetFramePalette(1) : palette_;
     auto* s = new DerbySkater(&world_, 16.0f, 16.0f, da::kSkaterPicture, da::kSkaterPicture,
                               pal ? pal->Entries() : nullptr);

@@ -29,6 +29,7 @@ extern "C" {
 #include "graphics/palette.h"
 #include "graphics/sprite.h"
 #include "graphics/tile_picture.h"
+#include "scene3d/rm.h"
 #include "sound/sound.h"
 #include "graphics/tile_picture.h"
 #include "tools/assetgen/manifest.h"
@@ -156,6 +157,13 @@ TEST(AssetTree, EveryManifestFileLoadsThroughTheGameReaders) {
       case Kind::EventData:
         EXPECT_FALSE(ReadAll(path).empty());
         break;
+      case Kind::Mesh: {
+        const std::string folder = fs::path(path).parent_path().string();
+        RMFrame* mesh = RMLoadFrameFromFile(path.c_str(), folder.c_str(), nullptr, 1, kRMRenderUnlitFlat, 8, 50.0f);
+        ASSERT_NE(mesh, nullptr) << RMLastErrorText();
+        mesh->Release();
+        break;
+      }
     }
   }
   sound.FreeSlot(slot);

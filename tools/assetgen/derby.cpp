@@ -34,7 +34,6 @@ const Rgb kLine{236, 236, 228};
 const Rgb kWallRed{206, 40, 44};
 const Rgb kWallWhite{240, 236, 226};
 const Rgb kHazard{250, 204, 40};
-const Rgb kPanelBlue{40, 52, 96};
 const Rgb kRecordGreen{0, 248, 0};
 
 
@@ -209,16 +208,6 @@ void DrawBurst(cairo_t* cr, int s, int frame, int frames) {
   if (t < 0.5) {
     Ellipse(cr, s / 2.0, cy, r * 0.35, r * 0.32);
     FillStroke(cr, kFire[0], 0);
-  }
-}
-
-// The status band: per player a face box, a name line, two bar troughs,
-// room for the lap under them and the item in hand.
-void DrawStatusBand(cairo_t* cr) {
-  DrawStatusBandFrame(cr, {{22, 26, 48}, kPanelBlue, {16, 20, 40}, {12, 14, 30}, 2});
-  for (int x : kStatusBarX) {
-    RoundRect(cr, x - 2, 55, 64, 21, 4);
-    FillStroke(cr, {30, 38, 72}, 1);
   }
 }
 
@@ -486,7 +475,10 @@ void GenerateDerby(Output& out) {
   DrawFloor(add(InFolder(da::kStartTexture), false).Frame(64, 128), 64, 128, true);
   DrawWall(add(InFolder(da::kWallTexture), false).Frame(64, 16), 64, 16);
   DrawMineTop(add(InFolder(da::kMineTexture), false).Frame(32, 32), 32);
-  DrawStatusBand(add(da::kStatusPicture, false, Root::Program).Frame(da::kStatusW, da::kStatusH));
+  // The status band: faces, names, the energy and distance bars, and under
+  // them the lap (and the place once finished) and the item in hand.
+  DrawStatusBand(add(da::kStatusPicture, false, Root::Program).Frame(da::kStatusW, da::kStatusH), da::kStatusW,
+                 da::kStatusH, 2);
   {
     Picture& icons = add(da::kIconsSprite, true);
     DrawPill(icons.Frame(da::kIconSize, da::kIconSize), da::kIconSize / 2.0, da::kIconSize / 2.0, 9);

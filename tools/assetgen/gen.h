@@ -43,6 +43,7 @@ void GenerateSounds(Output& out);
 void GenerateVideos(Output& out);
 void GenerateTexts(Output& out);
 void GenerateMaze(Output& out);
+void GenerateDerby(Output& out);
 
 // PNG contact sheets of the written .mbm files (characters, menus, the event).
 int WriteContactSheets(const std::string& gamedata, const std::string& pngDir);

@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     GenerateSwim(out);
     GenerateMaze(out);
     GenerateHippo(out);
+    GenerateDerby(out);
     GenerateSounds(out);
     GenerateDoggie(out);
     GenerateKickboxing(out);  // after the shared sounds it also names

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/assetgen/climb_assets.h"
+#include "tools/assetgen/derby_assets.h"
 #include "tools/assetgen/doggie_assets.h"
 #include "tools/assetgen/hippo_assets.h"
 #include "tools/assetgen/kick_assets.h"
@@ -23,8 +24,8 @@ namespace assetgen {
 enum class Root { Program, Data, Video };
 // MazeData: the 3D MAZE engine's own formats (tests/maze3d reads them); Tile:
 // tile pictures (.bbm); EventData: a data file of an event, which the
-// event's own tests read.
-enum class Kind { Bmp8, Bmp24, Mbm, Wav, Avi, Text, MazeData, Tile, EventData };
+// event's own tests read; Mesh: a text .x mesh, its textures beside it.
+enum class Kind { Bmp8, Bmp24, Mbm, Wav, Avi, Text, MazeData, Tile, EventData, Mesh };
 
 struct ManifestEntry {
   Root root;
@@ -310,6 +311,32 @@ inline std::vector<ManifestEntry> AssetManifest() {
         }
     }
     for (const KickFile& f : kEventSoundFiles) add(f.inProgramDir ? P : D, f.path, Kind::Wav);
+  }
+  // ROLLER DERBY.
+  {
+    namespace da = derbyassets;
+    add(V, da::kLoadingPicture, Kind::Mbm, 1);
+    add(D, da::kPalettePicture, Kind::Bmp8);
+    add(P, da::kStatusPicture, Kind::Bmp8);
+    add(D, da::kStarsSprite, Kind::Mbm, da::kStarPictures);
+    add(D, da::kIconsSprite, Kind::Mbm, da::kIconsFrames);
+    add(D, da::kExplosionSprite, Kind::Mbm, da::kExplosionFrames);
+    add(D, da::kIntroSprite, Kind::Mbm, da::kIntroFrames);
+    const std::string rd = std::string(da::kFolder) + "\\";
+    for (const char* t : {da::kFloorTexture, da::kStartTexture, da::kWallTexture, da::kMineTexture})
+      add(D, rd + t, Kind::Bmp8);
+    for (const char* x : da::kPieceFiles) add(D, rd + x, Kind::Mesh);
+    add(D, rd + da::kMineOffMesh, Kind::Mesh);
+    add(D, rd + da::kMineOnMesh, Kind::Mesh);
+    for (int c = 0; c < da::kCharacters; ++c) {
+      add(D, da::kSkaterSheets[c], Kind::Mbm, da::SheetFrameCount(c));
+      add(D, da::kWeapons[c].file, Kind::Mbm, static_cast<int>(da::kWeapons[c].frames) + 1);
+      for (const char* v : da::kVoiceSuffix) add(P, std::string("sounds\\") + da::kVoicePrefix[c] + v, Kind::Wav);
+      for (const char* v : da::kCommentarySuffix)
+        add(D, std::string("extra\\rd\\") + da::kCommentaryPrefix[c] + v, Kind::Wav);
+    }
+    for (const char* s : {da::kCheerSound, da::kBombSound, da::kPillSound}) add(P, s, Kind::Wav);
+    for (const char* s : {da::kBladeSound, da::kAnnouncerSound}) add(D, s, Kind::Wav);
   }
   return m;
 }
