@@ -19,6 +19,7 @@
 #include "frontend/front_end.h"
 #include "events/figure_skating/figure_skating_event.h"
 #include "events/maze3d/maze3d_event.h"
+#include "events/roller_derby/derby_event.h"
 #include "graphics/display.h"
 #include "graphics/paint.h"
 #include "platform/cursor_set.h"
@@ -94,6 +95,7 @@ int main(int, char**) {
   RegisterClimbingEvent();
   RegisterMaze3DEvent();
   RegisterKickboxingEvent();
+  RegisterRollerDerbyEvent();
   RegisterComputerTrainingIfAsked();  // KELVANTHROP_COMPUTER_TRAINING=<event>, for the benchmarks
 
   std::unique_ptr<Presenter> presenter;

@@ -35,6 +35,7 @@
 #include "events/hippo_run/hippo_run_event.h"
 #include "events/figure_skating/figure_skating_event.h"
 #include "events/maze3d/maze3d_event.h"
+#include "events/roller_derby/derby_event.h"
 #include "frontend/front_end.h"
 #include "frontend/hall_of_fame.h"
 #include "graphics/surface.h"
@@ -168,6 +169,7 @@ TEST_F(Soak, Championships) {
   RegisterClimbingEvent();
   RegisterMaze3DEvent();
   RegisterKickboxingEvent();
+  RegisterRollerDerbyEvent();
   RegisterMainMenuScreen([] { return new StandInMainMenu(); });
   RegisterNewGameScreen([] { return new StandInNewGame(); });
   RegisterTrainingChoice([] { return 0; });
