@@ -130,6 +130,12 @@ class GameScreen {
   int ReadLocalInput();
   int ExchangeInput();
   int BroadcastEventEnd();
+  // Machines hear of a player leaving the session at different frames; the
+  // computer takes his part over in the frame whose exchanged output records
+  // first say so, the same frame on every machine. Each machine writes the
+  // players it knows to have left into byte `offset` of its record (a bit a
+  // player). Returns `persons` (a bit a player) without those who left.
+  uint8_t AgreeOnLeavers(int offset, uint8_t persons);
   int HandleSystemMessage(const NetMessage& msg);
   void SetSyncCheck(int32_t value) { lockStep_->SetSyncCheck(value); }
   void PutOutByte(int offset, uint8_t value) { lockStep_->PutOutByte(offset, value); }

@@ -3,6 +3,7 @@
 // screen while waiting, the local players' input maps).
 #include <cctype>
 
+#include "base/player_records.h"
 #include "graphics/sprite.h"
 #include "input/input.h"
 #include "platform/keyboard.h"
@@ -64,6 +65,15 @@ int GameScreen::WaitForPlayers() { return lockStep_->WaitForPlayers(); }
 int GameScreen::ReadLocalInput() { return lockStep_->ReadLocalInput(); }
 int GameScreen::ExchangeInput() { return lockStep_->ExchangeInput(); }
 int GameScreen::BroadcastEventEnd() { return lockStep_->BroadcastEventEnd(); }
+uint8_t GameScreen::AgreeOnLeavers(int offset, uint8_t persons) {
+  uint8_t gone = 0;
+  for (int s = 0; s < kMaxPlayers; ++s) gone |= GetPlayerByte(s, offset);
+  uint8_t seen = gone;
+  for (int p = 0; p < kMaxPlayers; ++p)
+    if ((persons & (1u << p)) && g_players[p].human == 0) seen |= static_cast<uint8_t>(1u << p);
+  PutOutByte(offset, seen);
+  return static_cast<uint8_t>(persons & ~gone);
+}
 int GameScreen::HandleSystemMessage(const NetMessage& msg) {
   return lockStep_->HandleSystemMessage(msg);
 }

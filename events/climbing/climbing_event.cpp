@@ -423,12 +423,7 @@ void ClimbingEvent::AgreeOnLeavers() {
   // Machines hear of a player leaving at different frames; the computer
   // takes the climber over in the frame whose exchanged records first say
   // so, which is the same frame everywhere.
-  uint8_t gone = 0;
-  for (int s = 0; s < 4; ++s) gone |= GetPlayerByte(s, kOutGone);
-  world_.persons &= static_cast<uint8_t>(~gone);
-  for (int i = 0; i < 4; ++i)
-    if (world_.IsPerson(i) && g_players[i].human == 0) goneSeen_ |= static_cast<uint8_t>(1u << i);
-  PutOutByte(kOutGone, goneSeen_);
+  world_.persons = GameScreen::AgreeOnLeavers(kOutGone, world_.persons);
 }
 
 bool ClimbingEvent::LocalKeyPressed() const {

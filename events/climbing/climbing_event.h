@@ -101,7 +101,6 @@ class ClimbingEvent : public GameScreen, private ClimbSoundSink {
   int32_t introTicks_ = 0, announcerFrames_ = 0;
   int32_t quit_ = 0;
   // The players this machine has seen leave, told to the others.
-  uint8_t goneSeen_ = 0;
 };
 
 // Puts CRAZY CLIMBING into the shell's table of event screens as event 2.

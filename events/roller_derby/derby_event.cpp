@@ -446,17 +446,11 @@ int RollerDerbyEvent::Run() {
 }
 
 void RollerDerbyEvent::UpdateControllers() {
-  // A player who left is driven by the computer from the frame in which
-  // any machine's record says so: every machine reads the same records.
-  uint8_t leftMask = 0;
-  for (int s = 0; s < 4; ++s) leftMask |= GetPlayerByte(s, kOutLeft);
-  for (int p = 0; p < 4; ++p) {
-    world_.computer[p] = !humanAtStart_[p] || (leftMask & (1 << p)) != 0;
-  }
-  uint8_t seen = 0;
+  uint8_t persons = 0;
   for (int p = 0; p < 4; ++p)
-    if (humanAtStart_[p] && !g_players[p].human) seen |= static_cast<uint8_t>(1 << p);
-  PutOutByte(kOutLeft, seen | leftMask);
+    if (humanAtStart_[p]) persons |= static_cast<uint8_t>(1u << p);
+  persons = AgreeOnLeavers(kOutLeft, persons);
+  for (int p = 0; p < 4; ++p) world_.computer[p] = (persons & (1u << p)) == 0;
 }
 
 void RollerDerbyEvent::UpdateLeader() {
