@@ -41,15 +41,9 @@ std::string InFolder(const std::string& name) { return std::string(da::kFolder) 
 
 // ------------------------------------------------------------- the pictures
 
-struct Picture {
-  std::string path;
+struct Picture : FrameSheet {
   Root root = Root::Data;
   bool sprite = true;  // an .mbm (else a .bmp without a key)
-  std::vector<std::unique_ptr<Canvas>> frames;
-  cairo_t* Frame(int w, int h) {
-    frames.push_back(std::make_unique<Canvas>(w, h));
-    return frames.back()->cr();
-  }
 };
 
 // The floor: a painted rink, blue with a lighter grain, white lines at the
@@ -506,8 +500,8 @@ void GenerateDerby(Output& out) {
     Picture& sheet = add(w.file, true);
     const double size = w.textureSize, r = size * 0.4;
     for (uint32_t f = 0; f < w.frames; ++f)
-      DrawWeaponShape(sheet.Frame(int(size), int(size)), c, size / 2, size / 2, r, f * 2 * M_PI / w.frames, kInk);
-    DrawWeaponShape(sheet.Frame(da::kWeaponIconSize, da::kWeaponIconSize), c, da::kWeaponIconSize / 2.0,
+      DrawCharacterWeapon(sheet.Frame(int(size), int(size)), c, size / 2, size / 2, r, f * 2 * M_PI / w.frames, kInk);
+    DrawCharacterWeapon(sheet.Frame(da::kWeaponIconSize, da::kWeaponIconSize), c, da::kWeaponIconSize / 2.0,
                     da::kWeaponIconSize / 2.0, 9, 0, kInk);
   }
 
