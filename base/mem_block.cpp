@@ -6,11 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
 
+#include "base/atomic_file.h"
 #include "base/paths.h"
 
 BufferMemBlock::BufferMemBlock(void* data, size_t size) {
@@ -54,10 +56,14 @@ bool GlobalMemBlock::Resize(size_t size) {
 
 MappedFileMemBlock::MappedFileMemBlock(const std::string& path) {
   kind_ = MemBlockKind::kMappedFile;
-  int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
+  int fd = OpenRegularFile(ResolvePath(path));
+  if (fd < 0) {
+    errno_ = errno;
+    return;
+  }
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    errno_ = errno;
     ::close(fd);
     return;
   }
@@ -71,6 +77,8 @@ MappedFileMemBlock::MappedFileMemBlock(const std::string& path) {
       data_ = static_cast<uint8_t*>(m);
       size_ = mapSize_;
       valid_ = true;
+    } else {
+      errno_ = errno;
     }
   }
   ::close(fd);  // the mapping stays valid without the descriptor

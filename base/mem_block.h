@@ -72,10 +72,13 @@ class MappedFileMemBlock : public MemBlock {
  public:
   explicit MappedFileMemBlock(const std::string& path);
   ~MappedFileMemBlock() override;
+  // Why the file could not be mapped (an errno value; 0 when it was).
+  int GetErrno() const { return errno_; }
 
  private:
   void* map_ = nullptr;
   size_t mapSize_ = 0;
+  int errno_ = 0;
 };
 
 // A named blob of the program's own resources (embedded data registered at

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string>
 
 #include "base/atomic_file.h"
 #include "base/byte_order.h"
@@ -282,15 +283,28 @@ int32_t ReadContainer(PkcFile* f, uint8_t* out, int32_t count) {
 
 uint32_t PkcGetLastError() { return g_lastError.load(); }
 
+const char* PkcErrorText(uint32_t code) {
+  switch (code) {
+    case kPkcOk: return "no error";
+    case kPkcErrOpen: return "cannot open the file";
+    case kPkcErrHandle: return "bad handle or position";
+    case kPkcErrMemory: return "out of memory";
+    case kPkcErrSeek: return "seek failed";
+    case kPkcErrCorrupt: return "corrupt header, table or block";
+    case kPkcErrOverflow: return "a block inflates to more than 32768 bytes";
+    default: return "unknown error";
+  }
+}
+
 PkcFile* PkcOpen(const char* path) {
   SetError(kPkcOk);
   if (!path) {
     SetError(kPkcErrOpen);
     return nullptr;
   }
-  int fd = ::open(ResolvePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = OpenRegularFile(ResolvePath(path));
   struct stat st;
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
     if (fd >= 0) ::close(fd);
     SetError(kPkcErrOpen);
     return nullptr;
@@ -460,26 +474,33 @@ bool PkcCompressBuffer(const void* data, size_t size, std::vector<uint8_t>* out)
   return true;
 }
 
-bool PkcCompressFile(const char* sourcePath, const char* destPath) {
+bool PkcCompressFile(const char* sourcePath, const char* destPath, std::string* why) {
   SetError(kPkcOk);
-  if (!sourcePath || !destPath) {
-    SetError(kPkcErrOpen);
+  auto fail = [why](uint32_t code, const std::string& reason) {
+    SetError(code);
+    if (why) *why = reason;
     return false;
+  };
+  if (!sourcePath || !destPath) return fail(kPkcErrOpen, "no file named");
+  // The size is checked before anything is mapped or compressed: a container
+  // counts its content in a signed 32-bit size.
+  int fd = OpenRegularFile(ResolvePath(sourcePath));
+  if (fd < 0) return fail(kPkcErrOpen, FileErrorText(errno));
+  struct stat st;
+  const bool sized = ::fstat(fd, &st) == 0;
+  ::close(fd);
+  if (!sized) return fail(kPkcErrOpen, FileErrorText(errno));
+  if (static_cast<unsigned long long>(st.st_size) > static_cast<unsigned long long>(INT32_MAX)) {
+    return fail(kPkcErrCorrupt, std::to_string(st.st_size) +
+                                    " bytes, more than a container holds (2147483647 bytes)");
   }
   MappedFileMemBlock src(sourcePath);
-  if (!src.IsValid()) {
-    SetError(kPkcErrOpen);
-    return false;
-  }
+  if (!src.IsValid()) return fail(kPkcErrOpen, "cannot be mapped into memory");
   std::vector<uint8_t> image;
-  if (!PkcCompressBuffer(src.GetData(), src.GetSize(), &image)) {
-    SetError(kPkcErrCorrupt);
-    return false;
-  }
-  if (!WriteFileAtomic(destPath, image.data(), image.size())) {
-    SetError(kPkcErrOpen);
-    return false;
-  }
+  if (!PkcCompressBuffer(src.GetData(), src.GetSize(), &image))
+    return fail(kPkcErrCorrupt, "its data does not compress (keep it plain)");
+  if (!WriteFileAtomic(destPath, image.data(), image.size()))
+    return fail(kPkcErrOpen, std::string("cannot write ") + destPath + ": " + FileErrorText(errno));
   return true;
 }
 

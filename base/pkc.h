@@ -13,6 +13,7 @@
 // sets the program-wide code read by PkcGetLastError (kPkcOk first).
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 inline constexpr uint32_t kPkcMagic = 0x00504B43u;
@@ -47,13 +48,17 @@ int PkcGetKind(const PkcFile* file);
 // Closes and frees the handle: 1 on success, -1 (code 0x1103) for a null handle.
 int PkcClose(PkcFile* file);
 uint32_t PkcGetLastError();
+// A PKC code in a few words ("corrupt header, table or block"...).
+const char* PkcErrorText(uint32_t code);
 
 // Writer: the whole PKC image of a content (header, blocks, table). False only
 // when zlib fails.
 bool PkcCompressBuffer(const void* data, size_t size, std::vector<uint8_t>* out);
 // Packs a file into a PKC file; the destination is written atomically
-// (temporary file, then rename). False on any failure.
-bool PkcCompressFile(const char* sourcePath, const char* destPath);
+// (temporary file, then rename). False on any failure, with the reason in a
+// few words in *why when given (a source too large for a container, data that
+// does not compress, a destination that cannot be written...).
+bool PkcCompressFile(const char* sourcePath, const char* destPath, std::string* why = nullptr);
 // Unpacks a PKC file into a plain file (atomically). A source without the
 // magic is reported as "Not valid PKC file." on the debug output; false on
 // any failure.

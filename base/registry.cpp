@@ -1,7 +1,6 @@
 #include "base/registry.h"
 
 #include <pwd.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,10 +9,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <set>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "base/debug.h"
 #include "base/paths.h"
 
 namespace {
@@ -22,18 +25,10 @@ namespace {
 constexpr size_t kMaxFileSize = 1 << 20;
 constexpr size_t kMaxValueLength = 4096;
 
-struct Section {
-  std::string name;
-  std::vector<std::pair<std::string, std::string>> values;
-};
-using Store = std::vector<Section>;
-
 std::mutex g_mutex;
 std::string g_overridePath;
 
-bool SameName(const std::string& a, const char* b) { return ::strcasecmp(a.c_str(), b) == 0; }
-
-std::string Trim(const std::string& s) {
+std::string_view TrimView(std::string_view s) {
   size_t b = 0;
   size_t e = s.size();
   while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
@@ -41,19 +36,17 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-bool HasControl(const std::string& s) {
-  for (unsigned char c : s)
-    if (c < 0x20 && c != '\t') return true;
-  return false;
-}
+std::string Trim(std::string_view s) { return std::string(TrimView(s)); }
 
 // Names are written bare, so they must read back as themselves.
-bool ValidName(const char* name) {
-  if (!name || !*name) return false;
-  std::string s(name);
-  if (s.size() > 256 || HasControl(s) || Trim(s) != s) return false;
-  return s.find_first_of("=[]\t;#") == std::string::npos;
+bool ValidName(std::string_view s) {
+  if (s.empty() || s.size() > 256 || TrimView(s).size() != s.size()) return false;
+  for (unsigned char c : s)
+    if (c < 0x20 && c != '\t') return false;
+  return s.find_first_of("=[]\t;#") == std::string_view::npos;
 }
+
+bool ValidName(const char* name) { return name && ValidName(std::string_view(name)); }
 
 bool NeedsQuotes(const std::string& v) {
   if (v.empty()) return false;
@@ -142,70 +135,144 @@ std::string DefaultPath() {
 
 std::string PathLocked() { return g_overridePath.empty() ? DefaultPath() : g_overridePath; }
 
-// Reads the store. A missing or damaged file gives what can be understood of
-// it: lines that are not a section, a "name=value" inside a section, a
-// comment or blank are skipped. *unreadable is set when a file is there but
-// could not be read (too large, no permission, a read error).
-Store Load(const std::string& path, bool* unreadable = nullptr) {
-  Store store;
-  std::string text;
-  if (unreadable) *unreadable = false;
-  if (!ReadWholeFile(path, &text, kMaxFileSize)) {
-    struct stat st;
-    if (unreadable) *unreadable = ::stat(ResolvePath(path).c_str(), &st) == 0 || errno != ENOENT;
-    return store;
+// The store as read: every line of the file as it stands (a rewrite puts
+// back what it does not understand, in place: comments, unknown sections,
+// damaged lines), and an index of the values it understood, so that a read
+// is one lookup however large the file is.
+struct ValueRef {
+  std::string value;
+  size_t line = 0;  // the line the value comes from (a later line wins)
+};
+struct SectionIndex {
+  size_t lastLine = 0;  // a new value of the section goes after this line
+  std::unordered_map<std::string, ValueRef> values;  // by lower-case name
+};
+struct Doc {
+  bool bom = false;          // the file began with a UTF-8 byte-order mark
+  bool finalNewline = true;  // the last line ended with a line break
+  std::vector<std::string> lines;  // without their '\n' (a '\r' stays)
+  std::unordered_map<std::string, SectionIndex> sections;  // by lower-case name
+};
+
+// What was read from which file: reads trust it while the file on disk is
+// the same one (same inode, size and times), so a file changed by anyone
+// else is read again and nothing is parsed twice otherwise.
+struct FileStamp {
+  bool exists = false;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  timespec mtime{};
+  timespec ctime{};
+  bool operator==(const FileStamp& o) const {
+    return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size &&
+           mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec &&
+           ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
   }
-  Section* current = nullptr;
+};
+struct Cache {
+  bool loaded = false;
+  std::string path;
+  FileStamp stamp;
+  bool unreadable = false;  // a file is there but could not be read
+  std::string why;          // ...and why
+  Doc doc;
+};
+Cache g_cache;
+std::set<std::string> g_reported;
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// Each problem with the store reaches the player once a run, with the path
+// and the reason, however often the game reads or writes.
+void Report(const std::string& text) {
+  if (g_reported.insert(text).second) DebugPrintf("%s", text.c_str());
+}
+
+FileStamp StampOf(const std::string& resolved) {
+  FileStamp f;
+  struct stat st;
+  if (::stat(resolved.c_str(), &st) != 0) return f;
+  f.exists = true;
+  f.dev = st.st_dev;
+  f.ino = st.st_ino;
+  f.size = st.st_size;
+  f.mtime = st.st_mtim;
+  f.ctime = st.st_ctim;
+  return f;
+}
+
+// Understands the text line by line: a section header, a "name=value" inside
+// a section; anything else (comments, blanks, damaged lines, values under a
+// damaged header) is kept as it stands but not indexed. One pass, one lookup
+// a line: linear in the size of the file.
+Doc Parse(const std::string& text) {
+  Doc doc;
   size_t pos = 0;
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    doc.bom = true;
+    pos = 3;
+  }
+  doc.finalNewline = text.size() == pos || text.back() == '\n';
+  SectionIndex* current = nullptr;
   while (pos < text.size()) {
     size_t eol = text.find('\n', pos);
     if (eol == std::string::npos) eol = text.size();
-    std::string line = text.substr(pos, eol - pos);
+    const size_t index = doc.lines.size();
+    std::string_view line(text.data() + pos, eol - pos);
+    doc.lines.emplace_back(line);
     pos = eol + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find('\0') != std::string::npos) continue;
-    line = Trim(line);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.find('\0') != std::string_view::npos) continue;
+    line = TrimView(line);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
       current = nullptr;
       if (line.back() != ']') continue;
-      std::string name = Trim(line.substr(1, line.size() - 2));
-      if (!ValidName(name.c_str())) continue;
-      for (Section& s : store)
-        if (SameName(s.name, name.c_str())) current = &s;
-      if (!current) {
-        store.push_back(Section{name, {}});
-        current = &store.back();
-      }
+      std::string_view name = TrimView(line.substr(1, line.size() - 2));
+      if (!ValidName(name)) continue;
+      current = &doc.sections[Lower(name)];
+      current->lastLine = index;
       continue;
     }
     size_t eq = line.find('=');
-    if (!current || eq == std::string::npos) continue;
-    std::string name = Trim(line.substr(0, eq));
-    std::string value = Trim(line.substr(eq + 1));
-    if (!ValidName(name.c_str())) continue;
+    if (!current || eq == std::string_view::npos) continue;
+    std::string_view name = TrimView(line.substr(0, eq));
+    std::string value(TrimView(line.substr(eq + 1)));
+    if (!ValidName(name)) continue;
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = Unquote(value);
     if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
-    bool replaced = false;
-    for (auto& v : current->values) {
-      if (SameName(v.first, name.c_str())) {
-        v.second = value;  // a later line wins
-        replaced = true;
-      }
-    }
-    if (!replaced) current->values.emplace_back(name, value);
+    current->values[Lower(name)] = ValueRef{std::move(value), index};
+    current->lastLine = index;
   }
-  return store;
+  return doc;
 }
 
-std::string Serialise(const Store& store) {
-  std::string out = "; Kelvanthrop settings, written by the game.\n";
-  for (const Section& s : store) {
-    out += "\n[" + s.name + "]\n";
-    for (const auto& v : s.values)
-      out += v.first + "=" + (NeedsQuotes(v.second) ? Quote(v.second) : v.second) + "\n";
+std::string Serialise(const Doc& doc) {
+  size_t total = 3;
+  for (const std::string& l : doc.lines) total += l.size() + 1;
+  std::string out;
+  out.reserve(total);
+  if (doc.bom) out += "\xEF\xBB\xBF";
+  for (size_t i = 0; i < doc.lines.size(); ++i) {
+    out += doc.lines[i];
+    if (i + 1 < doc.lines.size() || doc.finalNewline) out += '\n';
   }
   return out;
+}
+
+std::string ValueLine(const std::string& name, const std::string& value) {
+  return name + "=" + (NeedsQuotes(value) ? Quote(value) : value);
+}
+
+// The name as the line spells it (a rewrite keeps the first spelling).
+std::string NameOfLine(const std::string& line) {
+  return Trim(line.substr(0, line.find('=')));
 }
 
 // The directory the store lives in.
@@ -215,61 +282,112 @@ bool MakeDirs(const std::string& filePath) {
   return MakeDirectories(filePath.substr(0, slash));
 }
 
-const std::string* FindValue(const Store& store, const char* key, const char* name) {
-  for (const Section& s : store) {
-    if (!SameName(s.name, key)) continue;
-    for (const auto& v : s.values)
-      if (SameName(v.first, name)) return &v.second;
+// Brings the cache up to date with the file on disk (read again only when
+// the file changed or the path did).
+Cache& LoadedLocked() {
+  const std::string path = PathLocked();
+  const std::string resolved = ResolvePath(path);
+  const FileStamp stamp = StampOf(resolved);
+  if (g_cache.loaded && g_cache.path == path && g_cache.stamp == stamp) return g_cache;
+  g_cache = Cache{};
+  g_cache.loaded = true;
+  g_cache.path = path;
+  g_cache.stamp = stamp;
+  std::string text;
+  std::string why;
+  if (ReadWholeFile(resolved, &text, kMaxFileSize, &why)) {
+    g_cache.doc = Parse(text);
+  } else if (errno != ENOENT) {
+    g_cache.unreadable = true;
+    g_cache.why = why;
+    Report("Settings file " + path + " cannot be read (" + why +
+           "): the game runs on its defaults and saves no settings into it.");
   }
-  return nullptr;
+  return g_cache;
+}
+
+const std::string* FindValue(const Doc& doc, const char* key, const char* name) {
+  auto s = doc.sections.find(Lower(key));
+  if (s == doc.sections.end()) return nullptr;
+  auto v = s->second.values.find(Lower(name));
+  return v == s->second.values.end() ? nullptr : &v->second.value;
 }
 
 // Sets the values in the store and saves it, in one atomic file write, only
-// when one of them changed.
+// when one of them changed. Every other line of the file stays as it was.
 bool Write(const char* key, const std::vector<RegValue>& values) {
   if (!ValidName(key)) return false;
   for (const RegValue& v : values)
     if (!ValidName(v.name.c_str()) || v.value.size() > kMaxValueLength) return false;
   std::lock_guard<std::mutex> lock(g_mutex);
-  std::string path = PathLocked();
-  bool unreadable = false;
-  Store store = Load(path, &unreadable);
+  Cache& cache = LoadedLocked();
   // Rewriting a store that is there but could not be read would replace
   // every setting in it with these values.
-  if (unreadable) return false;
-  Section* section = nullptr;
-  for (Section& s : store)
-    if (SameName(s.name, key)) section = &s;
-  if (!section) {
-    store.push_back(Section{key, {}});
-    section = &store.back();
+  if (cache.unreadable) {
+    Report("Settings not saved: " + cache.path + " cannot be read (" + cache.why + ").");
+    return false;
   }
+  Doc doc = cache.doc;
+  auto section = doc.sections.find(Lower(key));
+  std::vector<std::string> added;
   bool changed = false;
   for (const RegValue& nv : values) {
-    bool found = false;
-    for (auto& v : section->values) {
-      if (!SameName(v.first, nv.name.c_str())) continue;
-      if (v.second != nv.value) {
-        v.second = nv.value;
-        changed = true;
+    const std::string lowerName = Lower(nv.name);
+    const ValueRef* old = nullptr;
+    if (section != doc.sections.end()) {
+      auto v = section->second.values.find(lowerName);
+      if (v != section->second.values.end()) old = &v->second;
+    }
+    if (old) {
+      if (old->value == nv.value) continue;
+      std::string& line = doc.lines[old->line];
+      const bool cr = !line.empty() && line.back() == '\r';
+      line = ValueLine(NameOfLine(line), nv.value) + (cr ? "\r" : "");
+    } else {
+      bool again = false;  // the same name twice in one set: the last wins
+      for (std::string& a : added) {
+        if (Lower(NameOfLine(a)) == lowerName) {
+          a = ValueLine(nv.name, nv.value);
+          again = true;
+        }
       }
-      found = true;
+      if (!again) added.push_back(ValueLine(nv.name, nv.value));
     }
-    if (!found) {
-      section->values.emplace_back(nv.name, nv.value);
-      changed = true;
-    }
+    changed = true;
   }
   if (!changed) return true;
-  std::string text = Serialise(store);
-  return MakeDirs(path) && WriteFileAtomic(path, text.data(), text.size());
+  if (!added.empty()) {
+    if (section != doc.sections.end()) {
+      const auto at = doc.lines.begin() + static_cast<long>(section->second.lastLine) + 1;
+      doc.lines.insert(at, added.begin(), added.end());
+    } else {
+      if (doc.lines.empty() && !doc.bom) {
+        doc.lines.push_back("; Kelvanthrop settings, written by the game.");
+      }
+      if (!doc.lines.empty() && !Trim(doc.lines.back()).empty()) doc.lines.push_back("");
+      doc.lines.push_back(std::string("[") + key + "]");
+      doc.lines.insert(doc.lines.end(), added.begin(), added.end());
+    }
+    if (section == doc.sections.end() || section->second.lastLine + 1 == cache.doc.lines.size())
+      doc.finalNewline = true;
+  }
+  const std::string text = Serialise(doc);
+  const std::string path = cache.path;
+  const std::string resolved = ResolvePath(path);
+  if (!MakeDirs(WriteTargetPath(resolved)) || !WriteFileAtomic(resolved, text.data(), text.size())) {
+    const int err = errno;
+    Report("Settings not saved: cannot write " + path + " (" + FileErrorText(err) + ").");
+    return false;
+  }
+  g_cache.doc = Parse(text);
+  g_cache.stamp = StampOf(ResolvePath(path));
+  return true;
 }
 
 bool Read(const char* key, const char* name, std::string* out) {
   if (!key || !name) return false;
   std::lock_guard<std::mutex> lock(g_mutex);
-  Store store = Load(PathLocked());
-  const std::string* v = FindValue(store, key, name);
+  const std::string* v = FindValue(LoadedLocked().doc, key, name);
   if (!v) return false;
   *out = *v;
   return true;
@@ -329,4 +447,5 @@ std::string RegStorePath() {
 void RegSetStorePath(const std::string& path) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_overridePath = path;
+  g_cache = Cache{};
 }

@@ -1,5 +1,6 @@
 #include "frontend/save_game.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -152,14 +153,15 @@ bool WriteSaveGame(int slot, const SaveGameRecord& rec) {
 
 SaveGameError ReadSaveGame(int slot, SaveGameRecord* out, std::string* why) {
   std::string path = SaveGamePath(slot);
-  if (path.empty() || !FileExists(path)) {
-    if (why) *why = Format("There is no saved game number %d.", slot + 1);
-    return kSaveMissing;
-  }
   std::string bytes;
+  std::string reason;
   // A longer file is still read (up to a limit), so that its length can be told.
-  if (!ReadWholeFile(path, &bytes, 4096)) {
-    if (why) *why = Format("Saved game number %d cannot be read.", slot + 1);
+  if (path.empty() || !ReadWholeFile(path, &bytes, 4096, &reason)) {
+    if (path.empty() || errno == ENOENT) {
+      if (why) *why = Format("There is no saved game number %d.", slot + 1);
+      return kSaveMissing;
+    }
+    if (why) *why = Format("Saved game number %d cannot be read (", slot + 1) + reason + ").";
     return kSaveUnreadable;
   }
   return DecodeSaveGame(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, why);

@@ -11,10 +11,14 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "base/atomic_file.h"
 #include "base/paths.h"
 #include "video/rgb_convert.h"
 
@@ -151,9 +155,13 @@ std::unique_ptr<AviDecoder::Input> OpenAvi(const std::string& path, const uint8_
     in->data = data;
     in->size = size;
   } else {
-    in->file = std::fopen(ResolvePath(path).c_str(), "rb");
+    // Never fopen() directly: a FIFO put in place of a clip would hold the
+    // game in open() for good.
+    int fd = OpenRegularFile(ResolvePath(path));
+    in->file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
     if (!in->file) {
-      *error = "cannot open the file";
+      *error = "cannot open the file (" + FileErrorText(errno) + ")";
+      if (fd >= 0) ::close(fd);
       return nullptr;
     }
   }

@@ -536,3 +536,41 @@ TEST_F(PkcTest, ToolListsContainersLargerThanItCouldReadWhole) {
   EXPECT_NE(text.find("70000 bytes in 3 blocks"), std::string::npos) << text;
   EXPECT_NE(text.find("      2 "), std::string::npos) << text;  // the last block's row
 }
+
+// Packing tells the real reason it cannot: a source above what a container
+// counts (a hole, so nothing is written to disk), data that does not shrink,
+// a destination that cannot be written.
+TEST_F(PkcTest, ToolSaysWhyItCannotPack) {
+  const std::string tool = std::string(KEL_BINARY_DIR) + "/tools/pkctool";
+  if (!fs::exists(tool)) GTEST_SKIP() << "pkctool is not built";
+  const std::string big = (dir_ / "big.raw").string();
+  std::ofstream(big, std::ios::binary) << "x";
+  fs::resize_file(big, (uint64_t{1} << 31) + 1);
+  std::vector<uint8_t> noise(40000);
+  uint32_t state = 7;
+  for (auto& b : noise) b = static_cast<uint8_t>((state = state * 1103515245u + 12345u) >> 24);
+  const std::string packed = (dir_ / "noise.raw").string();
+  std::ofstream(packed, std::ios::binary).write(reinterpret_cast<const char*>(noise.data()),
+                                                static_cast<std::streamsize>(noise.size()));
+  const std::string plain = (dir_ / "plain.raw").string();
+  std::ofstream(plain, std::ios::binary) << std::string(1000, 'a');
+  struct Case {
+    std::string source, dest, reason;
+  } cases[] = {
+      {big, (dir_ / "big.pkc").string(), "2147483649 bytes, more than a container holds"},
+      {packed, (dir_ / "noise.pkc").string(), "does not compress"},
+      {plain, (dir_ / "no" / "such" / "dir.pkc").string(), "cannot write"},
+      {(dir_ / "missing.raw").string(), (dir_ / "m.pkc").string(), "no such file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    std::string out = (dir_ / "pack.txt").string();
+    std::string cmd = tool + " pack " + c.source + " " + c.dest + " > " + out + " 2>&1";
+    int rc = std::system(cmd.c_str());
+    std::ifstream in(out);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(rc, 0);
+    EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(c.dest));
+  }
+}

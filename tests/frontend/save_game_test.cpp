@@ -12,6 +12,7 @@
 #include "base/paths.h"
 #include "frontend/save_game.h"
 #include "test_env.h"
+#include "tests/support/fifo_watch.h"
 
 namespace {
 
@@ -181,6 +182,15 @@ TEST(SaveGameFile, SlotsRoundTripAndInterruptedWrite) {
   std::ofstream(SaveGamePath(1), std::ios::binary) << std::string(100, '\0');
   EXPECT_EQ(ReadSaveGame(1, &back, &why), kSaveWrongLength);
   EXPECT_NE(why.find("100"), std::string::npos) << why;
+
+  // A FIFO in a slot is refused at once with the reason, never waited on.
+  {
+    FifoWatch fifo(ResolvePath(SaveGamePath(3)));
+    ASSERT_TRUE(fifo.made());
+    EXPECT_EQ(ReadSaveGame(3, &back, &why), kSaveUnreadable);
+    EXPECT_NE(why.find("not a regular file"), std::string::npos) << why;
+    EXPECT_FALSE(fifo.unblocked()) << "the load waited on the FIFO";
+  }
 }
 
 }  // namespace

@@ -24,22 +24,9 @@ int Usage() {
   return 2;
 }
 
-const char* ErrorText(uint32_t code) {
-  switch (code) {
-    case kPkcOk: return "no error";
-    case kPkcErrOpen: return "cannot open the file";
-    case kPkcErrHandle: return "bad handle or position";
-    case kPkcErrMemory: return "out of memory";
-    case kPkcErrSeek: return "seek failed";
-    case kPkcErrCorrupt: return "corrupt header, table or block";
-    case kPkcErrOverflow: return "a block inflates to more than 32768 bytes";
-    default: return "unknown error";
-  }
-}
-
 int Fail(const char* what, const char* path) {
   uint32_t code = PkcGetLastError();
-  std::fprintf(stderr, "pkctool: %s %s: %s (0x%04X)\n", what, path, ErrorText(code), code);
+  std::fprintf(stderr, "pkctool: %s %s: %s (0x%04X)\n", what, path, PkcErrorText(code), code);
   return 1;
 }
 
@@ -81,7 +68,7 @@ int List(const char* path) {
   }
   if (total != size) {
     std::fprintf(stderr, "pkctool: %s: read %lld of %d bytes: %s (0x%04X)\n", path,
-                 static_cast<long long>(total), size, ErrorText(code), code);
+                 static_cast<long long>(total), size, PkcErrorText(code), code);
     return 1;
   }
   return 0;
@@ -95,13 +82,10 @@ int main(int argc, char** argv) {
   // Library messages (such as "Not valid PKC file.") go to stderr as they are.
   SetDebugSink([](const std::string& line) { std::fprintf(stderr, "%s", line.c_str()); });
   if (cmd == "pack" && argc == 4) {
-    if (PkcCompressFile(argv[2], argv[3])) return 0;
-    if (PkcGetLastError() == kPkcErrCorrupt) {
-      std::fprintf(stderr, "pkctool: cannot pack %s: its data does not compress (keep it plain)\n",
-                   argv[2]);
-      return 1;
-    }
-    return Fail("cannot pack", argv[2]);
+    std::string why;
+    if (PkcCompressFile(argv[2], argv[3], &why)) return 0;
+    std::fprintf(stderr, "pkctool: cannot pack %s: %s\n", argv[2], why.c_str());
+    return 1;
   }
   if (cmd == "unpack" && argc == 4) {
     if (PkcFile* f = PkcOpen(argv[2])) {
