@@ -1,10 +1,13 @@
 #include "screen/options_menu.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
+#include "base/atomic_file.h"
 #include "base/paths.h"
 #include "base/player_records.h"
 #include "graphics/bitmap_font.h"
@@ -26,6 +29,10 @@ constexpr int kBoxH = 300;
 constexpr int kRowHeight = 24;
 constexpr int kHelpTextWidth = kBoxW - 32;  // pixels a help line holds
 constexpr int kHelpRows = 10;
+// Bounds of a help file: what is read of it, its lines and the rows they wrap to.
+constexpr size_t kMaxHelpBytes = 64 * 1024;
+constexpr int kMaxHelpLines = 400;
+constexpr size_t kMaxHelpRows = 2000;
 
 const char* OnOff(int v) { return v ? "ON" : "OFF"; }
 
@@ -228,40 +235,91 @@ bool OptionsMenu::LoadHelpFile(const std::string& path, int width, std::vector<s
 bool OptionsMenu::LoadHelpFile(const std::string& path, int width,
                                const std::function<int(const std::string&)>& measure,
                                std::vector<std::string>* lines) {
-  std::ifstream in(ResolvePath(path), std::ios::binary);
-  if (!in || !lines || !measure) return false;
-  std::string raw;
-  int count = 0;
-  // A help text is a few dozen lines; anything past that is not help.
-  while (count < 400 && std::getline(in, raw)) {
-    ++count;
-    std::string line;
-    for (char c : raw) {
-      unsigned char u = static_cast<unsigned char>(c);
+  if (!lines || !measure) return false;
+  int fd = OpenRegularFile(ResolvePath(path));
+  if (fd < 0) return false;
+  // A help text is a few kilobytes; whatever lies past the bound is not help
+  // and is never read.
+  std::string text(kMaxHelpBytes, '\0');
+  size_t got = 0;
+  while (got < text.size()) {
+    ssize_t r = ::read(fd, &text[got], text.size() - got);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += static_cast<size_t>(r);
+  }
+  ::close(fd);
+  text.resize(got);
+  WrapHelpText(text, width, measure, lines);
+  return true;
+}
+
+void OptionsMenu::WrapHelpText(const std::string& text, int width,
+                               const std::function<int(const std::string&)>& measure,
+                               std::vector<std::string>* lines) {
+  size_t rows = 0;
+  size_t pos = 0;
+  std::string line;
+  for (int count = 0; count < kMaxHelpLines && pos < text.size() && rows < kMaxHelpRows; ++count) {
+    size_t eol = text.find('\n', pos);
+    if (eol == std::string::npos) eol = text.size();
+    line.clear();
+    for (size_t i = pos; i < eol; ++i) {
+      unsigned char u = static_cast<unsigned char>(text[i]);
       if (u == '\r') continue;
-      line.push_back((u == '\t' || u < 32) ? ' ' : c);
+      line.push_back((u == '\t' || u < 32) ? ' ' : static_cast<char>(u));
     }
+    pos = eol + 1;
     while (!line.empty() && line.back() == ' ') line.pop_back();
     if (line.empty()) {
       lines->push_back("");
+      ++rows;
       continue;
     }
-    while (measure(line) > width) {
-      // The longest head that fits, cut at a space when there is one.
-      size_t fit = 1;
-      while (fit < line.size() && measure(line.substr(0, fit + 1)) <= width) ++fit;
-      size_t cut = line.rfind(' ', fit);
-      if (cut == std::string::npos || cut == 0) cut = fit;
-      std::string head = line.substr(0, cut);
-      while (!head.empty() && head.back() == ' ') head.pop_back();
-      lines->push_back(head);
-      size_t next = cut;
-      while (next < line.size() && line[next] == ' ') ++next;
-      line.erase(0, next);
+    // Each row is the longest head of the rest that fits, cut at its last
+    // space when there is one. The head is found by doubling its length and
+    // then halving the step, so a row costs about its own length times the
+    // log of it: a long line is wrapped in near-linear time.
+    const size_t n = line.size();
+    size_t start = 0;
+    auto fits = [&](size_t len) { return measure(line.substr(start, len)) <= width; };
+    while (start < n && rows < kMaxHelpRows) {
+      const size_t rest = n - start;
+      size_t lo = 1;  // fits (or is the one character a row always takes)
+      size_t hi = rest + 1;  // the first length known not to fit
+      while (lo < rest) {
+        size_t next = std::min(lo * 2, rest);
+        if (!fits(next)) {
+          hi = next;
+          break;
+        }
+        lo = next;
+      }
+      while (hi - lo > 1) {
+        size_t mid = lo + (hi - lo) / 2;
+        if (fits(mid))
+          lo = mid;
+        else
+          hi = mid;
+      }
+      if (lo == rest) {
+        lines->push_back(line.substr(start));
+        ++rows;
+        break;
+      }
+      // The last space of the row (never a search back past its start: a
+      // long run without spaces would be scanned again for every row).
+      size_t cut = start + lo;
+      while (cut > start && line[cut] != ' ') --cut;
+      if (cut == start) cut = start + lo;
+      size_t headEnd = cut;
+      while (headEnd > start && line[headEnd - 1] == ' ') --headEnd;
+      lines->push_back(line.substr(start, headEnd - start));
+      ++rows;
+      start = cut;
+      while (start < n && line[start] == ' ') ++start;
     }
-    if (!line.empty()) lines->push_back(line);
   }
-  return true;
 }
 
 void OptionsMenu::LoadHelp() {

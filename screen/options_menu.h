@@ -68,7 +68,12 @@ class OptionsMenu {
   // spaces; false (nothing appended) when the file cannot be read.
   static bool LoadHelpFile(const std::string& path, int width, std::vector<std::string>* lines);
   // The same with lines at most `width` wide by `measure` (pixels of a font).
+  // Only the first 64 KiB of the file are read.
   static bool LoadHelpFile(const std::string& path, int width,
+                           const std::function<int(const std::string&)>& measure,
+                           std::vector<std::string>* lines);
+  // Wraps a help text (its first 400 lines, 2000 rows at most) into lines.
+  static void WrapHelpText(const std::string& text, int width,
                            const std::function<int(const std::string&)>& measure,
                            std::vector<std::string>* lines);
 

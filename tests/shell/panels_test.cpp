@@ -261,6 +261,42 @@ TEST(OptionsHelp, WrapsAndSurvivesBadFiles) {
   std::filesystem::remove_all(dir);
 }
 
+// A help file with one enormous line: wrapped with work in proportion to
+// its length (every row used to measure the whole rest of the line again),
+// and only the head of a file far larger than any help text is read.
+TEST(OptionsHelp, LongLinesWrapInLinearWorkAndFilesAreBounded) {
+  size_t measured = 0;
+  auto measure = [&measured](const std::string& t) {
+    measured += t.size();
+    return static_cast<int>(t.size()) * 8;  // 8 pixels a character
+  };
+  std::string text;
+  while (text.size() < 40000) text += "WORD" + std::to_string(text.size() % 97) + " ";
+  std::vector<std::string> rows;
+  OptionsMenu::WrapHelpText(text, 368, measure, &rows);
+  EXPECT_LT(measured, 20 * text.size());
+  std::string joined;
+  for (const std::string& r : rows) {
+    EXPECT_LE(r.size() * 8, 368u) << r;
+    EXPECT_FALSE(r.empty());
+    joined += r + " ";
+  }
+  EXPECT_EQ(joined, text);
+
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / "kel_help_bound_test";
+  std::filesystem::create_directories(dir);
+  std::filesystem::path file = dir / "genHelp.txt";
+  std::ofstream(file, std::ios::binary) << std::string(4 << 20, 'X') << "\nTAIL\n";
+  rows.clear();
+  measured = 0;
+  ASSERT_TRUE(OptionsMenu::LoadHelpFile(file.string(), 368, measure, &rows));
+  EXPECT_LE(rows.size(), 2000u);
+  EXPECT_EQ(rows.front(), std::string(46, 'X'));
+  EXPECT_NE(rows.back(), "TAIL");
+  EXPECT_LT(measured, 20u * (64u << 10));
+  std::filesystem::remove_all(dir);
+}
+
 int g_moods[4] = {0, 0, 0, 0};
 int MoodOf(int player) { return g_moods[player]; }
 
