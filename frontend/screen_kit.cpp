@@ -24,23 +24,11 @@ std::unique_ptr<DDSurface> LoadProgramPicture(const char* relative) {
 }
 
 std::unique_ptr<Sprite> LoadProgramSprite(const char* relative) {
-  std::string path = ShellProgramPath(relative);
-  auto s = std::make_unique<Sprite>(path.c_str(), kSpriteLoadAll, -1);
-  if (s->FrameCount() == 0) {
-    DebugPrintf("Cannot read the sprite %s.\n", path.c_str());
-    return nullptr;
-  }
-  return s;
+  return std::unique_ptr<Sprite>(LoadSpriteOrNull(ShellProgramPath(relative).c_str(), kSpriteLoadAll));
 }
 
 std::unique_ptr<BitmapFont> LoadProgramFont(const char* relative) {
-  std::string path = ShellProgramPath(relative);
-  auto f = std::make_unique<BitmapFont>(path.c_str(), 0x20, 0xE0, kSpriteLoadAll);
-  if (!f->IsValid()) {
-    DebugPrintf("Cannot read the font %s.\n", path.c_str());
-    return nullptr;
-  }
-  return f;
+  return LoadFontFile(ShellProgramPath(relative));
 }
 
 int LoadSoundSlot(const std::string& fullPath, int streaming) {

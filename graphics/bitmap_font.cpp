@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/debug.h"
 #include "graphics/font_raster.h"
 #include "graphics/mbm_writer.h"
 #include "graphics/rle_codec.h"
@@ -231,4 +232,19 @@ int BitmapFont::DrawText(DDSurface* target, int x, int y, const char* text) {
   }
   target->Unlock();
   return width;
+}
+
+std::unique_ptr<BitmapFont> LoadFontFile(const std::string& path) {
+  constexpr int kFirst = 0x20, kCount = 0xE0;
+  auto font = std::make_unique<BitmapFont>(path.c_str(), kFirst, kCount, kSpriteLoadAll);
+  if (!font->IsValid()) {
+    DebugPrintf("Cannot load the font %s: %s.\n", path.c_str(), SpriteErrorText(font->GetError()).c_str());
+    return nullptr;
+  }
+  if (font->GetCharCount() < kCount) {
+    DebugPrintf("Cannot use the font %s: it holds %d characters, %d needed.\n", path.c_str(),
+                font->GetCharCount(), kCount);
+    return nullptr;
+  }
+  return font;
 }

@@ -6,6 +6,7 @@
 // left-aligned, right-aligned or centred, scaled, in the glyphs' colours or an
 // ink colour, over a transparent or a paper background.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "graphics/sprite.h"
 
 class DDSurface;
+class BitmapFont;
 
 // SetFlags bits.
 constexpr uint32_t kFontAlignRight = 2;   // x is the right edge of the text
@@ -97,3 +99,9 @@ class BitmapFont {
   int paperIndex_ = -1;
   std::vector<uint32_t> columns_;  // DrawGlyph's source column of each output column
 };
+
+// A font file of the game's: characters 0x20..0xFF, every frame loaded. Null
+// (and a line on the debug output with the path and the reason) when the file
+// cannot be read or holds fewer characters than that: a font with two frames
+// would otherwise draw every text as nothing.
+std::unique_ptr<BitmapFont> LoadFontFile(const std::string& path);

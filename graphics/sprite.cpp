@@ -1,6 +1,7 @@
 #include "graphics/sprite.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <unordered_map>
@@ -541,10 +542,37 @@ int Sprite::MatchPaletteRange(DDPalette* target, int first, int count, int keepT
   return ok;
 }
 
-Sprite* LoadSpriteOrNull(const char* path, uint32_t flags) {
+std::string SpriteErrorText(uint32_t code) {
+  const char* words = nullptr;
+  switch (code) {
+    case kSpriteOk: words = "no error"; break;
+    case kSpriteErrBadFrame: words = "no such frame"; break;
+    case kSpriteErrNoMemory: words = "out of memory"; break;
+    case kSpriteErrBadMagic: words = "not a sprite file"; break;
+    case kSpriteErrTruncated: words = "cut short"; break;
+    case kSpriteErrBadDirectory: words = "a frame lies outside the file"; break;
+    case kSpriteErrBadHeader: words = "a damaged frame header"; break;
+    case kSpriteErrUnsupported: words = "a frame format the game cannot draw"; break;
+    case kSpriteErrBadRunLength: words = "damaged run-length pixels"; break;
+    case kSpriteErrNoFrames: words = "no frame in it"; break;
+    default: words = PkcErrorText(code); break;
+  }
+  char buf[160];
+  std::snprintf(buf, sizeof buf, code >= 0x1000 ? "%s (error 0x%04X)" : "%s (error %u)", words,
+                static_cast<unsigned>(code));
+  return buf;
+}
+
+Sprite* LoadSpriteOrNull(const char* path, uint32_t flags, int minFrames) {
   Sprite* s = new (std::nothrow) Sprite(path, flags, -1);
   if (s && s->FrameCount() == 0) {
-    DebugPrintf("Cannot load the picture %s.\n", path ? path : "(none)");
+    DebugPrintf("Cannot load the picture %s: %s.\n", path ? path : "(none)",
+                SpriteErrorText(s->GetError()).c_str());
+    delete s;
+    s = nullptr;
+  } else if (s && s->FrameCount() < minFrames) {
+    DebugPrintf("Cannot use the picture %s: it holds %d frames, %d needed.\n", path ? path : "(none)",
+                s->FrameCount(), minFrames);
     delete s;
     s = nullptr;
   }

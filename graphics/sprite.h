@@ -118,7 +118,10 @@ class Sprite {
   uint32_t loadFlags_ = 4;
 };
 
-// The sprite of a file, or null (and a line on the debug output) when the
-// file is missing or holds no frame: a missing picture is simply not drawn.
-Sprite* LoadSpriteOrNull(const char* path, uint32_t flags);
+// The sprite of a file, or null (and a line on the debug output with the
+// path and the reason) when the file is missing, damaged or holds fewer than
+// minFrames frames: a missing picture is simply not drawn.
+Sprite* LoadSpriteOrNull(const char* path, uint32_t flags, int minFrames = 1);
+// A sprite or PKC error code in words, with the code ("cut short (error 1005)").
+std::string SpriteErrorText(uint32_t code);
 

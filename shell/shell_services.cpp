@@ -55,25 +55,11 @@ void DeleteAndClear(T*& p) {
 
 // A font of the program directory, or null when it cannot be read (texts in
 // it are then not drawn).
-BitmapFont* LoadFont(const char* relative) {
-  std::string path = ShellProgramPath(relative);
-  BitmapFont* font = new BitmapFont(path.c_str(), 0x20, 0xE0, kSpriteLoadAll);
-  if (!font->IsValid()) {
-    DebugPrintf("Cannot load the font %s.\n", path.c_str());
-    delete font;
-    font = nullptr;
-  }
-  return font;
-}
+BitmapFont* LoadFont(const char* relative) { return LoadFontFile(ShellProgramPath(relative)).release(); }
 
 void CreateShellFonts() {
   g_screenText = LoadFont("menu\\char.mbm");
-  std::string dialog = ShellProgramPath("menu\\dialog.mbm");
-  g_dialogSprite = new Sprite(dialog.c_str(), kSpriteLoadAll, -1);
-  if (g_dialogSprite->FrameCount() == 0) {
-    DebugPrintf("Cannot load the dialog pictures %s.\n", dialog.c_str());
-    DeleteAndClear(g_dialogSprite);
-  }
+  g_dialogSprite = LoadSpriteOrNull(ShellProgramPath("menu\\dialog.mbm").c_str(), kSpriteLoadAll);
   g_menuFont = LoadFont("menu\\font8s.mbm");
 }
 

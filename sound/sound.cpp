@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/atomic_file.h"
 #include "base/debug.h"
 
 SoundManager* g_soundManager = nullptr;
@@ -133,8 +134,15 @@ bool SoundManager::LoadWaveFile(int slot, const char* path, int streaming, int c
                                 int focusFlag) {
   if (!Valid(slot)) return false;
   std::unique_ptr<MemBlock> block;
-  if (path) block = std::make_unique<MappedFileMemBlock>(path);
-  return Load(slot, std::move(block), kSoundFile, streaming, copies, focusFlag);
+  if (path) {
+    auto file = std::make_unique<MappedFileMemBlock>(path);
+    if (!file->IsValid())
+      DebugPrintf("Sound %s cannot be read (%s).\n", path, FileErrorText(file->GetErrno()).c_str());
+    else if (file->GetSize() == 0)
+      DebugPrintf("Sound %s is empty.\n", path);
+    block = std::move(file);
+  }
+  return Load(slot, std::move(block), kSoundFile, streaming, copies, focusFlag, path);
 }
 
 bool SoundManager::LoadWaveResource(int slot, const char* name, int streaming, int copies,
@@ -142,7 +150,7 @@ bool SoundManager::LoadWaveResource(int slot, const char* name, int streaming, i
   if (!Valid(slot)) return false;
   std::unique_ptr<MemBlock> block;
   if (name) block = std::make_unique<ResourceMemBlock>(name);
-  return Load(slot, std::move(block), kSoundResource, streaming, copies, focusFlag);
+  return Load(slot, std::move(block), kSoundResource, streaming, copies, focusFlag, name);
 }
 
 bool SoundManager::LoadWaveMemory(int slot, const void* data, size_t size, int streaming,
@@ -156,11 +164,11 @@ bool SoundManager::LoadWaveMemory(int slot, const void* data, size_t size, int s
       block = std::move(copy);
     }
   }
-  return Load(slot, std::move(block), kSoundMemory, streaming, copies, focusFlag);
+  return Load(slot, std::move(block), kSoundMemory, streaming, copies, focusFlag, nullptr);
 }
 
 bool SoundManager::Load(int slot, std::unique_ptr<MemBlock> block, SoundKind kind, int streaming,
-                        int copies, int focusFlag) {
+                        int copies, int focusFlag, const char* name) {
   Unload(slot);
   streaming_[slot] = streaming ? 1 : 0;
   if (streaming_[slot]) {
@@ -187,7 +195,7 @@ bool SoundManager::Load(int slot, std::unique_ptr<MemBlock> block, SoundKind kin
   bool ok = ParseWave(src.GetData(), src.GetSize(), wave_[slot].get());
   src.Unlock();
   if (!ok) {
-    DebugPrintf("Sound: not a usable WAVE (slot %d)\n", slot);
+    DebugPrintf("Sound %s is not a usable WAVE file (slot %d).\n", name ? name : "in memory", slot);
     Unload(slot);
     return false;
   }

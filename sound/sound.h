@@ -138,7 +138,7 @@ class SoundManager {
 
  private:
   bool Load(int slot, std::unique_ptr<MemBlock> block, SoundKind kind, int streaming, int copies,
-            int focusFlag);
+            int focusFlag, const char* name);  // name: the file or resource, for messages
   void CreateSlotBuffers(int slot, int fresh);
   void FillStatic(int slot);
   const uint8_t* Samples(int slot) const;  // any kind

@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "base/clock.h"
+#include "base/debug.h"
 #include "platform/audio.h"
 #include "platform/mixer.h"
 #include "sound/sound.h"
@@ -337,6 +339,32 @@ TEST_F(SoundTest, BadIdsAndEmptySlotsAreHarmless) {
   }
   EXPECT_FALSE(sm_->LoadWaveFile(sm_->AllocSlot(), (dir_ / "missing.wav").c_str(), 0, 1, 0));
   EXPECT_FALSE(sm_->LoadWaveFile(sm_->AllocSlot(), nullptr, 0, 1, 0));
+}
+
+// A sound that cannot be used says which file it is and why: the music is
+// loaded by a screen that prints nothing of its own.
+TEST_F(SoundTest, LoadFailuresNameTheFileAndTheReason) {
+  fs::create_directories(dir_);
+  const std::string empty = (dir_ / "theme.wav").string();
+  const std::string junk = (dir_ / "junk.wav").string();
+  const std::string missing = (dir_ / "missing.wav").string();
+  { std::ofstream touch(empty); }
+  std::ofstream(junk, std::ios::binary) << "RIFF not a wave at all";
+  struct Case {
+    std::string path;
+    int streaming;
+    const char* reason;
+  } cases[] = {{empty, 1, "is empty"}, {junk, 0, "not a usable WAVE"}, {missing, 0, "no such file"}};
+  for (const Case& c : cases) {
+    std::vector<std::string> lines;
+    DebugSink old = SetDebugSink([&](const std::string& l) { lines.push_back(l); });
+    EXPECT_FALSE(sm_->LoadWaveFile(sm_->AllocSlot(), c.path.c_str(), c.streaming, 1, 0));
+    SetDebugSink(old);
+    std::string all;
+    for (const std::string& l : lines) all += l;
+    EXPECT_NE(all.find(c.path), std::string::npos) << all;
+    EXPECT_NE(all.find(c.reason), std::string::npos) << all;
+  }
 }
 
 TEST_F(SoundTest, PeekSampleByFormat) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/debug.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/clipper.h"
 #include "graphics/display.h"
@@ -216,6 +217,54 @@ TEST(BitmapFont, FromMbmKeepsTheGlyphColours) {
   EXPECT_FALSE(missing.IsValid());
   EXPECT_NE(missing.GetError(), 0u);
   EXPECT_EQ(missing.DrawText(&target, 0, 0, "x"), 0);
+}
+
+// The game's fonts and pictures are refused by name with the reason: a
+// font file of two frames would otherwise draw every text as nothing.
+TEST(BitmapFont, GameFontsAndPicturesRefusedWithTheReason) {
+  std::vector<MbmFrameSpec> frames(2);
+  for (MbmFrameSpec& f : frames) {
+    f.width = 4;
+    f.height = 5;
+    f.pixels.assign(20, 7);
+  }
+  const std::string dir = fixtures::BuildDir() + "/sprite-fixtures";
+  std::filesystem::create_directories(dir);
+  const std::string twoFrames = dir + "/two-frames.mbm";
+  ASSERT_TRUE(WriteMbmFile(twoFrames, BuildMbm(frames, nullptr)));
+  std::vector<uint8_t> cut = BuildMbm(frames, nullptr);
+  cut.resize(cut.size() - 20);
+  const std::string truncated = dir + "/truncated.mbm";
+  ASSERT_TRUE(WriteMbmFile(truncated, cut));
+  const std::string missing = dir + "/missing.mbm";
+
+  std::vector<std::string> lines;
+  DebugSink old = SetDebugSink([&](const std::string& l) { lines.push_back(l); });
+  struct Case {
+    std::string path;
+    bool font;
+    const char* reason;
+  } cases[] = {{twoFrames, true, "2 characters, 224 needed"},
+               {truncated, true, "(error 100"},
+               {missing, true, "cannot open the file (error 0x1102)"},
+               {truncated, false, "(error 100"},
+               {twoFrames, false, "2 frames, 3 needed"}};
+  for (const Case& c : cases) {
+    lines.clear();
+    if (c.font) {
+      EXPECT_EQ(LoadFontFile(c.path), nullptr) << c.path;
+    } else {
+      EXPECT_EQ(LoadSpriteOrNull(c.path.c_str(), kSpriteLoadAll, 3), nullptr) << c.path;
+    }
+    ASSERT_EQ(lines.size(), 1u) << c.path;
+    EXPECT_NE(lines[0].find(c.path), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
+  }
+  SetDebugSink(old);
+  Sprite* two = LoadSpriteOrNull(twoFrames.c_str(), kSpriteLoadAll);
+  ASSERT_NE(two, nullptr);
+  EXPECT_EQ(two->FrameCount(), 2);
+  delete two;
 }
 
 // The drawing steps through the glyphs without dividing and copies rows at
