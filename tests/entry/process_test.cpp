@@ -237,6 +237,27 @@ TEST_F(GameProcessTest, HeadlessRunsWithoutADisplayAndEndsOnSigterm) {
   EXPECT_EQ(after.result(), SingleInstanceLock::Result::kAcquired);
 }
 
+// A FIFO where the settings file should be: the game says so, with the path
+// and the reason, and reaches its menu on its defaults instead of waiting in
+// open() for a writer that never comes.
+TEST_F(GameProcessTest, SettingsFifoIsReportedAndTheGameGoesOn) {
+  ScopedDir scoped("fifo-settings");
+  const std::string& dir = scoped.path;
+  Env env = HeadlessEnv(dir);
+  env["KELVANTHROP_EXIT_AT_MENU"] = "1";
+  const std::string store = dir + "/config/kelvanthrop/settings.ini";
+  std::filesystem::create_directories(dir + "/config/kelvanthrop");
+  ASSERT_EQ(::mkfifo(store.c_str(), 0644), 0);
+  Child game = Spawn({GameBinary()}, env, dir + "/game.log");
+  bool ended = WaitExit(game, 120);
+  if (!ended) KillHard(game);
+  const std::string log = ReadFile(game.log);
+  ASSERT_TRUE(ended) << "the game waited on the FIFO\n" << log;
+  EXPECT_TRUE(ExitedZero(game)) << game.status << "\n" << log;
+  EXPECT_NE(log.find(store), std::string::npos) << log;
+  EXPECT_NE(log.find("not a regular file"), std::string::npos) << log;
+}
+
 TEST(SingleInstanceLockTest, OneHolderPerRuntimeDirectory) {
   ScopedDir scoped("lock");
   const std::string& dir = scoped.path;
