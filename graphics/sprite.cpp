@@ -555,6 +555,7 @@ std::string SpriteErrorText(uint32_t code) {
     case kSpriteErrUnsupported: words = "a frame format the game cannot draw"; break;
     case kSpriteErrBadRunLength: words = "damaged run-length pixels"; break;
     case kSpriteErrNoFrames: words = "no frame in it"; break;
+    case kSpriteErrNoPalette: words = "a true-colour frame with no palette to show it in"; break;
     default: words = PkcErrorText(code); break;
   }
   char buf[160];
