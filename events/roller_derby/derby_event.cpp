@@ -138,13 +138,7 @@ RollerDerbyEvent::RollerDerbyEvent() : GameScreen(1) {
   world_.objects[0] = new DerbyCamera(&world_);
   world_.objects[1] = new DerbyCamera(&world_);
   world_.objects[1]->objectIndex = 1;
-  for (int k = 0; k < kMines; ++k) {
-    auto* mine = new DerbyMine(&world_);
-    mine->objectIndex = kFirstMineSlot + 2 * k;
-    mine->x = g_minePositions[k].x;
-    mine->z = g_minePositions[k].y;
-    world_.objects[mine->objectIndex] = mine;
-  }
+  PlaceMines(&world_);
   started_ = 1;
 
   DDSurface* back = ShellBackSurface();

@@ -214,6 +214,16 @@ DerbyMine::DerbyMine(DerbyWorld* w) : DerbyObject(w) {
   frame = looks_[0];
 }
 
+void PlaceMines(DerbyWorld* world) {
+  for (int k = 0; k < kMines; ++k) {
+    auto* mine = new DerbyMine(world);
+    mine->objectIndex = kFirstMineSlot + 2 * k;
+    mine->x = g_minePositions[k].x;
+    mine->z = g_minePositions[k].y;
+    world->objects[mine->objectIndex] = mine;
+  }
+}
+
 DerbyMine::~DerbyMine() {
   for (RMFrame*& look : looks_) {
     if (!look) continue;

@@ -185,6 +185,9 @@ class DerbyMine : public DerbyObject {
   RMFrame* looks_[2] = {nullptr, nullptr};
 };
 
+// The fifteen mines at their places on the track, in slots 6, 8 .. 34.
+void PlaceMines(DerbyWorld* world);
+
 // Whether a skater moving from q to p passes over a mine at m: within 5 of
 // it, or (when it moved and came within 15 along both axes) crossing a side
 // or a diagonal of the 4 x 4 square round it.

@@ -379,13 +379,7 @@ TEST_F(DerbyWorldTest, ComputerSkatersFinishTwoLapsOnEverySeed) {
       DerbySkater* s = Skater(p, 76.0f + 10.0f * p, 320.0f, kPi / 2, g_players[p].character);
       s->acceleration = StrideAcceleration(g_players[p].speed, true);
     }
-    for (int k = 0; k < kMines; ++k) {
-      auto* mine = new DerbyMine(&world_);
-      mine->objectIndex = kFirstMineSlot + 2 * k;
-      mine->x = g_minePositions[k].x;
-      mine->z = g_minePositions[k].y;
-      world_.objects[mine->objectIndex] = mine;
-    }
+    PlaceMines(&world_);
     int frames = 0;
     auto allDone = [&] {
       for (int p = 0; p < 4; ++p)
