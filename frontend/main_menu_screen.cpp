@@ -8,6 +8,7 @@
 #include "base/string.h"
 #include "frontend/screen_kit.h"
 #include "graphics/display.h"
+#include "graphics/text_fit.h"
 #include "input/input.h"
 #include "input/joystick.h"
 #include "net/net_session.h"
@@ -473,7 +474,10 @@ void MainMenuScreen::Draw() {
   if (currentMenu_ == kMenuTraining) {
     DrawPicker();
   } else {
-    if (logo_) back->Blt(0, 0, 640, 257, logo_.get(), 0, 0);
+    if (logo_) {
+      const int lift = MenuLogoLift(rows_);
+      back->Blt(0, 0, 640, kMenuLogoHeight - lift, logo_.get(), 0, lift);
+    }
     DrawRows();
   }
   if (cursor_) cursor_->DrawFrame(pointerFrame_, back, g_mouseX, g_mouseY);
@@ -481,16 +485,16 @@ void MainMenuScreen::Draw() {
 
 void MainMenuScreen::DrawRows() {
   DDSurface* back = ShellBackSurface();
+  const int blockLeft = MenuBlockLeft(rows_, FontMeasure(font_.get()));
   for (int i = 0; i < kMenuRows; ++i) {
     const MenuItem& it = rows_.items[i];
     if (it.label[0] == 0) continue;
     bool highlighted = i == selected_ && it.selectable;
     if (highlighted && confirming_) highlighted = (confirmFrames_ & 1) != 0;
     BitmapFont* font = highlighted && fontHighlight_ ? fontHighlight_.get() : font_.get();
-    int y = kMenuPanelY + kMenuRowHeight * i + 4;
-    int x = it.labelFlags == 6 ? kMenuPanelX + kMenuPanelW / 2 : kMenuPanelX + 20 + it.xOffset;
-    DrawFontText(font, back, x, y, it.label, it.labelFlags == 6 ? kFontAlignCentre : 0);
-    if (it.valueOn) DrawFontText(font, back, kMenuPanelX + 330, y, it.value, 0);
+    DrawTextInBox(font, back, MenuLabelBox(it, i, blockLeft), it.label, it.labelFlags == 6 ? kFontAlignCentre : 0,
+                  false);
+    if (it.valueOn) DrawTextInBox(font, back, MenuValueBox(i), it.value, 0, false);
   }
 }
 
@@ -519,10 +523,12 @@ void MainMenuScreen::DrawPicker() {
     hl->SetColorKey(kColorKeySrcBlt, 1, 1);
     back->BltKeyed(5 + column * cellW, 10 + row * cellH, cellW, cellH, hl, 0, 0);
   }
-  static const int kTextY[4] = {318, 358, 378, 398};
-  for (int k = 0; k < 4; ++k) {
-    const char* t = Text(10300 + 4 * (pickerEvent_ - 1) + k);
-    DrawFontText(k == 0 && fontHighlight_ ? fontHighlight_.get() : font_.get(), back, 320,
-                 kTextY[k], t, kFontAlignCentre);
-  }
+  // The title, then the description as one paragraph with the player's own
+  // keys named, wrapped (or made smaller) to stay inside the text panel.
+  const unsigned first = 10300 + 4 * (static_cast<unsigned>(pickerEvent_) - 1);
+  DrawTextInBox(fontHighlight_ ? fontHighlight_.get() : font_.get(), back, kPickerTitleBox,
+                Text(first), kFontAlignCentre, false);
+  DrawTextInBox(font_.get(), back, kPickerDescriptionBox, TrainingDescription(pickerEvent_),
+                kFontAlignCentre, true, kMenuTextRowStep);
 }
+

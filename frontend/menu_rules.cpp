@@ -1,5 +1,6 @@
 #include "frontend/menu_rules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -215,33 +216,6 @@ bool AssignButton(int32_t config[7], int row, int button) {
   return swapped;
 }
 
-std::string KeyNameText(int vk) {
-  std::string s;
-  if (vk >= 0 && vk <= 255) s = Text(100 + static_cast<unsigned>(vk));
-  if (s.empty()) {
-    char c = static_cast<char>(vk);
-    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
-      s = std::string(1, c);
-    } else if (vk > 32 && vk < 127) {
-      s = std::string(1, c);
-    } else {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "#%d", vk & 0xFF);
-      s = buf;
-    }
-  }
-  if (s.size() > 13) s.resize(13);
-  return s;
-}
-
-std::string ButtonNameText(int button) {
-  std::string s;
-  if (button >= 4 && button <= 35) s = Text(496 + static_cast<unsigned>(button));
-  if (s.empty()) s = Text(10188);  // "NONE"
-  if (s.size() > 13) s.resize(13);
-  return s;
-}
-
 int TrainingPickerMove(int event, PickerMove move) {
   if (event < 1 || event > 10) event = 1;
   switch (move) {
@@ -262,4 +236,52 @@ int TrainingPickerCellAt(int x, int y, int cellW, int cellH) {
   int row = (y - 10) / cellH;
   if (column < 0 || column > 4 || row < 0 || row > 1) return 0;
   return row * 5 + column + 1;
+}
+
+namespace {
+// A row's text stands 2 pixels below the row's top, in the 26 pixels of the
+// menu fonts' line.
+constexpr int kRowTextTop = 2;
+constexpr int kRowTextHeight = 26;
+constexpr int kLabelLeft = kMenuPanelX + 20;
+constexpr int kPanelRightMargin = 20;
+constexpr int kColumnGap = 10;
+}  // namespace
+
+TextBox MenuLabelBox(const MenuItem& item, int row, int blockLeft) {
+  const int y = kMenuPanelY + kMenuRowHeight * row + kRowTextTop;
+  const int right = item.valueOn ? kMenuValueX - kColumnGap : kMenuPanelX + kMenuPanelW - kPanelRightMargin;
+  if (item.labelFlags == kCentred) return TextBox{kLabelLeft, y, right - kLabelLeft, kRowTextHeight};
+  int x = kLabelLeft + std::max(0, static_cast<int>(item.xOffset));
+  if (!item.valueOn) x = std::clamp(blockLeft, x, right - 1);
+  return TextBox{x, y, std::max(0, right - x), kRowTextHeight};
+}
+
+int MenuBlockLeft(const MenuRows& rows, const TextMeasure& measure) {
+  int widest = 0;
+  for (const MenuItem& it : rows.items)
+    if (it.label[0] && it.labelFlags != kCentred && !it.valueOn && measure)
+      widest = std::max(widest, measure(it.label));
+  return kMenuPanelX + kMenuPanelW / 2 - widest / 2;
+}
+
+int MenuLogoLift(const MenuRows& rows) {
+  return rows.items[0].label[0] ? kMenuLogoHeight - kMenuPanelY : 0;
+}
+
+TextBox MenuValueBox(int row) {
+  return TextBox{kMenuValueX, kMenuPanelY + kMenuRowHeight * row + kRowTextTop,
+                 kMenuPanelX + kMenuPanelW - kPanelRightMargin - kMenuValueX, kRowTextHeight};
+}
+
+std::string TrainingDescription(int event) {
+  if (event < 1 || event > 10) return "";
+  std::string text;
+  for (unsigned k = 1; k <= 3; ++k) {
+    const std::string line = Text(10300 + 4 * (static_cast<unsigned>(event) - 1) + k);
+    if (line.empty()) continue;
+    if (!text.empty()) text += ' ';
+    text += line;
+  }
+  return ExpandControlNames(text);
 }

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "graphics/text_fit.h"
+#include "input/control_names.h"
+
 inline constexpr int kMenuRows = 8;
 inline constexpr int kMenuRowHeight = 28;
 inline constexpr int kMenuPanelX = 50;
@@ -81,9 +84,8 @@ int FirstAssignableKeyDown(bool (*isDown)(int vk), bool* reservedDown);
 // held it takes the edited row's old button. True when it swapped.
 bool AssignButton(int32_t config[7], int row, int button);
 
-// The names shown for keys and buttons (at most 14 bytes with the zero).
-std::string KeyNameText(int vk);
-std::string ButtonNameText(int button);
+// The names shown for keys and buttons: KeyNameText and ButtonNameText of
+// input/control_names.h.
 
 // Training picker: event 1..10 after a move (+1 right, -1 left, 0 up or
 // down).
@@ -92,3 +94,30 @@ int TrainingPickerMove(int event, PickerMove move);
 // The event under the mouse in a grid of cells cellW x cellH from (5, 10);
 // 0 when outside.
 int TrainingPickerCellAt(int x, int y, int cellW, int cellH);
+
+// Where a menu row's texts are drawn: the label (centred over the panel's
+// width, or from its x offset up to the value column) and the value column,
+// each within the row's 28 pixels, so that a long name never runs into its
+// neighbour or off the panel.
+// Left-aligned rows without a value column (the connection list) share the
+// left edge `blockLeft` (MenuBlockLeft) so that the list stands in the
+// middle of the panel like the centred menus.
+TextBox MenuLabelBox(const MenuItem& item, int row, int blockLeft = 0);
+int MenuBlockLeft(const MenuRows& rows, const TextMeasure& measure);
+// Rows drawn from row 0 (the lists and the key and button screens) would
+// sit on the logo's bottom edge: the logo gives up this many of its top
+// rows and is drawn that much higher.
+int MenuLogoLift(const MenuRows& rows);
+inline constexpr int kMenuLogoHeight = 257;
+TextBox MenuValueBox(int row);
+inline constexpr int kMenuValueX = kMenuPanelX + 330;
+
+// The training picker's text panel (frame 3 of the events sprite at 50, 270,
+// 539 x 200): the event's title on one row, and under it the description,
+// wrapped to the panel's width in rows of the menu font.
+inline constexpr TextBox kPickerTitleBox{66, 312, 507, 30};
+inline constexpr TextBox kPickerDescriptionBox{66, 352, 507, 108};
+inline constexpr int kMenuTextRowStep = 20;
+// An event's description (its three lines of the string table as one
+// paragraph) with the keys of player 1's present controls named.
+std::string TrainingDescription(int event);

@@ -48,6 +48,8 @@ class BitmapFont {
   Sprite* GetSprite() { return &sprite_; }
 
   void SetScale(float xScale, float yScale);
+  float GetXScale() const { return xScale_; }
+  float GetYScale() const { return yScale_; }
   // 0 left; kFontAlignRight; kFontAlignCentre; kFontAlignBottom may be added.
   void SetFlags(uint32_t flags) { flags_ = flags; }
   uint32_t GetFlags() const { return flags_; }

@@ -14,6 +14,8 @@
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
+#include "graphics/text_fit.h"
+#include "input/control_names.h"
 #include "input/input.h"
 #include "screen/config.h"
 #include "screen/game_screen.h"
@@ -232,24 +234,31 @@ bool OptionsMenu::LoadHelpFile(const std::string& path, int width, std::vector<s
                       lines);
 }
 
-bool OptionsMenu::LoadHelpFile(const std::string& path, int width,
-                               const std::function<int(const std::string&)>& measure,
-                               std::vector<std::string>* lines) {
-  if (!lines || !measure) return false;
+bool OptionsMenu::ReadHelpFile(const std::string& path, std::string* text) {
+  if (!text) return false;
   int fd = OpenRegularFile(ResolvePath(path));
   if (fd < 0) return false;
   // A help text is a few kilobytes; whatever lies past the bound is not help
   // and is never read.
-  std::string text(kMaxHelpBytes, '\0');
+  text->assign(kMaxHelpBytes, '\0');
   size_t got = 0;
-  while (got < text.size()) {
-    ssize_t r = ::read(fd, &text[got], text.size() - got);
+  while (got < text->size()) {
+    ssize_t r = ::read(fd, &(*text)[got], text->size() - got);
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) break;
     got += static_cast<size_t>(r);
   }
   ::close(fd);
-  text.resize(got);
+  text->resize(got);
+  return true;
+}
+
+bool OptionsMenu::LoadHelpFile(const std::string& path, int width,
+                               const std::function<int(const std::string&)>& measure,
+                               std::vector<std::string>* lines) {
+  if (!lines || !measure) return false;
+  std::string text;
+  if (!ReadHelpFile(path, &text)) return false;
   WrapHelpText(text, width, measure, lines);
   return true;
 }
@@ -257,10 +266,14 @@ bool OptionsMenu::LoadHelpFile(const std::string& path, int width,
 void OptionsMenu::WrapHelpText(const std::string& text, int width,
                                const std::function<int(const std::string&)>& measure,
                                std::vector<std::string>* lines) {
-  size_t rows = 0;
+  if (!lines || !measure) return;
+  // Each line of a help file is a paragraph, wrapped here once to the
+  // overlay's width; a blank line stays a blank row.
+  const TextMeasure byView = [&measure](std::string_view t) { return measure(std::string(t)); };
+  const size_t rowLimit = lines->size() + kMaxHelpRows;
   size_t pos = 0;
   std::string line;
-  for (int count = 0; count < kMaxHelpLines && pos < text.size() && rows < kMaxHelpRows; ++count) {
+  for (int count = 0; count < kMaxHelpLines && pos < text.size() && lines->size() < rowLimit; ++count) {
     size_t eol = text.find('\n', pos);
     if (eol == std::string::npos) eol = text.size();
     line.clear();
@@ -270,69 +283,36 @@ void OptionsMenu::WrapHelpText(const std::string& text, int width,
       line.push_back((u == '\t' || u < 32) ? ' ' : static_cast<char>(u));
     }
     pos = eol + 1;
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    if (line.empty()) {
-      lines->push_back("");
-      ++rows;
-      continue;
-    }
-    // Each row is the longest head of the rest that fits, cut at its last
-    // space when there is one. The head is found by doubling its length and
-    // then halving the step, so a row costs about its own length times the
-    // log of it: a long line is wrapped in near-linear time.
-    const size_t n = line.size();
-    size_t start = 0;
-    auto fits = [&](size_t len) { return measure(line.substr(start, len)) <= width; };
-    while (start < n && rows < kMaxHelpRows) {
-      const size_t rest = n - start;
-      size_t lo = 1;  // fits (or is the one character a row always takes)
-      size_t hi = rest + 1;  // the first length known not to fit
-      while (lo < rest) {
-        size_t next = std::min(lo * 2, rest);
-        if (!fits(next)) {
-          hi = next;
-          break;
-        }
-        lo = next;
-      }
-      while (hi - lo > 1) {
-        size_t mid = lo + (hi - lo) / 2;
-        if (fits(mid))
-          lo = mid;
-        else
-          hi = mid;
-      }
-      if (lo == rest) {
-        lines->push_back(line.substr(start));
-        ++rows;
-        break;
-      }
-      // The last space of the row (never a search back past its start: a
-      // long run without spaces would be scanned again for every row).
-      size_t cut = start + lo;
-      while (cut > start && line[cut] != ' ') --cut;
-      if (cut == start) cut = start + lo;
-      size_t headEnd = cut;
-      while (headEnd > start && line[headEnd - 1] == ' ') --headEnd;
-      lines->push_back(line.substr(start, headEnd - start));
-      ++rows;
-      start = cut;
-      while (start < n && line[start] == ' ') ++start;
-    }
+    WrapLine(line, width, byView, lines, rowLimit);
   }
 }
 
 void OptionsMenu::LoadHelp() {
   help_.clear();
   auto measure = [this](const std::string& t) { return TextWidth(t.c_str()); };
+  // The keys are named as this machine's players have them now: both of
+  // them when two share the keyboard.
+  const int players = g_playMode == 1 ? 2 : 1;
+  std::string text;
   if (g_shellState == kShellEvent && g_eventIndex >= 1 && g_eventIndex <= 10) {
     char name[40];
     std::snprintf(name, sizeof name, "menu\\txt\\help%d.txt", static_cast<int>(g_eventIndex));
-    if (LoadHelpFile(ShellProgramPath(name), kHelpTextWidth, measure, &help_)) help_.push_back("");
+    if (ReadHelpFile(ShellProgramPath(name), &text)) {
+      WrapHelpText(ExpandControlNames(text, players), kHelpTextWidth, measure, &help_);
+      help_.push_back("");
+    }
   }
-  LoadHelpFile(ShellProgramPath("menu\\txt\\genHelp.txt"), kHelpTextWidth, measure, &help_);
+  if (ReadHelpFile(ShellProgramPath("menu\\txt\\genHelp.txt"), &text))
+    WrapHelpText(ExpandControlNames(text, players), kHelpTextWidth, measure, &help_);
   if (help_.empty()) help_.push_back("NO HELP AVAILABLE");
 }
+
+TextBox OptionsMenu::HelpRowBox(int row) {
+  return TextBox{kBoxX + 16, kBoxY + 16 + kRowHeight * std::clamp(row, 0, kHelpRows - 1), kHelpTextWidth,
+                 kRowHeight};
+}
+
+int OptionsMenu::HelpTextWidth() { return kHelpTextWidth; }
 
 void OptionsMenu::TileRect(DDSurface* surface, int x, int y, int width, int height) {
   if (!surface || !surface->HasSurface() || width <= 0 || height <= 0) return;
@@ -373,7 +353,8 @@ void OptionsMenu::Draw() {
   int y = kBoxY + 16;
   if (page_ == kPageHelp) {
     int end = std::min(static_cast<int>(help_.size()), helpTop_ + kHelpRows);
-    for (int i = helpTop_; i < end; ++i, y += kRowHeight) DrawText(back, kBoxX + 16, y, help_[i].c_str());
+    for (int i = helpTop_; i < end; ++i)
+      if (g_menuFont) DrawTextInBox(g_menuFont, back, HelpRowBox(i - helpTop_), help_[i], 0, false);
     return;
   }
   if (page_ == kPageConfirmLeave) {

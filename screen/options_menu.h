@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "graphics/text_fit.h"
+
 class DDPalette;
 class DDSurface;
 
@@ -72,7 +74,15 @@ class OptionsMenu {
   static bool LoadHelpFile(const std::string& path, int width,
                            const std::function<int(const std::string&)>& measure,
                            std::vector<std::string>* lines);
-  // Wraps a help text (its first 400 lines, 2000 rows at most) into lines.
+  // The box of row `row` (0..9) of the help page, and the width a help row
+  // is wrapped to.
+  static TextBox HelpRowBox(int row);
+  static int HelpTextWidth();
+  static constexpr int kHelpRowsShown = 10;
+  // The first 64 KiB of a help file; false when it cannot be read.
+  static bool ReadHelpFile(const std::string& path, std::string* text);
+  // Wraps a help text (its first 400 lines, 2000 rows at most) into lines:
+  // each line of the text is a paragraph, wrapped once at spaces.
   static void WrapHelpText(const std::string& text, int width,
                            const std::function<int(const std::string&)>& measure,
                            std::vector<std::string>* lines);

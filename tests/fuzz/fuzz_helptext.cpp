@@ -1,6 +1,7 @@
 // Fuzz target of the help text: any bytes wrap into a bounded number of rows,
 // each within the width unless it is a single character wider than it, with
-// no control character left and no text invented.
+// no control character left and no text invented; the placeholders of the
+// key names are all replaced.
 //
 // Input: byte 0 picks the width, the rest is the text.
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "input/control_names.h"
 #include "screen/options_menu.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -36,5 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   if (kept > printable) std::abort();
+  // The key names put in for the placeholders: none is left behind, and the
+  // text grows by no more than the longest name for each.
+  const std::string expanded = ExpandControlNames(text, 1 + (data[0] & 1));
+  if (expanded.size() > text.size() * 8 + 1) std::abort();
+  for (const char* p : {"{ACTION 1}", "{ACTION 2}", "{DIRECTIONS}", "{UP}"})
+    if (expanded.find(p) != std::string::npos) std::abort();
   return 0;
 }
