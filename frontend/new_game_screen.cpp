@@ -433,6 +433,8 @@ int NewGameScreen::PointerZone(int x, int y) const {
   return 2;
 }
 
+int NewGameParadeX(int athlete) { return 10 + 104 * std::clamp(athlete, 0, 5); }
+
 void NewGameScreen::Draw() {
   DDSurface* back = ShellBackSurface();
   if (!back) return;
@@ -447,7 +449,7 @@ void NewGameScreen::Draw() {
   switch (state_) {
     case 0:
       if (intro_) {
-        for (int c = 0; c < 6; ++c) intro_->DrawFrame(c + 1, back, 20 + c * 102, 250 + ((frame_ + c) % 4));
+        for (int c = 0; c < 6; ++c) intro_->DrawFrame(c + 1, back, NewGameParadeX(c), 250 + ((frame_ + c) % 4));
       }
       break;
     case 1: {

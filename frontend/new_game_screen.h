@@ -38,6 +38,10 @@ void FillComputerPlayers(PlayerRecord players[kMaxPlayers]);
 // The country the carousel's choice starts at, by athlete.
 int StartCountryOf(int character);
 
+// The left edge of athlete c's (0..5) frame in the parade before the name
+// is typed: six frames of 100 pixels side by side, 4 apart, in the middle.
+int NewGameParadeX(int athlete);
+
 class NewGameScreen : public GameScreen {
  public:
   NewGameScreen();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "graphics/text_fit.h"
 #include "net/lockstep.h"
 
 class OptionsMenu;
@@ -44,6 +45,23 @@ inline constexpr int kMessageLifeFrames = 80;
 inline constexpr int kDebugLines = 20;
 inline constexpr int kStatusRows = 4;
 inline constexpr int kStatusLabelSize = 9;
+
+// Where the status band's texts go (screen pixels; the band's picture draws
+// a panel per player, its face box and the name line under it), so that none
+// leaves its panel whatever its length.
+// A player's name, in the name line under the face.
+TextBox StatusNameBox(int player);
+// A bar's label, written over the bar of `row`.
+TextBox StatusLabelBox(int player, int row);
+// The attempts panel right of the face: a label ("Distance") and the three
+// attempts' results under it, rows kStatusAttemptStep apart.
+TextBox StatusAttemptLabelBox(int player);
+TextBox StatusAttemptBox(int player, int attempt);
+inline constexpr int kStatusAttemptStep = 10;
+// The hint line above the play ("HOLD CTRL TO SKIP THIS THROW", why an
+// attempt was a foul): its tiled strip and the text's box in it.
+inline constexpr TextBox kHintStrip{110, 4, 420, 24};
+inline constexpr TextBox kHintBox{118, 8, 404, 16};
 
 struct GameMessageLine {
   std::string text;
@@ -122,6 +140,11 @@ class GameScreen {
                        const char* const labels[], int faceFirst, int faceCount);
   void DrawStatusBars(DDSurface* background, int row, const int values[4],
                       const int* stars);
+  // The attempts panels of events measured in attempts: the label and each
+  // player's three results, fitted to their boxes (white text).
+  void DrawAttemptTexts(const std::string& label, const std::string results[4][3]);
+  // The hint line above the play; nothing for an empty text.
+  void DrawHintLine(const std::string& text);
 
   // The lock-step kit (see net/lockstep.h): every event's constructor ends
   // with WaitForPlayers; each frame it exchanges the input of all players

@@ -11,6 +11,7 @@
 #include "screen/face_panel.h"
 #include "screen/game_screen.h"
 #include "screen/game_screen_services.h"
+#include "screen/options_menu.h"
 
 namespace {
 
@@ -19,7 +20,14 @@ constexpr int kBarTop = 406;
 constexpr int kRowStep = 20;
 constexpr int kBarLength = 60;
 constexpr int kBarHeight = 10;
-constexpr int kNameY = 460;
+// The name line of the band's picture spans y 462..477 under each face box;
+// its inside holds a row of 14 pixels.
+constexpr int kNameTop = 463;
+constexpr int kNameHeight = 14;
+constexpr int kNameWidth = 134;
+// Right edges of the four panels of the band's picture.
+constexpr int kPanelRight[4] = {155, 317, 474, 637};
+constexpr int kAttemptTop = 420;
 
 const PaletteEntry* EntriesOf(DDSurface* s) {
   DDPalette* p = s ? s->GetPalette() : nullptr;
@@ -28,6 +36,28 @@ const PaletteEntry* EntriesOf(DDSurface* s) {
 }
 
 }  // namespace
+
+TextBox StatusNameBox(int player) {
+  const int i = player & 3;
+  return TextBox{kFaceX[i], kNameTop, kNameWidth, kNameHeight};
+}
+
+TextBox StatusLabelBox(int player, int row) {
+  const int i = player & 3;
+  return TextBox{kBarX[i] + 2, kBarTop + kRowStep * std::clamp(row, 0, kStatusRows - 1) + 1, kBarLength - 2, 16};
+}
+
+TextBox StatusAttemptLabelBox(int player) {
+  const int i = player & 3;
+  return TextBox{kBarX[i], kAttemptTop, kPanelRight[i] - 3 - kBarX[i], 16};
+}
+
+TextBox StatusAttemptBox(int player, int attempt) {
+  const int i = player & 3;
+  const int x = kBarX[i] + 5;
+  return TextBox{x, kAttemptTop + kStatusAttemptStep * (1 + std::clamp(attempt, 0, 2)),
+                 kPanelRight[i] - 3 - x, 16};
+}
 
 int StatusBarLength(int value, int maximum) {
   if (maximum <= 0) return 0;
@@ -80,7 +110,7 @@ void GameScreen::DrawStatusBars(DDSurface* background, int row, const int values
     if (g_screenText) {
       g_screenText->SetFlags(0);
       for (int i = 0; i < kMaxPlayers; ++i) {
-        g_screenText->DrawText(back, kFaceX[i], kNameY, g_players[i].name);
+        DrawTextInBox(g_screenText, back, StatusNameBox(i), g_players[i].name, 0, false);
       }
     }
   }
@@ -104,8 +134,35 @@ void GameScreen::DrawStatusBars(DDSurface* background, int row, const int values
                      barColours_[StatusBarColourIndex(value, maximum)]);
     }
     if (statusLabels_[row][0] && g_screenText) {
-      g_screenText->SetFlags(0);
-      g_screenText->DrawText(back, kBarX[i] + 2, y + 1, statusLabels_[row]);
+      DrawTextInBox(g_screenText, back, StatusLabelBox(i, row), statusLabels_[row], 0, false);
     }
+  }
+}
+
+void GameScreen::DrawAttemptTexts(const std::string& label, const std::string results[4][3]) {
+  DDSurface* back = ShellBackSurface();
+  BitmapFont* font = g_screenText;
+  if (!back || !font) return;
+  font->SetInkIndex(255);
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    DrawTextInBox(font, back, StatusAttemptLabelBox(i), label, 0, false);
+    if (!results) continue;
+    for (int k = 0; k < 3; ++k) DrawTextInBox(font, back, StatusAttemptBox(i, k), results[i][k], 0, false);
+  }
+  font->SetInkIndex(-1);
+}
+
+void GameScreen::DrawHintLine(const std::string& text) {
+  DDSurface* back = ShellBackSurface();
+  if (!back || text.empty()) return;
+  if (OptionsMenu* menu = GetOptionsMenu()) {
+    menu->TileRect(back, kHintStrip.x, kHintStrip.y, kHintStrip.width, kHintStrip.height);
+  } else {
+    back->FillRect(kHintStrip.x, kHintStrip.y, kHintStrip.width, kHintStrip.height, 0);
+  }
+  if (BitmapFont* font = g_screenText) {
+    font->SetInkIndex(255);
+    DrawTextInBox(font, back, kHintBox, text, kFontAlignCentre, false);
+    font->SetInkIndex(-1);
   }
 }

@@ -19,7 +19,9 @@
 #include "graphics/palette.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
+#include "graphics/text_fit.h"
 #include "graphics/transition.h"
+#include "input/control_names.h"
 #include "screen/config.h"
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
@@ -78,6 +80,8 @@ ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
   recordLabel_ = GetStringTextOr(1003, "WR:");
   foulText_ = GetStringTextOr(10508, "FOUL");
   unitText_ = GetStringTextOr(1005, "m");
+  skipHint_ = ExpandControlNames(GetStringTextOr(10600, "HOLD {ACTION 1} TO SKIP THIS THROW"));
+  foulReason_ = GetStringTextOr(10601, "FOUL: SHORT OF THE LINE");
   g_throwCurrent = 0;
   g_throwInPlay = 0;
   g_frameCounter = 0;
@@ -496,12 +500,22 @@ int ComputerThrowEvent::Run() {
   return 0;
 }
 
+bool ComputerThrowEvent::ComputerThrowSkippable() const {
+  if (g_playMode == 2 || eventState_ != kEvThrowing || g_throwInPlay < 0 || g_throwInPlay > 3) return false;
+  const ThrowActor* a = g_throwActors[g_throwInPlay];
+  return a && a->mode == kModeComputerPlayer && a->var[kVarRunUp] < 1800;
+}
+
+std::string ComputerThrowEvent::HintText() const {
+  if (ComputerThrowSkippable()) return skipHint_;
+  if (eventState_ == kEvFoulCall || eventState_ == kEvFoulDone) return foulReason_;
+  return "";
+}
+
 void ComputerThrowEvent::SkipComputerThrow() {
-  if (eventState_ != kEvThrowing || g_throwInPlay < 0 || g_throwInPlay > 3) return;
+  if (!ComputerThrowSkippable()) return;
   const int own = g_localPlayers[0] & 3;
   if (!(g_playerStates[own][kFirstActionByte] & 0x80)) return;
-  ThrowActor* a = g_throwActors[g_throwInPlay];
-  if (!a || a->mode != kModeComputerPlayer || a->var[kVarRunUp] >= 1800) return;
   const int c = g_throwCurrent & 3;
   const int d = SkippedThrowDistance(RandomInt(1200));
   eventState_ = kEvNext;
@@ -727,19 +741,16 @@ void ComputerThrowEvent::DrawTexts() {
   DDSurface* back = ShellBackSurface();
   BitmapFont* font = g_screenText;
   if (!back) return;
-  if (font) {
-    for (int i = 0; i < 4; ++i) {
-      font->SetFlags(0);
-      font->DrawText(back, 95 + 160 * i, 420, distanceText_.c_str());
-      for (int r = 0; r < 3; ++r) font->DrawText(back, 100 + 160 * i, 430 + 10 * r, resultTexts_[i][r].c_str());
-    }
-  }
+  DrawAttemptTexts(distanceText_, resultTexts_);
+  if (font) font->SetInkIndex(255);
   // The aim while the actor in play aims.
   const ThrowActor* inPlay = (g_throwInPlay >= 0 && g_throwInPlay <= kKindComputer) ? g_throwActors[g_throwInPlay] : nullptr;
   if (meter_ && inPlay && g_throwInPlay <= 3 && inPlay->state == kStAim) {
     meter_->DrawFrame(ta::kMeterDialFrame, back, 200, 292);
     meter_->DrawFrame(std::clamp(inPlay->var[kVarAngle], 0, 9) + 1, back, 204, 302);
   }
+  // What the player can do now, or why the throw was a foul.
+  DrawHintLine(HintText());
   // The record and the event's best.
   if (OptionsMenu* menu = GetOptionsMenu()) menu->TileRect(back, 445, 335, 180, 60);
   if (!font) return;

@@ -68,6 +68,12 @@ class ComputerThrowEvent : public GameScreen {
   const std::string& GetEventBestText() const { return eventBestText_; }
   const int* GetQueue() const { return queue_; }
   bool StartFailed() const { return startFailed_ != 0; }
+  // A computer player's throw this machine's player may skip now (holding
+  // his first action), and the line that says so; empty when there is none.
+  bool ComputerThrowSkippable() const;
+  // What the screen tells above the play: the skip hint, or why the last
+  // throw was a foul while the judge calls it; empty when nothing.
+  std::string HintText() const;
   int LoadedSoundCount() const;
 
  private:
@@ -99,6 +105,7 @@ class ComputerThrowEvent : public GameScreen {
   std::string currentText_;
   std::string eventBestText_;
   std::string distanceText_, energyText_, bestLabel_, recordLabel_, foulText_, unitText_;
+  std::string skipHint_, foulReason_;  // with the player's keys named
   double eventBest_ = 0.0;
   std::string recordText_;
 

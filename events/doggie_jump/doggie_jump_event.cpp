@@ -9,6 +9,7 @@
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
+#include "input/control_names.h"
 #include "input/input.h"
 #include "net/net_session.h"
 #include "screen/options_menu.h"
@@ -97,6 +98,7 @@ DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {
   bestLabel_ = TextOf(1001, "BEST:");
   recordLabel_ = TextOf(1003, "WR:");
   foulText_ = TextOf(10508, "FOUL");
+  skipHint_ = ExpandControlNames(TextOf(10602, "HOLD {ACTION 1} TO SKIP THIS JUMP"));
   unitText_ = TextOf(1005, "m");
   if (unitText_.empty()) unitText_ = "m";
 
@@ -464,15 +466,25 @@ bool DoggieJumpEvent::AnyLocalAction() const {
   return g_playMode == 1 && any(g_playerStates[g_localPlayers[1] & 3]);
 }
 
-void DoggieJumpEvent::SkipComputerJump() {
+bool DoggieJumpEvent::ComputerJumpSkippable() const {
   // Only a computer's run-up can be skipped, and only while it runs up: the
   // title, a person's own jump and the judge's work go on as they are.
-  if (state_ != kDogJumping) return;
+  if (g_playMode == 2 || state_ != kDogJumping) return false;
   const int p = g_doggieJumper;
-  DoggieActor* j = CurrentJumper();
-  if (!j || p < 0 || p > 3 || g_players[p].human) return;
+  const DoggieActor* j = CurrentJumper();
+  return j && p >= 0 && p <= 3 && !g_players[p].human && j->distance < kSkipBefore;
+}
+
+std::string DoggieJumpEvent::HintText() const {
+  if (ComputerJumpSkippable()) return skipHint_;
+  if (state_ == kDogFoulCall || state_ == kDogVoice) return foulReason_;
+  return "";
+}
+
+void DoggieJumpEvent::SkipComputerJump() {
+  if (!ComputerJumpSkippable()) return;
+  const int p = g_doggieJumper;
   if (!g_playerStates[g_localPlayers[0] & 3][4]) return;
-  if (j->distance >= kSkipBefore) return;
   const int d = SkippedJumpDistance(RandomInt(1100));
   state_ = kDogNext;
   if (d == 0) {
@@ -499,6 +511,7 @@ void DoggieJumpEvent::Measure() {
   const DoggieActor* j = CurrentJumper();
   const bool fell = j && (j->state == kJumpLying || j->state == kJumpDone);
   if (!j || fell || j->distance <= kPitStart) {
+    foulReason_ = fell ? TextOf(10603, "FOUL: FELL OVER THE DOGS") : TextOf(10604, "FOUL: SHORT OF THE PIT");
     jumpTexts_[p][attempt_] = foulText_;
     boardText_ = foulText_;
     PlayDoggieSound(kSoundFoul);
@@ -661,15 +674,7 @@ void DoggieJumpEvent::DrawBand() {
   int energy[4];
   for (int i = 0; i < 4; ++i) energy[i] = g_players[i].energy;
   DrawStatusBars(statusPicture_, 0, energy, nullptr);
-  if (BitmapFont* font = g_screenText) {
-    font->SetInkIndex(255);
-    font->SetFlags(0);
-    for (int i = 0; i < 4; ++i) {
-      font->DrawText(back, 95 + 160 * i, 420, distanceLabel_.c_str());
-      for (int k = 0; k < 3; ++k) font->DrawText(back, 100 + 160 * i, 430 + 10 * k, jumpTexts_[i][k].c_str());
-    }
-    font->SetInkIndex(-1);
-  }
+  DrawAttemptTexts(distanceLabel_, jumpTexts_);
 }
 
 void DoggieJumpEvent::DrawFrame() {
@@ -684,6 +689,7 @@ void DoggieJumpEvent::DrawFrame() {
     boardFont_->DrawText(back, judge->x + da::kJudgeBoardTextX, judge->y + da::kJudgeBoardTextY, boardText_.c_str());
   back->SetClipper(nullptr);
   DrawBand();
+  DrawHintLine(HintText());
   const DoggieActor* j = CurrentJumper();
   Sprite* meter = g_doggieSprites[kSpriteMeter];
   if (meter && j && j->meterShown) {

@@ -65,6 +65,12 @@ class DoggieJumpEvent : public GameScreen {
   const std::string& GetBestText() const { return bestText_; }
   const int* GetQueue() const { return queue_; }
   bool StartFailed() const { return quit_ != 0; }
+  // A computer player's jump this machine's player may skip now (holding
+  // his first action).
+  bool ComputerJumpSkippable() const;
+  // What the screen tells above the play: the skip hint, or why the jump was
+  // a foul while it is called; empty when nothing.
+  std::string HintText() const;
   int LoadedSoundCount() const;
   // The value the machines compare each frame.
   static int32_t ComputeSyncCheck();
@@ -104,6 +110,8 @@ class DoggieJumpEvent : public GameScreen {
   std::string jumpTexts_[4][3];
   std::string boardText_;
   std::string distanceLabel_, energyLabel_, bestLabel_, recordLabel_, foulText_, unitText_;
+  std::string skipHint_;    // with the player's key named
+  std::string foulReason_;  // why the last jump was a foul
   std::string bestText_;
   double bestDistance_ = 0.0;
   std::string recordText_;

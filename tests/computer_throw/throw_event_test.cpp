@@ -44,6 +44,7 @@ struct Seen {
   bool titleUpInATurn = false;  // the title card still shown while someone throws
   int recordBoxChecked = 0;      // frames whose record box was compared with the tile
   int recordBoxDiffers = 0;      // ... and showed something else above its text
+  std::set<std::string> hints;   // the texts of the hint line above the play
 };
 
 // The record box is tiled with the overlay's tile like every event's panels:
@@ -103,6 +104,7 @@ class ThrowEventTest : public testing::Test {
           for (int a = 0; a < 3; ++a) seen->texts[c][a] = ev->GetAttemptText(c, a);
         seen->loadedSounds = ev->LoadedSoundCount();
         seen->frames = frame + 1;
+        seen->hints.insert(ev->HintText());
         const ThrowActor* icon = g_throwActors[kKindIcon];
         if (ev->GetEventState() >= kEvTurn && icon && icon->state != kStGone) seen->titleUpInATurn = true;
         if (frame % 97 == 40) {
@@ -231,6 +233,10 @@ TEST_F(ThrowEventTest, ThrowsThatComeDownShortAreFouls) {
   EXPECT_EQ(run.machines[0].result, 1);
   for (int a = 0; a < 3; ++a) EXPECT_EQ(seen.texts[0][a], "FOUL") << a;
   EXPECT_EQ(run.machines[0].players[0].result, 0);
+  // The screen says why, and in the computers' turns how to skip them, by
+  // the player's own key; nothing else shows on the hint line.
+  EXPECT_EQ(seen.hints, (std::set<std::string>{"", "FOUL: SHORT OF THE LINE",
+                                                "HOLD CTRL TO SKIP THIS THROW"}));
   ExpectStandings(run.machines[0].players, seen);
 }
 

@@ -42,6 +42,7 @@ struct Seen {
   int frames = 0;
   int loadedSounds = -1;
   bool textBeforeTheTurns = false;  // a jump text set while the title was up
+  std::set<std::string> hints;      // the texts of the hint line above the play
 };
 
 // A take-off of a person as the machines saw it, and where it came down.
@@ -115,6 +116,7 @@ class DoggieEventTest : public testing::Test {
           }
         seen->best = ev->GetBestText();
         seen->frames = frame + 1;
+        seen->hints.insert(ev->HintText());
         seen->loadedSounds = ev->LoadedSoundCount();
       }
       if (onFrame_) onFrame_(machine, frame, ev);
@@ -255,6 +257,10 @@ TEST_F(DoggieEventTest, APersonsJumpsLandWhereTheFlightTableSays) {
     }
   ExpectStandings(run.machines[0].players, seen);
   EXPECT_LT(seen.frames, 3000) << "the skipped jumps went quickly";
+  // The computers' turns said how to skip them, by the player's own key.
+  EXPECT_EQ(seen.hints.count("HOLD CTRL TO SKIP THIS JUMP"), 1u);
+  for (const std::string& h : seen.hints)
+    EXPECT_TRUE(h.empty() || h == "HOLD CTRL TO SKIP THIS JUMP" || h.rfind("FOUL: ", 0) == 0) << h;
 }
 
 TEST_F(DoggieEventTest, TwoPeopleOnOneMachine) {

@@ -711,6 +711,77 @@ SCENARIOS["training_kickboxing"] = training_kickboxing
 SCENARIOS["championship_kickboxing"] = championship_kickboxing
 
 
+# ---------------------------------------------------------------- texts in their boxes
+
+def text_pixels(shot, frame, box):
+    """The white letters of the menu fonts inside a panel (frame) of the
+    screen: how many stand in the text's box and how many outside it.
+    Rectangles are (x0, y0, x1, y1) in the game's 640x480 pixels; the box is
+    taken one pixel larger for the window's scaling."""
+    sx, sy = shot.width / 640.0, shot.height / 480.0
+    bx0, by0, bx1, by1 = box[0] - 1, box[1] - 1, box[2] + 1, box[3] + 1
+    inside = outside = 0
+    for y in range(int(frame[1] * sy), int(frame[3] * sy)):
+        gy = y / sy
+        row = y * shot.width * 3
+        for x in range(int(frame[0] * sx), int(frame[2] * sx)):
+            i = row + x * 3
+            if shot.rgb[i] > 225 and shot.rgb[i + 1] > 225 and shot.rgb[i + 2] > 225:
+                gx = x / sx
+                if bx0 <= gx < bx1 and by0 <= gy < by1:
+                    inside += 1
+                else:
+                    outside += 1
+    return inside, outside
+
+
+def check_text_in_box(shot, what, frame, box, least):
+    inside, outside = text_pixels(shot, frame, box)
+    check(inside >= least, "%s: the text is shown (%d letter pixels)" % (what, inside))
+    check(outside == 0, "%s: no letter outside its box (%d pixels outside, see %s)"
+          % (what, outside, shot.path))
+
+
+# The training picker's text panel and the box of its title and description;
+# the options overlay's box and the rows of its help page.
+PICKER_PANEL, PICKER_TEXT = (50, 270, 589, 470), (66, 312, 573, 460)
+OVERLAY_BOX, HELP_ROWS = (120, 90, 520, 390), (136, 106, 504, 346)
+
+
+def texts_in_their_boxes(s):
+    """The training picker's descriptions and the help overlay of COMPUTER
+    THROW, as a newcomer reads them: every letter inside its box."""
+    game, menu_palette, picker = open_training_picker(s)
+    check_text_in_box(picker, "COMPUTER THROW's description", PICKER_PANEL, PICKER_TEXT, 400)
+    game.key("Right", "Right", "Right", pause=0.4)
+    doggie = game.shot("05-picker-doggie")
+    check(doggie.changed_share(picker) > 0.001, "the picker moved to NICE DOGGIE JUMP")
+    check_text_in_box(doggie, "NICE DOGGIE JUMP's description", PICKER_PANEL, PICKER_TEXT, 400)
+    game.key("Left", "Left", "Left", pause=0.4)
+
+    game.key("Return", pause=1.5)
+    wait_for(game, "06-new-game",
+             lambda shot: shot.changed_share(picker) > 0.3 and shot.lit_share() > 0.05, 20)
+    new_game_names(game, ["ANNA"])
+    throw_palette = bmp_palette(s.data("data/comp/palette.bmp"))
+    in_event = lambda shot: shot.palette_share(throw_palette) >= 0.9 and shot.lit_share() > 0.2
+    event = wait_for(game, "07-computer-throw", in_event, 60,
+                     between=lambda: game.key("ctrl", pause=1.5))
+    # The overlay (Escape), its HELP item (the ninth) and the event's page.
+    game.key("Escape", pause=1.0)
+    game.key(*(["Down"] * 8), pause=0.3)
+    game.key("Return", pause=1.0)
+    help_page = game.shot("08-help")
+    check(help_page.changed_share(event, (120 / 640, 90 / 480, 520 / 640, 390 / 480)) > 0.2,
+          "the help page is up over the event")
+    check_text_in_box(help_page, "the help page", OVERLAY_BOX, HELP_ROWS, 800)
+    game.key("Escape", "Escape", pause=0.5)
+    game.stop()
+
+
+SCENARIOS["texts_in_their_boxes"] = texts_in_their_boxes
+
+
 def inside(args):
     global CAPTURE
     CAPTURE = args.capture

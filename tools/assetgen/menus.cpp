@@ -401,14 +401,32 @@ void GenerateMenus(Output& out) {
     for (int c = 0; c < 6; ++c) DrawFace(Jobs::Frame(j, 80, 80), c, 40, 44, 30, 1);
   }
   {
+    // The parade of the new game screen: six frames side by side on the
+    // screen (frontend NewGameParadeX), each athlete whole inside his own:
+    // a broad one (the bodybuilder's arms) is drawn smaller until nothing of
+    // him touches the frame's edge.
     Job& j = jobs.Add(P, "Menu\\intro.mbm");
+    constexpr int kW = 100, kH = 180;
     for (int c = 0; c < 6; ++c) {
       Pose p;
       p.arm[0] = 0.5;
       p.arm[1] = -1.2;
       p.elbow[1] = -1.5;
       p.mouth = 0.5;
-      DrawCharacter(Jobs::Frame(j, 120, 180), c, p, 60, 176, 150);
+      double height = 150;
+      for (; height > 60; height -= 6) {
+        Canvas probe(kW, kH);
+        DrawCharacter(probe.cr(), c, p, kW / 2.0, 176, height);
+        probe.Flush();
+        bool clear = true;
+        Rgb px;
+        for (int y = 0; y < kH && clear; ++y)
+          for (int x : {0, 1, 2, kW - 3, kW - 2, kW - 1}) clear = clear && !probe.Pixel(x, y, &px);
+        for (int x = 0; x < kW && clear; ++x)
+          for (int y : {0, 1, 2}) clear = clear && !probe.Pixel(x, y, &px);
+        if (clear) break;
+      }
+      DrawCharacter(Jobs::Frame(j, kW, kH), c, p, kW / 2.0, 176, height);
     }
   }
   {
