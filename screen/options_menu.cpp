@@ -10,6 +10,7 @@
 #include "base/atomic_file.h"
 #include "base/paths.h"
 #include "base/player_records.h"
+#include "base/string.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
@@ -314,6 +315,10 @@ TextBox OptionsMenu::HelpRowBox(int row) {
 
 int OptionsMenu::HelpTextWidth() { return kHelpTextWidth; }
 
+TextBox OptionsMenu::HelpScrollBox() {
+  return TextBox{kBoxX + 16, kBoxY + 16 + kRowHeight * kHelpRows + 4, kHelpTextWidth, kRowHeight};
+}
+
 void OptionsMenu::TileRect(DDSurface* surface, int x, int y, int width, int height) {
   if (!surface || !surface->HasSurface() || width <= 0 || height <= 0) return;
   if (!tile_) {
@@ -355,6 +360,13 @@ void OptionsMenu::Draw() {
     int end = std::min(static_cast<int>(help_.size()), helpTop_ + kHelpRows);
     for (int i = helpTop_; i < end; ++i)
       if (g_menuFont) DrawTextInBox(g_menuFont, back, HelpRowBox(i - helpTop_), help_[i], 0, false);
+    // A page longer than the box says how to see the rest.
+    if (g_menuFont && static_cast<int>(help_.size()) > kHelpRows) {
+      const char* text = GetStringText(10605);
+      DrawTextInBox(g_menuFont, back, HelpScrollBox(),
+                    ExpandControlNames(text ? text : "{UP} and {DOWN} scroll the page"), kFontAlignCentre,
+                    false);
+    }
     return;
   }
   if (page_ == kPageConfirmLeave) {

@@ -78,6 +78,8 @@ class OptionsMenu {
   // is wrapped to.
   static TextBox HelpRowBox(int row);
   static int HelpTextWidth();
+  // Under the rows: how to scroll a page longer than the box.
+  static TextBox HelpScrollBox();
   static constexpr int kHelpRowsShown = 10;
   // The first 64 KiB of a help file; false when it cannot be read.
   static bool ReadHelpFile(const std::string& path, std::string* text);

@@ -121,6 +121,7 @@ TEST_F(TextFit, EveryStringOfTheTableInItsBox) {
   const Placement barLabel{fonts_.screen.get(), StatusLabelBox(3, 0)};
   const Placement attemptLabel{fonts_.screen.get(), StatusAttemptLabelBox(2)};
   const Placement hint{fonts_.screen.get(), kHintBox, kFontAlignCentre};
+  const Placement helpScroll{fonts_.small.get(), OptionsMenu::HelpScrollBox(), kFontAlignCentre};
   const Placement waitBox{fonts_.small.get(), TextBox{50, 40, 540, 400}, 0, true};
   const Placement screenRow{fonts_.menu.get(), TextBox{20, 0, 600, 26}, kFontAlignCentre};
 
@@ -140,6 +141,8 @@ TEST_F(TextFit, EveryStringOfTheTableInItsBox) {
       p = &barLabel;
     else if (id >= 10504 && id <= 10506)
       p = &attemptLabel;
+    else if (id == 10605)
+      p = &helpScroll;
     else if (id >= 10600)
       p = &hint;
     else if ((id >= 1008 && id <= 1019) || (id >= 1041 && id <= 1044) || id == 10503 ||

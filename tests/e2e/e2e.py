@@ -488,6 +488,11 @@ def open_training_picker(s):
     menu = main_menu(s, game, "03-main-menu")
     menu_palette = bmp_palette(s.data("program/menu/logomain.bmp"))
     choose_row(game, MENU_TRAINING, menu)
+    # The chosen row flashes and the picker's palette fades in first: a
+    # loaded machine takes a while.
+    picker = wait_for(game, "04-training-picker",
+                      lambda shot: shot.changed_share(menu, MENU_PANEL) > 0.2, 15)
+    time.sleep(0.5)
     picker = game.shot("04-training-picker")
     check(picker.changed_share(menu, MENU_PANEL) > 0.2,
           "the training picker replaces the menu rows (%.2f of the panel changed)"
@@ -745,7 +750,8 @@ def check_text_in_box(shot, what, frame, box, least):
 # The training picker's text panel and the box of its title and description;
 # the options overlay's box and the rows of its help page.
 PICKER_PANEL, PICKER_TEXT = (50, 270, 589, 470), (66, 312, 573, 460)
-OVERLAY_BOX, HELP_ROWS = (120, 90, 520, 390), (136, 106, 504, 346)
+# (the rows and, under them, the line that tells how to scroll).
+OVERLAY_BOX, HELP_ROWS = (120, 90, 520, 390), (136, 106, 504, 370)
 
 
 def texts_in_their_boxes(s):
