@@ -1,6 +1,9 @@
 #include "screen/event_assets.h"
 
+#include <vector>
+
 #include "base/debug.h"
+#include "base/pkc.h"
 #include "base/string.h"
 #include "sound/sound.h"
 
@@ -22,5 +25,24 @@ int32_t SoundLengthFrames(int32_t slot, int periodMs) {
   const uint32_t rate = g_soundManager->SampleRate(slot);
   if (rate == 0) return 0;
   const uint64_t ms = uint64_t(g_soundManager->SampleCount(slot)) * 1000u / rate;
+  return static_cast<int32_t>(ms / static_cast<uint64_t>(periodMs) + 1);
+}
+
+int32_t WaveFileFrames(const std::string& path, int periodMs) {
+  // Sounds of an event are a few seconds long; a file larger than this is
+  // not read at all.
+  constexpr int32_t kLargestWave = 16 << 20;
+  if (periodMs <= 0) return 0;
+  PkcFile* f = PkcOpen(path.c_str());
+  if (!f) return 0;
+  const int32_t size = PkcGetSize(f);
+  std::vector<uint8_t> bytes(size > 0 && size <= kLargestWave ? static_cast<size_t>(size) : 0);
+  const bool read = !bytes.empty() && PkcRead(f, bytes.data(), size) == size;
+  PkcClose(f);
+  WaveInfo info;
+  if (!read || !SoundManager::ParseWave(bytes.data(), bytes.size(), &info) || info.samplesPerSec == 0 ||
+      info.BlockAlign() == 0)
+    return 0;
+  const uint64_t ms = uint64_t(info.dataSize / info.BlockAlign()) * 1000u / info.samplesPerSec;
   return static_cast<int32_t>(ms / static_cast<uint64_t>(periodMs) + 1);
 }

@@ -15,3 +15,8 @@ int32_t LoadEventSound(const std::string& path, int copies);
 // How many frames of `periodMs` a loaded sound lasts, from its file (the
 // same on every machine, whatever the sound device does); 0 for none.
 int32_t SoundLengthFrames(int32_t slot, int periodMs);
+// How many frames of `periodMs` the wave file at `path` lasts, read from the
+// file itself: the same on every machine whether or not a sound device, a
+// sound manager or a free slot lets it play there; 0 for a missing or
+// unusable file.
+int32_t WaveFileFrames(const std::string& path, int periodMs);

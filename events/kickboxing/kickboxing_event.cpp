@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/debug.h"
-#include "base/pkc.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "base/stopwatch.h"
@@ -25,6 +24,7 @@
 #include "graphics/surface.h"
 #include "graphics/transition.h"
 #include "screen/config.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
@@ -44,7 +44,6 @@ constexpr int kOutTitleDone = 0;  // output byte: this machine is done with the 
 constexpr int kOutReady = 1;      // output byte: this machine's title has faded out
 constexpr ClipRect kTitleArea{169, 50, ka::kTitleW, ka::kTitleH};
 constexpr int kEventNumber = 8;
-constexpr int32_t kLargestWave = 16 << 20;
 
 // The running event, for the face panel's callback; cleared with the screen.
 KickboxingEvent* g_kickEvent = nullptr;
@@ -70,20 +69,7 @@ void FreeSound(int32_t& slot) {
 
 // A sound's length in frames, read from its file: the same on every machine,
 // whether or not its sound device (or a free slot) lets it play there.
-int32_t WaveFrames(const std::string& path) {
-  PkcFile* f = PkcOpen(path.c_str());
-  if (!f) return 0;
-  const int32_t size = PkcGetSize(f);
-  std::vector<uint8_t> bytes(size > 0 && size <= kLargestWave ? static_cast<size_t>(size) : 0);
-  const bool read = !bytes.empty() && PkcRead(f, bytes.data(), size) == size;
-  PkcClose(f);
-  WaveInfo info;
-  if (!read || !SoundManager::ParseWave(bytes.data(), bytes.size(), &info) || info.samplesPerSec == 0 ||
-      info.BlockAlign() == 0)
-    return 0;
-  const uint64_t ms = uint64_t(info.dataSize / info.BlockAlign()) * 1000u / info.samplesPerSec;
-  return static_cast<int32_t>(ms / kFramePeriodMs + 1);
-}
+int32_t WaveFrames(const std::string& path) { return WaveFileFrames(path, kFramePeriodMs); }
 
 std::string VoicePath(const char* pattern, int character, int n) {
   char path[64];

@@ -11,6 +11,7 @@
 #include "base/debug.h"
 #include "platform/audio.h"
 #include "platform/mixer.h"
+#include "screen/event_assets.h"
 #include "sound/sound.h"
 #include "tests/sound/wave_builder.h"
 
@@ -365,6 +366,39 @@ TEST_F(SoundTest, LoadFailuresNameTheFileAndTheReason) {
     EXPECT_NE(all.find(c.path), std::string::npos) << all;
     EXPECT_NE(all.find(c.reason), std::string::npos) << all;
   }
+}
+
+TEST_F(SoundTest, LengthInFramesFromTheFileWithOrWithoutASlot) {
+  // An event waits for a sound by its length in frames: read from the file
+  // it is the same whether or not the sound loaded into a slot here, and a
+  // loaded slot gives the same.
+  fs::create_directories(dir_);
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    int periodMs;
+    int32_t frames;
+  };
+  const Case cases[] = {
+      {"second.wav", MakeWave(std::vector<uint8_t>(22050), 1, 22050, 8), 66, 1000 / 66 + 1},
+      {"stereo.wav", MakeWave(std::vector<uint8_t>(4 * 11025), 2, 22050, 16), 50, 500 / 50 + 1},
+      {"short.wav", MakeWave(std::vector<uint8_t>(10), 1, 22050, 8), 66, 1},
+      {"junk.wav", {'R', 'I', 'F', 'F', 1, 2, 3}, 66, 0},
+      {"empty.wav", {}, 66, 0},
+      {"second-no-period.wav", MakeWave(std::vector<uint8_t>(22050), 1, 22050, 8), 0, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string path = (dir_ / c.name).string();
+    WriteFile(path, c.bytes);
+    EXPECT_EQ(WaveFileFrames(path, c.periodMs), c.frames) << c.name;
+  }
+  EXPECT_EQ(WaveFileFrames((dir_ / "missing.wav").string(), 66), 0);
+  const int slot = sm_->AllocSlot();
+  ASSERT_TRUE(sm_->LoadWaveFile(slot, (dir_ / "stereo.wav").string().c_str(), 0, 1, 0));
+  SoundManager* was = g_soundManager;
+  g_soundManager = sm_.get();
+  EXPECT_EQ(SoundLengthFrames(slot, 50), WaveFileFrames((dir_ / "stereo.wav").string(), 50));
+  g_soundManager = was;
 }
 
 TEST_F(SoundTest, PeekSampleByFormat) {
