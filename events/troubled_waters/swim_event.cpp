@@ -25,6 +25,7 @@
 #include "graphics/surface.h"
 #include "graphics/transition.h"
 #include "screen/config.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
@@ -44,6 +45,7 @@ constexpr int kFadeInSteps = 8;
 constexpr int kFadeOutSteps = 64;
 constexpr int kOutIntroDone = 0;  // output byte: this machine leaves the intro
 constexpr int kOutReady = 1;      // output byte: this machine's intro has faded out
+constexpr int kOutGone = 2;       // output byte: the players this machine knows to have left
 constexpr ClipRect kIntroArea{170, 50, 300, 300};
 constexpr int kViewHeight = 400;
 constexpr int kWobbleSize = 500;
@@ -84,13 +86,14 @@ Sprite* SwimEvent::LoadSprite(const char* relative, bool programDir, uint32_t fl
 }
 
 void SwimEvent::LoadSounds() {
-  if (!g_soundManager) return;
   for (int i = 0; i < kEventSoundCount; ++i) {
     const sa::SwimFile& f = sa::kEventSoundFiles[i];
-    world_.sound[i] = g_soundManager->AllocSlot();
     const std::string path = f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
-    if (world_.sound[i] >= 0 && !g_soundManager->LoadWaveFile(world_.sound[i], path.c_str(), 0, 1, 0))
-      DebugPrintf("Cannot load the sound %s.\n", path.c_str());
+    // The waits for the announcer and the cheer come from the files, so that
+    // every machine waits as long, with or without a sound device.
+    if (i == kSndAnnouncer) announcerLength_ = WaveFileFrames(path, kFramePeriodMs);
+    if (i == kSndCheer) cheerLength_ = WaveFileFrames(path, kFramePeriodMs);
+    world_.sound[i] = LoadEventSound(path, 1);
   }
 }
 
@@ -102,14 +105,6 @@ int SwimEvent::LoadedSoundCount() const {
     if (sw)
       for (int s : sw->sound) n += (s >= 0 && g_soundManager->IsLoaded(s)) ? 1 : 0;
   return n;
-}
-
-int32_t SwimEvent::SoundFrames(int slot) const {
-  if (!g_soundManager || slot < 0 || !g_soundManager->IsLoaded(slot)) return 0;
-  const uint32_t rate = g_soundManager->SampleRate(slot);
-  if (rate == 0) return 0;
-  const uint64_t ms = uint64_t(g_soundManager->SampleCount(slot)) * 1000u / rate;
-  return static_cast<int32_t>(ms / kFramePeriodMs + 1);
 }
 
 void SwimEvent::LoadPictures() {
@@ -220,6 +215,9 @@ SwimEvent::SwimEvent() : GameScreen(1) {
   if (quit_) return;
   // The records are now the same on every machine: the swimmers are made
   // from them.
+  world_.persons = 0;
+  for (int i = 0; i < 4; ++i)
+    if (g_players[i].human) world_.persons |= static_cast<uint8_t>(1u << i);
   MakeSwimmers();
   CreateOptionsMenu(palette_);
   for (int i = 0; i < 4; ++i) {
@@ -299,20 +297,16 @@ void SwimEvent::MakeSwimmers() {
     Swimmer* s = swimmers_[i].get();
     world_.swimmers[i] = s;
     s->PlaceAt(s->x, s->y + course_.startOffset);
-    if (g_soundManager) {
-      char path[64];
-      for (int k = 0; k < sa::kSwimmerSounds; ++k) {
-        const char* prefix = k < sa::kFirstVoiceSound ? sa::kSoundPrefix[ch] : sa::kVoicePrefix[ch];
-        std::snprintf(path, sizeof path, sa::kSwimmerSoundPattern[k], prefix);
-        // The table's order: reaction, throw, breath, weapon, air 1..3, shark 1..2, finish.
-        static const int kSlotOf[sa::kSwimmerSounds] = {kSndReaction, kSndThrow, kSndBreath, kSndWeapon, kVoiceAir1,
-                                                        kVoiceAir2, kVoiceAir3, kVoiceShark1, kVoiceShark2, kVoiceFinish};
-        const int slot = g_soundManager->AllocSlot();
-        s->sound[kSlotOf[k]] = slot;
-        const std::string full = ShellDataPath(path);
-        if (slot >= 0 && !g_soundManager->LoadWaveFile(slot, full.c_str(), 0, 1, 0))
-          DebugPrintf("Cannot load the sound %s.\n", full.c_str());
-      }
+    char path[64];
+    for (int k = 0; k < sa::kSwimmerSounds; ++k) {
+      const char* prefix = k < sa::kFirstVoiceSound ? sa::kSoundPrefix[ch] : sa::kVoicePrefix[ch];
+      std::snprintf(path, sizeof path, sa::kSwimmerSoundPattern[k], prefix);
+      // The table's order: reaction, throw, breath, weapon, air 1..3, shark 1..2, finish.
+      static const int kSlotOf[sa::kSwimmerSounds] = {kSndReaction, kSndThrow, kSndBreath, kSndWeapon, kVoiceAir1,
+                                                      kVoiceAir2, kVoiceAir3, kVoiceShark1, kVoiceShark2, kVoiceFinish};
+      const std::string full = ShellDataPath(path);
+      if (kSlotOf[k] == kVoiceFinish) finishVoiceLength_[i] = WaveFileFrames(full, kFramePeriodMs);
+      s->sound[kSlotOf[k]] = LoadEventSound(full, 1);
     }
     if (palette_ && swimmerSprites_[i]) {
       const int first = sa::kSwimmerColoursFirst + sa::kSwimmerColours * i;
@@ -408,6 +402,10 @@ int SwimEvent::Run() {
   const int x = ExchangeInput();
   if (x == -1) return -1;
   if (x == 1) return 1;
+  // Machines hear of a player leaving at different frames: the computer
+  // takes his swimmer over from the frame whose exchanged records first say
+  // so, the same frame on every machine.
+  if (g_playMode == 2) world_.persons = AgreeOnLeavers(kOutGone, world_.persons);
 
   switch (state_) {
     case kAnnounce:
@@ -430,7 +428,7 @@ int SwimEvent::Run() {
           const uint8_t* in = g_playerStates[world_.localPlayer[v]];
           for (int b = 0; b < kPlayerStateSize; ++b) pressed = pressed || (in[b] & 0x7F) != 0;
         }
-        if (pressed || ++announcerFrames_ > SoundFrames(world_.sound[kSndAnnouncer])) PutOutByte(kOutIntroDone, 1);
+        if (pressed || ++announcerFrames_ > announcerLength_) PutOutByte(kOutIntroDone, 1);
       }
       break;
     }
@@ -492,8 +490,8 @@ int SwimEvent::RaceStep() {
     Swimmer* s = world_.swimmers[i];
     if (!s) continue;
     PlayerRecord& p = g_players[i];
-    anyHuman = anyHuman || p.human;
-    if (p.human && s->x < kFinishX) humansDone = false;
+    anyHuman = anyHuman || world_.IsPerson(i);
+    if (world_.IsPerson(i) && s->x < kFinishX) humansDone = false;
     if (s->x >= kFinishX && p.place < 0) {
       p.result = std::min(RaceSeconds(world_.raceFrame - 1), kNotFinished);
       world_.PlayEvent(kSndCheer);
@@ -501,8 +499,7 @@ int SwimEvent::RaceStep() {
       p.place = placesGiven_++;
       // The race ends only once the cheer and the voice have had their time
       // (a count of frames, the same on every machine).
-      endFrame_ = std::max(endFrame_, world_.raceFrame + std::max(SoundFrames(world_.sound[kSndCheer]),
-                                                                  SoundFrames(s->sound[kVoiceFinish])));
+      endFrame_ = std::max(endFrame_, world_.raceFrame + std::max(cheerLength_, finishVoiceLength_[i]));
     }
   }
   const bool timeUp = RaceSeconds(world_.raceFrame) >= kTimeLimitSeconds;
@@ -530,7 +527,7 @@ int SwimEvent::RaceStep() {
 
   // What every machine must agree on: the swimmers' places, air and energy,
   // the creatures and the generator.
-  uint32_t check = static_cast<uint32_t>(LastRandomValue());
+  uint32_t check = static_cast<uint32_t>(LastRandomValue()) ^ (uint32_t(world_.persons) << 24);
   for (int i = 0; i < 4; ++i)
     if (const Swimmer* s = world_.swimmers[i])
       check ^= (uint32_t(s->x) * 31u + uint32_t(s->y)) ^ (uint32_t(s->air) << 3) ^ (uint32_t(g_players[i].energy) << 20);
@@ -570,6 +567,8 @@ void SwimEvent::DrawRace() {
   for (auto& d : decorations_)
     if (d->IsWeed()) d->Draw();
   world_.ClipToScreen();
+  // The bar between two views, over whatever swam to a view's edge.
+  if (world_.views > 1) back->FillRect(319, 0, 3, kViewHeight, 0);
   DrawStatus();
   DrawItems();
   DrawMap(world_.localPlayer[0]);
@@ -602,12 +601,10 @@ void SwimEvent::DrawView(int ox, int32_t cx, int32_t cy) {
     if (bg->Lock(&src, &srcPitch) == 0) {
       if (strip_->Lock(&dst, &dstPitch) == 0) {
         const int bw = std::min(bg->GetWidth(), sa::kBackgroundW), bh = bg->GetHeight();
-        const int yo = static_cast<int>(cy / 16.0);
         for (int j = 0; j < sa::kBackgroundH; ++j) {
           const int shift = g_swimWobble[std::clamp((g_wobblePhase + j) / (6 - kWobbleAmplitude), 0, kWobbleSize - 1)];
           const int s = std::clamp(shift, 0, bw);
-          const int row = ((yo + j) % bh + bh) % bh;
-          const uint8_t* in = src + static_cast<ptrdiff_t>(row) * srcPitch;
+          const uint8_t* in = src + static_cast<ptrdiff_t>(BackgroundRow(cy, j, bh)) * srcPitch;
           uint8_t* out = dst + static_cast<ptrdiff_t>(j) * dstPitch;
           std::memcpy(out, in + s, static_cast<size_t>(bw - s));
           std::memcpy(out + (bw - s), in, static_cast<size_t>(s));

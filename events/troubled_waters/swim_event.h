@@ -71,7 +71,6 @@ class SwimEvent : public GameScreen {
   void DrawClock();
   void DrawRace();
   void RankPlayers();
-  int32_t SoundFrames(int slot) const;
 
   MazeGrid maze_;
   SwimCourse course_;
@@ -111,6 +110,9 @@ class SwimEvent : public GameScreen {
   int32_t introFrames_ = 1;
   int32_t introFrame_ = 1, introLevel_ = 0, fishFrame_ = 1, weedPhase_ = 1;
   int32_t announcerFrames_ = 0;  // frames the announcer has played
+  // Lengths in frames, from the sound files (the same on every machine).
+  int32_t announcerLength_ = 0, cheerLength_ = 0;
+  int32_t finishVoiceLength_[4] = {};
   int32_t placesGiven_ = 0;
   int32_t endFrame_ = 0;  // the race may end from this frame on (the cheer and voices have run)
   int32_t state_ = kAnnounce;

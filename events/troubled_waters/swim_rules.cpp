@@ -96,4 +96,11 @@ void RankSwimmers(const int32_t x[4], const int32_t air[4], int32_t placeOf[4]) 
   }
 }
 
+int BackgroundRow(int32_t cameraY, int row, int pictureRows) {
+  if (pictureRows <= 0) return 0;
+  // The background scrolls at a sixteenth of the maze's speed.
+  const int64_t y = static_cast<int64_t>(static_cast<int>(cameraY / 16.0)) + row;
+  return static_cast<int>((y % pictureRows + pictureRows) % pictureRows);
+}
+
 }  // namespace swim

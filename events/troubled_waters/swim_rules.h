@@ -48,5 +48,9 @@ int SwimmerMood(const MoodInput& m);
 // Final places: the furthest right first; equal x by the larger air share,
 // then the lower player index.
 void RankSwimmers(const int32_t x[4], const int32_t air[4], int32_t placeOf[4]);
+// The row of the background picture (`pictureRows` high) shown in row `row`
+// of a view whose camera is at `cameraY`: the picture comes round again and
+// again as the view sinks, and above the maze too. 0 for an empty picture.
+int BackgroundRow(int32_t cameraY, int row, int pictureRows);
 
 }  // namespace swim

@@ -37,6 +37,10 @@ struct SwimWorld {
   Sprite* weaponSprite[4] = {};
   Sprite* stars = nullptr;
   int32_t raceFrame = 0;
+  // The players a person swims for (a bit a player); the computer swims for
+  // the others, and for a person from the frame the machines agree he left.
+  uint8_t persons = 0;
+  bool IsPerson(int player) const { return (persons >> (player & 3)) & 1; }
   int32_t sound[kEventSoundCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
   // Views: one, or two side by side with two players on one machine.

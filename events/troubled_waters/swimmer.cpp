@@ -58,7 +58,7 @@ void Swimmer::PlaceAt(int32_t px, int32_t py) {
   }
 }
 
-bool Swimmer::IsHuman() const { return g_players[player].human != 0; }
+bool Swimmer::IsHuman() const { return world->IsPerson(player); }
 uint8_t* Swimmer::Input() const { return g_playerStates[player]; }
 bool Swimmer::Finished() const { return x + halfWidth >= kFinishX; }
 

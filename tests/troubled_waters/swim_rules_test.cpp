@@ -3,11 +3,13 @@
 // edge and into a creature.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/player_records.h"
 #include "base/random.h"
 #include "events/troubled_waters/swim_actors.h"
+#include "events/troubled_waters/swim_course.h"
 #include "events/troubled_waters/swim_data.h"
 #include "events/troubled_waters/swim_rules.h"
 #include "events/troubled_waters/swimmer.h"
@@ -80,6 +82,30 @@ TEST(SwimRules, MoodsAndPlaces) {
   }
 }
 
+TEST(SwimRules, FramesAndRowsStayInTheirPictures) {
+  // A random first frame of a short sprite (or of none) is still one of its
+  // frames, and takes one draw whatever the count, as on every machine.
+  for (int32_t frames : {0, 1, 2, 3, 12}) {
+    SeedRandom(99);
+    for (int i = 0; i < 300; ++i) {
+      const int32_t f = RandomStartFrame(frames);
+      EXPECT_GE(f, 1) << frames;
+      EXPECT_LE(f, std::max(1, frames)) << frames;
+    }
+    const uint32_t after = RandomState();
+    SeedRandom(99);
+    for (int i = 0; i < 300; ++i) Rand15();
+    EXPECT_EQ(RandomState(), after) << frames;
+  }
+  // The background comes round as the view sinks, above the maze too, and
+  // never reads a row past its picture.
+  struct Row { int32_t cameraY; int row, rows, want; };
+  for (const Row& r : {Row{0, 0, 400, 0}, Row{0, 399, 400, 399}, Row{16 * 10, 395, 400, 5}, Row{-16 * 3, 0, 400, 397},
+                       Row{-15, 0, 400, 0}, Row{10000 * 16, 0, 400, 0}, Row{2147483647, 399, 400, 126},
+                       Row{-2147483647, 0, 400, 273}, Row{5000, 100, 7, 6}, Row{5000, 100, 0, 0}})
+    EXPECT_EQ(BackgroundRow(r.cameraY, r.row, r.rows), r.want) << r.cameraY << " " << r.row << " " << r.rows;
+}
+
 namespace {
 
 // A world of open water with one swimmer of player 0.
@@ -95,6 +121,7 @@ struct OpenWater {
     auto f = ComputerFixtures();
     std::memcpy(g_players, f.data(), sizeof g_players);
     g_players[0].human = human ? 1 : 0;
+    world.persons = human ? 1 : 0;
     swimmer = std::make_unique<Swimmer>(0, &world, nullptr, DefaultSwimmerData());
     swimmer->speedStep = 7;
     swimmer->airLoss = 100;
@@ -166,4 +193,32 @@ TEST(SwimActors, WeaponsFlyStraightAndEndAtTheEdgeOrInACreature) {
     if (!w.world.weapons[i]) new SwimWeapon(&w.world, 5000, 5000, 1, 0, i);
   EXPECT_EQ(w.world.FreeWeaponSlot(), -1);
   w.world.sharks[0] = nullptr;
+}
+
+TEST(SwimActors, AComputerSwimmerActsOnlyOnItsOwnChoice) {
+  // What was in a computer player's record before (a throw and a pill held
+  // over from a person who left, or from the frame before) is gone before
+  // it chooses: in open water with no creature it neither throws nor takes
+  // a pill.
+  OpenWater w(false);
+  Swimmer& s = *w.swimmer;
+  g_players[0].powerPills = 2;
+  g_players[0].weaponUnits = 5;
+  std::memset(g_playerStates[0], 0x81, kPlayerStateSize);
+  ++w.world.raceFrame;
+  s.Update();
+  EXPECT_EQ(g_players[0].powerPills, 2);
+  EXPECT_EQ(g_players[0].weaponUnits, 5);
+  EXPECT_EQ(s.pillTime, 0);
+  EXPECT_EQ(w.world.FreeWeaponSlot(), 0);
+  for (int b = 4; b < kPlayerStateSize; ++b) EXPECT_EQ(g_playerStates[0][b], 0) << b;
+  // The same bytes in a person's record are his keys: he throws.
+  OpenWater p(true);
+  g_players[0].weaponUnits = 5;
+  std::memset(g_playerStates[0], 0, kPlayerStateSize);
+  g_playerStates[0][7] = 1;     // throw
+  g_playerStates[0][0] = 0x81;  // right
+  ++p.world.raceFrame;
+  p.swimmer->Update();
+  EXPECT_EQ(g_players[0].weaponUnits, 4);
 }
