@@ -188,6 +188,19 @@ TEST(SwimActors, WeaponsFlyStraightAndEndAtTheEdgeOrInACreature) {
   EXPECT_EQ(shark.cooldown, 150);
   EXPECT_GE(shark.starFrame, 1);
   EXPECT_LE(shark.starFrame, 11);
+  // Past the other edges and corners as well (the border rows opened, so
+  // that only the edge ends the flight).
+  for (int c = 0; c < kMazeSize; ++c) {
+    w.maze.Set(0, c, kWater);
+    w.maze.Set(kMazeSize - 1, c, kWater);
+  }
+  struct Edge { int32_t x, y; int d; };
+  for (const Edge& e : {Edge{10, 5000, 4}, Edge{5000, 10, 7}, Edge{5000, 9990, 6}, Edge{10, 10, 5}, Edge{9990, 9990, 2},
+                        Edge{10, 9990, 3}, Edge{9990, 10, 0}}) {
+    new SwimWeapon(&w.world, e.x, e.y, e.d, 0, 4);
+    w.world.weapons[4]->Update();
+    EXPECT_EQ(w.world.weapons[4], nullptr) << e.x << "," << e.y << " direction " << e.d;
+  }
   // With every slot taken a throw does nothing.
   for (int i = 0; i < kWeaponSlots; ++i)
     if (!w.world.weapons[i]) new SwimWeapon(&w.world, 5000, 5000, 1, 0, i);
