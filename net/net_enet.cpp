@@ -9,15 +9,24 @@
 // address of the search (default 255.255.255.255, empty for none). With
 // KELVANTHROP_HEADLESS set the defaults stay on loopback (127.0.0.1 and
 // 127.255.255.255).
+//
+// Anyone on the network can send datagrams to both ports, so neither may be
+// held by someone who does not finish what he starts: a handshake left
+// unfinished is dropped after a few seconds, no one address holds more than
+// a few handshakes or peer slots, and a search is answered only when the
+// question is at least as long as the answer, at a bounded rate.
 #include <enet/enet.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "base/clock.h"
 #include "base/debug.h"
 #include "base/registry.h"
 #include "net/net_session.h"
@@ -27,6 +36,11 @@ namespace {
 constexpr int kDefaultPort = 27815;
 constexpr char kQuery[4] = {'K', 'L', 'Q', '1'};
 constexpr char kReply[4] = {'K', 'L', 'R', '1'};
+// The longest answer: tag, port, name with its zero. A search question is
+// padded to this size, and a shorter one is not answered, so that a forged
+// sender address never gets more bytes than were sent in its name.
+constexpr size_t kAnswerMax = 6 + kNetNameSize;
+constexpr size_t kQuerySize = kAnswerMax;
 // More sessions than a menu could list are not kept.
 constexpr size_t kMaxSessionsFound = 32;
 
@@ -66,10 +80,89 @@ bool Resolve(const std::string& host, uint16_t port, ENetAddress* out) {
 constexpr size_t kMaxPacketBytes = 16 * 1024;
 constexpr size_t kMaxWaitingBytes = 256 * 1024;
 
-void LimitPacketSizes(ENetHost* host) {
+// Peer slots: a link to every other machine of a session (16 at most) and
+// room besides for handshakes under way. One address (one machine, or one
+// that forges datagrams from many of its ports) holds a few of them only.
+constexpr size_t kEnetPeers = 64;
+constexpr size_t kPeersPerAddress = 8;
+constexpr int kHandshakesPerAddress = 4;
+
+bool HalfOpen(const ENetPeer& p) {
+  return p.state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT || p.state == ENET_PEER_STATE_CONNECTION_PENDING;
+}
+
+// Sees every datagram before ENet does: a connection request (a datagram
+// addressed to no peer) from an address that already has its share of
+// handshakes under way is dropped before it takes a peer slot.
+int ENET_CALLBACK RefuseExcessHandshakes(ENetHost* host, ENetEvent*) {
+  if (host->receivedDataLength < 2) return 0;
+  uint16_t raw;
+  std::memcpy(&raw, host->receivedData, sizeof raw);
+  const uint16_t peerId = static_cast<uint16_t>(
+      ENET_NET_TO_HOST_16(raw) & ~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK));
+  if (peerId != ENET_PROTOCOL_MAXIMUM_PEER_ID) return 0;
+  int halfOpen = 0;
+  for (size_t i = 0; i < host->peerCount; ++i)
+    if (HalfOpen(host->peers[i]) && host->peers[i].address.host == host->receivedAddress.host) ++halfOpen;
+  return halfOpen >= kHandshakesPerAddress ? 1 : 0;
+}
+
+void ConfigureHost(ENetHost* host) {
   host->maximumPacketSize = kMaxPacketBytes;
   host->maximumWaitingData = kMaxWaitingBytes;
+  host->duplicatePeers = kPeersPerAddress;
+  host->intercept = RefuseExcessHandshakes;
 }
+
+// How many searches are answered: per asking address and in all, a burst
+// and then a steady rate (token buckets in thousandths of an answer).
+class AnswerBudget {
+ public:
+  bool Take(uint32_t address, uint32_t now) {
+    Refill(&total_, now, kTotalBurst, kTotalPerSecond);
+    Bucket* b = Find(address, now);
+    Refill(b, now, kAddressBurst, kAddressPerSecond);
+    if (total_.milli < 1000 || b->milli < 1000) return false;
+    total_.milli -= 1000;
+    b->milli -= 1000;
+    return true;
+  }
+
+ private:
+  static constexpr uint32_t kAddressBurst = 8, kAddressPerSecond = 4;
+  static constexpr uint32_t kTotalBurst = 32, kTotalPerSecond = 32;
+  static constexpr size_t kAddresses = 64;
+  struct Bucket {
+    bool used = false;
+    uint32_t address = 0;
+    uint32_t milli = 0;
+    uint32_t last = 0;
+  };
+  static void Refill(Bucket* b, uint32_t now, uint32_t burst, uint32_t perSecond) {
+    const uint64_t cap = uint64_t{burst} * 1000;
+    const uint64_t elapsed = now - b->last;  // wraps like the clock
+    b->milli = static_cast<uint32_t>(std::min<uint64_t>(cap, b->milli + elapsed * perSecond));
+    b->last = now;
+  }
+  // The address's bucket; a new address takes a free one or the one asked
+  // least lately, full (the total bounds what many forged addresses get).
+  Bucket* Find(uint32_t address, uint32_t now) {
+    Bucket* victim = nullptr;
+    for (Bucket& b : buckets_) {
+      if (b.used && b.address == address) return &b;
+      if (!b.used) {
+        if (!victim || victim->used) victim = &b;
+      } else if (!victim || (victim->used && now - b.last > now - victim->last)) {
+        victim = &b;
+      }
+    }
+    *victim = Bucket{true, address, kAddressBurst * 1000, now};
+    return victim;
+  }
+
+  Bucket total_{true, 0, kTotalBurst * 1000, 0};
+  Bucket buckets_[kAddresses];
+};
 
 ENetSocket OpenDatagram(const ENetAddress* bindTo, bool broadcast) {
   ENetSocket s = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
@@ -86,7 +179,8 @@ ENetSocket OpenDatagram(const ENetAddress* bindTo, bool broadcast) {
 
 class EnetTransport : public NetTransport {
  public:
-  EnetTransport() {
+  explicit EnetTransport(const EnetTransportOptions& options)
+      : clock_(options.clock ? options.clock : &realClock_), handshakeMs_(options.handshakeMs) {
     up_ = EnetUp();
     int port = RegReadInt(kRegConfig, "NETPORT", kDefaultPort);
     port_ = static_cast<uint16_t>(port > 0 && port < 65535 ? port : kDefaultPort);
@@ -108,12 +202,12 @@ class EnetTransport : public NetTransport {
     if (!host_) {
       ENetAddress addr;
       if (!Resolve(bind_, port_, &addr)) return false;
-      host_ = enet_host_create(&addr, kNetSlots, 2, 0, 0);
+      host_ = enet_host_create(&addr, kEnetPeers, 2, 0, 0);
       if (!host_) {
         DebugPrintf("network: cannot listen on port %u\n", port_);
         return false;
       }
-      LimitPacketSizes(host_);
+      ConfigureHost(host_);
     }
     // A member taking the host's place keeps its own port: the answers to
     // a search name the port the links come to.
@@ -134,9 +228,11 @@ class EnetTransport : public NetTransport {
     if (!up_) return;
     ENetSocket s = OpenDatagram(nullptr, true);
     if (s == ENET_SOCKET_NULL) return;
+    uint8_t query[kQuerySize] = {};
+    std::memcpy(query, kQuery, sizeof kQuery);
     ENetBuffer buf;
-    buf.data = const_cast<char*>(kQuery);
-    buf.dataLength = sizeof kQuery;
+    buf.data = query;
+    buf.dataLength = sizeof query;
     ENetAddress to;
     if (!broadcast_.empty() && Resolve(broadcast_, static_cast<uint16_t>(port_ + 1), &to))
       enet_socket_send(s, &to, &buf, 1);
@@ -180,9 +276,9 @@ class EnetTransport : public NetTransport {
       ENetAddress* bindTo = nullptr;
       if (!bind_.empty() && Resolve(bind_, 0, &local)) bindTo = &local;
       // Room for a link to every other machine of the session.
-      host_ = enet_host_create(bindTo, kNetSlots, 2, 0, 0);
+      host_ = enet_host_create(bindTo, kEnetPeers, 2, 0, 0);
       if (!host_) return -1;
-      LimitPacketSizes(host_);
+      ConfigureHost(host_);
     }
     ENetAddress addr;
     if (!Resolve(session.address, session.port, &addr)) return -1;
@@ -223,6 +319,7 @@ class EnetTransport : public NetTransport {
   bool Poll(NetTransportEvent* event) override {
     AnswerSearches();
     if (!host_) return false;
+    DropStaleHandshakes();
     if (hasPending_) {
       hasPending_ = false;
       if (Translate(pending_, event)) return true;
@@ -319,19 +416,43 @@ class EnetTransport : public NetTransport {
     return static_cast<int>(reinterpret_cast<intptr_t>(peer->data) - 1);
   }
 
+  // A connection request whose handshake is not finished in time (its
+  // sender never acknowledged our answer, as one that forges its address
+  // cannot) gives its peer slot back at once, without a word.
+  void DropStaleHandshakes() {
+    const uint32_t now = clock_->NowMs();
+    if (handshakes_.size() != host_->peerCount) handshakes_.assign(host_->peerCount, Handshake{});
+    for (size_t i = 0; i < host_->peerCount; ++i) {
+      ENetPeer* p = &host_->peers[i];
+      Handshake& h = handshakes_[i];
+      if (p->state != ENET_PEER_STATE_ACKNOWLEDGING_CONNECT) {
+        h.seen = false;
+      } else if (!h.seen || h.connectId != p->connectID) {
+        h = Handshake{true, p->connectID, now};
+      } else if (now - h.since >= handshakeMs_) {
+        enet_peer_reset(p);
+        h.seen = false;
+      }
+    }
+  }
+
   void AnswerSearches() {
+    const uint32_t now = clock_->NowMs();
     for (ENetSocket s : searchSockets_) {
       if (s == ENET_SOCKET_NULL) continue;
-      for (int i = 0; i < 8; ++i) {
-        uint8_t in[16];
+      for (int i = 0; i < 16; ++i) {
+        uint8_t in[64];
         ENetAddress from;
         ENetBuffer rb;
         rb.data = in;
         rb.dataLength = sizeof in;
         int n = enet_socket_receive(s, &from, &rb, 1);
-        if (n <= 0) break;
-        if (n != 4 || std::memcmp(in, kQuery, 4) != 0) continue;
-        uint8_t out[6 + kNetNameSize] = {};
+        if (n == 0) break;
+        if (n < 0) continue;  // too long for a question, or an error: read on
+        uint8_t out[kAnswerMax] = {};
+        const size_t answerSize = 6 + strnlen(sessionName_.c_str(), kNetNameSize - 1) + 1;
+        if (static_cast<size_t>(n) < answerSize || std::memcmp(in, kQuery, sizeof kQuery) != 0) continue;
+        if (!budget_.Take(from.host, now)) continue;
         std::memcpy(out, kReply, 4);
         const uint16_t gamePort = LocalPort() ? LocalPort() : port_;
         out[4] = static_cast<uint8_t>(gamePort);
@@ -339,7 +460,7 @@ class EnetTransport : public NetTransport {
         NetPutName(out + 6, kNetNameSize, sessionName_.c_str());
         ENetBuffer wb;
         wb.data = out;
-        wb.dataLength = 6 + strnlen(sessionName_.c_str(), kNetNameSize - 1) + 1;
+        wb.dataLength = answerSize;
         // Answer from the plain address: a socket bound to a broadcast
         // address cannot be the source of a reply.
         ENetSocket via = searchSockets_[0] != ENET_SOCKET_NULL ? searchSockets_[0] : s;
@@ -348,6 +469,17 @@ class EnetTransport : public NetTransport {
     }
   }
 
+  struct Handshake {
+    bool seen = false;
+    uint32_t connectId = 0;
+    uint32_t since = 0;
+  };
+
+  RealClock realClock_;
+  Clock* clock_;
+  uint32_t handshakeMs_;
+  std::vector<Handshake> handshakes_;
+  AnswerBudget budget_;
   bool up_ = false;
   uint16_t port_ = kDefaultPort;
   std::string bind_, hostAddr_, broadcast_, sessionName_;
@@ -361,8 +493,8 @@ class EnetTransport : public NetTransport {
 
 }  // namespace
 
-std::unique_ptr<NetTransport> MakeEnetTransport() {
-  auto t = std::make_unique<EnetTransport>();
+std::unique_ptr<NetTransport> MakeEnetTransport(const EnetTransportOptions& options) {
+  auto t = std::make_unique<EnetTransport>(options);
   if (!t->ok()) return nullptr;
   return t;
 }

@@ -216,6 +216,14 @@ void NetSession::ResetSession() {
   appSeq_ = 0;
 }
 
+int NetSession::SlotsOf(int machine) const {
+  int n = 0;
+  for (int s = 0; s < kNetPlayerSlots; ++s)
+    n += slots_[s].state != kSlotFree &&
+         (slots_[s].state == kSlotLocal ? selfId_ : slots_[s].machine) == machine;
+  return n;
+}
+
 int NetSession::AddLocalPlayer(const char* name, int slot) {
   if (mode_ == Mode::kNone) return -1;
   if (slot >= kNetSlots) return -1;
@@ -408,6 +416,7 @@ void NetSession::Deliver(int machine, int from, int to, uint32_t seq, const uint
   Peer& peer = it->second;
   peer.anySeq = true;
   peer.lastSeq = seq;
+  if (size >= 1 && data[0] == kMsgDropVote) peer.voted = true;
   if (keep && ToAll(to)) {
     peer.kept.push_back(Kept{from, to, seq, std::vector<uint8_t>(data, data + size)});
     if (peer.kept.size() > kKeptMessages) peer.kept.pop_front();
@@ -531,7 +540,11 @@ void NetSession::Pump() {
     uint32_t now = Now();
     std::vector<int> dead;
     for (auto& [id, link] : links_) {
-      if (now - link.lastHeard > timeoutMs_) {
+      // Pings keep a link alive, not a place in the session: a machine that
+      // opened a link and never joined is dropped all the same.
+      if (link.incoming && link.machine < 0 && now - link.opened > joinWindowMs_) {
+        dead.push_back(id);
+      } else if (now - link.lastHeard > timeoutMs_) {
         dead.push_back(id);
       } else if (now - link.lastSent >= keepAliveMs_) {
         link.lastSent = now;
@@ -586,7 +599,8 @@ void NetSession::HandleEvent(NetTransportEvent& ev) {
         return;
       }
       Link l;
-      l.lastHeard = l.lastSent = now;
+      l.incoming = true;
+      l.opened = l.lastHeard = l.lastSent = now;
       links_[ev.link] = l;
       return;
     }
@@ -760,7 +774,8 @@ void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
     case kAdd: {
       if (p.size() != 2 + static_cast<size_t>(kNetNameSize) || role_ != Role::kHost) return;
       int slot = -1;
-      if (acceptNew_) {
+      // No more players than people at one machine's keyboard.
+      if (acceptNew_ && SlotsOf(machine) < kNetPlayersPerMachine) {
         for (int s = 0; s < kNetPlayerSlots && slot < 0; ++s)
           if (slots_[s].state == kSlotFree) slot = s;
       }
@@ -791,6 +806,13 @@ void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
       auto oit = peers_.find(owner);
       if (oit == peers_.end() || oit->second.lost) return;
       if (slots_[slot].state == kSlotRemote && slots_[slot].machine != owner && machine != hostId_) return;
+      // A machine tells of the slot the host gave it (in order with what its
+      // player says next, which may come before the host's word); a free
+      // slot it takes that way counts against its share all the same, and
+      // at the host only while players may join.
+      if (slots_[slot].state == kSlotFree && machine != hostId_ &&
+          (SlotsOf(owner) >= kNetPlayersPerMachine || (role_ == Role::kHost && !acceptNew_)))
+        return;
       char name[kNetNameSize];
       NetGetName(p.data() + 4, kNetNameSize, name, sizeof name);
       const bool was = slots_[slot].state == kSlotRemote;
@@ -860,8 +882,11 @@ void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
       auto git = peers_.find(id);
       if (id == machine || git == peers_.end()) return;
       git->second.goneFrom |= 1u << machine;
-      // One this machine never reached is as lost here as there.
-      if (!git->second.ready && !git->second.lost) {
+      // One this machine never reached is as lost here as for the host,
+      // which announced it. Another machine's word alone does not shut it
+      // out (it may simply not have linked up here yet): the host's word or
+      // the time limit on linking up does.
+      if (!git->second.ready && !git->second.lost && machine == hostId_) {
         LosePeer(id);
       } else {
         CheckDepartures();
@@ -869,7 +894,11 @@ void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
       return;
     }
     case kCut:
-      pit->second.cutUs = true;
+      // A drop needs the vote: only a machine whose player voted for one
+      // can have cut this machine off (one without players, or that never
+      // voted, would otherwise make this machine think itself dropped once
+      // it leaves).
+      if (pit->second.voted) pit->second.cutUs = true;
       return;
     default:
       return;

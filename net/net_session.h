@@ -61,6 +61,7 @@ inline constexpr int kAddressField = 64;
 
 inline constexpr int kNetSlots = 16;
 inline constexpr int kNetPlayerSlots = 4;  // players only ever take slots 0..3
+inline constexpr int kNetPlayersPerMachine = 2;  // two people share a keyboard at most
 enum NetSlotState { kSlotFree = 0, kSlotLocal = 1, kSlotRemote = 2 };
 
 // Error codes of the session calls; NetErrorTextId gives the text to show.
@@ -174,6 +175,9 @@ class NetSession {
   // --- set-up for tests and tools ---
   void SetClock(Clock* clock) { clock_ = clock; }
   void SetTimeoutMs(uint32_t ms) { timeoutMs_ = ms; }
+  // How long a link another machine opened may take to join the session
+  // (or, from a member, to be confirmed) before it is dropped.
+  void SetJoinWindowMs(uint32_t ms) { joinWindowMs_ = ms; }
   // Called while a blocking call (join, add player) waits for an answer;
   // by default it sleeps a few milliseconds.
   void SetWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
@@ -208,6 +212,7 @@ class NetSession {
     uint32_t since = 0;       // when it was announced or lost
     uint32_t goneFrom = 0;    // the machines (bits) that said they lost it
     bool cutUs = false;       // it said the players agreed to drop this machine
+    bool voted = false;       // one of its players voted for a drop
     bool anySeq = false;
     uint32_t lastSeq = 0;     // its last message delivered here
     std::deque<Kept> kept;    // its last messages to everyone, for the others
@@ -216,6 +221,8 @@ class NetSession {
   };
   struct Link {
     int machine = -1;  // -1 until the first packet says whose it is
+    bool incoming = false;  // another machine opened it
+    uint32_t opened = 0;
     uint32_t lastHeard = 0;
     uint32_t lastSent = 0;
     int hello = -1;    // the machine id a member's link said it leads to, unconfirmed
@@ -248,6 +255,7 @@ class NetSession {
   void DeliverLocal(int from, int to, const uint8_t* data, size_t size);
   void QueueSystem(uint8_t type, int slot, uint8_t flag, const std::string& name);
   bool AnyLocalOtherThan(int from) const;
+  int SlotsOf(int machine) const;
   void SetHostSlot();
   void ResetSession();
 
@@ -280,6 +288,9 @@ class NetSession {
   // and one that truly stops answering is the drop vote's business.
   uint32_t timeoutMs_ = 10000;
   uint32_t keepAliveMs_ = 250;
+  // A machine joins within a second on any network; one that has not after
+  // a few is not going to, whatever it keeps sending.
+  uint32_t joinWindowMs_ = 5000;
   std::function<void()> waitHook_;
   bool pumping_ = false;
 };
@@ -290,4 +301,12 @@ extern NetSession* g_netSession;
 // The network provider over UDP (ENet), reading the CONFIG values NETPORT,
 // NETBIND, NETHOST and NETBROADCAST. Declared here so that tools and tests
 // can make it directly.
-std::unique_ptr<NetTransport> MakeEnetTransport();
+struct EnetTransportOptions {
+  // A connection request whose handshake is not finished this long after
+  // it came (one from a forged address never is) gives its slot back.
+  uint32_t handshakeMs = 3000;
+  // The clock of that limit and of the search answers' rate; the real one
+  // when null.
+  Clock* clock = nullptr;
+};
+std::unique_ptr<NetTransport> MakeEnetTransport(const EnetTransportOptions& options = {});

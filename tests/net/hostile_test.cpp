@@ -310,3 +310,70 @@ TEST(NetHostile, NoMachineRemovesAnotherMachinesPlayers) {
   EXPECT_EQ(host.session.GetSlotState(1), kSlotFree);
   EXPECT_EQ(host.session.GetSlotState(2), kSlotRemote);
 }
+
+// Only the host, which announced a newcomer, can say that the newcomer was
+// never reached: another member's word on one that has not linked up here
+// yet does not shut it out of the session.
+TEST(NetHostile, AMemberCannotShutOutANewcomer) {
+  NetHub hub;
+  VirtualClock clock(1000);
+  Machine host(&hub, &clock);
+  Machine member(&hub, &clock);
+  ASSERT_EQ(host.session.SelectProvider(1, 0), kNetOk);
+  ASSERT_EQ(host.session.CreateSession("GAME"), kNetOk);
+  ASSERT_EQ(host.session.AddLocalPlayer("HOST"), 0);
+  member.session.SetWaitHook([&] { host.session.Pump(); });
+  ASSERT_EQ(member.session.SelectProvider(1, 0), kNetOk);
+  ASSERT_EQ(member.session.EnumSessions(), 1);
+  ASSERT_EQ(member.session.JoinSession(0), kNetOk);
+  ASSERT_EQ(member.session.AddLocalPlayer("MEMBER"), 1);
+  const int memberPort = member.session.transport()->LocalPort();
+
+  // Machines that join by hand: each says where it takes links, and the
+  // rogue links up to the member as a newcomer should; the newcomer does
+  // not (yet).
+  struct Raw {
+    std::unique_ptr<NetTransport> t;
+    int toHost = -1;
+    int id = -1;
+  };
+  auto join = [&](Raw& r) {
+    std::vector<NetSessionInfo> found;
+    r.t->Discover(&found, 0);
+    ASSERT_FALSE(found.empty());
+    r.toHost = r.t->Connect(found[0]);
+    const uint16_t port = r.t->LocalPort();
+    std::vector<uint8_t> j = {netwire::kJoin, 2, 0, static_cast<uint8_t>(port), static_cast<uint8_t>(port >> 8)};
+    r.t->Send(r.toHost, j.data(), j.size());
+    host.session.Pump();
+    NetTransportEvent ev;
+    while (r.t->Poll(&ev))
+      if (ev.kind == NetTransportEvent::kReceived && ev.data.size() == 4 && ev.data[0] == netwire::kWelcome)
+        r.id = ev.data[1];
+    ASSERT_GE(r.id, 0);
+  };
+  Raw rogue{hub.MakeTransport()};
+  join(rogue);
+  NetSessionInfo memberAt;
+  memberAt.address = "hub";
+  memberAt.port = static_cast<uint16_t>(memberPort);
+  const int rogueToMember = rogue.t->Connect(memberAt);
+  std::vector<uint8_t> hello = {netwire::kHello, static_cast<uint8_t>(rogue.id)};
+  rogue.t->Send(rogueToMember, hello.data(), hello.size());
+  member.session.Pump();
+  ASSERT_EQ(member.session.LinkedMachines(), 2);
+
+  Raw newcomer{hub.MakeTransport()};
+  join(newcomer);
+  member.session.Pump();  // the host's word on the newcomer is in
+  std::vector<uint8_t> gone = {netwire::kGone, static_cast<uint8_t>(newcomer.id)};
+  rogue.t->Send(rogueToMember, gone.data(), gone.size());
+  member.session.Pump();
+
+  // The newcomer links up now and is taken.
+  const int newcomerToMember = newcomer.t->Connect(memberAt);
+  hello = {netwire::kHello, static_cast<uint8_t>(newcomer.id)};
+  newcomer.t->Send(newcomerToMember, hello.data(), hello.size());
+  member.session.Pump();
+  EXPECT_EQ(member.session.LinkedMachines(), 3);
+}
