@@ -300,7 +300,7 @@ TEST_F(NetAdmission, ForgedConnectionRequestsDoNotKeepAMachineOut) {
           close(s);
         }
       }
-      std::this_thread::sleep_for(5ms);
+      std::this_thread::sleep_for(20ms);
     }
   });
   int slot = -1;

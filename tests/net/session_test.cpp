@@ -261,6 +261,14 @@ TEST(NetSession, AMachineLeavesOnlyWhenNoRemainingMachineHearsIt) {
     for (int round = 0; round < 4; ++round)
       for (int i = 0; i < 4; ++i) g[i].session.Pump();
   };
+  // The players of machines 0..2 vote for the drop (a machine takes itself
+  // for dropped only after a vote), then each cuts machine 3 off in turn.
+  uint8_t vote[kMsgShortSize] = {};
+  NetPutHeader(vote, kMsgDropVote, kMsgShortSize);
+  vote[4] = 1;
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(g[i].session.Send(i, kNetToAll, vote, sizeof vote));
+  pumpAll();
+  for (int i = 0; i < 4; ++i) Drain(g[i]);
   g[0].session.RemoveLocalPlayer(3);  // machine 0's players agreed to drop machine 3
   pumpAll();
   for (int i = 0; i < 4; ++i) EXPECT_EQ(g[i].session.GetSlotState(3), i == 3 ? kSlotLocal : kSlotRemote) << i;
