@@ -409,6 +409,72 @@ TEST(AssetTree, EveryFileTheGameCodeNamesIsInTheManifest) {
   EXPECT_GT(seen, 10) << "the scan finds the names the shell already opens";
 }
 
+// JAVELIN CATCH: each .jcd file holds 37 numbers that agree with its sheet
+// (every animation's eight runs lie inside the sheet, and no run but the
+// walk starts at frame 1, since the event shows the frame before a run), and
+// the pictures have the sizes the event places them by.
+TEST(AssetTree, JavelinDataFilesAgreeWithTheirSheets) {
+  namespace ja = javelinassets;
+  for (int c = 0; c < ja::kCharacters; ++c) {
+    SCOPED_TRACE(ja::kJcdFile[c]);
+    std::vector<uint8_t> text = ReadAll(ResolvePath(JoinPath(Root(Root::Data), ja::kJcdFile[c])));
+    std::vector<int> v;
+    std::string line;
+    for (uint8_t ch : text) {
+      if (ch == '\n') {
+        v.push_back(std::atoi(line.c_str()));
+        line.clear();
+      } else if (ch != '\r') {
+        line.push_back(char(ch));
+      }
+    }
+    ASSERT_TRUE(line.empty()) << "every line ends";
+    ASSERT_EQ(v.size(), size_t(ja::kJcdValues));
+    Sprite sheet(ResolvePath(JoinPath(Root(Root::Data), ja::kContestantSprite[c])).c_str(), 0, -1);
+    ASSERT_EQ(sheet.GetError(), kSpriteOk);
+    for (int a = 0; a < 11; ++a) {
+      SCOPED_TRACE("animation " + std::to_string(a));
+      EXPECT_GE(v[a], 0);
+      EXPECT_LE(v[a], 10);
+      const int first = v[11 + a], frames = v[22 + a];
+      EXPECT_GE(frames, 1);
+      EXPECT_GE(first, a == 0 ? 1 : 2);
+      EXPECT_LE(first + 8 * frames - 1, sheet.FrameCount());
+    }
+    const BitmapInfoHeader* h = sheet.GetFrameInfo(1);
+    ASSERT_NE(h, nullptr);
+    EXPECT_GT(v[33], 0);
+    EXPECT_LT(v[33], h->width);
+    EXPECT_GT(v[34], 0);
+    EXPECT_LT(v[34], std::abs(h->height));
+    EXPECT_GT(v[35], 0) << "the maximum energy divides";
+    EXPECT_GT(v[36], 0);
+  }
+  TileMapPicture field(ResolvePath(JoinPath(Root(Root::Data), ja::kFieldPicture)).c_str());
+  ASSERT_TRUE(field.IsLoaded());
+  EXPECT_GE(field.GetWidth(), 1476);
+  EXPECT_GE(field.GetHeight(), 804);
+  struct Want { const char* path; int frame, w, h; };
+  std::vector<Want> wants = {{ja::kCannonSprite, 1, ja::kCannonW, ja::kCannonH},
+                             {ja::kCannonSprite, ja::kCannonIdleFrame, ja::kCannonW, ja::kCannonH},
+                             {ja::kFenceSprite, 1, ja::kFenceW, ja::kFenceH},
+                             {ja::kObjectsSprite, ja::kBlastFirst, ja::kBlastW, ja::kBlastH},
+                             {ja::kObjectsSprite, ja::kFireFirst, ja::kFireW, ja::kFireH},
+                             {ja::kObjectsSprite, ja::kSmokeFirst + ja::kSmokeFrames - 1, ja::kFireW, ja::kFireH},
+                             {ja::kObjectsSprite, ja::kShadowFrame, ja::kShadowW, ja::kShadowH},
+                             {ja::kAnnouncerSprite, 1, ja::kAnnouncerW, ja::kAnnouncerH}};
+  for (const ja::ObjectKind& k : ja::kObjectKinds)
+    for (int f = k.firstFrame; f < k.firstFrame + k.frames; ++f) wants.push_back({ja::kObjectsSprite, f, k.w, k.h});
+  for (const Want& w : wants) {
+    SCOPED_TRACE(std::string(w.path) + " frame " + std::to_string(w.frame));
+    Sprite s(ResolvePath(JoinPath(Root(Root::Data), w.path)).c_str(), 0, -1);
+    const BitmapInfoHeader* h = s.GetFrameInfo(w.frame);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(h->width, w.w);
+    EXPECT_EQ(std::abs(h->height), w.h);
+  }
+}
+
 std::map<std::string, std::vector<uint8_t>> Tree(const std::string& dir) {
   std::map<std::string, std::vector<uint8_t>> files;
   for (const auto& e : fs::recursive_directory_iterator(dir))

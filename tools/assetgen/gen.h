@@ -44,6 +44,11 @@ void GenerateVideos(Output& out);
 void GenerateTexts(Output& out);
 void GenerateMaze(Output& out);
 void GenerateDerby(Output& out);
+// JAVELIN CATCH draws in FIGURE SKATING's event palette: its pictures give
+// their colours to that palette (called by GenerateSkating), and are
+// written by GenerateJavelin, which comes after it.
+void AddJavelinColours(ColourHistogram* hist);
+void GenerateJavelin(Output& out);
 
 // PNG contact sheets of the written .mbm files (characters, menus, the event).
 int WriteContactSheets(const std::string& gamedata, const std::string& pngDir);

@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     GenerateKickboxing(out);  // after the shared sounds it also names
     GenerateVideos(out);
     GenerateClimbing(out);
+    GenerateJavelin(out);  // after FIGURE SKATING's palette and the shared sounds
     int missing = 0;
     for (const ManifestEntry& e : AssetManifest())
       if (!out.Has(e.root, e.path)) {

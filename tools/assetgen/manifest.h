@@ -13,6 +13,7 @@
 #include "tools/assetgen/derby_assets.h"
 #include "tools/assetgen/doggie_assets.h"
 #include "tools/assetgen/hippo_assets.h"
+#include "tools/assetgen/javelin_assets.h"
 #include "tools/assetgen/kick_assets.h"
 #include "tools/assetgen/maze_assets.h"
 #include "tools/assetgen/skate_assets.h"
@@ -92,7 +93,7 @@ void AddSkatingFiles(Add add) {
   add(D, kShadowPicture, Kind::Bmp8);
   add(D, kRinkPicture, Kind::Tile);
   add(D, kFenceSprite, Kind::Mbm, kFenceFrames);
-  add(D, kWarningSprite, Kind::Mbm, kWarningFrames);
+  add(D, kWarningSprite, Kind::Mbm, kWarningSpriteFrames);
   add(D, kStarSprite, Kind::Mbm, kStarFrames);
   add(D, kIconsSprite, Kind::Mbm, kIconsFrames);
   add(D, kIntroSprite, Kind::Mbm, kIntroFrames);
@@ -337,6 +338,34 @@ inline std::vector<ManifestEntry> AssetManifest() {
     }
     for (const char* s : {da::kCheerSound, da::kBombSound, da::kPillSound}) add(P, s, Kind::Wav);
     for (const char* s : {da::kBladeSound, da::kAnnouncerSound}) add(D, s, Kind::Wav);
+  }
+  // JAVELIN CATCH (its status picture, stars, icons and weapons are FIGURE
+  // SKATING's, its loading picture is made with the others).
+  {
+    namespace ja = javelinassets;
+    add(D, ja::kPalettePicture, Kind::Bmp8);
+    add(D, ja::kStatusPicture, Kind::Bmp8);
+    add(D, ja::kFieldPicture, Kind::Tile);
+    add(D, ja::kFenceSprite, Kind::Mbm, ja::kFenceFrames);
+    add(D, ja::kCannonSprite, Kind::Mbm, ja::kCannonFrames);
+    add(D, ja::kObjectsSprite, Kind::Mbm, ja::kObjectsFrames);
+    add(D, ja::kStar1Sprite, Kind::Mbm, ja::kStarFrames);
+    add(D, ja::kStar2Sprite, Kind::Mbm, ja::kStarFrames);
+    add(D, ja::kIconsSprite, Kind::Mbm, ja::kIconsFrames);
+    add(D, ja::kAnnouncerSprite, Kind::Mbm, ja::kAnnouncerFrames);
+    add(V, ja::kLoadingPicture, Kind::Mbm, 1);
+    for (const ja::JavelinFile& f : ja::kEventSoundFiles) add(f.inProgramDir ? P : D, f.path, Kind::Wav);
+    for (int c = 0; c < ja::kCharacters; ++c) {
+      add(D, ja::kContestantSprite[c], Kind::Mbm, ja::kContestantFrames);
+      add(D, ja::kWeaponSprite[c], Kind::Mbm, ja::kWeaponFrames);
+      add(D, ja::kJcdFile[c], Kind::EventData);
+      for (const char* kind : ja::kVoiceKind)
+        add(D, std::string("sounds\\") + ja::kVoiceTag[c] + "_" + kind + ".wav", Kind::Wav);
+      for (int n = 1; n <= ja::kCalls; ++n) {
+        add(D, std::string("extra\\javelin\\") + ja::kCallTag[c] + "bomb" + std::to_string(n) + ".wav", Kind::Wav);
+        add(D, std::string("extra\\javelin\\") + ja::kCallTag[c] + "jav0" + std::to_string(n) + ".wav", Kind::Wav);
+      }
+    }
   }
   return m;
 }

@@ -591,12 +591,34 @@ void GenerateSkating(Output& out) {
     DrawStatusBand(status.cr(), kStatusW, kStatusH, 2);
   }
   std::vector<std::unique_ptr<Canvas>> warning, stars, icons, intro, numbers;
-  for (int f = 0; f < kWarningFrames; ++f) {
-    warning.push_back(std::make_unique<Canvas>(kWarningW, kWarningH));
+  // jc\star1.mbm: the warning's three frames are JAVELIN CATCH's first three
+  // hit stars too, so they are bursts with a "!"; that event's other eight
+  // follow them.
+  for (int f = 0; f < kWarningSpriteFrames; ++f) {
+    if (f < kWarningFrames) {
+      warning.push_back(std::make_unique<Canvas>(kWarningW, kWarningH));
+      cairo_t* cr = warning.back()->cr();
+      const double cx = kWarningW / 2.0, cy = kWarningH / 2.0, r = 17 + 2 * f;
+      cairo_move_to(cr, cx + r * 1.6, cy);
+      for (int i = 1; i < 22; ++i) {
+        const double a = i * M_PI / 11 + f * 0.2, rr = i % 2 ? r * 0.62 : r;
+        cairo_line_to(cr, cx + std::cos(a) * rr * 1.6, cy + std::sin(a) * rr);
+      }
+      cairo_close_path(cr);
+      FillStroke(cr, f == 1 ? Rgb{250, 220, 40} : Rgb{220, 40, 40}, 2);
+      Text(cr, "!", cx, cy + 8, 22, {250, 250, 250}, 1, true);
+      continue;
+    }
+    warning.push_back(std::make_unique<Canvas>(kStarW, kStarH));
     cairo_t* cr = warning.back()->cr();
-    RoundRect(cr, 2, 2, kWarningW - 4, kWarningH - 4, 6);
-    FillStroke(cr, f == 1 ? Rgb{250, 220, 40} : Rgb{220, 40, 40}, 2);
-    Text(cr, "LOW!", kWarningW / 2.0, 27, 16, {250, 250, 250}, 1, true);
+    const double a0 = -f * 0.4, r = 5 + 4 * ((f * 5) % 7) / 6.0;
+    for (int i = 0; i < 8; ++i) {
+      double a = a0 + i * M_PI / 4, rr = i % 2 ? r * 0.5 : r;
+      double x = kStarW / 2.0 + rr * std::cos(a), y = kStarH / 2.0 + rr * std::sin(a);
+      i ? cairo_line_to(cr, x, y) : cairo_move_to(cr, x, y);
+    }
+    cairo_close_path(cr);
+    FillStroke(cr, f % 2 ? Rgb{150, 220, 250} : Rgb{250, 250, 250}, 1);
   }
   for (int f = 0; f < kStarFrames; ++f) {
     stars.push_back(std::make_unique<Canvas>(kStarW, kStarH));
@@ -701,6 +723,7 @@ void GenerateSkating(Output& out) {
       c->Flush();
       hist.Add(*c, 1);
     }
+  AddJavelinColours(&hist);  // JAVELIN CATCH draws in this palette too
   FillPalette(&pal, kSceneryFirst, hist.MedianCut(kSceneryLast - kSceneryFirst + 1));
   pal[kTextGreen] = {0, 250, 0};
   for (int i = 0; i < 4 * kPlayerBandSize; ++i) {

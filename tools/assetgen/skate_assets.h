@@ -30,6 +30,9 @@ inline constexpr int kFenceFrames = 2;
 // and the stars of a blow (frames 1..11).
 inline constexpr const char* kWarningSprite = "jc\\star1.mbm";
 inline constexpr int kWarningFrames = 3, kWarningW = 64, kWarningH = 40;
+// The file holds JAVELIN CATCH's eleven hit stars, the first three of them
+// this warning.
+inline constexpr int kWarningSpriteFrames = 11;
 inline constexpr const char* kStarSprite = "jc\\star2.mbm";
 inline constexpr int kStarFrames = 11, kStarW = 20, kStarH = 20;
 // Status icons: 1 power pill, 2 attack, 3 jump.
