@@ -203,7 +203,12 @@ void LockStep::FallBackToLocal() {
   ctx_.session->SelectProvider(0, 0);
   ctx_.session->AddLocalPlayer(name.c_str(), own);
   for (int s = 0; s < kMaxPlayers; ++s) {
-    if (s != own) ctx_.players[s].human = 0;
+    if (s != own) {
+      ctx_.players[s].human = 0;
+      // Nobody sends these players' input any more: keys they held would
+      // stay held for good.
+      std::memset(ctx_.playerStates[s], 0, kPlayerStateSize);
+    }
     inGame_[s] = s == own;
     leaving_[s] = false;
   }
@@ -216,6 +221,9 @@ void LockStep::ApplyLeft(int slot) {
   std::snprintf(text, sizeof text, lockstep_text::kPlayerLeft, NameOf(slot).c_str());
   ui_->AddMessage(text);
   ctx_.players[slot].human = 0;
+  // His last input would stay in place (keys held for good); every machine
+  // clears it at this same frame.
+  std::memset(ctx_.playerStates[slot], 0, kPlayerStateSize);
   inGame_[slot] = false;
   leaving_[slot] = false;
   if (holdsHost_ && slot == gameHost_) {
@@ -504,7 +512,9 @@ int LockStep::StepExchange() {
             done_ = true;
           }
         } else if (d.syncPoint == syncPoint_ + 1) {
-          SendResendRequest(d.from);
+          // The sender is a frame ahead: this frame's input of his was lost
+          // here unless it already came.
+          if (!had_[d.from]) SendResendRequest(d.from);
           KeepEarly(d.from, m.data.data());
         }
         break;
@@ -558,7 +568,7 @@ int LockStep::StepExchange() {
   // for again once 20 ms went by without it.
   int traffic = ctx_.session->WaitForTraffic(20);
   if (traffic < 0) Sleep(20);
-  const bool ask = traffic != 1 || Now() - lastRequest_ >= 20;
+  const bool ask = traffic == 0 || Now() - lastRequest_ >= 20;
   if (ask) lastRequest_ = Now();
   bool missing[kMaxPlayers];
   for (int s = 0; s < kMaxPlayers; ++s) {

@@ -22,6 +22,11 @@ constexpr uint32_t kSilentMs = 1000;
 // and than the lobby sends at a time.
 constexpr size_t kKeptMessages = 8;
 constexpr size_t kMaxRelayed = 32;
+// Sequence numbers of a machine's messages remembered as delivered, so that
+// copies handed on by others are delivered once.
+constexpr size_t kDeliveredSeqs = 64;
+// A copy of a message inside a kGone packet: from, to, sequence, size.
+constexpr size_t kCopyHeader = 8;
 // Packets held for a machine whose link is not up yet, or from a link not
 // yet confirmed; past this the machine is treated as lost.
 constexpr size_t kMaxQueuedPackets = 256;
@@ -414,9 +419,9 @@ void NetSession::Deliver(int machine, int from, int to, uint32_t seq, const uint
   auto it = peers_.find(machine);
   if (it == peers_.end()) return;
   Peer& peer = it->second;
-  peer.anySeq = true;
-  peer.lastSeq = seq;
   if (size >= 1 && data[0] == kMsgDropVote) peer.voted = true;
+  peer.delivered.push_back(seq);
+  if (peer.delivered.size() > kDeliveredSeqs) peer.delivered.pop_front();
   if (keep && ToAll(to)) {
     peer.kept.push_back(Kept{from, to, seq, std::vector<uint8_t>(data, data + size)});
     if (peer.kept.size() > kKeptMessages) peer.kept.pop_front();
@@ -563,6 +568,14 @@ void NetSession::Pump() {
     for (int id : unreached) {
       DebugPrintf("network: machine %d never linked up\n", id);
       LosePeer(id);
+    }
+    // Machines lost here that have not left yet: the others hear it again.
+    for (auto& [id, peer] : peers_) {
+      if (!peer.lost || now - peer.goneSent < keepAliveMs_) continue;
+      peer.goneSent = now;
+      const std::vector<uint8_t> gone = GonePacket(id);
+      for (auto& [other, o] : peers_)
+        if (other != id && o.ready) SendToPeer(other, gone);
     }
     if (transport_) transport_->Flush();
   }
@@ -861,26 +874,27 @@ void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
       const uint32_t seq = GetU32(p.data() + 4);
       const uint8_t* msg = p.data() + kRelayHeader;
       const size_t size = p.size() - kRelayHeader;
-      if (origin == machine || origin == selfId_ || !ToAll(to)) return;
-      auto oit = peers_.find(origin);
-      if (oit == peers_.end() || !AppAcceptable(origin, from, to, msg, size)) return;
-      Peer& o = oit->second;
-      if (o.lost) {
-        if (!o.anySeq || seq > o.lastSeq) Deliver(origin, from, to, seq, msg, size, false);
-        return;
-      }
-      // Still heard here: kept, in case this machine loses it too.
-      for (const Kept& k : o.relayed)
-        if (k.seq == seq) return;
-      if (o.relayed.size() >= kMaxRelayed) o.relayed.erase(o.relayed.begin());
-      o.relayed.push_back(Kept{from, to, seq, std::vector<uint8_t>(msg, msg + size)});
+      if (origin == machine) return;
+      TakeCopy(origin, from, to, seq, msg, size);
       return;
     }
     case kGone: {
-      if (p.size() != 2) return;
+      if (p.size() < 2) return;
       const int id = p[1];
       auto git = peers_.find(id);
       if (id == machine || git == peers_.end()) return;
+      // The copies come in the same packet as the word that the sender lost
+      // the machine: whoever counts the one has the others.
+      for (size_t at = 2; at < p.size();) {
+        if (p.size() - at < kCopyHeader) return;
+        const size_t size = NetGetU16(p.data() + at + 6);
+        if (p.size() - at - kCopyHeader < size) return;
+        TakeCopy(id, static_cast<int8_t>(p[at]), static_cast<int8_t>(p[at + 1]), GetU32(p.data() + at + 2),
+                 p.data() + at + kCopyHeader, size);
+        at += kCopyHeader + size;
+      }
+      git = peers_.find(id);
+      if (git == peers_.end()) return;
       git->second.goneFrom |= 1u << machine;
       // One this machine never reached is as lost here as for the host,
       // which announced it. Another machine's word alone does not shut it
@@ -903,6 +917,42 @@ void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
     default:
       return;
   }
+}
+
+// A copy of a message of machine `origin` that another machine handed on.
+void NetSession::TakeCopy(int origin, int from, int to, uint32_t seq, const uint8_t* msg, size_t size) {
+  if (origin == selfId_ || !ToAll(to)) return;
+  auto oit = peers_.find(origin);
+  if (oit == peers_.end() || !AppAcceptable(origin, from, to, msg, size)) return;
+  Peer& o = oit->second;
+  if (o.lost) {
+    if (std::find(o.delivered.begin(), o.delivered.end(), seq) == o.delivered.end())
+      Deliver(origin, from, to, seq, msg, size, false);
+    return;
+  }
+  // Still heard here: kept, in case this machine loses it too.
+  for (const Kept& k : o.relayed)
+    if (k.seq == seq) return;
+  if (o.relayed.size() >= kMaxRelayed) o.relayed.erase(o.relayed.begin());
+  o.relayed.push_back(Kept{from, to, seq, std::vector<uint8_t>(msg, msg + size)});
+}
+
+// The word that this machine lost `id`, with the copies of id's last
+// messages it had.
+std::vector<uint8_t> NetSession::GonePacket(int id) const {
+  std::vector<uint8_t> p = {kGone, static_cast<uint8_t>(id)};
+  auto it = peers_.find(id);
+  if (it == peers_.end()) return p;
+  for (const Kept& k : it->second.kept) {
+    const size_t at = p.size();
+    p.resize(at + kCopyHeader + k.data.size());
+    p[at] = static_cast<uint8_t>(k.from);
+    p[at + 1] = static_cast<uint8_t>(static_cast<int8_t>(k.to));
+    PutU32(p.data() + at + 2, k.seq);
+    NetPutU16(p.data() + at + 6, static_cast<uint16_t>(k.data.size()));
+    std::memcpy(p.data() + at + kCopyHeader, k.data.data(), k.data.size());
+  }
+  return p;
 }
 
 void NetSession::LinkLost(int link) {
@@ -944,23 +994,15 @@ void NetSession::LosePeer(int id) {
   std::sort(relayed.begin(), relayed.end(), [](const Kept& a, const Kept& b) { return a.seq < b.seq; });
   for (const Kept& k : relayed) {
     Peer& again = peers_[id];
-    if (!again.anySeq || k.seq > again.lastSeq) Deliver(id, k.from, k.to, k.seq, k.data.data(), k.data.size(), false);
+    if (std::find(again.delivered.begin(), again.delivered.end(), k.seq) == again.delivered.end())
+      Deliver(id, k.from, k.to, k.seq, k.data.data(), k.data.size(), false);
   }
-  const std::deque<Kept> kept = peers_[id].kept;
-  for (auto& [other, o] : peers_) {
-    if (other == id || o.lost) continue;
-    for (const Kept& k : kept) {
-      std::vector<uint8_t> r(kRelayHeader + k.data.size());
-      r[0] = kRelay;
-      r[1] = static_cast<uint8_t>(id);
-      r[2] = static_cast<uint8_t>(k.from);
-      r[3] = static_cast<uint8_t>(static_cast<int8_t>(k.to));
-      PutU32(r.data() + 4, k.seq);
-      std::memcpy(r.data() + kRelayHeader, k.data.data(), k.data.size());
-      SendToPeer(other, r);
-    }
-    SendToPeer(other, {kGone, static_cast<uint8_t>(id)});
-  }
+  // Said again from Pump until the machine has left: a packet of it lost on
+  // the way must not leave another machine waiting for this one's word.
+  peers_[id].goneSent = Now();
+  const std::vector<uint8_t> gone = GonePacket(id);
+  for (auto& [other, o] : peers_)
+    if (other != id && !o.lost) SendToPeer(other, gone);
   CheckDepartures();
 }
 

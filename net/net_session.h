@@ -51,7 +51,9 @@ enum Kind : uint8_t {
   kHello = 12,   // u8 the sender's machine id: the first packet on a link between members
   kRelay = 13,   // u8 origin machine id, i8 from, i8 to, u32 sequence, message: a copy of a
                  // message of a machine the sender lost
-  kGone = 14,    // u8 machine id: the sender no longer hears that machine
+  kGone = 14,    // u8 machine id, then the sender's copies of that machine's last messages,
+                 // each u8 from, i8 to, u32 sequence, u16 size, message: the sender no
+                 // longer hears that machine (said again until that machine has left)
   kCut = 15,     // the players agreed to drop the receiver; the sender cuts its link
 };
 inline constexpr int kAppHeader = 7;     // kind, from, to, sequence
@@ -213,10 +215,10 @@ class NetSession {
     uint32_t goneFrom = 0;    // the machines (bits) that said they lost it
     bool cutUs = false;       // it said the players agreed to drop this machine
     bool voted = false;       // one of its players voted for a drop
-    bool anySeq = false;
-    uint32_t lastSeq = 0;     // its last message delivered here
     std::deque<Kept> kept;    // its last messages to everyone, for the others
     std::vector<Kept> relayed;  // copies from the others while it was still heard
+    std::deque<uint32_t> delivered;  // the sequence numbers of its last messages delivered here
+    uint32_t goneSent = 0;    // when this machine last told the others it lost it
     std::deque<std::vector<uint8_t>> outbox;  // packets for it until its link is up
   };
   struct Link {
@@ -241,6 +243,8 @@ class NetSession {
   void Member(int id, bool dial, const NetSessionInfo& address);
   void LinkLost(int link);
   void LosePeer(int id);
+  std::vector<uint8_t> GonePacket(int id) const;
+  void TakeCopy(int origin, int from, int to, uint32_t seq, const uint8_t* msg, size_t size);
   void CheckDepartures();
   void Depart(int id, bool quiet);
   void ChooseHost();

@@ -105,6 +105,19 @@ void ExpectSameFrames(const std::vector<Seat>& seats, const std::vector<int>& wh
       }
 }
 
+// The slot's input state bytes as a frame's log holds them.
+std::vector<uint8_t> StateIn(const std::vector<uint8_t>& snap, int slot) {
+  const size_t at = slot * (kPlayerStateSize + kOutputRecordSize + 1);
+  return std::vector<uint8_t>(snap.begin() + at, snap.begin() + at + kPlayerStateSize);
+}
+
+// The slot's frame holds the input its machine read for that frame.
+void ExpectedStateAt(const std::vector<uint8_t>& snap, int slot, int32_t point) {
+  uint8_t want[kPlayerStateSize];
+  ExpectedState(slot, point, want);
+  EXPECT_EQ(StateIn(snap, slot), std::vector<uint8_t>(want, want + kPlayerStateSize)) << "frame " << point;
+}
+
 // The first frame in which the slot's athlete was the computer's.
 int32_t TakenOverAt(const Seat& s, int slot) {
   const size_t at = slot * (kPlayerStateSize + kOutputRecordSize + 1) + kPlayerStateSize + kOutputRecordSize;
@@ -250,6 +263,9 @@ TEST(TakeOver, AtOneSyncPointWhenTheLostMachinesLastInputReachedOnlyOne) {
     EXPECT_EQ(seats[i].last, 0) << i;
     EXPECT_GT(g[i].lockstep->syncPoint(), 60) << i;
     EXPECT_EQ(TakenOverAt(seats[i], 0), 27) << i;
+    // The host's own last input, then nothing: no key stays held for the computer.
+    ExpectedStateAt(seats[i].frames[26], 0, 26);
+    EXPECT_EQ(StateIn(seats[i].frames[27], 0), std::vector<uint8_t>(kPlayerStateSize, 0)) << i;
     EXPECT_EQ(seats[i].frames[26].back(), 0) << i;  // the host's slot, until it left
     EXPECT_EQ(seats[i].frames[27].back(), 1) << i;
     EXPECT_EQ(g[i].session.HostSlot(), 1);
@@ -257,6 +273,50 @@ TEST(TakeOver, AtOneSyncPointWhenTheLostMachinesLastInputReachedOnlyOne) {
     EXPECT_EQ(g[i].mode, 2);
   }
   ExpectSameFrames(seats, {1, 2, 3});
+}
+
+// A machine quits in the middle of a game of four on a network that loses,
+// holds back, doubles and reorders packets (the session's own among them):
+// the three others agree on its departure, give its athlete to the computer
+// at one frame and play on in step. A few seeds, since which packets are
+// lost decides where it could go wrong.
+TEST(TakeOver, OneOfFourQuitsOnALossyNetwork) {
+  for (uint32_t seed : {3u, 11u, 29u, 57u, 101u, 202u}) {
+    SCOPED_TRACE(seed);
+    NetGame g(seed);
+    g.Start(4);
+    if (HasFatalFailure()) return;
+    std::vector<Seat> seats = Seats(g);
+    NetHub::Faults f;
+    f.dropPercent = 10;
+    f.delayPercent = 20;
+    f.maxDelay = 3;
+    f.dupPercent = 5;
+    f.reorderPercent = 5;
+    g.hub.SetFaults(f);
+    Play(g, seats, 4000, [&] { return AllAt(g, 15); });
+    ASSERT_TRUE(AllAt(g, 15));
+    g[2].session.Close();
+    g[2].mode = 0;
+    seats[2].phase = Seat::kOut;
+    const int32_t quitAt = g[2].lockstep->syncPoint();
+    Play(g, seats, 6000, [&] {
+      for (int i : {0, 1, 3})
+        if (g[i].lockstep->syncPoint() < quitAt + 60) return false;
+      return true;
+    });
+    const int32_t takenOver = TakenOverAt(seats[0], 2);
+    EXPECT_GE(takenOver, quitAt - 1);
+    for (int i : {0, 1, 3}) {
+      EXPECT_EQ(seats[i].last, 0) << i;
+      EXPECT_GE(g[i].lockstep->syncPoint(), quitAt + 60) << "machine " << i << " plays on";
+      EXPECT_EQ(g[i].session.GetSlotState(2), kSlotFree) << i;
+      EXPECT_EQ(g[i].players[2].human, 0) << i;
+      EXPECT_EQ(TakenOverAt(seats[i], 2), takenOver) << i;
+      EXPECT_EQ(g[i].mode, 2) << i;
+    }
+    ExpectSameFrames(seats, {0, 1, 3});
+  }
 }
 
 // Two of three machines go at once: the one left alone plays on by itself,
@@ -275,6 +335,11 @@ TEST(FallBack, AMachineLeftAloneGivesEveryOtherAthleteToTheComputer) {
   EXPECT_FALSE(g[2].session.IsNetwork());
   EXPECT_EQ(g[2].session.GetSlotState(2), kSlotLocal);
   for (int s = 0; s < 4; ++s) EXPECT_EQ(g[2].players[s].human, s == 2 ? 1 : 0) << s;
+  // Their last input is gone with them: none of their keys stays held.
+  for (int s : {0, 1})
+    EXPECT_EQ(std::vector<uint8_t>(g[2].states[s], g[2].states[s] + kPlayerStateSize),
+              std::vector<uint8_t>(kPlayerStateSize, 0))
+        << s;
 }
 
 }  // namespace
