@@ -19,6 +19,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +56,8 @@
 #include "frontend/main_menu_screen.h"
 #include "frontend/new_game_screen.h"
 #include "frontend/save_game.h"
+#include "frontend/shop_screen.h"
+#include "screen/options_menu.h"
 #else
 #define KEL_LOBBY_GAME 0
 #endif
@@ -115,6 +118,8 @@ class Driver {
   Driver(bool host, int index, int players, const std::string& out)
       : host_(host), index_(index), players_(players), out_(out) {
     loadSlot_ = std::atoi(Env("KEL_LOBBY_LOAD", "0").c_str());
+    events_ = std::max(1, std::atoi(Env("KEL_LOBBY_EVENTS", "1").c_str()));
+    leaveByMenu_ = Env("KEL_LOBBY_LEAVE") == "menu";
     name_ = std::string("PLAYER") + static_cast<char>('A' + index);
     character_ = (index * 2 + 1) % 6;  // 1, 3, 5, 1 ... : the fourth is refused and moves on
   }
@@ -133,19 +138,28 @@ class Driver {
     for (int vk : toRelease_) KeyboardKeyUp(vk);
     toRelease_.clear();
     if (g_shellState != lastState_) {
+      if (lastState_ == kShellEvent) ReportSyncs();
+      if (lastState_ == kShellShop) shopReported_ = false;  // the next shop is reported again
       lastState_ = g_shellState;
       Report("STATE " + std::to_string(g_shellState) + " MODE " + std::to_string(g_playMode) + " SLOT " +
              std::to_string(g_localPlayers[0]));
       if (g_shellState == kShellEvent) {
         eventFrames_ = 0;
+        syncs_.clear();
         ShellSetScriptedInput(&throwScript_);
       } else {
         ShellSetScriptedInput(nullptr);
       }
+      if (left_ && g_shellState == kShellMainMenu) Report("LEFT");
     }
+    if (left_) return;  // out of the game: this person does nothing more
     auto now = std::chrono::steady_clock::now();
     if (now < next_) return;
-    if (g_shellState == kShellMainMenu && g_currentScreen) {
+    if (g_shellState == kShellEvent && leaveByMenu_ && eventFrames_ >= 300 && g_currentScreen) {
+      LeaveByMenu(g_currentScreen->GetOptionsMenu());
+    } else if (g_shellState == kShellShop && shopReported_ && shops_ < events_ && g_currentScreen) {
+      LeaveShop(static_cast<ShopScreen*>(g_currentScreen));
+    } else if (g_shellState == kShellMainMenu && g_currentScreen) {
       MainMenu(static_cast<MainMenuScreen*>(g_currentScreen));
     } else if (g_shellState == kShellNewGame && g_currentScreen) {
       NewGame(static_cast<NewGameScreen*>(g_currentScreen));
@@ -157,6 +171,7 @@ class Driver {
     if (g_shellState == kShellEvent) {
       ++eventFrames_;
       if (eventFrames_ == 300) Report("MIDEVENT");
+      if (g_currentScreen && g_playMode == 2) syncs_[g_currentScreen->GetSyncPoint()] = g_currentScreen->GetSyncCheck();
     }
     auto now = std::chrono::steady_clock::now();
     if (now - lastTick_ > std::chrono::seconds(3)) {
@@ -168,12 +183,57 @@ class Driver {
     }
     if (g_shellState == kShellShop && !shopReported_) {
       shopReported_ = true;
-      Report("SHOP MODE " + std::to_string(g_playMode) + " " + RecordsHex());
+      ++shops_;
+      Report((shops_ == 1 ? std::string("SHOP") : "SHOP" + std::to_string(shops_)) + " MODE " +
+             std::to_string(g_playMode) + " " + RecordsHex());
     }
   }
   bool AtShop() const { return shopReported_; }
 
  private:
+  // The check values the event sent, every 20th sync point and the last:
+  // "SYNCS<n> point:check ...", n counting the events played.
+  void ReportSyncs() {
+    ++eventsPlayed_;
+    std::string line = "SYNCS" + std::to_string(eventsPlayed_);
+    for (const auto& [point, check] : syncs_)
+      if (point % 20 == 0 || point == syncs_.rbegin()->first)
+        line += " " + std::to_string(point) + ":" + std::to_string(check);
+    Report(line);
+  }
+
+  // Escape opens the options menu; up from its first item wraps to the
+  // last, leaving the game; Enter, then yes (right) and Enter again.
+  void LeaveByMenu(OptionsMenu* menu) {
+    if (!menu) return;
+    if (!menu->IsVisible()) {
+      Tap(kVkEscape, 300);
+    } else if (menu->GetPage() == OptionsMenu::kPageConfirmLeave) {
+      if (!confirmed_) {
+        confirmed_ = true;
+        Tap(kVkRight, 300);
+      } else {
+        left_ = true;
+        Report("LEAVING");
+        Tap(kVkReturn, 300);
+      }
+    } else if (menu->GetPage() == OptionsMenu::kPageItems && menu->GetSelected() != OptionsMenu::kLeave) {
+      Tap(kVkUp, 200);
+    } else {
+      confirmed_ = false;
+      Tap(kVkReturn, 300);
+    }
+  }
+
+  // Past the ceremony and the standings with Enter, then the shop's exit.
+  void LeaveShop(ShopScreen* shop) {
+    if (shop->State() == 7 && shop->Selected() != 6) {
+      Tap(kVkUp, 200);
+    } else {
+      Tap(kVkReturn, 400);
+    }
+  }
+
   void Tap(int vk, int waitMs) {
     KeyboardKeyDown(vk, false);
     toRelease_.push_back(vk);
@@ -288,6 +348,13 @@ class Driver {
   int32_t lastState_ = -999;
   int eventFrames_ = 0;
   bool shopReported_ = false;
+  int shops_ = 0;
+  int events_ = 1;
+  int eventsPlayed_ = 0;
+  bool leaveByMenu_ = false;
+  bool confirmed_ = false;
+  bool left_ = false;
+  std::map<int32_t, int32_t> syncs_;
   std::vector<int> toRelease_;
   std::chrono::steady_clock::time_point next_{};
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
@@ -298,6 +365,10 @@ class Driver {
 void RegisterGameScreens() {
   RegisterFrontEndScreens();
   RegisterComputerThrowEvent();
+  // A championship of two events: COMPUTER THROW a second time after the
+  // shop, so that the machines meet again in an event's wait.
+  if (std::atoi(Env("KEL_LOBBY_EVENTS", "1").c_str()) >= 2)
+    RegisterEventScreen(2, [] { return static_cast<GameScreen*>(new ComputerThrowEvent()); });
 }
 
 #endif  // KEL_LOBBY_GAME
@@ -417,6 +488,9 @@ struct Game {
 
   bool broadcast = false;  // clients search the loopback network instead of asking the host
 
+  // Extra environment entries of the machines spawned next ("NAME=value").
+  std::vector<std::string> extraEnv;
+
   void Spawn(bool host, int index, int players, int port, int loadSlot = 0) {
     Machine m;
     m.dir = dir + "/m" + std::to_string(index);
@@ -445,6 +519,10 @@ struct Game {
     env["KEL_LOBBY_OUT"] = m.out;
     if (loadSlot > 0) env["KEL_LOBBY_LOAD"] = std::to_string(loadSlot);
     if (broadcast) env["KEL_LOBBY_FIND"] = "broadcast";
+    for (const std::string& kv : extraEnv) {
+      size_t eq = kv.find('=');
+      if (eq != std::string::npos) env[kv.substr(0, eq)] = kv.substr(eq + 1);
+    }
     std::vector<std::string> strings;
     for (auto& [k, v] : env) strings.push_back(k + "=" + v);
     std::vector<char*> envp;
@@ -676,43 +754,138 @@ TEST(LobbyProcess, LossAndDelayWithNetem) {
   EXPECT_EQ(std::system(cmd.c_str()), 0) << ReadFile(std::string(KEL_BINARY_DIR) + "/test-home/lobby-netem.log");
 }
 
-// A machine killed in the middle of the event: the others see it leave, the
-// computer takes its athlete over, the event ends and the shop follows on
-// every remaining machine with the same records.
-void KillMidEvent(int players) {
+// The check values of a "SYNCS" line: sync point -> check value.
+std::map<int32_t, int32_t> SyncsOf(const std::string& line) {
+  std::map<int32_t, int32_t> out;
+  std::istringstream words(line);
+  std::string w;
+  words >> w;
+  while (words >> w) {
+    size_t colon = w.find(':');
+    if (colon == std::string::npos) break;  // the report's time stamp
+    out[std::atoi(w.c_str())] = std::atoi(w.c_str() + colon + 1);
+  }
+  return out;
+}
+
+// The machines of `which` reported the same check values at every sync
+// point they share (at least `atLeast` of them), and the same last point.
+void ExpectSameSyncs(Game& game, const std::vector<int>& which, const std::string& head, size_t atLeast) {
+  std::map<int32_t, int32_t> first = SyncsOf(Game::Line(game.machines[which[0]], head));
+  EXPECT_GE(first.size(), atLeast) << head;
+  for (size_t k = 1; k < which.size(); ++k) {
+    std::map<int32_t, int32_t> other = SyncsOf(Game::Line(game.machines[which[k]], head));
+    size_t shared = 0;
+    for (const auto& [point, check] : first) {
+      auto it = other.find(point);
+      if (it == other.end()) continue;
+      ++shared;
+      EXPECT_EQ(it->second, check) << head << ": machine " << which[k] << " at sync point " << point;
+    }
+    EXPECT_GE(shared, atLeast) << head << ": machine " << which[k];
+  }
+}
+
+// The records the machines of `which` reported at a shop: the same on all.
+std::vector<PlayerRecord> SameRecordsAt(Game& game, const std::vector<int>& which, const std::string& head) {
+  std::vector<PlayerRecord> first;
+  for (int i : which) {
+    std::string line = Game::Line(game.machines[i], head + " ");
+    std::vector<PlayerRecord> r = RecordsOf(line);
+    EXPECT_EQ(r.size(), 4u) << "machine " << i << ": " << line;
+    if (r.size() != 4) return {};
+    if (first.empty()) {
+      first = r;
+    } else {
+      EXPECT_EQ(0, std::memcmp(first.data(), r.data(), 4 * sizeof(PlayerRecord)))
+          << head << ": machine " << i << " holds other records";
+    }
+  }
+  return first;
+}
+
+enum class Departure { kKilled, kMenu };
+
+// A machine leaves in the middle of COMPUTER THROW, killed or through the
+// options menu: the others see it leave, the computer takes its athlete
+// over, the event ends and the shop follows on every remaining machine with
+// the same records; they leave the shop, meet in the next event without it
+// and end that one in step as well.
+void LoseMachineMidEvent(int players, int leaver, Departure how) {
   if (!GameBuilt()) GTEST_SKIP() << "the front end or COMPUTER THROW is not built yet";
   ProcessTestLock lock;
   int port = FreePortPair();
   ASSERT_NE(port, 0);
-  Game game("kill" + std::to_string(players));
-  game.Spawn(true, 0, players, port);
-  ASSERT_TRUE(game.WaitFor({0}, "UP", 30)) << game.Logs();
-  for (int i = 1; i < players; ++i) game.Spawn(false, i, players, port);
-  const int killed = players - 1;
-  ASSERT_TRUE(game.WaitFor({killed}, "MIDEVENT", 150)) << game.Logs();
-  Game::Kill(game.machines[killed]);
-  const int victim = Game::SlotOf(game.machines[killed]);
-  ASSERT_GE(victim, 0);
-  std::vector<int> rest = Range(players - 1);
-  ASSERT_TRUE(game.WaitFor(rest, "SHOP", 240)) << game.Logs();
-  std::vector<std::vector<PlayerRecord>> records;
-  for (int i : rest) {
-    std::string line = Game::Line(game.machines[i], "SHOP");
-    records.push_back(RecordsOf(line));
-    ASSERT_EQ(records.back().size(), 4u) << line;
-    EXPECT_EQ(records.back()[victim].human, 0) << "machine " << i << ": the computer plays the athlete";
-    // A machine left alone goes on as a game of its own.
-    if (players == 2) {
-      EXPECT_NE(line.find("MODE 0"), std::string::npos) << line;
-    }
+  Game game(std::string(how == Departure::kKilled ? "kill" : "quit") + std::to_string(players) + "-" +
+            std::to_string(leaver));
+  game.extraEnv = {"KEL_LOBBY_EVENTS=2"};
+  for (int i = 0; i < players; ++i) {
+    game.extraEnv.resize(1);
+    if (i == leaver && how == Departure::kMenu) game.extraEnv.push_back("KEL_LOBBY_LEAVE=menu");
+    game.Spawn(i == 0, i, players, port);
+    if (i == 0) ASSERT_TRUE(game.WaitFor({0}, "UP", 30)) << game.Logs();
   }
-  for (size_t i = 1; i < records.size(); ++i)
-    EXPECT_EQ(0, std::memcmp(records[0].data(), records[i].data(), 4 * sizeof(PlayerRecord)));
-  EXPECT_GE(records[0][victim].place, 0);
+  ASSERT_TRUE(game.WaitFor({leaver}, "MIDEVENT", 150)) << game.Logs();
+  if (how == Departure::kKilled) {
+    Game::Kill(game.machines[leaver]);
+  } else {
+    ASSERT_TRUE(game.WaitFor({leaver}, "LEFT", 60)) << game.Logs();
+  }
+  const int victim = Game::SlotOf(game.machines[leaver]);
+  ASSERT_GE(victim, 0);
+  std::vector<int> rest;
+  for (int i = 0; i < players; ++i)
+    if (i != leaver) rest.push_back(i);
+  ASSERT_TRUE(game.WaitFor(rest, "SHOP2", 300)) << game.Logs();
+  ASSERT_TRUE(game.WaitFor(rest, "SYNCS2", 30)) << game.Logs();
+
+  for (const char* shop : {"SHOP", "SHOP2"}) {
+    SCOPED_TRACE(shop);
+    for (int i : rest)
+      EXPECT_NE(Game::Line(game.machines[i], std::string(shop) + " ").find("MODE 2"), std::string::npos)
+          << "machine " << i << " is still in the network game";
+    std::vector<PlayerRecord> records = SameRecordsAt(game, rest, shop);
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[victim].human, 0) << "the computer plays the athlete";
+    for (int i : rest) EXPECT_EQ(records[Game::SlotOf(game.machines[i])].human, 1) << "machine " << i;
+    for (int s = 0; s < 4; ++s) EXPECT_TRUE(records[s].place >= 0 && records[s].place <= 3) << "slot " << s;
+  }
+  ExpectSameSyncs(game, rest, "SYNCS1", 10);
+  ExpectSameSyncs(game, rest, "SYNCS2", 10);
   game.Quit();
 }
 
-TEST(LobbyProcess, PeerKilledMidEventThreeMachines) { KillMidEvent(3); }
+// A machine killed in the middle of the event, the host's as well (its
+// duties move to the lowest remaining slot), and the host quitting through
+// the options menu.
+TEST(LobbyProcess, PeerKilledMidEventThreeMachines) { LoseMachineMidEvent(3, 2, Departure::kKilled); }
+TEST(LobbyProcess, HostKilledMidEventFourMachines) { LoseMachineMidEvent(4, 0, Departure::kKilled); }
+TEST(LobbyProcess, HostQuitsThroughTheMenuThreeMachines) { LoseMachineMidEvent(3, 0, Departure::kMenu); }
+
+// A machine left alone goes on as a game of its own: the computer plays
+// the other athlete, and the shop follows.
+void KillMidEventOfTwo() {
+  if (!GameBuilt()) GTEST_SKIP() << "the front end or COMPUTER THROW is not built yet";
+  ProcessTestLock lock;
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  Game game("kill2");
+  game.Spawn(true, 0, 2, port);
+  ASSERT_TRUE(game.WaitFor({0}, "UP", 30)) << game.Logs();
+  game.Spawn(false, 1, 2, port);
+  ASSERT_TRUE(game.WaitFor({1}, "MIDEVENT", 150)) << game.Logs();
+  Game::Kill(game.machines[1]);
+  const int victim = Game::SlotOf(game.machines[1]);
+  ASSERT_GE(victim, 0);
+  ASSERT_TRUE(game.WaitFor({0}, "SHOP", 240)) << game.Logs();
+  std::string line = Game::Line(game.machines[0], "SHOP");
+  std::vector<PlayerRecord> records = RecordsOf(line);
+  ASSERT_EQ(records.size(), 4u) << line;
+  EXPECT_EQ(records[victim].human, 0) << "the computer plays the athlete";
+  EXPECT_NE(line.find("MODE 0"), std::string::npos) << line;
+  EXPECT_GE(records[victim].place, 0);
+  game.Quit();
+}
 
 #if KEL_LOBBY_GAME
 // The host takes up a saved network game: the player who comes back under
@@ -771,6 +944,6 @@ TEST(LobbyProcess, HostTakesUpASavedNetworkGame) {
 }
 #endif
 
-TEST(LobbyProcess, PeerKilledMidEventLeavesTheHostAlone) { KillMidEvent(2); }
+TEST(LobbyProcess, PeerKilledMidEventLeavesTheHostAlone) { KillMidEventOfTwo(); }
 
 }  // namespace
