@@ -7,6 +7,13 @@
 // ENet on 127.0.0.1. Counters: rtt_us (a plain round trip measured in the
 // same run), ratio (frame time / round trip), cpu_us (CPU of the exchange
 // thread per frame).
+// BM_LockStepMeshFourEnet: one lock-step frame of four machines (threads,
+// each with its own session over ENet on 127.0.0.1, linked in a mesh), as a
+// ratio to a plain exchange over ENet between four threads linked the same
+// way, measured in the same run: each sends one packet of an input's size to
+// every other and waits for one from every other (one message each way a
+// frame, as the lock-step sends; not a round trip). Counters: plain_us,
+// frame_us, ratio.
 // BM_LockStepExchangeCpu: the same frame between two machines on the
 // in-memory hub in one thread: the exchange's own CPU cost, no wire.
 #include <benchmark/benchmark.h>
@@ -16,6 +23,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -23,6 +31,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "base/clock.h"
 #include "base/player_records.h"
@@ -173,12 +182,16 @@ struct Player {
   // One frame; returns the exchange's result.
   int Frame() {
     int r = ls->ExchangeInput();
+    EndFrame();
+    return r;
+  }
+  // After the exchange: the check value of the frame, then the next input.
+  void EndFrame() {
     uint32_t check = static_cast<uint32_t>(ls->syncPoint());
-    for (int s = 0; s < 2; ++s)
+    for (int s = 0; s < 4; ++s)
       for (int i = 0; i < kPlayerStateSize; ++i) check = check * 31 + states[s][i];
     ls->SetSyncCheck(static_cast<int32_t>(check));
     ls->ReadLocalInput();
-    return r;
   }
   PlayerRecord players[4];
   uint8_t states[4][kPlayerStateSize] = {};
@@ -187,6 +200,23 @@ struct Player {
   BenchUi ui;
   std::unique_ptr<LockStep> ls;
 };
+
+// The frames of a machine on a thread of its own, in steps, until `stop`:
+// none is left waiting for a frame that the measuring machine never plays.
+void PlayUntil(Player& p, const std::atomic<bool>& stop) {
+  p.ls->BeginWaitForPlayers();
+  int r;
+  while ((r = p.ls->StepWaitForPlayers()) == LockStep::kPending && !stop) {
+  }
+  if (r != 0) return;
+  while (!stop) {
+    p.ls->BeginExchange();
+    while ((r = p.ls->StepExchange()) == LockStep::kPending && !stop) {
+    }
+    if (r != 0 || p.mode != 2) return;
+    p.EndFrame();
+  }
+}
 
 void BM_EnetRoundTrip(benchmark::State& state) {
   LoopbackSettings settings;
@@ -220,7 +250,7 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
     state.SkipWithError("cannot host on loopback");
     return;
   }
-  std::atomic<bool> joined{false}, failed{false};
+  std::atomic<bool> joined{false}, failed{false}, stop{false};
   std::thread peer([&] {
     NetSession client;
     client.SelectProvider(1, 0);
@@ -232,9 +262,7 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
     }
     joined = true;
     Player p(&client, 1);
-    if (p.ls->WaitForPlayers() != 0) return;
-    while (p.Frame() == 0) {
-    }
+    PlayUntil(p, stop);
   });
   for (int i = 0; i < 2000 && !joined && !failed; ++i) {
     host.Pump();
@@ -259,7 +287,7 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
   auto wall0 = std::chrono::steady_clock::now();
   int64_t frames = 0;
   for (auto _ : state) {
-    if (p.Frame() != 0) {
+    if (p.Frame() != 0 || p.mode != 2) {
       state.SkipWithError("exchange failed");
       break;
     }
@@ -267,7 +295,7 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
   }
   double cpu = ThreadCpuUs() - cpu0;
   double wall = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - wall0).count();
-  p.ls->BroadcastEventEnd();
+  stop = true;
   peer.join();
   double frameUs = frames ? wall / frames : 0;
   state.counters["rtt_us"] = rtt;
@@ -276,6 +304,201 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
   state.counters["cpu_us"] = frames ? cpu / frames : 0;
 }
 BENCHMARK(BM_LockStepFrameEnet)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// Four plain ENet endpoints, each linked to every other; Measure() gives
+// the mean time of a frame in which each sends one input-sized packet to
+// every other and waits for one from every other.
+class PlainMesh {
+ public:
+  static constexpr int kMachines = 4;
+
+  bool Start() {
+    for (auto& t : ends_) {
+      t = MakeEnetTransport();
+      if (!t) return false;
+    }
+    if (!ends_[0]->Listen("MESH")) return false;
+    NetSessionInfo first;
+    first.address = "127.0.0.1";
+    first.port = static_cast<uint16_t>(RegReadInt(kRegConfig, "NETPORT", 0));
+    // Each newcomer links to the first, then to the others before it.
+    for (int i = 1; i < kMachines; ++i) {
+      if (!Link(i, 0, first)) return false;
+      for (int j = 1; j < i; ++j) {
+        NetSessionInfo to;
+        to.address = "127.0.0.1";
+        to.port = ends_[j]->LocalPort();
+        if (!Link(i, j, to)) return false;
+      }
+    }
+    return true;
+  }
+
+  double Measure(int frames) {
+    std::atomic<bool> failed{false};
+    std::vector<std::thread> threads;
+    auto t0 = std::chrono::steady_clock::now();
+    for (int i = 1; i < kMachines; ++i)
+      threads.emplace_back([this, i, frames, &failed] {
+        if (!Run(i, frames)) failed = true;
+      });
+    if (!Run(0, frames)) failed = true;
+    for (auto& t : threads) t.join();
+    double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+    return failed ? 0 : us / frames;
+  }
+
+ private:
+  // Links i to j; both ends learn which link leads where.
+  bool Link(int i, int j, const NetSessionInfo& to) {
+    int mine = ends_[i]->Connect(to);
+    if (mine < 0) return false;
+    bool up = false, accepted = false;
+    for (int pass = 0; pass < 400 && !(up && accepted); ++pass) {
+      NetTransportEvent ev;
+      for (int k = 0; k < kMachines; ++k)
+        while (ends_[k]->Poll(&ev)) {
+          if (ev.kind != NetTransportEvent::kConnected) continue;
+          if (k == i && ev.link == mine) up = true;
+          if (k == j) {
+            links_[j][i] = ev.link;
+            accepted = true;
+          }
+        }
+      ends_[i]->WaitForTraffic(5);
+    }
+    links_[i][j] = mine;
+    return up && accepted;
+  }
+
+  bool Run(int me, int frames) {
+    NetTransport& t = *ends_[me];
+    uint8_t msg[kMsgInputSize] = {kMsgInput, 0, kMsgInputSize, 0};
+    std::array<int, kMachines> got{};
+    for (int f = 0; f < frames; ++f) {
+      NetPutI32(msg + 8, f);
+      for (int k = 0; k < kMachines; ++k)
+        if (k != me) t.Send(links_[me][k], msg, sizeof msg);
+      t.Flush();
+      for (int wait = 0;; ++wait) {
+        bool all = true;
+        for (int k = 0; k < kMachines; ++k) all &= k == me || got[k] > f;
+        if (all) break;
+        if (wait > 4000) return false;
+        NetTransportEvent ev;
+        while (t.Poll(&ev)) {
+          if (ev.kind != NetTransportEvent::kReceived) continue;
+          for (int k = 0; k < kMachines; ++k)
+            if (k != me && links_[me][k] == ev.link) ++got[k];
+        }
+        all = true;
+        for (int k = 0; k < kMachines; ++k) all &= k == me || got[k] > f;
+        if (!all) t.WaitForTraffic(5);
+      }
+    }
+    // Acknowledgements still owed go out before the next measurement.
+    t.Flush();
+    return true;
+  }
+
+  std::array<std::unique_ptr<NetTransport>, kMachines> ends_;
+  std::array<std::array<int, kMachines>, kMachines> links_{};
+};
+
+void BM_LockStepMeshFourEnet(benchmark::State& state) {
+  constexpr int kMachines = PlainMesh::kMachines;
+  LoopbackSettings settings;
+  double plain = 0;
+  {
+    PlainMesh mesh;
+    if (!mesh.Start()) {
+      state.SkipWithError("no ENet mesh on loopback");
+      return;
+    }
+    mesh.Measure(200);
+    plain = mesh.Measure(2000);
+    if (plain <= 0) {
+      state.SkipWithError("the plain exchange stalled");
+      return;
+    }
+  }
+  NetSession host;
+  if (host.SelectProvider(1, 0) != kNetOk || host.CreateSession("MESH") != kNetOk ||
+      host.AddLocalPlayer("HOST") != 0) {
+    state.SkipWithError("cannot host on loopback");
+    return;
+  }
+  // The others join one after another (each takes the next slot), then keep
+  // their sessions going until all four play; then they play frames until
+  // told to stop, in steps, so that none is left waiting for the end.
+  std::atomic<int> joined{1};
+  std::atomic<bool> failed{false}, stop{false};
+  std::vector<std::thread> peers;
+  for (int slot = 1; slot < kMachines; ++slot) {
+    peers.emplace_back([&, slot] {
+      while (joined < slot && !failed) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      if (failed) return;
+      NetSession s;
+      s.SelectProvider(1, 0);
+      int found = 0;
+      for (int i = 0; i < 10 && found == 0; ++i) found = s.EnumSessions();
+      if (found == 0 || s.JoinSession(0) != kNetOk || s.AddLocalPlayer(("PEER" + std::to_string(slot)).c_str()) != slot) {
+        failed = true;
+        return;
+      }
+      ++joined;
+      while (s.PlayerCount() < kMachines && !failed && !stop) {
+        s.Pump();
+        s.WaitForTraffic(5);
+      }
+      NetMessage m;
+      while (s.Receive(&m)) {
+      }
+      Player p(&s, slot);
+      PlayUntil(p, stop);
+    });
+  }
+  auto finish = [&] {
+    stop = true;
+    for (auto& t : peers) t.join();
+  };
+  for (int i = 0; i < 6000 && host.PlayerCount() < kMachines && !failed; ++i) {
+    host.Pump();
+    host.WaitForTraffic(5);
+  }
+  if (failed || host.PlayerCount() < kMachines) {
+    failed = true;
+    finish();
+    state.SkipWithError("the others could not join");
+    return;
+  }
+  NetMessage m;
+  while (host.Receive(&m)) {
+  }
+  Player p(&host, 0);
+  if (p.ls->WaitForPlayers() != 0) {
+    finish();
+    state.SkipWithError("the wait for players failed");
+    return;
+  }
+  for (int i = 0; i < 100; ++i) p.Frame();
+  auto wall0 = std::chrono::steady_clock::now();
+  int64_t frames = 0;
+  for (auto _ : state) {
+    if (p.Frame() != 0 || p.mode != 2) {
+      state.SkipWithError("exchange failed");
+      break;
+    }
+    ++frames;
+  }
+  double wall = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - wall0).count();
+  finish();
+  double frameUs = frames ? wall / frames : 0;
+  state.counters["plain_us"] = plain;
+  state.counters["frame_us"] = frameUs;
+  state.counters["ratio"] = frameUs / plain;
+}
+BENCHMARK(BM_LockStepMeshFourEnet)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 void BM_LockStepExchangeCpu(benchmark::State& state) {
   NetHub hub;
