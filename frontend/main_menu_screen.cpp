@@ -31,7 +31,9 @@ const char* Text(unsigned id) {
 const char* ProviderName(int i) { return g_netSession ? g_netSession->GetProviderName(i) : nullptr; }
 const char* SessionName(int i) { return g_netSession ? g_netSession->GetSessionName(i) : nullptr; }
 
-bool KeyDown(int vk) { return IsKeyDown(vk) && GetKeyPressCount(vk) > 0; }
+// A key pressed since the wait for a key began, also one already let go: a
+// tap shorter than a frame is a press like any other.
+bool KeyPressed(int vk) { return GetKeyPressCount(vk) > 0; }
 
 // A new press of a mouse button (index 1 left, 2 right), taken once.
 bool MouseClicked(int button) {
@@ -191,8 +193,9 @@ void MainMenuScreen::HandleInput() {
     return;
   }
   int before = selected_;
-  if (IsDownActive(0)) selected_ = NextMenuRow(rows_, selected_, 1);
-  if (IsUpActive(0)) selected_ = NextMenuRow(rows_, selected_, -1);
+  // One row per press: two quick taps within a frame move two rows.
+  for (int n = DownPresses(0); n > 0; --n) selected_ = NextMenuRow(rows_, selected_, 1);
+  for (int n = UpPresses(0); n > 0; --n) selected_ = NextMenuRow(rows_, selected_, -1);
   bool moved = g_mouseX != lastMouseX_ || g_mouseY != lastMouseY_;
   lastMouseX_ = g_mouseX;
   lastMouseY_ = g_mouseY;
@@ -382,10 +385,13 @@ void MainMenuScreen::Act() {
 
 void MainMenuScreen::AwaitKey() {
   bool reserved = false;
-  int vk = FirstAssignableKeyDown(KeyDown, &reserved);
+  int vk = FirstAssignableKeyDown(KeyPressed, &reserved);
   if (reserved && !reservedWasDown_) PlayShared(g_warningSound);
   reservedWasDown_ = reserved;
   if (vk < 0) {
+    // This frame's presses are answered (a reserved key's warning): the
+    // next press of the same key warns again.
+    ClearKeyPressCounts();
     rows_.SetValue(selected_, Text(10184 + frame_ % 3), 0);
     return;
   }
@@ -434,9 +440,10 @@ void MainMenuScreen::HandlePicker() {
     return;
   }
   int before = pickerEvent_;
-  if (IsRightActive(0)) pickerEvent_ = TrainingPickerMove(pickerEvent_, PickerMove::kRight);
-  if (IsLeftActive(0)) pickerEvent_ = TrainingPickerMove(pickerEvent_, PickerMove::kLeft);
-  if (IsUpActive(0) || IsDownActive(0)) pickerEvent_ = TrainingPickerMove(pickerEvent_, PickerMove::kUpDown);
+  for (int n = RightPresses(0); n > 0; --n) pickerEvent_ = TrainingPickerMove(pickerEvent_, PickerMove::kRight);
+  for (int n = LeftPresses(0); n > 0; --n) pickerEvent_ = TrainingPickerMove(pickerEvent_, PickerMove::kLeft);
+  for (int n = UpPresses(0) + DownPresses(0); n > 0; --n)
+    pickerEvent_ = TrainingPickerMove(pickerEvent_, PickerMove::kUpDown);
   bool moved = g_mouseX != lastMouseX_ || g_mouseY != lastMouseY_;
   lastMouseX_ = g_mouseX;
   lastMouseY_ = g_mouseY;

@@ -415,14 +415,16 @@ void NewGameScreen::TurnCarousel() {
 }
 
 void NewGameScreen::ChooseCountry() {
-  int delta = 0;
-  if (IsUpActive(0)) delta = 1;
-  if (IsDownActive(0)) delta = -1;
-  if (IsRightActive(0)) delta = 5;
-  if (IsLeftActive(0)) delta = -5;
-  if (delta == 0) return;
-  country_ = NextFreeCountry(country_, delta, g_players, slot_);
-  PlayShared(g_naviSound);
+  // One step per press, also for two taps within one frame.
+  const int moves[4][2] = {{UpPresses(0), 1}, {DownPresses(0), -1}, {RightPresses(0), 5}, {LeftPresses(0), -5}};
+  bool moved = false;
+  for (const auto& m : moves) {
+    for (int n = m[0]; n > 0; --n) {
+      country_ = NextFreeCountry(country_, m[1], g_players, slot_);
+      moved = true;
+    }
+  }
+  if (moved) PlayShared(g_naviSound);
 }
 
 int NewGameScreen::PointerZone(int x, int y) const {

@@ -362,16 +362,19 @@ void ShopScreen::Shopping() {
     }
   }
   if (!busy_) {
-    if (IsRightActive(0)) {
+    // One step per press, also for two taps within one frame.
+    for (int n = RightPresses(0); n > 0; --n) {
       if (selected_ < 3) selected_ = (selected_ + 1) % 3;
       else if (selected_ < 6) selected_ = 3 + (selected_ - 2) % 3;
     }
-    if (IsLeftActive(0)) {
+    for (int n = LeftPresses(0); n > 0; --n) {
       if (selected_ < 3) selected_ = (selected_ + 2) % 3;
       else if (selected_ < 6) selected_ = 3 + (selected_ - 1) % 3;
     }
-    if (IsDownActive(0)) selected_ = selected_ < 3 ? selected_ + 3 : (selected_ < 6 ? 6 : 2);
-    if (IsUpActive(0)) selected_ = selected_ < 3 ? 6 : (selected_ < 6 ? selected_ - 3 : 5);
+    for (int n = DownPresses(0); n > 0; --n)
+      selected_ = selected_ < 3 ? selected_ + 3 : (selected_ < 6 ? 6 : 2);
+    for (int n = UpPresses(0); n > 0; --n)
+      selected_ = selected_ < 3 ? 6 : (selected_ < 6 ? selected_ - 3 : 5);
   }
   if (selected_ != before) {
     PlayShared(g_naviSound);

@@ -128,6 +128,10 @@ bool InputActionMap::IsActive(int action) const {
   return ValidAction(action) && slots_[action].lastPoll != 0;
 }
 
+int InputActionMap::NewPresses(int action) const {
+  return ValidAction(action) ? slots_[action].lastPoll : 0;
+}
+
 int InputActionMap::PendingPresses(int action) const {
   return ValidAction(action) ? slots_[action].pending : 0;
 }
@@ -243,7 +247,19 @@ bool DirectionActive(int first, int menuAction, int which) {
   if (PairActive(first, which)) return true;
   return g_inputMap && which != 1 && which != 2 && g_inputMap->IsActive(menuAction);
 }
+int DirectionPresses(int first, int menuAction, int which) {
+  if (!g_inputMap) return 0;
+  if (which == 1) return g_inputMap->NewPresses(first);
+  if (which == 2) return g_inputMap->NewPresses(first + 1);
+  return g_inputMap->NewPresses(first) + g_inputMap->NewPresses(first + 1) +
+         g_inputMap->NewPresses(menuAction);
+}
 }  // namespace
+
+int LeftPresses(int which) { return DirectionPresses(kSharedLeft, kSharedMenuLeft, which); }
+int RightPresses(int which) { return DirectionPresses(kSharedRight, kSharedMenuRight, which); }
+int UpPresses(int which) { return DirectionPresses(kSharedUp, kSharedMenuUp, which); }
+int DownPresses(int which) { return DirectionPresses(kSharedDown, kSharedMenuDown, which); }
 
 bool IsLeftActive(int which) { return DirectionActive(kSharedLeft, kSharedMenuLeft, which); }
 bool IsRightActive(int which) { return DirectionActive(kSharedRight, kSharedMenuRight, which); }

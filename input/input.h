@@ -119,6 +119,8 @@ class InputActionMap {
   bool IsHeld(int action) const;
   // The last Poll saw a new press.
   bool IsActive(int action) const;
+  // How many new presses the last Poll saw (0..127).
+  int NewPresses(int action) const;
   // Presses gathered since the last TakeState (at most 127).
   int PendingPresses(int action) const;
   // The lock-step byte: held << 7 | presses since the last call (0..127).
@@ -164,6 +166,14 @@ bool IsFire2Active(int which);
 bool IsFire3Active(int which);
 bool IsEscapeActive(int which);  // Escape is shared: which is accepted for symmetry
 bool IsEnterActive(int which);
+// How many times the direction was pressed between the last two polls (for
+// "either player" the players' and the menu arrows' presses added up): a
+// menu moves one step per press, so two quick taps within one frame are two
+// steps, not one.
+int LeftPresses(int which);
+int RightPresses(int which);
+int UpPresses(int which);
+int DownPresses(int which);
 // Any of left, right, up, down, fire 1..3 of that player (or either), Escape
 // or Enter.
 bool IsAnyActionActive(int which);

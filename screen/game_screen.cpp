@@ -100,7 +100,8 @@ int GameScreen::Run() {
 void GameScreen::HandleChatInput() {
   if (menuOpen_) return;
   if (!chatOpen_) {
-    if (IsKeyDown(kVkF12)) {
+    // A new press of F12, also one already let go again before this frame.
+    if (GetKeyPressCount(kVkF12) > 0) {
       chatOpen_ = 1;
       chatLine_.clear();
       FlushInput(0);

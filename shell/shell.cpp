@@ -213,6 +213,9 @@ int ShellRunFrame() {
   if (IsKeyDown(kVkF12) && IsKeyDown(kVkF11)) {
     ShellTakeScreenshot();
     ClearKeysDown();
+    // The two presses made the picture; they do not open the chat line too.
+    ClearKey(kVkF11);
+    ClearKey(kVkF12);
   }
   int code = -1;
   if (g_shellState == kShellEvent) {

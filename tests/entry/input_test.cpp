@@ -69,6 +69,33 @@ TEST_F(InputTest, QueriesAreEdgesOfOneFrame) {
   EXPECT_TRUE(IsFire1Active(1));
 }
 
+TEST_F(InputTest, EveryTapBetweenTwoPollsIsCounted) {
+  Tap(kVkDown);  // player 1, twice
+  Tap(kVkDown);
+  Tap('S');  // player 2
+  PollInput();
+  EXPECT_EQ(DownPresses(1), 2);
+  EXPECT_EQ(DownPresses(2), 1);
+  EXPECT_EQ(DownPresses(0), 3);
+  EXPECT_EQ(UpPresses(0), 0);
+  PollInput();
+  EXPECT_EQ(DownPresses(0), 0) << "counted in one poll only";
+  // The menu arrows, bound while no key set holds them, count for either player.
+  g_keySets[0][kKeyUp] = 'I';
+  g_keySets[0][kKeyDown] = 'K';
+  g_keySets[0][kKeyLeft] = 'J';
+  g_keySets[0][kKeyRight] = 'L';
+  BindDefaultActions();
+  Tap(kVkLeft);
+  Tap(kVkLeft);
+  Tap('J');
+  PollInput();
+  EXPECT_EQ(LeftPresses(0), 3);
+  EXPECT_EQ(LeftPresses(1), 1);
+  ResetControlsToDefaults();
+  BindDefaultActions();
+}
+
 TEST_F(InputTest, ResetInputLetsAHeldKeyCountOnlyAfterRelease) {
   Press(kVkReturn);
   ResetInput();

@@ -2,6 +2,7 @@
 // at a time: menu moves, control keys, the training picker, the name entry
 // and computer players of the new game, and the shop's turns, saves and
 // messages.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -19,6 +20,8 @@
 #include "frontend/shop_screen.h"
 #include "input/input.h"
 #include "platform/keyboard.h"
+#include "platform/keymap.h"
+#include "platform/window_events.h"
 #include "screen/config.h"
 #include "screen/game_screen.h"
 #include "screen/game_screen_services.h"
@@ -180,6 +183,65 @@ TEST_F(ScreensTest, KeyScreenRefusesAndSwaps) {
   EXPECT_STREQ(m->Rows().items[0].value, "Down");
   ResetControlsToDefaults();
   BindDefaultActions();
+}
+
+// A key pressed and let go again before the next frame, its two events
+// handed to the window procedure as the event loop would.
+void TapBetweenFrames(SDL_Scancode sc) {
+  SDL_Event e{};
+  e.key.keysym.scancode = sc;
+  e.type = SDL_KEYDOWN;
+  HandleWindowEvent(e, WindowEventHandlers{});
+  e.type = SDL_KEYUP;
+  HandleWindowEvent(e, WindowEventHandlers{});
+}
+
+TEST_F(ScreensTest, TapsShorterThanAFrameAllCount) {
+  MainMenuScreen* m = Make<MainMenuScreen>();
+  Step();
+  // Two taps of Down within one frame move two rows.
+  TapBetweenFrames(SDL_SCANCODE_DOWN);
+  TapBetweenFrames(SDL_SCANCODE_DOWN);
+  Step();
+  EXPECT_EQ(m->SelectedRow(), 3);
+  TapBetweenFrames(SDL_SCANCODE_UP);
+  TapBetweenFrames(SDL_SCANCODE_DOWN);
+  TapBetweenFrames(SDL_SCANCODE_DOWN);
+  Step();
+  EXPECT_EQ(m->SelectedRow(), 4);
+  TapBetweenFrames(SDL_SCANCODE_UP);
+  Step();
+
+  // On the key screen a tap already let go is the key taken.
+  Tap(kVkReturn);  // OPTIONS
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuControls);
+  TapBetweenFrames(SDL_SCANCODE_DOWN);
+  TapBetweenFrames(SDL_SCANCODE_DOWN);
+  Step();  // CONFIGURE CONTROL
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuRedefine);
+  Tap(kVkReturn);  // REDEFINE KEY1
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuKeys);
+  Tap(kVkReturn);  // UP
+  Steps(9);
+  ASSERT_TRUE(m->IsAwaitingKey());
+  TapBetweenFrames(SDL_SCANCODE_K);
+  Step();
+  EXPECT_FALSE(m->IsAwaitingKey());
+  EXPECT_EQ(g_keySets[0][kKeyUp], 'K');
+  ResetControlsToDefaults();
+  BindDefaultActions();
+
+  // F12 tapped on the new-game screen opens the command line.
+  NewGameScreen* n = Make<NewGameScreen>();
+  Steps(25);  // past the opening
+  ASSERT_FALSE(n->IsChatOpen());
+  TapBetweenFrames(SDL_SCANCODE_F12);
+  Step();
+  EXPECT_TRUE(n->IsChatOpen());
 }
 
 TEST_F(ScreensTest, TrainingPickerTakesOnlyEventsThatExist) {
