@@ -3,9 +3,12 @@
 // procedure and runs the shell one frame at a time while the game has the
 // focus. The program ends only through the shell's own shutdown: the main
 // menu's quit, a fatal start-up error, SIGINT or SIGTERM.
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/clock.h"
 #include "base/debug.h"
@@ -21,12 +24,14 @@
 #include "events/maze3d/maze3d_event.h"
 #include "events/roller_derby/derby_event.h"
 #include "graphics/display.h"
+#include "graphics/font_raster.h"
 #include "graphics/paint.h"
 #include "platform/cursor_set.h"
 #include "platform/joystick_reader.h"
 #include "platform/keyboard.h"
 #include "platform/main_loop.h"
 #include "platform/message_box.h"
+#include "platform/notice_window.h"
 #include "platform/presenter.h"
 #include "platform/quit_request.h"
 #include "platform/single_instance.h"
@@ -36,6 +41,63 @@
 #include "video/video_screen.h"
 
 namespace {
+
+// A copy started while another runs waits this long for it to go; one that
+// said it is leaving (its player chose QUIT) is waited for longer, through
+// its credits picture and shutdown.
+constexpr uint32_t kLockGraceMs = 1500;
+constexpr uint32_t kLockLeavingMs = 15000;
+
+// The message in the system's sans-serif font with a margin round it, ink
+// 255 on paper 0; empty when the system has no font to draw it with.
+std::vector<uint8_t> DrawNotice(const char* text, int* width, int* height) {
+  FontRequest request;
+  request.height = 20;
+  request.pitchAndFamily = 0x22;  // variable pitch, swiss
+  RasterFont font;
+  constexpr int kFirst = 0x20;
+  if (!RasterizeSystemFont(request, kFirst, 0xE0, &font) || font.height <= 0 || font.glyphs.empty())
+    return {};
+  auto glyph = [&font](unsigned char c) -> const RasterGlyph& {
+    size_t i = c >= kFirst ? c - kFirst : '?' - kFirst;
+    return font.glyphs[i < font.glyphs.size() ? i : 0];
+  };
+  int textW = 0;
+  for (const char* p = text; *p; ++p) textW += glyph(static_cast<unsigned char>(*p)).advance;
+  constexpr int kMargin = 24;
+  *width = std::max(textW + 2 * kMargin, 240);
+  *height = font.height + 2 * kMargin;
+  std::vector<uint8_t> picture(static_cast<size_t>(*width) * *height, 0);
+  int x = (*width - textW) / 2;
+  for (const char* p = text; *p; ++p) {
+    const RasterGlyph& g = glyph(static_cast<unsigned char>(*p));
+    for (int gy = 0; gy < font.height; ++gy)
+      for (int gx = 0; gx < g.advance; ++gx)
+        if (g.pixels[static_cast<size_t>(gy) * g.advance + gx])
+          picture[static_cast<size_t>(kMargin + gy) * *width + x + gx] = 255;
+    x += g.advance;
+  }
+  return picture;
+}
+
+// Another copy runs: the player is told where he looks, in the system's box
+// or, when the desktop cannot show one, in a window of our own. Headless
+// runs and a desktop without either say it on stderr.
+void TellAnotherCopyRuns() {
+  const char* text = TextOf(1012, "Another copy of Kelvanthrop is running.");
+  if (IsHeadlessEnvironment()) {
+    ShowMessageBox(text, kWindowTitle, kMbIconExclamation);
+    return;
+  }
+  // The terminal, if any, hears it too.
+  std::fprintf(stderr, "%s\n", text);
+  std::fflush(stderr);
+  if (ShowSystemMessageBox(text, kWindowTitle, kMbIconExclamation)) return;
+  int w = 0;
+  int h = 0;
+  std::vector<uint8_t> picture = DrawNotice(text, &w, &h);
+  if (!picture.empty()) ShowNoticeWindow(kWindowTitle, picture.data(), w, h);
+}
 
 // The window and what lives with it. False when there is no window to run in.
 bool InitInstance(std::unique_ptr<Presenter>* presenter) {
@@ -62,9 +124,10 @@ int main(int, char**) {
   InstallQuitSignalHandlers();
 
   SingleInstanceLock lock;
-  if (lock.Acquire() == SingleInstanceLock::Result::kAnotherRunning) {
-    ShowMessageBox(TextOf(1012, "Another copy of Kelvanthrop is running."), kWindowTitle,
-                   kMbIconExclamation);
+  if (lock.AcquireWaiting(kLockGraceMs, kLockLeavingMs) ==
+      SingleInstanceLock::Result::kAnotherRunning) {
+    TellAnotherCopyRuns();
+    QuitPlatform();
     return 0;
   }
 
@@ -117,6 +180,8 @@ int main(int, char**) {
     hooks.paint = PaintWindow;
     RunMainLoop(hooks);
   }
+  // A copy started from now on waits for this one instead of refusing.
+  lock.MarkLeaving();
 
   ShellShutdown();
   delete g_cursorSet;

@@ -18,20 +18,24 @@ void Record(const char* text, const char* caption, unsigned flags) {
 }
 }  // namespace
 
-int ShowMessageBox(const char* text, const char* caption, unsigned flags) {
+bool ShowSystemMessageBox(const char* text, const char* caption, unsigned flags) {
   if (!text) text = "";
   if (!caption) caption = "";
-  if (IsHeadlessEnvironment()) {
-    Record(text, caption, flags);
-    return 1;
-  }
+  if (IsHeadlessEnvironment()) return false;
   Uint32 sdlFlags = SDL_MESSAGEBOX_INFORMATION;
   if ((flags & 0xF0) == kMbIconError) sdlFlags = SDL_MESSAGEBOX_ERROR;
   if ((flags & 0xF0) == kMbIconExclamation) sdlFlags = SDL_MESSAGEBOX_WARNING;
   if (SDL_ShowSimpleMessageBox(sdlFlags, caption, text, g_parent) != 0) {
     DebugPrintf("message box not shown: %s\n", SDL_GetError());
-    Record(text, caption, flags);
+    return false;
   }
+  return true;
+}
+
+int ShowMessageBox(const char* text, const char* caption, unsigned flags) {
+  if (!text) text = "";
+  if (!caption) caption = "";
+  if (!ShowSystemMessageBox(text, caption, flags)) Record(text, caption, flags);
   return 1;
 }
 

@@ -20,6 +20,10 @@ enum : unsigned {
 // box of the game has the one OK button.
 int ShowMessageBox(const char* text, const char* caption, unsigned flags);
 
+// The system's box only: false when it could not be shown (headless, or no
+// way to show one on this desktop), and nothing is recorded then.
+bool ShowSystemMessageBox(const char* text, const char* caption, unsigned flags);
+
 // The window the boxes belong to (null: none).
 void SetMessageBoxParent(SDL_Window* window);
 

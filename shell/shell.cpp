@@ -9,6 +9,7 @@
 #include "base/paths.h"
 #include "base/player_records.h"
 #include "platform/keyboard.h"
+#include "platform/single_instance.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen.h"
 #include "screen/game_screen_services.h"
@@ -78,6 +79,9 @@ void ToNextEventOrCeremony() {
 }
 
 void QuitGame() {
+  // A copy the player starts during the credits picture and the shutdown
+  // waits for this one to go.
+  MarkInstanceLeaving();
   // The screen goes first: it may still use the services shut down below.
   DeleteCurrentScreen();
   ShellCloseSession();

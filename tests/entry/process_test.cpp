@@ -188,6 +188,7 @@ class LockHolder {
   }
   SingleInstanceLock::Result result() const { return result_; }
   void Release() { lock_.Release(); }
+  void MarkLeaving() { lock_.MarkLeaving(); }
 
  private:
   SingleInstanceLock lock_;
@@ -215,6 +216,31 @@ TEST_F(GameProcessTest, SecondCopyShowsTheMessageAndExitsZero) {
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   EndGame(next, SIGINT);
   EXPECT_EQ(ReadFile(next.log).find("Another copy"), std::string::npos);
+}
+
+// A copy started while the last one is on its way out (its player chose
+// QUIT) waits for it to go instead of refusing, and then runs.
+TEST_F(GameProcessTest, CopyStartedWhileTheLastOneLeavesWaitsForIt) {
+  ScopedDir scoped("after-quit");
+  const std::string& dir = scoped.path;
+  Env env = HeadlessEnv(dir);
+  env["KELVANTHROP_EXIT_AT_MENU"] = "1";
+  LockHolder leaving(dir + "/run");
+  ASSERT_EQ(leaving.result(), SingleInstanceLock::Result::kAcquired);
+  leaving.MarkLeaving();
+
+  Child next = Spawn({GameBinary()}, env, dir + "/next.log");
+  // Longer than a copy that is not leaving is waited for.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  EXPECT_TRUE(StillRunning(next)) << "it did not wait: " << ReadFile(next.log);
+  leaving.Release();
+  bool ended = WaitExit(next, 120);
+  if (!ended) KillHard(next);
+  const std::string log = ReadFile(next.log);
+  ASSERT_TRUE(ended) << log;
+  EXPECT_TRUE(ExitedZero(next)) << next.status << "\n" << log;
+  EXPECT_EQ(log.find("Another copy"), std::string::npos) << log;
+  EXPECT_NE(log.find("main menu reached"), std::string::npos) << log;
 }
 
 TEST_F(GameProcessTest, HeadlessRunsWithoutADisplayAndEndsOnSigterm) {
@@ -268,6 +294,31 @@ TEST(SingleInstanceLockTest, OneHolderPerRuntimeDirectory) {
   first.Release();
   LockHolder third(dir);
   EXPECT_EQ(third.result(), SingleInstanceLock::Result::kAcquired);
+  // What a holder says of itself: only "leaving" after it said so, and a new
+  // holder starts afresh.
+  const char* old = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = old ? old : "";
+  ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  EXPECT_FALSE(SingleInstanceLock::HolderIsLeaving());
+  third.MarkLeaving();
+  EXPECT_TRUE(SingleInstanceLock::HolderIsLeaving());
+  {
+    SingleInstanceLock waiter;
+    std::thread release([&third] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      third.Release();
+    });
+    // No grace for a copy that stays, time enough for one that leaves.
+    EXPECT_EQ(waiter.AcquireWaiting(0, 20000), SingleInstanceLock::Result::kAcquired);
+    release.join();
+    EXPECT_FALSE(SingleInstanceLock::HolderIsLeaving());
+    SingleInstanceLock refused;
+    EXPECT_EQ(refused.AcquireWaiting(200, 20000), SingleInstanceLock::Result::kAnotherRunning);
+  }
+  if (old)
+    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  else
+    ::unsetenv("XDG_RUNTIME_DIR");
   // No usable runtime directory: the game runs unguarded rather than not at all.
   LockHolder nowhere(dir + "/missing/dir");
   EXPECT_EQ(nowhere.result(), SingleInstanceLock::Result::kUnavailable);
