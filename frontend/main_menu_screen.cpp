@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/player_records.h"
+#include "base/registry.h"
 #include "base/stopwatch.h"
 #include "base/string.h"
 #include "frontend/screen_kit.h"
@@ -30,6 +31,13 @@ const char* Text(unsigned id) {
 
 const char* ProviderName(int i) { return g_netSession ? g_netSession->GetProviderName(i) : nullptr; }
 const char* SessionName(int i) { return g_netSession ? g_netSession->GetSessionName(i) : nullptr; }
+
+// The host address the session search asks besides the broadcast.
+std::string HostAddress() {
+  char buf[128] = {};
+  if (!RegReadString(kRegConfig, "NETHOST", buf, sizeof buf)) return "";
+  return buf;
+}
 
 // A key pressed since the wait for a key began, also one already let go: a
 // tap shorter than a frame is a press like any other.
@@ -141,6 +149,8 @@ int MainMenuScreen::Run() {
     AwaitKey();
   } else if (awaitingButton_) {
     AwaitButton();
+  } else if (editingAddress_) {
+    EditAddress();
   } else {
     HandleInput();
   }
@@ -168,6 +178,7 @@ void MainMenuScreen::BuildPending() {
   MenuSources sources;
   sources.providerName = ProviderName;
   sources.sessionName = SessionName;
+  sources.hostAddress = HostAddress();
   if (p == kMenuSessions && g_netSession) g_netSession->EnumSessions(0, 0);
   selected_ = BuildMenu(p, &rows_, sources);
   if (!rows_.items[selected_].selectable) selected_ = NextMenuRow(rows_, selected_, 1);
@@ -315,7 +326,12 @@ void MainMenuScreen::Act() {
       }
       break;
     case kMenuSessions:
-      if (item.index >= 0) {
+      if (item.index == kAddressRowIndex) {
+        // The player types the address; Enter keeps it, Escape not.
+        editingAddress_ = true;
+        address_ = HostAddress();
+        ClearTypedChars();
+      } else if (item.index >= 0) {
         if (g_netSession && g_netSession->JoinSession(item.index) == kNetOk) {
           result_ = 1;
         } else {
@@ -408,6 +424,39 @@ void MainMenuScreen::AwaitKey() {
   PlayShared(g_naviSound);
   selected_ = (selected_ + 1) % kKeySetSize;
   ResetInput();
+}
+
+void MainMenuScreen::EditAddress() {
+  for (char c = ReadTypedChar(); c != 0; c = ReadTypedChar()) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u == 8) {
+      if (!address_.empty()) address_.pop_back();
+    } else if (u == 13 || u == 27) {
+      FinishAddress(u == 13);
+      return;
+    } else if (IsAddressCharacter(c) && address_.size() < static_cast<size_t>(netwire::kAddressField + 5)) {
+      address_.push_back(c);
+    }
+  }
+  // The address as typed so far, the cursor blinking after it.
+  std::string text = Text(10590);
+  text += " " + address_ + ((frame_ / 4) % 2 ? "_" : " ");
+  rows_.Set(selected_, text.c_str(), rows_.items[selected_].labelFlags, 1);
+}
+
+void MainMenuScreen::FinishAddress(bool keep) {
+  if (keep && !address_.empty() && !ParseHostAddress(address_, nullptr, nullptr)) {
+    PlayShared(g_warningSound);  // not an address: the player types on
+    return;
+  }
+  editingAddress_ = false;
+  PlayShared(g_selectSound);
+  // The Enter or Escape that ended the typing is no menu key.
+  ResetInput();
+  SetJoysticksEnabled(0);
+  if (keep) RegWriteString(kRegConfig, "NETHOST", address_.c_str());
+  // The list again, with what the address answers.
+  pending_ = kMenuSessions;
 }
 
 void MainMenuScreen::AwaitButton() {

@@ -4,6 +4,7 @@
 // the key and button set-ups, the hall of fame, the credits and quit.
 // Run returns -1 quit, 1 new game, 2 credits, 3 hall of fame.
 #include <memory>
+#include <string>
 
 #include "frontend/menu_rules.h"
 #include "graphics/transition.h"
@@ -31,6 +32,7 @@ class MainMenuScreen : public GameScreen {
   const MenuRows& Rows() const { return rows_; }
   bool IsAwaitingKey() const { return awaitingKey_; }
   bool IsAwaitingButton() const { return awaitingButton_; }
+  bool IsEditingAddress() const { return editingAddress_; }
 
  private:
   void BuildPending();
@@ -41,6 +43,8 @@ class MainMenuScreen : public GameScreen {
   void Back();
   void AwaitKey();
   void AwaitButton();
+  void EditAddress();
+  void FinishAddress(bool keep);
   void ShowKeyRows();
   void ShowButtonRows();
   void Draw();
@@ -70,6 +74,8 @@ class MainMenuScreen : public GameScreen {
   int editedSet_ = 1;  // key set 1/2, or joystick 1/2 on the button screen
   bool awaitingKey_ = false;
   bool awaitingButton_ = false;
+  bool editingAddress_ = false;
+  std::string address_;  // the host address being typed
   bool reservedWasDown_ = false;
   bool confirming_ = false;
   uint32_t confirmFrames_ = 0;

@@ -43,6 +43,15 @@ void MenuRows::SetValue(int row, const char* text, int flags) {
   items[row].valueFlags = flags;
 }
 
+std::string AddressRowText(const std::string& address) {
+  return Text(10590) + " " + (address.empty() ? Text(10188) : address);
+}
+
+bool IsAddressCharacter(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' ||
+         c == '-' || c == '_' || c == ':';
+}
+
 std::string ControlModeText(int player, int32_t mode) {
   std::string s = Text(10162);  // "PLAYER 1 - "
   size_t digit = s.find('1');
@@ -98,15 +107,18 @@ int BuildMenu(int menu, MenuRows* rows, const MenuSources& sources) {
     case kMenuSessions: {
       rows->Set(0, Text(10183).c_str(), kCentred, 0);
       int row = 1;
-      for (int i = 0; sources.sessionName && row < kMenuRows - 1; ++i) {
+      // The last two rows are the address to ask and the way back.
+      for (int i = 0; sources.sessionName && row < kMenuRows - 2; ++i) {
         const char* name = sources.sessionName(i);
         if (!name) break;
         rows->Set(row, name, kCentred, 1);
         rows->items[row].index = i;
         ++row;
       }
-      rows->Set(row, Text(kPrevious).c_str(), kCentred, 1);
-      rows->items[row].index = -2;
+      rows->Set(row, AddressRowText(sources.hostAddress).c_str(), kCentred, 1);
+      rows->items[row].index = kAddressRowIndex;
+      rows->Set(row + 1, Text(kPrevious).c_str(), kCentred, 1);
+      rows->items[row + 1].index = -2;
       return 1;
     }
     case kMenuControls:

@@ -56,7 +56,16 @@ struct MenuRows {
 struct MenuSources {
   const char* (*providerName)(int i) = nullptr;
   const char* (*sessionName)(int i) = nullptr;
+  // The host address the session search also asks (the settings' NETHOST).
+  std::string hostAddress;
 };
+
+// The session list's row that lets the player type a host's address, and
+// its text ("ADDRESS: " and the address, or NONE).
+inline constexpr int kAddressRowIndex = -3;
+std::string AddressRowText(const std::string& address);
+// A character that may be typed into a host's address.
+bool IsAddressCharacter(char c);
 
 // Fills the rows of a menu (1..5, 7..10) and returns the first row to select.
 int BuildMenu(int menu, MenuRows* rows, const MenuSources& sources);

@@ -5,7 +5,9 @@
 //
 // Settings (CONFIG): NETPORT the game port (default 27815; the search uses
 // the next port), NETBIND the address to listen on (default every
-// interface), NETHOST a host to ask directly, NETBROADCAST the broadcast
+// interface), NETHOST a host to ask directly ("name" or "name:port", the
+// port being the host's game port; read again at every search, so an
+// address the player typed counts at once), NETBROADCAST the broadcast
 // address of the search (default 255.255.255.255, empty for none). With
 // KELVANTHROP_HEADLESS set the defaults stay on loopback (127.0.0.1 and
 // 127.255.255.255).
@@ -187,7 +189,6 @@ class EnetTransport : public NetTransport {
     // Headless runs (tests, CI) stay on this machine unless told otherwise.
     const bool headless = std::getenv("KELVANTHROP_HEADLESS") != nullptr;
     bind_ = ConfigString("NETBIND", headless ? "127.0.0.1" : "");
-    hostAddr_ = ConfigString("NETHOST", "");
     broadcast_ = ConfigString("NETBROADCAST", headless ? "127.255.255.255" : "255.255.255.255");
   }
   ~EnetTransport() override {
@@ -236,8 +237,15 @@ class EnetTransport : public NetTransport {
     ENetAddress to;
     if (!broadcast_.empty() && Resolve(broadcast_, static_cast<uint16_t>(port_ + 1), &to))
       enet_socket_send(s, &to, &buf, 1);
-    if (!hostAddr_.empty() && Resolve(hostAddr_, static_cast<uint16_t>(port_ + 1), &to))
+    const std::string typed = ConfigString("NETHOST", "");
+    std::string host;
+    uint16_t hostPort = 0;
+    if (!typed.empty() && !ParseHostAddress(typed, &host, &hostPort)) {
+      DebugPrintf("network: the host address \"%s\" is not usable\n", typed.c_str());
+    } else if (!host.empty() &&
+               Resolve(host, static_cast<uint16_t>((hostPort ? hostPort : port_) + 1), &to)) {
       enet_socket_send(s, &to, &buf, 1);
+    }
     // The answers come over a real network, so the search lasts real time
     // whatever the game clock does (a headless run's clock stands still),
     // and every pass checks it: a flood of answers cannot keep it going.
@@ -482,7 +490,7 @@ class EnetTransport : public NetTransport {
   AnswerBudget budget_;
   bool up_ = false;
   uint16_t port_ = kDefaultPort;
-  std::string bind_, hostAddr_, broadcast_, sessionName_;
+  std::string bind_, broadcast_, sessionName_;
   ENetHost* host_ = nullptr;
   ENetEvent pending_{};
   bool hasPending_ = false;

@@ -1,6 +1,7 @@
 #include "net/net_session.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "base/clock.h"
@@ -1071,4 +1072,26 @@ void NetSession::ChooseHost() {
   DebugPrintf("network: machine %d hosts the session now\n", best);
   if (role_ == Role::kHost && !wasHost && transport_ && !transport_->Listen(sessionName_))
     DebugPrintf("network: the new host cannot answer searches\n");
+}
+
+bool ParseHostAddress(const std::string& text, std::string* host, uint16_t* port) {
+  const size_t colon = text.find(':');
+  const std::string name = text.substr(0, colon);
+  if (name.empty() || name.size() >= static_cast<size_t>(netwire::kAddressField)) return false;
+  for (char c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') return false;
+  }
+  uint32_t p = 0;
+  if (colon != std::string::npos) {
+    const std::string digits = text.substr(colon + 1);
+    if (digits.empty() || digits.size() > 5) return false;
+    for (char c : digits) {
+      if (c < '0' || c > '9') return false;
+      p = p * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (p < 1 || p > 65534) return false;
+  }
+  if (host) *host = name;
+  if (port) *port = static_cast<uint16_t>(p);
+  return true;
 }

@@ -302,8 +302,16 @@ class NetSession {
 // The one session of the game, made by the shell at start-up.
 extern NetSession* g_netSession;
 
+// A host's address as the player types it: a host name or dotted address,
+// optionally followed by ':' and the host's game port (1..65534; the search
+// asks the port after it). False for anything else: an empty name, other
+// characters than letters, digits, '.', '-' and '_', a name of more than 63
+// characters, a bad port. *port is 0 when none was given.
+bool ParseHostAddress(const std::string& text, std::string* host, uint16_t* port);
+
 // The network provider over UDP (ENet), reading the CONFIG values NETPORT,
-// NETBIND, NETHOST and NETBROADCAST. Declared here so that tools and tests
+// NETBIND, NETHOST and NETBROADCAST (NETHOST again at every search, as
+// ParseHostAddress reads it). Declared here so that tools and tests
 // can make it directly.
 struct EnetTransportOptions {
   // A connection request whose handshake is not finished this long after

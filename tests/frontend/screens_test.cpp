@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "base/clock.h"
 #include "base/player_records.h"
@@ -142,6 +143,107 @@ TEST_F(ScreensTest, TwoPlayersLocalFromTheConnectionList) {
   Tap(kVkReturn);
   EXPECT_EQ(Steps(10), 1);
   EXPECT_EQ(g_playMode, 1);
+}
+
+// Joining by address: the session list has a row where the player types a
+// host's address (name or IP, optional port); Enter keeps a usable one in
+// the settings and searches again, a malformed one is refused and the
+// player types on, Escape leaves the stored one as it was.
+TEST_F(ScreensTest, HostAddressTypedInTheSessionList) {
+  MainMenuScreen* m = Make<MainMenuScreen>();
+  Step();
+  Tap(kVkReturn);  // CHAMPIONSHIP
+  Steps(9);
+  Tap(kVkDown);  // MULTIPLAYER GAME
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuConnections);
+  ASSERT_EQ(m->Rows().items[0].index, 0) << "the first row is the network provider";
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuCreateConnect);
+  Tap(kVkDown);  // CONNECT
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_EQ(m->CurrentMenu(), kMenuSessions);
+  // Nothing found on this machine: the address row is selected at once.
+  const int row = m->SelectedRow();
+  ASSERT_EQ(m->Rows().items[row].index, kAddressRowIndex);
+  EXPECT_STREQ(m->Rows().items[row].label, "ADDRESS: NONE");
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_TRUE(m->IsEditingAddress());
+
+  Type("127.0.0 .9\r");  // the space is not typed
+  Steps(2);
+  EXPECT_FALSE(m->IsEditingAddress());
+  char stored[128] = {};
+  ASSERT_TRUE(RegReadString(kRegConfig, "NETHOST", stored, sizeof stored));
+  EXPECT_STREQ(stored, "127.0.0.9");
+  ASSERT_EQ(m->CurrentMenu(), kMenuSessions);
+  EXPECT_STREQ(m->Rows().items[m->SelectedRow()].label, "ADDRESS: 127.0.0.9");
+
+  Tap(kVkReturn);
+  Steps(9);
+  ASSERT_TRUE(m->IsEditingAddress());
+  for (int i = 0; i < 3; ++i) KeyboardTypedChar(8);  // rubbed out
+  Step();
+  Type("0.7:70000\r");  // no such port: refused, typing goes on
+  EXPECT_TRUE(m->IsEditingAddress());
+  for (int i = 0; i < 5; ++i) KeyboardTypedChar(8);
+  Step();
+  Type("28000\r");
+  Steps(2);
+  EXPECT_FALSE(m->IsEditingAddress());
+  ASSERT_TRUE(RegReadString(kRegConfig, "NETHOST", stored, sizeof stored));
+  EXPECT_STREQ(stored, "127.0.0.7:28000");
+  EXPECT_EQ(m->CurrentMenu(), kMenuSessions) << "the Enter that ended the typing is no menu key";
+
+  Tap(kVkReturn);
+  Steps(9);
+  Type("x\x1b");  // Escape: the stored address stays
+  Steps(2);
+  EXPECT_FALSE(m->IsEditingAddress());
+  ASSERT_TRUE(RegReadString(kRegConfig, "NETHOST", stored, sizeof stored));
+  EXPECT_STREQ(stored, "127.0.0.7:28000");
+  // Back from the list leads to the player count.
+  Tap(kVkEscape);
+  Steps(2);
+  EXPECT_EQ(m->CurrentMenu(), kMenuPlayerCount);
+}
+
+// Escape backs out of every sub-menu that has a way back, one level at a
+// time; the key screen keeps it (Escape may be the key being awaited) and
+// leaves by its PREVIOUS MENU row.
+TEST_F(ScreensTest, EscapeBacksOutOfTheSubMenus) {
+  struct Case {
+    std::vector<int> rows;  // the rows confirmed from the main menu on
+    int menu;               // where they lead
+    int afterEscape;
+  } cases[] = {
+      {{1}, kMenuPlayerCount, kMenuMain},
+      {{1, 2}, kMenuConnections, kMenuPlayerCount},
+      {{1, 2, 0}, kMenuCreateConnect, kMenuConnections},
+      {{1, 2, 0, 2}, kMenuSessions, kMenuPlayerCount},
+      {{2}, kMenuTraining, kMenuMain},
+      {{3}, kMenuControls, kMenuMain},
+      {{3, 3}, kMenuRedefine, kMenuControls},
+      {{3, 3, 1}, kMenuKeys, kMenuKeys},
+  };
+  for (const Case& c : cases) {
+    MainMenuScreen* m = Make<MainMenuScreen>();
+    Step();
+    for (int row : c.rows) {
+      for (int n = 0; n < kMenuRows && m->SelectedRow() != row; ++n) Tap(kVkDown);
+      ASSERT_EQ(m->SelectedRow(), row);
+      Tap(kVkReturn);
+      Steps(9);
+    }
+    ASSERT_EQ(m->CurrentMenu(), c.menu) << "menu " << c.menu;
+    Tap(kVkEscape);
+    Steps(2);
+    EXPECT_EQ(m->CurrentMenu(), c.afterEscape) << "menu " << c.menu;
+  }
 }
 
 TEST_F(ScreensTest, KeyScreenRefusesAndSwaps) {

@@ -213,6 +213,52 @@ TEST(NetEnet, BroadcastSearchFindsASessionOnLoopback) {
   RegSetStorePath("");
 }
 
+// An address the player typed, with the host's own game port: found
+// without a broadcast and although this machine's game port is another.
+// The address is read at each search, so a new one counts at once.
+TEST(NetEnet, TypedAddressWithPortFindsTheHost) {
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  std::string store = WriteLoopbackSettings(port, false);
+  auto hostT = MakeEnetTransport();
+  ASSERT_TRUE(hostT);
+  ASSERT_TRUE(hostT->Listen("BYADDR"));
+  std::atomic<bool> stop{false};
+  std::thread server([&] {
+    NetTransportEvent ev;
+    while (!stop) {
+      while (hostT->Poll(&ev)) {
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  RegWriteString(kRegConfig, "NETBROADCAST", "");
+  RegWriteInt(kRegConfig, "NETPORT", port == 27815 ? 27817 : 27815);
+  auto seeker = MakeEnetTransport();
+  std::vector<NetSessionInfo> found;
+  seeker->Discover(&found, 200);
+  EXPECT_TRUE(found.empty()) << "no address and no broadcast: nobody is asked";
+  for (const std::string typed : {"127.0.0.1:" + std::to_string(port), "localhost:" + std::to_string(port)}) {
+    RegWriteString(kRegConfig, "NETHOST", typed.c_str());
+    found.clear();
+    for (int i = 0; i < 5 && found.empty(); ++i) seeker->Discover(&found, 300);
+    ASSERT_EQ(found.size(), 1u) << typed;
+    EXPECT_EQ(found[0].name, "BYADDR");
+    EXPECT_EQ(found[0].port, port);
+  }
+  // An address that cannot be used asks nobody and harms nothing.
+  RegWriteString(kRegConfig, "NETHOST", "127.0.0.1:99999");
+  found.clear();
+  seeker->Discover(&found, 200);
+  EXPECT_TRUE(found.empty());
+  stop = true;
+  server.join();
+  seeker.reset();
+  hostT.reset();
+  std::filesystem::remove_all(std::filesystem::path(store).parent_path());
+  RegSetStorePath("");
+}
+
 // The search ends on time whatever answers it gets and whatever the game
 // clock does: a hostile machine that floods it with answers (each from
 // another port, so none is a duplicate) is heard for the given time only,

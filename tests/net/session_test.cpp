@@ -377,3 +377,45 @@ TEST(NetSession, LeavingPlayerIsAnnouncedToEveryone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NetSession, TypedHostAddresses) {
+  struct Case {
+    const char* text;
+    bool ok;
+    const char* host;
+    uint16_t port;
+  } cases[] = {
+      {"192.168.1.20", true, "192.168.1.20", 0},
+      {"game-host.example.org:28000", true, "game-host.example.org", 28000},
+      {"my_pc:1", true, "my_pc", 1},
+      {"localhost:65534", true, "localhost", 65534},
+      {"", false, "", 0},
+      {":27815", false, "", 0},
+      {"host:", false, "", 0},
+      {"host:0", false, "", 0},
+      {"host:65535", false, "", 0},  // the search asks the port after it
+      {"host:123456", false, "", 0},
+      {"host:12a", false, "", 0},
+      {"host:-1", false, "", 0},
+      {"two words", false, "", 0},
+      {"a:1:2", false, "", 0},
+      {"fe80::1", false, "", 0},
+      {"h\xe9te", false, "", 0},
+  };
+  for (const Case& c : cases) {
+    std::string host = "unchanged";
+    uint16_t port = 7;
+    EXPECT_EQ(ParseHostAddress(c.text, &host, &port), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(host, c.host) << c.text;
+      EXPECT_EQ(port, c.port) << c.text;
+    }
+  }
+  // At most 63 characters of name, as the session's address field holds.
+  EXPECT_TRUE(ParseHostAddress(std::string(63, 'a') + ":80", nullptr, nullptr));
+  EXPECT_FALSE(ParseHostAddress(std::string(64, 'a'), nullptr, nullptr));
+}
+
+}  // namespace
