@@ -300,8 +300,11 @@ TEST(MenuRules, NavigationWrapsAndSkips) {
   for (const Case& c : main) EXPECT_EQ(NextMenuRow(rows, c.from, c.delta), c.to);
   // The session list's title row is passed over.
   BuildMenu(kMenuSessions, &rows, none);
-  EXPECT_EQ(NextMenuRow(rows, 1, 1), 1) << "only PREVIOUS MENU is selectable";
-  EXPECT_EQ(NextMenuRow(rows, 1, -1), 1);
+  // Without sessions only the ADDRESS row and PREVIOUS MENU are selectable.
+  EXPECT_EQ(rows.items[1].index, kAddressRowIndex);
+  EXPECT_EQ(NextMenuRow(rows, 1, 1), 2);
+  EXPECT_EQ(NextMenuRow(rows, 1, -1), 2) << "up wraps past the title row";
+  EXPECT_EQ(NextMenuRow(rows, 2, 1), 1);
   EXPECT_EQ(MenuRowAt(rows, 100, 244 + 5), -1) << "title row";
   EXPECT_EQ(MenuRowAt(rows, 100, 244 + 28 + 5), 1);
   EXPECT_EQ(MenuRowAt(rows, 50, 244 + 28 + 5), -1) << "x must be above 50";
