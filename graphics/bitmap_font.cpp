@@ -234,11 +234,16 @@ int BitmapFont::DrawText(DDSurface* target, int x, int y, const char* text) {
   return width;
 }
 
+std::string FontErrorText(uint32_t code) {
+  if (code == kFontErrNoSystemFont) return "no installed font (error " + std::to_string(code) + ")";
+  return SpriteErrorText(code);
+}
+
 std::unique_ptr<BitmapFont> LoadFontFile(const std::string& path) {
   constexpr int kFirst = 0x20, kCount = 0xE0;
   auto font = std::make_unique<BitmapFont>(path.c_str(), kFirst, kCount, kSpriteLoadAll);
   if (!font->IsValid()) {
-    DebugPrintf("Cannot load the font %s: %s.\n", path.c_str(), SpriteErrorText(font->GetError()).c_str());
+    DebugPrintf("Cannot load the font %s: %s.\n", path.c_str(), FontErrorText(font->GetError()).c_str());
     return nullptr;
   }
   if (font->GetCharCount() < kCount) {

@@ -21,7 +21,8 @@ constexpr uint32_t kFontAlignRight = 2;   // x is the right edge of the text
 constexpr uint32_t kFontAlignCentre = 6;  // x is the middle of the text
 constexpr uint32_t kFontAlignBottom = 8;  // y is the bottom edge of the text
 
-// GetError when no installed font could be found or rendered.
+// GetError when no installed font could be found or rendered. A font read
+// from a sprite file reports the sprite's codes otherwise (graphics/mbm_format.h).
 constexpr uint32_t kFontErrNoSystemFont = 1011;
 
 class BitmapFont {
@@ -107,3 +108,7 @@ class BitmapFont {
 // cannot be read or holds fewer characters than that: a font with two frames
 // would otherwise draw every text as nothing.
 std::unique_ptr<BitmapFont> LoadFontFile(const std::string& path);
+
+// A font's GetError in words with its number: "no installed font" for
+// kFontErrNoSystemFont, the sprite reader's words for the rest.
+std::string FontErrorText(uint32_t code);

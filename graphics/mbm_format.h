@@ -33,7 +33,9 @@ enum : uint32_t {
   kSpriteErrUnsupported = 1008,   // a frame of a kind this game cannot decode (that frame only)
   kSpriteErrBadRunLength = 1009,  // damaged run-length pixels
   kSpriteErrNoFrames = 1010,      // a file that holds no frame
-  kSpriteErrNoPalette = 1011,     // a true-colour frame with no display palette to be shown in
+  // 1011 is the fonts' "no installed font" (kFontErrNoSystemFont): a font
+  // reports sprite codes too, so the two ranges never share a number.
+  kSpriteErrNoPalette = 1012,     // a true-colour frame with no display palette to be shown in
 };
 
 namespace mbm {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/debug.h"
+#include "base/pkc.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/clipper.h"
 #include "graphics/display.h"
@@ -265,6 +266,26 @@ TEST(BitmapFont, GameFontsAndPicturesRefusedWithTheReason) {
   ASSERT_NE(two, nullptr);
   EXPECT_EQ(two->FrameCount(), 2);
   delete two;
+}
+
+// A font reports the sprite reader's codes as well as its own, so no sprite
+// code may be the font's "no installed font": each code reads as its reason.
+TEST(BitmapFont, ErrorCodesNameOneReasonEach) {
+  const uint32_t spriteCodes[] = {kSpriteErrBadFrame,    kSpriteErrNoMemory,     kSpriteErrBadMagic,
+                                  kSpriteErrTruncated,   kSpriteErrBadDirectory, kSpriteErrBadHeader,
+                                  kSpriteErrUnsupported, kSpriteErrBadRunLength, kSpriteErrNoFrames,
+                                  kSpriteErrNoPalette};
+  for (uint32_t c : spriteCodes) {
+    EXPECT_NE(c, kFontErrNoSystemFont) << c;
+    EXPECT_EQ(FontErrorText(c), SpriteErrorText(c)) << c;
+  }
+  struct Case {
+    uint32_t code;
+    const char* words;
+  } cases[] = {{kFontErrNoSystemFont, "no installed font (error 1011)"},
+               {kSpriteErrNoPalette, "a true-colour frame with no palette to show it in (error 1012)"},
+               {kPkcErrOpen, "(error 0x1102)"}};
+  for (const Case& c : cases) EXPECT_NE(FontErrorText(c.code).find(c.words), std::string::npos) << FontErrorText(c.code);
 }
 
 // The drawing steps through the glyphs without dividing and copies rows at
