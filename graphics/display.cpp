@@ -29,19 +29,22 @@ DisplayState& State() {
   return s;
 }
 
-// Live lists. Function-local statics so that wrappers made during static
-// initialisation or destroyed at exit always find them.
+// Live lists, made on first use and never destroyed: a wrapper held by a
+// static (the display's own two surfaces when the program exits without
+// releasing the display, as it does when its window's connection breaks, or
+// a program's own) is destroyed at exit after statics made later than it, and
+// must still find its list then.
 std::vector<DDSurface*>& Surfaces() {
-  static std::vector<DDSurface*> v;
-  return v;
+  static auto* v = new std::vector<DDSurface*>;
+  return *v;
 }
 std::vector<DDPalette*>& Palettes() {
-  static std::vector<DDPalette*> v;
-  return v;
+  static auto* v = new std::vector<DDPalette*>;
+  return *v;
 }
 std::vector<DDClipper*>& Clippers() {
-  static std::vector<DDClipper*> v;
-  return v;
+  static auto* v = new std::vector<DDClipper*>;
+  return *v;
 }
 
 template <typename T>

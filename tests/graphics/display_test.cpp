@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -263,6 +264,26 @@ TEST(DisplayLifecycle, ReleaseLeavesOtherWrappersToTheirOwners) {
   ASSERT_EQ(InitDirectDraw(presenter.get(), 0), 1);
   ASSERT_EQ(SetVideoMode(640, 480, 8, 2, 0), 1);
   ReleaseDirectDraw();
+}
+
+// A program that exits without releasing the display (its window's
+// connection broke) destroys the display's surfaces, and any surface it keeps
+// in a static made before the display started, after the statics made later:
+// each still leaves its list without touching freed memory. The sanitizers
+// fail the child otherwise. The child runs alone in a fresh process so its
+// statics are made in this order whatever ran before.
+TEST(DisplayLifecycle, SurfacesDestroyedAtExitAfterTheDisplay) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        static std::unique_ptr<DDSurface> kept;
+        static std::unique_ptr<MemoryPresenter> presenter = CreateMemoryPresenter();
+        if (InitDirectDraw(presenter.get(), 0) != 1 || SetVideoMode(640, 480, 8, 2, 0) != 1) std::_Exit(3);
+        kept = std::make_unique<DDSurface>(16, 16, kFormatIndexed8);
+        kept->SetPalette(g_primaryDDSurface->GetPalette());
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(Presenter, ConvertsBothSixteenBitLayoutsToFullIntensity) {
