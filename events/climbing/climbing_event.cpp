@@ -5,6 +5,7 @@
 #include <string>
 
 #include "screen/config.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
@@ -164,6 +165,11 @@ ClimbingEvent::ClimbingEvent() : GameScreen(1) {
 }
 
 void ClimbingEvent::LoadSounds() {
+  // The intro lasts the announcer's words on every machine alike, counted
+  // from the file whether or not this one can play it.
+  announcerFrames_ =
+      WaveFileFrames(PathOf(ca::kScreenSoundFiles[ca::kSndAnnouncer].root, ca::kScreenSoundFiles[ca::kSndAnnouncer].path),
+                        kFramePeriodMs);
   for (int s = 0; s < ca::kScreenSounds; ++s) {
     if (!g_soundManager) return;
     const int slot = g_soundManager->AllocSlot();
@@ -348,15 +354,6 @@ int ClimbingEvent::LoadedSoundCount() const {
   return n;
 }
 
-int ClimbingEvent::AnnouncerFrames() const {
-  const int slot = screenSlots_[ca::kSndAnnouncer];
-  if (!g_soundManager || slot < 0 || !g_soundManager->IsLoaded(slot)) return 0;
-  const uint32_t rate = g_soundManager->SampleRate(slot);
-  if (rate == 0) return 0;
-  const uint64_t ms = uint64_t(g_soundManager->SampleCount(slot)) * 1000u / rate;
-  return static_cast<int>((ms + kFramePeriodMs - 1) / kFramePeriodMs);
-}
-
 void ClimbingEvent::OnDeactivate() {}
 void ClimbingEvent::OnActivate() { Play(ca::kSndCity, true); }
 int ClimbingEvent::IsMusicPlaying() { return 1; }
@@ -454,7 +451,6 @@ void ClimbingEvent::IntroFrame() {
     case kClimbIntroStart:
       Play(ca::kSndAnnouncer, false);
       introFrames_ = (g_lowMemory || !intro_) ? 1 : std::max<int>(1, intro_->FrameCount());
-      announcerFrames_ = AnnouncerFrames();
       introTicks_ = 0;
       introState_ = kClimbIntroIn;
       [[fallthrough]];

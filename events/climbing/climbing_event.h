@@ -62,7 +62,6 @@ class ClimbingEvent : public GameScreen, private ClimbSoundSink {
   void LoadClimberSounds(int player);
   void LoadPictures();
   void BuildPalette();
-  int AnnouncerFrames() const;
   bool LocalKeyPressed() const;
   void AgreeOnLeavers();
   void IntroFrame();

@@ -23,6 +23,7 @@
 #include "graphics/transition.h"
 #include "input/control_names.h"
 #include "screen/config.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
@@ -89,6 +90,8 @@ ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
   g_throwCamera = 0;
   for (ThrowActor*& a : g_throwActors) a = nullptr;  // the last event's are gone
   for (int32_t& s : g_throwSoundSlots) s = -1;
+  for (int32_t& n : g_throwSoundFrames) n = 0;
+  for (int32_t& n : g_throwSoundLeft) n = 0;
 
   // 2. The sound set of player 0's character, then the contestants.
   SetLoadingProgress(10, 0);
@@ -205,22 +208,24 @@ ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
   }
 }
 
-void ComputerThrowEvent::LoadSound(int sound, int throwChar) {
-  if (!g_soundManager || sound < 0 || sound >= kSoundSetSize) return;
+void ComputerThrowEvent::LoadSound(int sound, int throwChar, bool load) {
+  if (sound < 0 || sound >= kSoundSetSize) return;
+  const ta::ThrowFile& f = ta::ThrowSoundFile(std::clamp(throwChar, 0, 5), sound);
+  const std::string path = f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
+  g_throwSoundFrames[sound] = WaveFileFrames(path, kFramePeriodMs);
+  if (!load || !g_soundManager) return;
   if (g_throwSoundSlots[sound] < 0) g_throwSoundSlots[sound] = g_soundManager->AllocSlot();
   const int slot = g_throwSoundSlots[sound];
   if (slot < 0) return;
-  const ta::ThrowFile& f = ta::ThrowSoundFile(std::clamp(throwChar, 0, 5), sound);
-  std::string path = f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
   if (!g_soundManager->LoadWaveFile(slot, path.c_str(), 0, 1, 0)) {
-    // The event goes on without it: a sound that is not there has ended.
+    // The event goes on without it: the phases still wait its frames.
     DebugPrintf("Cannot load the sound %s.\n", path.c_str());
   }
 }
 
 void ComputerThrowEvent::LoadSoundSet() {
   soundCount_ = g_lowMemory ? kSoundSetSizeLowMemory : kSoundSetSize;
-  for (int s = 0; s < soundCount_; ++s) LoadSound(s, soundSetCharacter_);
+  for (int s = 0; s < kSoundSetSize; ++s) LoadSound(s, soundSetCharacter_, s < soundCount_);
 }
 
 int ComputerThrowEvent::LoadedSoundCount() const {
@@ -374,8 +379,7 @@ void ComputerThrowEvent::LoadContestant() {
   LoadSound(kSoundSpin, throwChar);
   LoadSound(kSoundWindUp, throwChar);
   LoadSound(kSoundHandOver, throwChar);
-  if (!g_lowMemory)
-    for (int s = kSoundClosing1; s < kSoundSetSize; ++s) LoadSound(s, throwChar);
+  for (int s = kSoundClosing1; s < kSoundSetSize; ++s) LoadSound(s, throwChar, !g_lowMemory);
   if (g_throwActors[kKindComputer]) PlaceActor(g_throwActors[kKindComputer]);
   if (g_throwActors[kKindShadow]) g_throwActors[kKindShadow]->state = kStGone;
   g_throwInPlay = c;
@@ -481,6 +485,7 @@ int ComputerThrowEvent::Run() {
   const int timeSlot = g_playMode == 2 ? (g_throwCurrent & 3) : (g_localPlayers[0] & 3);
   g_throwElapsedMs = GetPlayerDword(timeSlot, kOutThrowMs);
 
+  TickThrowSounds();
   StepState();
   if (eventState_ == kEvOver) {
     BroadcastEventEnd();
@@ -625,9 +630,11 @@ void ComputerThrowEvent::StepState() {
       }
       if (judge) judge->state = kJudgeLeaving;
       PlayThrowSound(kSoundAfterValid);
-      if (!g_lowMemory) PlayThrowSound(closing);
-      // Ready only once the closing call has ended (state 7): a machine
-      // that said so earlier could be left waiting behind the others.
+      // Left unloaded on a machine short of memory, but its frames are
+      // waited for all the same. Ready only once the closing call has
+      // ended: a machine that said so earlier could be left waiting behind
+      // the others.
+      PlayThrowSound(closing);
       eventState_ = kEvClosingCall;
       break;
     case kEvFoulCall:
@@ -637,7 +644,7 @@ void ComputerThrowEvent::StepState() {
       }
       break;
     case kEvClosingCall:
-      if (g_lowMemory || !ThrowSoundPlaying(closing)) {
+      if (!ThrowSoundPlaying(closing)) {
         PutOutByte(kOutReady, 1);
         eventState_ = kEvValidDone;
       }
@@ -770,7 +777,7 @@ void ComputerThrowEvent::DrawTexts() {
 
 void ComputerThrowEvent::OnDeactivate() { StopThrowSound(kSoundCrowd); }
 void ComputerThrowEvent::OnActivate() { PlayThrowSound(kSoundCrowd, true); }
-int ComputerThrowEvent::IsMusicPlaying() { return ThrowSoundPlaying(kSoundCrowd) ? 1 : 0; }
+int ComputerThrowEvent::IsMusicPlaying() { return ThrowSoundAudible(kSoundCrowd) ? 1 : 0; }
 
 // ---------------------------------------------------------------------------
 
@@ -786,6 +793,8 @@ std::vector<std::pair<void*, size_t>> ComputerThrowInstanceGlobals() {
       {&g_frameCounter, sizeof g_frameCounter},
       {&g_throwElapsedMs, sizeof g_throwElapsedMs},
       {g_throwSoundSlots, sizeof g_throwSoundSlots},
+      {g_throwSoundFrames, sizeof g_throwSoundFrames},
+      {g_throwSoundLeft, sizeof g_throwSoundLeft},
       {&g_throwCamera, sizeof g_throwCamera},
   };
 }

@@ -78,7 +78,9 @@ class ComputerThrowEvent : public GameScreen {
 
  private:
   void LoadSoundSet();
-  void LoadSound(int sound, int throwChar);
+  // load false: only the sound's length is read (a machine short of memory
+  // leaves the sound out but waits for it like the others).
+  void LoadSound(int sound, int throwChar, bool load = true);
   void StepState();
   void SkipComputerThrow();
   void UpdateActors();

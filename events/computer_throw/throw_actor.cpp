@@ -22,6 +22,8 @@ uint32_t g_throwElapsedMs = 0;
 int32_t g_throwSoundSlots[47] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                  -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                  -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+int32_t g_throwSoundFrames[47] = {};
+int32_t g_throwSoundLeft[47] = {};
 int32_t g_throwCamera = 0;
 
 namespace {
@@ -42,17 +44,26 @@ bool KeepsComputerInKind3(int throwChar) { return throwChar >= 0 && throwChar <=
 }  // namespace
 
 void PlayThrowSound(int sound, bool loop) {
+  if (sound >= 0 && sound < kSoundSetSize && !loop) g_throwSoundLeft[sound] = g_throwSoundFrames[sound];
   int slot = ManagerSlot(sound);
   if (!g_soundManager || slot < 0) return;
   g_soundManager->Play(slot, 0, kSoundUnchanged, kSoundUnchanged, kSoundUnchanged, loop ? 1 : 0);
 }
 
 void StopThrowSound(int sound) {
+  if (sound >= 0 && sound < kSoundSetSize) g_throwSoundLeft[sound] = 0;
   int slot = ManagerSlot(sound);
   if (g_soundManager && slot >= 0) g_soundManager->Stop(slot);
 }
 
-bool ThrowSoundPlaying(int sound) {
+bool ThrowSoundPlaying(int sound) { return sound >= 0 && sound < kSoundSetSize && g_throwSoundLeft[sound] > 0; }
+
+void TickThrowSounds() {
+  for (int32_t& left : g_throwSoundLeft)
+    if (left > 0) --left;
+}
+
+bool ThrowSoundAudible(int sound) {
   int slot = ManagerSlot(sound);
   return g_soundManager && slot >= 0 && g_soundManager->IsPlaying(slot);
 }

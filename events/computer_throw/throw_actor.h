@@ -24,6 +24,12 @@ extern int32_t g_frameCounter;   // frames since the current throw began
 extern uint32_t g_throwElapsedMs;
 // Sound slot of the sound manager for each of the event's 47 sounds (-1: none).
 extern int32_t g_throwSoundSlots[47];
+// Each sound's length in frames, from its file; and the frames left of each
+// call started in the logic step. The turn's phases wait for these, not for
+// the sound device: every machine counts the same frames, whether or not it
+// loaded or can play the sound.
+extern int32_t g_throwSoundFrames[47];
+extern int32_t g_throwSoundLeft[47];
 // The world position the picture is centred on (the run-up position of the
 // actor in play) and how far the world moved this frame; scenery follows it.
 extern int32_t g_throwCamera;
@@ -156,10 +162,16 @@ class ThrowActor {
   void HandOver(ThrowActor** table);
 };
 
-// Plays / stops / asks one of the event's sounds; nothing when it is not loaded.
+// Plays / stops one of the event's sounds (nothing is heard when it is not
+// loaded). A call that does not loop lasts its file's frames whatever this
+// machine plays; ThrowSoundPlaying asks for those frames, TickThrowSounds
+// counts one off every call once a logic frame.
 void PlayThrowSound(int sound, bool loop = false);
 void StopThrowSound(int sound);
 bool ThrowSoundPlaying(int sound);
+void TickThrowSounds();
+// Whether the sound device is playing the sound here (never for a decision).
+bool ThrowSoundAudible(int sound);
 
 // The player slot of a contestant kind (0..3), whose record and input it uses.
 inline int PlayerOfContestant(int kind) { return kind & 3; }

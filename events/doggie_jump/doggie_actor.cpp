@@ -22,6 +22,8 @@ int32_t g_doggieSounds[kDoggieSoundSlots] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 int32_t g_doggieAnnounceSound = -1;
+int32_t g_doggieSoundFrames[kDoggieSoundSlots] = {};
+int32_t g_doggieSoundLeft[kDoggieSoundSlots] = {};
 int32_t g_doggieJumper = -1;
 int32_t g_doggieJumpFrames = 0;
 int32_t g_doggieJumpClock = -1;
@@ -47,6 +49,7 @@ bool MeasuresJumpTime() {
 }  // namespace
 
 void PlayDoggieSound(int sound, bool loop) {
+  if (!loop) CountDoggieCall(sound);
   const int slot = ManagerSlot(sound);
   if (!g_soundManager || slot < 0) return;
   g_soundManager->Play(slot, 0, kSoundUnchanged, kSoundUnchanged, kSoundUnchanged, loop ? 1 : 0);
@@ -57,6 +60,7 @@ void PlayDoggieSoundOnce(int sound) {
 }
 
 void StopDoggieSound(int sound) {
+  if (sound >= 0 && sound < kDoggieSoundSlots) g_doggieSoundLeft[sound] = 0;
   const int slot = ManagerSlot(sound);
   if (g_soundManager && slot >= 0) g_soundManager->Stop(slot);
 }
@@ -64,6 +68,17 @@ void StopDoggieSound(int sound) {
 bool DoggieSoundPlaying(int sound) {
   const int slot = ManagerSlot(sound);
   return g_soundManager && slot >= 0 && g_soundManager->IsPlaying(slot);
+}
+
+void CountDoggieCall(int sound) {
+  if (sound >= 0 && sound < kDoggieSoundSlots) g_doggieSoundLeft[sound] = g_doggieSoundFrames[sound];
+}
+
+bool DoggieCallGoing(int sound) { return sound >= 0 && sound < kDoggieSoundSlots && g_doggieSoundLeft[sound] > 0; }
+
+void TickDoggieCalls() {
+  for (int32_t& left : g_doggieSoundLeft)
+    if (left > 0) --left;
 }
 
 void PutDoggieActor(DoggieActor* actor) {

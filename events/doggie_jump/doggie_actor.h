@@ -27,6 +27,12 @@ extern Sprite* g_doggieSprites[kDoggieSpriteSlots];
 // Sound manager slot of each of the event's sounds (-1: none).
 extern int32_t g_doggieSounds[kDoggieSoundSlots];
 extern int32_t g_doggieAnnounceSound;
+// Each sound's length in frames, from its file; and the frames left of each
+// call started in the logic step. The turn's phases wait for these, not for
+// the sound device: every machine counts the same frames, whether or not it
+// loaded or can play the sound.
+extern int32_t g_doggieSoundFrames[kDoggieSoundSlots];
+extern int32_t g_doggieSoundLeft[kDoggieSoundSlots];
 // The player now jumping (-1 before the first turn).
 extern int32_t g_doggieJumper;
 // Frames since the current turn began.
@@ -149,12 +155,20 @@ DoggieActor* CurrentJumper();
 // The current jumper's step this frame: how far the course scrolls.
 int CourseScroll();
 
-// Plays / stops / asks one of the event's sounds (0..54); nothing when it is
-// not loaded. A slot out of range is nothing.
+// Plays / stops / asks one of the event's sounds (0..54); nothing is heard
+// when it is not loaded. A slot out of range is nothing. DoggieSoundPlaying
+// asks the sound device: it decides what else is heard, never the game.
 void PlayDoggieSound(int sound, bool loop = false);
 void PlayDoggieSoundOnce(int sound);  // unless it already plays
 void StopDoggieSound(int sound);
 bool DoggieSoundPlaying(int sound);
+// A call that does not loop lasts its file's frames whatever this machine
+// plays (CountDoggieCall: the frames without the sound). DoggieCallGoing
+// asks for those frames; TickDoggieCalls counts one off every call once a
+// logic frame.
+void CountDoggieCall(int sound);
+bool DoggieCallGoing(int sound);
+void TickDoggieCalls();
 
 // Stores an actor at its kind, deleting what stood there.
 void PutDoggieActor(DoggieActor* actor);

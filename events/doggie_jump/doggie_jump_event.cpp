@@ -6,6 +6,7 @@
 #include <string>
 
 #include "screen/config.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
@@ -107,6 +108,8 @@ DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {
   for (DoggieActor*& a : g_doggieActors) a = nullptr;
   for (Sprite*& s : g_doggieSprites) s = nullptr;
   for (int32_t& s : g_doggieSounds) s = -1;
+  for (int32_t& n : g_doggieSoundFrames) n = 0;
+  for (int32_t& n : g_doggieSoundLeft) n = 0;
   g_doggieAnnounceSound = -1;
   g_doggieTitleSurface = nullptr;
   g_doggieSkipFlag = 0;
@@ -149,10 +152,12 @@ DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {
 
   // 5. Sounds: every slot is allocated and loaded, or stays empty.
   soundCount_ = g_lowMemory ? da::kSoundSlotsLowMemory : da::kSoundSlots;
-  for (int s = 0; s < soundCount_; ++s) {
-    g_doggieSounds[s] = g_soundManager ? g_soundManager->AllocSlot() : -1;
+  for (int s = 0; s < kDoggieSoundSlots; ++s) {
+    if (s < soundCount_) g_doggieSounds[s] = g_soundManager ? g_soundManager->AllocSlot() : -1;
     LoadSound(s, kSoundSetRow);
   }
+  // The title waits for the announcer's words on every machine alike.
+  announceLeft_ = WaveFileFrames(ShellDataPath(da::kAnnounceSound), kFramePeriodMs);
   if (g_soundManager) {
     g_doggieAnnounceSound = g_soundManager->AllocSlot();
     const std::string path = ShellDataPath(da::kAnnounceSound);
@@ -254,13 +259,15 @@ DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {
     g_soundManager->Play(g_doggieAnnounceSound, 0, kSoundUnchanged, kSoundUnchanged, kSoundUnchanged, 0);
 }
 
-void DoggieJumpEvent::LoadSound(int sound, int row) {
-  if (!g_soundManager || sound < 0 || sound >= kDoggieSoundSlots) return;
-  const int slot = g_doggieSounds[sound];
-  if (slot < 0) return;
+void DoggieJumpEvent::LoadSound(int sound, int row, bool load) {
+  if (sound < 0 || sound >= kDoggieSoundSlots) return;
   const da::DoggieFile& f = da::DoggieSoundFile(std::clamp(row, 0, da::kRows - 1), sound);
   const std::string path = f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
-  // The event goes on without it: a sound that is not there has ended.
+  // Its length counts on every machine, also where it has no slot.
+  g_doggieSoundFrames[sound] = WaveFileFrames(path, kFramePeriodMs);
+  const int slot = g_doggieSounds[sound];
+  if (!load || !g_soundManager || slot < 0) return;
+  // The event goes on without it: its frames are waited for all the same.
   if (!g_soundManager->LoadWaveFile(slot, path.c_str(), 0, 1, 0))
     DebugPrintf("Cannot load the sound %s.\n", path.c_str());
 }
@@ -308,11 +315,11 @@ void DoggieJumpEvent::NextTurn() {
     if (g_soundManager && g_doggieSounds[s] >= 0) g_soundManager->Unload(g_doggieSounds[s]);
     LoadSound(s, jumperRow_);
   }
-  if (!g_lowMemory) {
-    for (int s = kSoundVoice1; s < kSoundVoice1 + 3; ++s) {
-      if (g_soundManager && g_doggieSounds[s] >= 0) g_soundManager->Unload(g_doggieSounds[s]);
-      LoadSound(s, jumperRow_);
-    }
+  // With little memory the jumper's voice is not heard, but its frames are
+  // waited for as on every other machine.
+  for (int s = kSoundVoice1; s < kSoundVoice1 + 3; ++s) {
+    if (!g_lowMemory && g_soundManager && g_doggieSounds[s] >= 0) g_soundManager->Unload(g_doggieSounds[s]);
+    LoadSound(s, jumperRow_, !g_lowMemory);
   }
   // 7. Only the current jumper shows.
   for (int k = 0; k < 4; ++k) {
@@ -439,6 +446,7 @@ int DoggieJumpEvent::Run() {
     back->SetClipper(clipper_);
   }
 
+  TickDoggieCalls();
   StepState();
   if (state_ == kDogOver) {
     BroadcastEventEnd();
@@ -537,8 +545,8 @@ void DoggieJumpEvent::StepState() {
   switch (state_) {
     case kDogTitleIn: {
       transitionStep_ = std::min(kFadeSteps, transitionStep_ + 8);
-      const bool announced = !(g_soundManager && g_doggieAnnounceSound >= 0 &&
-                               g_soundManager->IsPlaying(g_doggieAnnounceSound));
+      if (announceLeft_ > 0) --announceLeft_;
+      const bool announced = announceLeft_ == 0;
       if (AnyLocalAction() || (transitionStep_ >= kFadeSteps && announced)) PutOutByte(kOutTitleSkip, 1);
       if (AnyPlayerByteIs(kOutTitleSkip, 1)) {
         if (g_soundManager && g_doggieAnnounceSound >= 0) g_soundManager->Stop(g_doggieAnnounceSound);
@@ -579,7 +587,7 @@ void DoggieJumpEvent::StepState() {
       if (!judge || (judge->state == kJudgeMeasuring && judge->frame >= da::kJudgeBoardFrame)) Measure();
       break;
     case kDogAnnounce:
-      if (queuePos_ < 6 && queue_[queuePos_] >= 0 && DoggieSoundPlaying(queue_[queuePos_])) break;
+      if (queuePos_ < 6 && queue_[queuePos_] >= 0 && DoggieCallGoing(queue_[queuePos_])) break;
       if (++queuePos_ < 6) {
         if (queue_[queuePos_] >= 0) PlayDoggieSound(queue_[queuePos_]);
         break;
@@ -589,13 +597,16 @@ void DoggieJumpEvent::StepState() {
       state_ = kDogTurnDone;
       break;
     case kDogFoulCall:
-      if (DoggieSoundPlaying(kSoundFoul)) break;
+      if (DoggieCallGoing(kSoundFoul)) break;
       PlayDoggieSoundOnce(kSoundBoos);
-      if (!g_lowMemory) PlayDoggieSound(kSoundVoice1 + std::clamp(attempt_, 0, 2));
+      if (g_lowMemory)
+        CountDoggieCall(kSoundVoice1 + std::clamp(attempt_, 0, 2));
+      else
+        PlayDoggieSound(kSoundVoice1 + std::clamp(attempt_, 0, 2));
       state_ = kDogVoice;
       break;
     case kDogVoice:
-      if (!g_lowMemory && DoggieSoundPlaying(kSoundVoice1 + std::clamp(attempt_, 0, 2))) break;
+      if (DoggieCallGoing(kSoundVoice1 + std::clamp(attempt_, 0, 2))) break;
       PutOutByte(kOutTurnDone, 1);
       state_ = kDogTurnDone;
       break;
@@ -727,6 +738,8 @@ std::vector<std::pair<void*, size_t>> DoggieJumpInstanceGlobals() {
       {g_doggieSprites, sizeof g_doggieSprites},
       {g_doggieSounds, sizeof g_doggieSounds},
       {&g_doggieAnnounceSound, sizeof g_doggieAnnounceSound},
+      {g_doggieSoundFrames, sizeof g_doggieSoundFrames},
+      {g_doggieSoundLeft, sizeof g_doggieSoundLeft},
       {&g_doggieJumper, sizeof g_doggieJumper},
       {&g_doggieJumpFrames, sizeof g_doggieJumpFrames},
       {&g_doggieJumpClock, sizeof g_doggieJumpClock},

@@ -76,7 +76,8 @@ class DoggieJumpEvent : public GameScreen {
   static int32_t ComputeSyncCheck();
 
  private:
-  void LoadSound(int sound, int row);
+  // load false: only the sound's length is read.
+  void LoadSound(int sound, int row, bool load = true);
   Sprite* LoadSprite(const char* relative, uint32_t flags);
   void StepState();
   void SkipComputerJump();
@@ -116,6 +117,7 @@ class DoggieJumpEvent : public GameScreen {
   double bestDistance_ = 0.0;
   std::string recordText_;
   int32_t soundCount_ = 0;
+  int32_t announceLeft_ = 0;  // frames left of the announcer's words on the title
   bool bandReady_ = false;
   PaletteEntry bandColours_[126] = {};
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "screen/config.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
@@ -156,6 +157,9 @@ void FigureSkatingEvent::LoadSounds() {
   const sa::SkateFile* files[kSkSndCount] = {&sa::kSkatingSound, &sa::kCheerSound, &sa::kBooSound,
                                              &sa::kCrowdSound,   &sa::kBeepSound,  &sa::kAnnouncerSound,
                                              &sa::kPillSound};
+  // The announcer's length in play frames, from its file: every machine
+  // counts the same frames, whether or not it can load or play the sound.
+  announcerFrames_ = WaveFileFrames(PathOf(sa::kAnnouncerSound), kFramePeriodMs);
   if (!g_soundManager) return;
   for (int i = 0; i < kSkSndCount; ++i) {
     sounds_[i] = g_soundManager->AllocSlot();
@@ -163,13 +167,6 @@ void FigureSkatingEvent::LoadSounds() {
     const std::string path = PathOf(*files[i]);
     if (!g_soundManager->LoadWaveFile(sounds_[i], path.c_str(), 0, 1, 0))
       DebugPrintf("Cannot load the sound %s.\n", path.c_str());
-  }
-  // The announcer's length in play frames, from its file: every machine
-  // counts the same frames, whatever its sound device does.
-  const int a = sounds_[kSkSndAnnouncer];
-  if (a >= 0 && g_soundManager->IsLoaded(a) && g_soundManager->SampleRate(a) > 0) {
-    const uint64_t ms = uint64_t(g_soundManager->SampleCount(a)) * 1000u / g_soundManager->SampleRate(a);
-    announcerFrames_ = static_cast<int32_t>((ms + kFramePeriodMs - 1) / kFramePeriodMs);
   }
 }
 

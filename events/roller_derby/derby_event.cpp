@@ -157,6 +157,7 @@ void RollerDerbyEvent::LoadSounds() {
   world_.pillSound = LoadEventSound(ShellProgramPath(da::kPillSound), 1);
   world_.bladeSound = LoadEventSound(ShellDataPath(da::kBladeSound), 3);
   announcerSound_ = LoadEventSound(ShellDataPath(da::kAnnouncerSound), 1);
+  announcerLength_ = WaveFileFrames(ShellDataPath(da::kAnnouncerSound), kFramePeriodMs);
 }
 
 int RollerDerbyEvent::LoadedSoundCount() const {
@@ -521,7 +522,7 @@ void RollerDerbyEvent::StepIntro() {
         const int slot = std::clamp(static_cast<int>(g_localPlayers[l]), 0, 3);
         for (int b = 0; b < kPlayerStateSize; ++b) pressed = pressed || g_playerStates[slot][b] != 0;
       }
-      if (pressed || ++announcerFrames_ > SoundLengthFrames(announcerSound_, kFramePeriodMs)) {
+      if (pressed || ++announcerFrames_ > announcerLength_) {
         PutOutByte(kOutIntroDone, 1);
         ShellResetInput();
       }

@@ -102,6 +102,7 @@ class RollerDerbyEvent : public GameScreen {
   int32_t introFrame_ = 1, introLevel_ = 0;
   int32_t introShownFrame_ = 1, introShownLevel_ = 0;
   int32_t announcerFrames_ = 0;
+  int32_t announcerLength_ = 0;  // the announcer's file in frames, the same on every machine
 
   // Sounds.
   int32_t cheerSound_ = -1, announcerSound_ = -1;

@@ -11,12 +11,14 @@
 #include <string>
 
 #include "screen/config.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/game_screen_services.h"
 #include "base/player_records.h"
 #include "base/registry.h"
 #include "events/climbing/climbing_event.h"
 #include "graphics/surface.h"
+#include "tools/assetgen/climb_assets.h"
 #include "tests/support/event_harness.h"
 
 namespace fs = std::filesystem;
@@ -307,6 +309,32 @@ TEST_F(ClimbEventTest, MissingSoundsOrDataDoNotStopTheRace) {
   }
   fs::remove_all(noSounds);
   fs::remove_all(nothing);
+}
+
+// The intro lasts the announcer's words as its file counts them in frames,
+// on a machine that plays them and on one left without a sound slot alike
+// (the null sound device never ends a sound here: the clock stands still).
+TEST_F(ClimbEventTest, TheIntroLastsTheAnnouncersFramesWithOrWithoutItsSound) {
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "no sound slot" : "sounds loaded");
+    int introFrames = 0, words = -1;
+    HarnessOptions o = Options(ComputerFixtures(), nullptr);
+    o.make = [silent] {
+      if (silent) TakeEverySoundSlot();
+      return static_cast<GameScreen*>(new ClimbingEvent());
+    };
+    o.onFrame = [&](int, int, GameScreen* screen) {
+      if (words < 0)
+        words = WaveFileFrames(ShellDataPath(climbassets::kScreenSoundFiles[climbassets::kSndAnnouncer].path), 65);
+      if (static_cast<ClimbingEvent*>(screen)->IntroState() == kClimbIntroIn) ++introFrames;
+    };
+    HarnessRun run = RunEventHarness(o);
+    EXPECT_EQ(run.machines[0].result, 1);
+    ASSERT_GT(words, 3);
+    // Its last frame tells the others; the state follows a frame later.
+    EXPECT_GE(introFrames, words);
+    EXPECT_LE(introFrames, words + 2);
+  }
 }
 
 TEST_F(ClimbEventTest, LowMemoryLoadsNoCries) {

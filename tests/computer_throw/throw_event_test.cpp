@@ -19,6 +19,7 @@
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/computer_throw/throw_rules.h"
 #include "graphics/surface.h"
+#include "screen/event_assets.h"
 #include "screen/game_screen_services.h"
 #include "screen/options_menu.h"
 #include "screen/config.h"
@@ -283,6 +284,46 @@ TEST_F(ThrowEventTest, FourMachinesInLockStep) {
   ASSERT_EQ(run.machines.size(), 4u);
   ExpectMachinesAgree(run, 100u);
   ExpectStandings(run.machines[0].players, seen);
+}
+
+// The title and every turn's calls (the let-go, the announced distance, the
+// foul, the closing comment) last their files' frames: a machine that plays
+// them, and one left without a sound slot, go through the same states in the
+// same frames. Unpaced, the null sound device never ends a sound.
+TEST_F(ThrowEventTest, CallsLastTheirFilesFramesWithOrWithoutTheSounds) {
+  const throwassets::ThrowFile& opening =
+      throwassets::ThrowSoundFile(throwassets::kThrowCharOfCharacter[0], kSoundOpening);
+  int openingFrames = -1;
+  std::vector<int> states[2];
+  std::array<PlayerRecord, 4> records[2];
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "no sound slot" : "sounds loaded");
+    std::vector<int>& seq = states[silent];
+    HarnessOptions o = Options(ComputerFixtures(), nullptr, false);
+    o.drawEvery = 10;  // the states are the logic's; drawing them all only costs time
+    o.make = [silent] {
+      if (silent) TakeEverySoundSlot();
+      return static_cast<GameScreen*>(new ComputerThrowEvent());
+    };
+    o.onFrame = [&](int, int, GameScreen* screen) {
+      if (openingFrames < 0)
+        openingFrames =
+            WaveFileFrames(opening.inProgramDir ? ShellProgramPath(opening.path) : ShellDataPath(opening.path), 65);
+      seq.push_back(static_cast<ComputerThrowEvent*>(screen)->GetEventState());
+    };
+    HarnessRun run = RunEventHarness(o);
+    EXPECT_EQ(run.machines[0].result, 1);
+    ASSERT_GT(openingFrames, 8);  // longer than the fade-in
+    records[silent] = run.machines[0].players;
+    const int title = static_cast<int>(std::count(seq.begin(), seq.end(), static_cast<int>(kEvTitle)));
+    EXPECT_GE(title, openingFrames - 1);
+    EXPECT_LE(title, openingFrames + 1);
+  }
+  EXPECT_EQ(states[0], states[1]);
+  for (int c = 0; c < 4; ++c) {
+    EXPECT_EQ(records[0][c].result, records[1][c].result) << c;
+    EXPECT_EQ(records[0][c].place, records[1][c].place) << c;
+  }
 }
 
 TEST_F(ThrowEventTest, MissingSoundsDoNotStall) {

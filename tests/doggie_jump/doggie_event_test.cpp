@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "screen/config.h"
+#include "screen/event_assets.h"
+#include "screen/game_screen_services.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "events/doggie_jump/doggie_actor.h"
@@ -25,6 +27,7 @@
 #include "net/net_session.h"
 #include "tests/doggie_jump/doggie_robot.h"
 #include "tests/support/event_harness.h"
+#include "tools/assetgen/doggie_assets.h"
 
 namespace fs = std::filesystem;
 using namespace doggierules;
@@ -383,10 +386,48 @@ TEST_F(DoggieEventTest, MissingSoundsAndPicturesDoNotStall) {
   fs::remove_all(nothing);
 }
 
+// The title and every turn's calls (the announced distance, the foul, the
+// jumper's voice) last their files' frames: a machine that plays them, and
+// one left without a sound slot, go through the same states in the same
+// frames. Unpaced, the null sound device never ends a sound.
+TEST_F(DoggieEventTest, CallsLastTheirFilesFramesWithOrWithoutTheSounds) {
+  int words = -1;
+  std::vector<int> states[2];
+  std::array<PlayerRecord, 4> records[2];
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "no sound slot" : "sounds loaded");
+    std::vector<int>& seq = states[silent];
+    HarnessOptions o = Options(ComputerFixtures(), nullptr, 1, false, /*paced=*/false);
+    o.drawEvery = 10;  // the states are the logic's; drawing them all only costs time
+    o.make = [silent] {
+      if (silent) TakeEverySoundSlot();
+      return static_cast<GameScreen*>(new DoggieJumpEvent());
+    };
+    onFrame_ = [&](int, int, DoggieJumpEvent* ev) {
+      if (words < 0) words = WaveFileFrames(ShellDataPath(doggieassets::kAnnounceSound), 65);
+      seq.push_back(ev->GetEventState());
+    };
+    HarnessRun run = Run(o);
+    EXPECT_EQ(run.machines[0].result, 1);
+    ASSERT_GT(words, 8);  // longer than the fade-in
+    records[silent] = run.machines[0].players;
+    const int title = static_cast<int>(std::count(seq.begin(), seq.end(), static_cast<int>(kDogTitleIn)));
+    EXPECT_GE(title, words - 1);
+    EXPECT_LE(title, words + 2);
+  }
+  onFrame_ = nullptr;
+  EXPECT_EQ(states[0], states[1]);
+  for (int c = 0; c < 4; ++c) {
+    EXPECT_EQ(records[0][c].result, records[1][c].result) << c;
+    EXPECT_EQ(records[0][c].place, records[1][c].place) << c;
+  }
+}
+
 TEST_F(DoggieEventTest, LowMemoryLeavesTheLastSoundSlotsEmpty) {
   // With little memory the landings have no sound slots and the voices
-  // after a foul are neither loaded again nor waited for; nothing else is
-  // touched (a slot left unset once took over another's).
+  // after a foul are neither loaded again nor heard (their frames pass as on
+  // any machine); nothing else is touched (a slot left unset once took over
+  // another's).
   OverrideLowMemory(1);
   Seen seen;
   HarnessOptions o = Options(ComputerFixtures(), &seen);

@@ -13,7 +13,9 @@
 #include <string>
 
 #include "base/player_records.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
+#include "screen/game_screen_services.h"
 #include "events/figure_skating/figure_skating_event.h"
 #include "events/figure_skating/skating_rules.h"
 #include "tests/support/event_harness.h"
@@ -305,6 +307,31 @@ TEST_F(SkatingEventTest, AKeyOnOneMachineEndsTheIntroOnAll) {
     EXPECT_LT(introFrames[m], 30) << m;
   }
   EXPECT_TRUE(run.syncEqual);
+}
+
+// The intro lasts the announcer's words as its file counts them in frames,
+// on a machine that plays them and on one left without a sound slot alike
+// (the null sound device never ends a sound here: the clock stands still).
+TEST_F(SkatingEventTest, TheIntroLastsTheAnnouncersFramesWithOrWithoutItsSound) {
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "no sound slot" : "sounds loaded");
+    int introFrames = 0, words = -1;
+    HarnessOptions o = Options(ComputerFixtures(), nullptr);
+    o.maxFrames = 400;  // the intro and a little of the event
+    o.make = [silent] {
+      if (silent) TakeEverySoundSlot();
+      return static_cast<GameScreen*>(new FigureSkatingEvent());
+    };
+    o.onFrame = [&](int, int, GameScreen* screen) {
+      if (words < 0) words = WaveFileFrames(ShellDataPath(skateassets::kAnnouncerSound.path), kFramePeriodMs);
+      if (static_cast<FigureSkatingEvent*>(screen)->GetEventState() == kSkEvIntroIn) ++introFrames;
+    };
+    RunEventHarness(o);
+    ASSERT_GT(words, 8);  // longer than the fade-in
+    // Its last frame tells the others; the state follows a frame later.
+    EXPECT_GE(introFrames, words);
+    EXPECT_LE(introFrames, words + 2);
+  }
 }
 
 TEST_F(SkatingEventTest, DamagedOrMissingDataNeverStopsTheEvent) {

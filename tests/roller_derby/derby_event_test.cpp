@@ -20,8 +20,10 @@
 #include "graphics/surface.h"
 #include "scene3d/rm.h"
 #include "screen/config.h"
+#include "screen/event_assets.h"
 #include "screen/game_screen_services.h"
 #include "tests/support/event_harness.h"
+#include "tools/assetgen/derby_assets.h"
 
 using namespace derby;
 namespace fs = std::filesystem;
@@ -259,6 +261,9 @@ TEST_F(DerbyEventTest, MachinesOverALossyNetwork) {
     o.seed = 4242;
     o.faults = Lossy();
     o.make = SmallViews;
+    // The machines agree on the logic; drawing every frame of the whole
+    // race on every machine only costs time under the sanitizers.
+    o.drawEvery = 6;
     o.scripts = {Pusher(), InputScript(), Pusher(), InputScript()};
     o.scripts.resize(machines);
     HarnessRun run = RunEventHarness(o);
@@ -303,6 +308,32 @@ TEST_F(DerbyEventTest, FourMachinesAndOneLeavesInTheMiddle) {
   EXPECT_EQ(rec[2].human, 0);
   ASSERT_GT(seen.takeOverFrame, 300);
   EXPECT_GT(seen.progressAtEnd[2], seen.progressAtTakeOver) << "the computer skated on for him";
+}
+
+// The intro lasts the announcer's words as its file counts them in frames,
+// on a machine that plays them and on one left without a sound slot alike
+// (the null sound device never ends a sound here: the clock stands still).
+TEST_F(DerbyEventTest, TheIntroLastsTheAnnouncersFramesWithOrWithoutItsSound) {
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "no sound slot" : "sounds loaded");
+    int introFrames = 0, words = -1;
+    HarnessOptions o = Options(ComputerFixtures(), nullptr);
+    o.maxFrames = 300;  // the intro and a little of the race
+    o.drawEvery = 8;
+    o.make = [silent] {
+      if (silent) TakeEverySoundSlot();
+      return SmallViews();
+    };
+    o.onFrame = [&](int, int, GameScreen* screen) {
+      if (words < 0) words = WaveFileFrames(ShellDataPath(derbyassets::kAnnouncerSound), 100);
+      if (static_cast<RollerDerbyEvent*>(screen)->State() == kIntroIn) ++introFrames;
+    };
+    RunEventHarness(o);
+    ASSERT_GT(words, 3);
+    // Its last frame tells the others; the state follows a frame later.
+    EXPECT_GE(introFrames, words);
+    EXPECT_LE(introFrames, words + 3);
+  }
 }
 
 // No data set at all: no pictures, meshes or sounds. Four people who never

@@ -20,6 +20,7 @@
 #include "screen/game_screen.h"
 #include "screen/game_screen_services.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 
 // --- Fixtures and scripts ------------------------------------------------------
 
@@ -452,5 +453,10 @@ void ExpectMachinesAgree(const HarnessRun& run, size_t minChecks) {
       EncodePlayerRecord(m.players[p], b);
       EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << i << " player " << p;
     }
+  }
+}
+
+void TakeEverySoundSlot() {
+  while (g_soundManager && g_soundManager->AllocSlot() >= 0) {
   }
 }

@@ -126,6 +126,11 @@ struct HarnessRun {
 // for the run when the program's are not up, and removed afterwards.
 HarnessRun RunEventHarness(const HarnessOptions& options);
 
+// Takes every free slot of the sound manager (call it in HarnessOptions::make
+// before building the screen): the screen then loads none of its sounds, as
+// on a machine whose sound device, memory or slots leave it silent.
+void TakeEverySoundSlot();
+
 // The checks of a network run that played to its end on every machine: none
 // timed out, every one ended the event (result 1) with at least `minChecks`
 // sync points whose values are all machine 0's, and every one holds the
