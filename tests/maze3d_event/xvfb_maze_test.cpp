@@ -87,20 +87,8 @@ TEST(MazeXvfbChild, Run) {
     ASSERT_GT(run.game, 0);
     ASSERT_GT(WaitForMainMenu(run.root), 0) << ReadFile(run.log);
     StartTrainingEvent(7, "ANNA");
-    int taken = EnterEventAfterCutScene(run.root);
-    // A loaded machine may have missed a key on the way, and the screenshot
-    // keys open the message line on a screen of the front end: Return
-    // closes the line and starts the game, Ctrl passes over the intro.
     auto shot = [&run](int n) { return run.root + "/data/sshot" + std::to_string(n) + ".bmp"; };
-    for (int tries = 0; !(taken > 0 && MazeShown(shot(taken), false)) && tries < 40; ++tries) {
-      XdoGame("keydown Return sleep 0.3 keyup Return");
-      Sleep(1500);
-      XdoGame("keydown ctrl sleep 0.3 keyup ctrl");
-      Sleep(500);
-      PressScreenshotKeys();
-      Sleep(900);
-      taken = LastScreenshot(run.root);
-    }
+    const int taken = EnterEventUntilShown(run.root, [](const std::string& path) { return MazeShown(path, false); });
     ASSERT_TRUE(taken > 0 && MazeShown(shot(taken), false)) << ReadFile(run.log);
     WalkAndTakeScreenshots(run.root, taken, false);
     CheckMazeShots(run.root, taken + 1, false);

@@ -68,20 +68,7 @@ TEST(DerbyXvfbChild, Run) {
     taken = EnterSavedChampionshipEvent(run.root, DerbyShown);
   } else {
     StartTrainingEvent(10, "ANNA");
-    taken = EnterEventAfterCutScene(run.root);
-    // A loaded machine may have missed a key on the way, and the screenshot
-    // keys open the message line on a screen of the front end: Return
-    // closes the line, Ctrl takes the athlete and the country and passes
-    // over the cut-scene.
-    for (int tries = 0; !(taken > 0 && DerbyShown(Shot(run.root, taken))) && tries < 40; ++tries) {
-      XdoGame("keydown Return sleep 0.3 keyup Return");
-      Sleep(1500);
-      XdoGame("keydown ctrl sleep 0.3 keyup ctrl");
-      Sleep(500);
-      PressScreenshotKeys();
-      Sleep(900);
-      taken = LastScreenshot(run.root);
-    }
+    taken = EnterEventUntilShown(run.root, DerbyShown);
   }
   ASSERT_TRUE(taken > 0 && DerbyShown(Shot(run.root, taken))) << ReadFile(run.log);
   // A key passes over the announcer; then push off (the second player on

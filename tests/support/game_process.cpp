@@ -272,6 +272,21 @@ int EnterEventAfterCutScene(const std::string& root) {
   return WaitForEventScreen(root, 60);
 }
 
+int EnterEventUntilShown(const std::string& root, const std::function<bool(const std::string&)>& shown, int tries) {
+  auto shot = [&root](int n) { return root + "/data/sshot" + std::to_string(n) + ".bmp"; };
+  int taken = EnterEventAfterCutScene(root);
+  for (int t = 0; !(taken > 0 && shown(shot(taken))) && t < tries; ++t) {
+    XdoGame("keydown Return sleep 0.3 keyup Return");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    XdoGame("keydown ctrl sleep 0.3 keyup ctrl");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    PressScreenshotKeys();
+    std::this_thread::sleep_for(std::chrono::milliseconds(900));
+    taken = LastScreenshot(root);
+  }
+  return taken > 0 && shown(shot(taken)) ? taken : 0;
+}
+
 void PressScreenshotKeys() {
   XdoGame("keydown F11 keydown F12");
   std::this_thread::sleep_for(std::chrono::milliseconds(150));

@@ -98,6 +98,15 @@ bool StartTrainingRun(const char* childVar, int n, TrainingRun* run);
 // A key past the cut-scene before the event, then WaitForEventScreen (60
 // tries).
 int EnterEventAfterCutScene(const std::string& root);
+// EnterEventAfterCutScene for an event whose picture `shown` recognises in a
+// screenshot's path: while the last screenshot does not show it, Return
+// (closes the message line the screenshot keys open on a screen of the front
+// end, or starts the game), Ctrl (takes the athlete and the country, passes
+// over a cut-scene or an intro) and a new screenshot, at most `tries` times:
+// a loaded machine may have missed a key on the way. The number of the
+// screenshot that shows the event, 0 when none did.
+int EnterEventUntilShown(const std::string& root, const std::function<bool(const std::string&)>& shown,
+                         int tries = 40);
 // The game's own screenshot keys (F11 + F12) pressed and released.
 void PressScreenshotKeys();
 // The number of the last of the game's screenshots <root>/data/sshot<n>.bmp
