@@ -16,6 +16,7 @@
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/doggie_jump/doggie_jump_event.h"
 #include "events/hippo_run/hippo_run_event.h"
+#include "events/javelin_catch/javelin_event.h"
 #include "events/kickboxing/kickboxing_event.h"
 #include "events/troubled_waters/swim_event.h"
 #include "frontend/computer_training.h"
@@ -158,6 +159,7 @@ int main(int, char**) {
   RegisterClimbingEvent();
   RegisterMaze3DEvent();
   RegisterKickboxingEvent();
+  RegisterJavelinCatchEvent();
   RegisterRollerDerbyEvent();
   RegisterComputerTrainingIfAsked();  // KELVANTHROP_COMPUTER_TRAINING=<event>, for the benchmarks
 

@@ -30,6 +30,7 @@
 #include "events/climbing/climbing_event.h"
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/doggie_jump/doggie_jump_event.h"
+#include "events/javelin_catch/javelin_event.h"
 #include "events/kickboxing/kickboxing_event.h"
 #include "events/troubled_waters/swim_event.h"
 #include "events/hippo_run/hippo_run_event.h"
@@ -169,6 +170,7 @@ TEST_F(Soak, Championships) {
   RegisterClimbingEvent();
   RegisterMaze3DEvent();
   RegisterKickboxingEvent();
+  RegisterJavelinCatchEvent();
   RegisterRollerDerbyEvent();
   RegisterMainMenuScreen([] { return new StandInMainMenu(); });
   RegisterNewGameScreen([] { return new StandInNewGame(); });
