@@ -368,10 +368,10 @@ TEST(AssetTree, EveryFileTheGameCodeNamesIsInTheManifest) {
   for (const ManifestEntry& e : AssetManifest()) known.insert(norm(e.path));
   for (int t = 0; t < throwassets::kCharacters; ++t)
     for (const auto& f : throwassets::kThrowCharacterFiles[t]) known.insert(norm(f.path));
-  const std::regex name(R"re("((?:[A-Za-z0-9_]+\\\\)+[A-Za-z0-9_]+\.(?:mbm|wav|bmp|avi|txt|bbm|skd))")re");
+  const std::regex name(R"re("((?:[A-Za-z0-9_]+\\\\)+[A-Za-z0-9_]+\.(?:mbm|wav|bmp|avi|txt|bbm|skd|jcd))")re");
   int seen = 0;
   for (const char* dir : {"app", "base", "graphics", "platform", "video", "frontend", "events/computer_throw",
-                          "events/figure_skating", "events/doggie_jump"}) {
+                          "events/figure_skating", "events/doggie_jump", "events/javelin_catch"}) {
     const fs::path root = fs::path(KEL_SOURCE_DIR) / dir;
     if (!fs::exists(root)) continue;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
