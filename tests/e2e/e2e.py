@@ -553,7 +553,7 @@ def training_throw(s):
 
     # The rest at the fastest game speed (the typed code of the command
     # line), throwing whenever it is the person's turn, until the shop.
-    game.hold("F12", 0.4)  # the line opens while the key is down
+    open_command_line(game)
     xdo("type", "--delay", 80, "TEMPO BLAZES")
     game.key("Return", pause=0.5)
     state = {"off": 0, "shot": None}
@@ -660,9 +660,25 @@ def new_game_names(game, names):
         game.key("ctrl", pause=1.0)  # the country
 
 
+def open_command_line(game):
+    """F12 held until the command line shows along the top of the picture.
+    A starved game can take the press, the typed code and Return in one
+    frame, and opening the line throws away what was typed before it: so the
+    code is typed only once the line is seen open."""
+    band = (0.05, 0.025, 0.95, 0.05)
+    before = game.shot("command-line-before")
+    for _ in range(3):
+        game.hold("F12", 0.4)
+        deadline = time.monotonic() + 8
+        while time.monotonic() < deadline:
+            if game.shot("command-line").changed_share(before, band) > 0.3:
+                return
+            time.sleep(0.3)
+
+
 def end_event_by_code(game):
     """The hidden code that ends the running event, typed on the command line."""
-    game.hold("F12", 0.4)
+    open_command_line(game)
     xdo("type", "--delay", 80, "JUMP AHEAD")
     game.key("Return", pause=1.0)
 
