@@ -129,8 +129,10 @@ void JavelinEvent::LoadSounds() {
   for (int i = 0; i < kEventSounds; ++i) {
     const std::string path = kSoundFiles[i].program ? ShellProgramPath(kSoundFiles[i].path) : ShellDataPath(kSoundFiles[i].path);
     sounds_[i] = LoadEventSound(path, 1);
+    // Read from the file, not the loaded slot: a machine without a sound
+    // device or a free slot must wait as long as every other.
+    if (i == kSndAnnouncer) announcerLength_ = WaveFileFrames(path, kFramePeriodMs);
   }
-  announcerLength_ = SoundLengthFrames(sounds_[kSndAnnouncer], kFramePeriodMs);
 }
 
 void JavelinEvent::LoadPictures() {
