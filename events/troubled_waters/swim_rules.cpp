@@ -57,7 +57,7 @@ int32_t AirLossFor(int32_t endurance) { return kFullAir / (std::max<int32_t>(1, 
 
 int32_t AirPercent(int32_t air) { return air * 100 / kFullAir; }
 
-bool WantsPump(int32_t air) { return AirPercent(air) < 50; }
+bool WantsPump(int32_t air) { return air < kSeekPumpBelowAir; }
 
 int32_t RaceSeconds(int32_t raceFrameCounter) { return raceFrameCounter / kRaceFramesPerSecond; }
 

@@ -33,7 +33,11 @@ int32_t SpeedStepFor(int32_t speed);
 int32_t AirLossFor(int32_t endurance);
 // Air as a share of a full tank, 0..100 (below 0 for an overdrawn tank).
 int32_t AirPercent(int32_t air);
-// The computer swimmer heads for a pump when its tank is below half.
+// The computer swimmer goes looking for a pump off its route only when its
+// tank is as good as empty (below 50 of 50000); it refills anyway at every
+// pump it passes. Looking from half a tank on took it off the route to pumps
+// behind it, and cost more than the air it saved.
+inline constexpr int32_t kSeekPumpBelowAir = 50;
 bool WantsPump(int32_t air);
 // The race clock's whole seconds after a number of race frames.
 int32_t RaceSeconds(int32_t raceFrameCounter);

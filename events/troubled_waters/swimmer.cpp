@@ -370,6 +370,17 @@ void Swimmer::Steer() {
       press(kRight);
     }
   }
+  // Holding the route's row: the rules above steer by the cell under the
+  // swimmer and leave its vertical speed alone while it swims along a row,
+  // so the speed left from a turn or a shaft carried it out of the row into
+  // side water off the route, where it only wanders (most computer swimmers
+  // never reached the exit). On the route, drifting towards such water, it
+  // presses against the drift; where the route itself goes on up or down,
+  // the cells there are route cells and nothing changes.
+  if (IsRouteCode(k) && vy != 0 && !Held(in, kUp) && !Held(in, kDown)) {
+    const int beyond = r + Sign(vy);
+    if (m.Water(beyond, c) && !Route(beyond, c)) press(vy > 0 ? kUp : kDown);
+  }
   if (vx < 0 && !m.Water(r, Col(x - halfWidth))) vx = 0;
   if (vy > 0 && !m.Water(Col(y + halfHeight), c)) vy = 0;
   if (vy < 0 && !m.Water(Col(y - halfHeight), c)) vy = 0;

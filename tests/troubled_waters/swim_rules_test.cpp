@@ -46,9 +46,10 @@ TEST(SwimRules, DamageSpeedAirAndClock) {
     EXPECT_EQ(SpeedStepFor(s.speed), s.step) << s.speed;
   EXPECT_EQ(AirLossFor(50), 142);
   EXPECT_EQ(AirLossFor(0), 7142);  // no division by zero
-  // The pump and the worried face look at the share of a full tank.
-  EXPECT_TRUE(WantsPump(24999));
-  EXPECT_FALSE(WantsPump(25000));
+  // The computer looks for a pump only with its tank (all but) empty; the
+  // tank may end overdrawn.
+  for (int32_t air : {-7142, 0, 49}) EXPECT_TRUE(WantsPump(air)) << air;
+  for (int32_t air : {50, 24999, kFullAir}) EXPECT_FALSE(WantsPump(air)) << air;
   EXPECT_EQ(RaceSeconds(14), 0);
   EXPECT_EQ(RaceSeconds(15), 1);
   EXPECT_EQ(ClockText(0), "0 : 00");
@@ -234,4 +235,40 @@ TEST(SwimActors, AComputerSwimmerActsOnlyOnItsOwnChoice) {
   ++p.world.raceFrame;
   p.swimmer->Update();
   EXPECT_EQ(g_players[0].weaponUnits, 4);
+}
+
+TEST(SwimActors, AComputerSwimmerHoldsTheRowOfItsRoute) {
+  // A route along row 50 through open water. A computer swimmer swimming
+  // along it with speed left over upwards or downwards stays in the row
+  // (the water off the route is where it would only wander), but sinks or
+  // rises on when the route goes on into the next row.
+  struct Case {
+    int32_t y, vy;
+    bool routeGoesOn;
+    int wantRow;
+  };
+  for (const Case& c : {Case{5070, 5, false, 50}, Case{5030, -5, false, 50}, Case{5070, 5, true, 51},
+                        Case{5030, -5, true, 49}}) {
+    SCOPED_TRACE(testing::Message() << "vy " << c.vy << (c.routeGoesOn ? ", route goes on" : ""));
+    OpenWater w(false);
+    Swimmer& s = *w.swimmer;
+    for (int col = 5; col < 90; ++col) {
+      w.maze.Set(50, col, kRouteCell);
+      if (c.routeGoesOn) w.maze.Set(50 + (c.vy > 0 ? 1 : -1), col, kRouteCell);
+    }
+    s.PlaceAt(1000, c.y);
+    s.vx = 5;
+    s.vy = c.vy;
+    int lastRow = 50;
+    for (int f = 0; f < 60; ++f) {
+      ++w.world.raceFrame;
+      s.Update();
+      lastRow = s.y / kCellPixels;
+      if (!c.routeGoesOn) {
+        ASSERT_EQ(lastRow, 50) << "frame " << f;
+      }
+    }
+    EXPECT_EQ(lastRow, c.wantRow);
+    EXPECT_GT(s.x, 1000 + 60 * 4) << "it swam on along the route";
+  }
 }
