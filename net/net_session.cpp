@@ -431,7 +431,11 @@ void NetSession::Deliver(int machine, int from, int to, uint32_t seq, const uint
 }
 
 bool NetSession::Receive(NetMessage* out) {
-  Pump();
+  // What is queued comes before anything still on the wire, so the wire is
+  // read once the queue runs dry rather than once per message: a frame of
+  // the lock-step drains several messages, and every look at the wire costs
+  // system calls. A long queue still lets the pump run now and then.
+  if (recv_.empty() || Now() - lastPump_ >= kPumpAtLeastMs) Pump();
   if (recv_.empty()) return false;
   *out = std::move(recv_.front());
   recv_.pop_front();
@@ -540,6 +544,7 @@ std::vector<uint8_t> NetSession::MemberPacket(int id, bool dial) const {
 void NetSession::Pump() {
   if (pumping_ || mode_ != Mode::kNetwork || !transport_) return;
   pumping_ = true;
+  lastPump_ = Now();
   NetTransportEvent ev;
   while (transport_ && transport_->Poll(&ev)) HandleEvent(ev);
   if (transport_) {

@@ -297,6 +297,8 @@ class NetSession {
   uint32_t joinWindowMs_ = 5000;
   std::function<void()> waitHook_;
   bool pumping_ = false;
+  uint32_t lastPump_ = 0;
+  static constexpr uint32_t kPumpAtLeastMs = 10;
 };
 
 // The one session of the game, made by the shell at start-up.
