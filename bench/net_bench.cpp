@@ -9,11 +9,12 @@
 // thread per frame).
 // BM_LockStepMeshFourEnet: one lock-step frame of four machines (threads,
 // each with its own session over ENet on 127.0.0.1, linked in a mesh), as a
-// ratio to a plain exchange over ENet between four threads linked the same
-// way, measured in the same run: each sends one packet of an input's size to
-// every other and waits for one from every other (one message each way a
-// frame, as the lock-step sends; not a round trip). Counters: plain_us,
-// frame_us, ratio.
+// ratio to a plain exchange over ENet between four endpoints linked the same
+// way: each sends one packet of an input's size to every other and waits for
+// one from every other (one message each way a frame, as the lock-step
+// sends; not a round trip). The same four threads play both, in rounds of a
+// block of each, so that both see the same load; an iteration is a round.
+// Counters (medians over the rounds): plain_us, frame_us, ratio.
 // BM_LockStepExchangeCpu: the same frame between two machines on the
 // in-memory hub in one thread: the exchange's own CPU cost, no wire.
 #include <benchmark/benchmark.h>
@@ -23,12 +24,15 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -305,9 +309,9 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
 }
 BENCHMARK(BM_LockStepFrameEnet)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-// Four plain ENet endpoints, each linked to every other; Measure() gives
-// the mean time of a frame in which each sends one input-sized packet to
-// every other and waits for one from every other.
+// Four plain ENet endpoints, each linked to every other. Play(me, n) is n
+// frames of one of them: it sends one input-sized packet to every other and
+// waits for one from every other.
 class PlainMesh {
  public:
   static constexpr int kMachines = 4;
@@ -334,18 +338,34 @@ class PlainMesh {
     return true;
   }
 
-  double Measure(int frames) {
-    std::atomic<bool> failed{false};
-    std::vector<std::thread> threads;
-    auto t0 = std::chrono::steady_clock::now();
-    for (int i = 1; i < kMachines; ++i)
-      threads.emplace_back([this, i, frames, &failed] {
-        if (!Run(i, frames)) failed = true;
-      });
-    if (!Run(0, frames)) failed = true;
-    for (auto& t : threads) t.join();
-    double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
-    return failed ? 0 : us / frames;
+  bool Play(int me, int frames) {
+    NetTransport& t = *ends_[me];
+    uint8_t msg[kMsgInputSize] = {kMsgInput, 0, kMsgInputSize, 0};
+    std::array<int, kMachines> got{};
+    for (int f = 0; f < frames; ++f) {
+      NetPutI32(msg + 8, f);
+      for (int k = 0; k < kMachines; ++k)
+        if (k != me) t.Send(links_[me][k], msg, sizeof msg);
+      t.Flush();
+      for (int wait = 0;; ++wait) {
+        bool all = true;
+        for (int k = 0; k < kMachines; ++k) all &= k == me || got[k] > f;
+        if (all) break;
+        if (wait > 4000) return false;
+        NetTransportEvent ev;
+        while (t.Poll(&ev)) {
+          if (ev.kind != NetTransportEvent::kReceived) continue;
+          for (int k = 0; k < kMachines; ++k)
+            if (k != me && links_[me][k] == ev.link) ++got[k];
+        }
+        all = true;
+        for (int k = 0; k < kMachines; ++k) all &= k == me || got[k] > f;
+        if (!all) t.WaitForTraffic(5);
+      }
+    }
+    // Acknowledgements still owed go out before the next block.
+    t.Flush();
+    return true;
   }
 
  private:
@@ -371,68 +391,100 @@ class PlainMesh {
     return up && accepted;
   }
 
-  bool Run(int me, int frames) {
-    NetTransport& t = *ends_[me];
-    uint8_t msg[kMsgInputSize] = {kMsgInput, 0, kMsgInputSize, 0};
-    std::array<int, kMachines> got{};
-    for (int f = 0; f < frames; ++f) {
-      NetPutI32(msg + 8, f);
-      for (int k = 0; k < kMachines; ++k)
-        if (k != me) t.Send(links_[me][k], msg, sizeof msg);
-      t.Flush();
-      for (int wait = 0;; ++wait) {
-        bool all = true;
-        for (int k = 0; k < kMachines; ++k) all &= k == me || got[k] > f;
-        if (all) break;
-        if (wait > 4000) return false;
-        NetTransportEvent ev;
-        while (t.Poll(&ev)) {
-          if (ev.kind != NetTransportEvent::kReceived) continue;
-          for (int k = 0; k < kMachines; ++k)
-            if (k != me && links_[me][k] == ev.link) ++got[k];
-        }
-        all = true;
-        for (int k = 0; k < kMachines; ++k) all &= k == me || got[k] > f;
-        if (!all) t.WaitForTraffic(5);
-      }
-    }
-    // Acknowledgements still owed go out before the next measurement.
-    t.Flush();
-    return true;
-  }
-
   std::array<std::unique_ptr<NetTransport>, kMachines> ends_;
   std::array<std::array<int, kMachines>, kMachines> links_{};
 };
 
+// n lock-step frames of one machine, in steps, so that a failure elsewhere
+// (`abort`) does not leave it waiting for good.
+bool PlayFrames(Player& p, int n, const std::atomic<bool>& abort) {
+  for (int f = 0; f < n; ++f) {
+    p.ls->BeginExchange();
+    int r;
+    while ((r = p.ls->StepExchange()) == LockStep::kPending && !abort) {
+    }
+    if (r != 0 || p.mode != 2) return false;
+    p.EndFrame();
+  }
+  return true;
+}
+
+// The start of each round for the machines on other threads, and their word
+// that they played it.
+class RoundGate {
+ public:
+  // A machine's wait for round r; false once the rounds are over.
+  bool Await(int r) {
+    std::unique_lock<std::mutex> lock(m_);
+    cv_.wait(lock, [&] { return round_ >= r || over_; });
+    return !over_;
+  }
+  void Played() {
+    std::lock_guard<std::mutex> lock(m_);
+    ++played_;
+    cv_.notify_all();
+  }
+  void Open(int r) {
+    std::lock_guard<std::mutex> lock(m_);
+    round_ = r;
+    played_ = 0;
+    cv_.notify_all();
+  }
+  void AwaitPlayed(int n) {
+    std::unique_lock<std::mutex> lock(m_);
+    cv_.wait(lock, [&] { return played_ >= n || over_; });
+  }
+  void End() {
+    std::lock_guard<std::mutex> lock(m_);
+    over_ = true;
+    cv_.notify_all();
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  int round_ = -1;
+  int played_ = 0;
+  bool over_ = false;
+};
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+constexpr int kMeshBlock = 200;
+constexpr int kMeshWarmUpRounds = 2;
+
 void BM_LockStepMeshFourEnet(benchmark::State& state) {
   constexpr int kMachines = PlainMesh::kMachines;
   LoopbackSettings settings;
-  double plain = 0;
-  {
-    PlainMesh mesh;
-    if (!mesh.Start()) {
-      state.SkipWithError("no ENet mesh on loopback");
-      return;
-    }
-    mesh.Measure(200);
-    plain = mesh.Measure(2000);
-    if (plain <= 0) {
-      state.SkipWithError("the plain exchange stalled");
-      return;
-    }
+  PlainMesh mesh;
+  if (!mesh.Start()) {
+    state.SkipWithError("no ENet mesh on loopback");
+    return;
   }
+  // The sessions take ports of their own: the plain mesh keeps its.
+  RegWriteInt(kRegConfig, "NETPORT", FreeLoopbackPort());
   NetSession host;
   if (host.SelectProvider(1, 0) != kNetOk || host.CreateSession("MESH") != kNetOk ||
       host.AddLocalPlayer("HOST") != 0) {
     state.SkipWithError("cannot host on loopback");
     return;
   }
+  // A round is a block of plain frames and a block of lock-step frames on
+  // the same four threads, one right after the other, the plain block first
+  // in even rounds and second in odd ones: both halves of a round see the
+  // same load of the machine, and neither always follows the other.
+  auto plainFirst = [](int round) { return round % 2 == 0; };
   // The others join one after another (each takes the next slot), then keep
-  // their sessions going until all four play; then they play frames until
-  // told to stop, in steps, so that none is left waiting for the end.
+  // their sessions going until all four play; then they play the rounds the
+  // host opens.
   std::atomic<int> joined{1};
-  std::atomic<bool> failed{false}, stop{false};
+  std::atomic<bool> failed{false};
+  RoundGate gate;
   std::vector<std::thread> peers;
   for (int slot = 1; slot < kMachines; ++slot) {
     peers.emplace_back([&, slot] {
@@ -447,7 +499,7 @@ void BM_LockStepMeshFourEnet(benchmark::State& state) {
         return;
       }
       ++joined;
-      while (s.PlayerCount() < kMachines && !failed && !stop) {
+      while (s.PlayerCount() < kMachines && !failed) {
         s.Pump();
         s.WaitForTraffic(5);
       }
@@ -455,11 +507,26 @@ void BM_LockStepMeshFourEnet(benchmark::State& state) {
       while (s.Receive(&m)) {
       }
       Player p(&s, slot);
-      PlayUntil(p, stop);
+      p.ls->BeginWaitForPlayers();
+      int r;
+      while ((r = p.ls->StepWaitForPlayers()) == LockStep::kPending && !failed) {
+      }
+      if (r != 0) {
+        failed = true;
+        return;
+      }
+      for (int round = 0; gate.Await(round); ++round) {
+        for (int half = 0; half < 2 && !failed; ++half) {
+          const bool ok = half == 0 ? (plainFirst(round) ? mesh.Play(slot, kMeshBlock) : PlayFrames(p, kMeshBlock, failed))
+                                    : (plainFirst(round) ? PlayFrames(p, kMeshBlock, failed) : mesh.Play(slot, kMeshBlock));
+          if (!ok) failed = true;
+        }
+        gate.Played();
+      }
     });
   }
   auto finish = [&] {
-    stop = true;
+    gate.End();
     for (auto& t : peers) t.join();
   };
   for (int i = 0; i < 6000 && host.PlayerCount() < kMachines && !failed; ++i) {
@@ -477,28 +544,49 @@ void BM_LockStepMeshFourEnet(benchmark::State& state) {
   }
   Player p(&host, 0);
   if (p.ls->WaitForPlayers() != 0) {
+    failed = true;
     finish();
     state.SkipWithError("the wait for players failed");
     return;
   }
-  for (int i = 0; i < 100; ++i) p.Frame();
-  auto wall0 = std::chrono::steady_clock::now();
-  int64_t frames = 0;
-  for (auto _ : state) {
-    if (p.Frame() != 0 || p.mode != 2) {
-      state.SkipWithError("exchange failed");
-      break;
+  // One round; the host's mean frame of each half, in microseconds.
+  int round = 0;
+  auto play = [&](double* plainUs, double* frameUs) {
+    gate.Open(round);
+    for (int half = 0; half < 2 && !failed; ++half) {
+      const bool plain = (half == 0) == plainFirst(round);
+      const auto t0 = std::chrono::steady_clock::now();
+      if (!(plain ? mesh.Play(0, kMeshBlock) : PlayFrames(p, kMeshBlock, failed))) failed = true;
+      const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+      *(plain ? plainUs : frameUs) = us / kMeshBlock;
     }
-    ++frames;
+    gate.AwaitPlayed(kMachines - 1);
+    ++round;
+    return !failed;
+  };
+  double plainUs = 0, frameUs = 0;
+  for (int i = 0; i < kMeshWarmUpRounds; ++i) play(&plainUs, &frameUs);
+  std::vector<double> plains, frames, ratios;
+  for (auto _ : state) {
+    if (!play(&plainUs, &frameUs)) break;
+    plains.push_back(plainUs);
+    frames.push_back(frameUs);
+    ratios.push_back(frameUs / plainUs);
+    state.SetIterationTime(frameUs * 1e-6);
   }
-  double wall = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - wall0).count();
   finish();
-  double frameUs = frames ? wall / frames : 0;
-  state.counters["plain_us"] = plain;
-  state.counters["frame_us"] = frameUs;
-  state.counters["ratio"] = frameUs / plain;
+  if (failed) {
+    state.SkipWithError("a frame failed");
+    return;
+  }
+  // Medians over the rounds: a round that the machine's other work slowed
+  // down moves them little.
+  state.counters["plain_us"] = Median(plains);
+  state.counters["frame_us"] = Median(frames);
+  state.counters["ratio"] = Median(ratios);
 }
-BENCHMARK(BM_LockStepMeshFourEnet)->UseRealTime()->Unit(benchmark::kMicrosecond);
+// Each iteration is a round; its time is the mean lock-step frame of it.
+BENCHMARK(BM_LockStepMeshFourEnet)->Iterations(30)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 void BM_LockStepExchangeCpu(benchmark::State& state) {
   NetHub hub;
