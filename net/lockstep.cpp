@@ -474,8 +474,11 @@ void LockStep::BeginExchange() {
 int LockStep::StepExchange() {
   if (!waitNetwork_) return 0;  // a game on one machine: copied at once
   for (auto& r : resentFor_) r = -1;
+  // One look at the wire a pass, then everything it brought: looking again
+  // to learn that nothing more came costs system calls in every frame.
   NetMessage m;
-  while (!done_ && Network() && ctx_.session->Receive(&m)) {
+  if (!done_) ctx_.session->Pump();
+  while (!done_ && Network() && ctx_.session->TakeQueued(&m)) {
     DecodedNetMessage d;
     if (!DecodeNetMessage(m.from, m.data.data(), m.data.size(), &d)) continue;
     switch (d.type) {

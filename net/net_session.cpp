@@ -436,6 +436,10 @@ bool NetSession::Receive(NetMessage* out) {
   // the lock-step drains several messages, and every look at the wire costs
   // system calls. A long queue still lets the pump run now and then.
   if (recv_.empty() || Now() - lastPump_ >= kPumpAtLeastMs) Pump();
+  return TakeQueued(out);
+}
+
+bool NetSession::TakeQueued(NetMessage* out) {
   if (recv_.empty()) return false;
   *out = std::move(recv_.front());
   recv_.pop_front();

@@ -156,8 +156,13 @@ class NetSession {
   // Sends a message from a player of this machine. False when `from` is not
   // one, the address names nobody, the message is empty or too long.
   bool Send(int from, int to, const void* data, size_t size);
-  // Takes the next received message (pumping the transport first).
+  // Takes the next received message, pumping the transport first when the
+  // receive queue is empty (and now and then while it is not).
   bool Receive(NetMessage* out);
+  // Takes the next message already in the receive queue, without a look at
+  // the wire: one Pump and then these drains the queue at the cost of one
+  // look, where a loop of Receive looks again once the queue is empty.
+  bool TakeQueued(NetMessage* out);
   // Puts a message into the own receive queue, at the front when urgent.
   void QueueLocal(int from, int to, const void* data, size_t size, bool urgent);
   // Sends a chat line (cut to 32 characters) to one slot or all.
