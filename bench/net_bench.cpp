@@ -4,8 +4,10 @@
 // 127.0.0.1 and back: the plain round trip.
 // BM_LockStepFrameEnet: one lock-step frame (exchange, check value, read and
 // send the next input) between two threads, each with its own session over
-// ENet on 127.0.0.1. Counters: rtt_us (a plain round trip measured in the
-// same run), ratio (frame time / round trip), cpu_us (CPU of the exchange
+// ENet on 127.0.0.1, against a plain round trip between the same two
+// threads over an ENet pair of their own, in rounds of a block of each (an
+// iteration is a round). Counters (medians over the rounds): rtt_us,
+// frame_us, ratio (frame time / round trip), cpu_us (CPU of the exchange
 // thread per frame).
 // BM_LockStepMeshFourEnet: one lock-step frame of four machines (threads,
 // each with its own session over ENet on 127.0.0.1, linked in a mesh), as a
@@ -109,10 +111,13 @@ bool AwaitPacket(NetTransport& t, int* link) {
   return false;
 }
 
-// A raw ENet echo pair; Measure() gives the mean round trip in microseconds.
+// A raw ENet echo pair: RoundTrip() sends one input-sized packet and waits
+// for it to come back.
 class EchoPair {
  public:
-  bool Start() {
+  // With `thread` a thread of its own echoes every packet until the pair is
+  // destroyed; without, Echo() does it on the caller's thread.
+  bool Start(bool thread = true) {
     host_ = MakeEnetTransport();
     client_ = MakeEnetTransport();
     if (!host_ || !client_ || !host_->Listen("ECHO")) return false;
@@ -121,36 +126,53 @@ class EchoPair {
     s.port = static_cast<uint16_t>(RegReadInt(kRegConfig, "NETPORT", 0));
     link_ = client_->Connect(s);
     stop_ = false;
-    echo_ = std::thread([this] {
-      NetTransportEvent ev;
-      while (!stop_) {
-        while (host_->Poll(&ev))
-          if (ev.kind == NetTransportEvent::kReceived) {
-            host_->Send(ev.link, ev.data.data(), ev.data.size());
-            host_->Flush();
-          }
-        host_->WaitForTraffic(2);
-      }
-    });
+    if (thread) {
+      echo_ = std::thread([this] {
+        NetTransportEvent ev;
+        while (!stop_) {
+          while (host_->Poll(&ev))
+            if (ev.kind == NetTransportEvent::kReceived) {
+              host_->Send(ev.link, ev.data.data(), ev.data.size());
+              host_->Flush();
+            }
+          host_->WaitForTraffic(2);
+        }
+      });
+    }
     NetTransportEvent ev;
     for (int i = 0; i < 400; ++i) {
+      if (!thread)
+        while (host_->Poll(&ev)) {
+        }
       while (client_->Poll(&ev))
         if (ev.kind == NetTransportEvent::kConnected) return true;
       client_->WaitForTraffic(5);
     }
     return false;
   }
+  // Echoes n packets on the caller's thread (a pair started without one).
+  bool Echo(int n) {
+    NetTransportEvent ev;
+    for (int done = 0, wait = 0; done < n;) {
+      while (done < n && host_->Poll(&ev))
+        if (ev.kind == NetTransportEvent::kReceived) {
+          host_->Send(ev.link, ev.data.data(), ev.data.size());
+          host_->Flush();
+          ++done;
+          wait = 0;
+        }
+      if (done < n) {
+        if (++wait > 4000) return false;
+        host_->WaitForTraffic(5);
+      }
+    }
+    return true;
+  }
   bool RoundTrip() {
     uint8_t msg[kMsgInputSize] = {kMsgInput, 0, kMsgInputSize, 0};
     client_->Send(link_, msg, sizeof msg);
     client_->Flush();
     return AwaitPacket(*client_, nullptr);
-  }
-  double Measure(int n) {
-    for (int i = 0; i < 50; ++i) RoundTrip();
-    auto t0 = std::chrono::steady_clock::now();
-    for (int i = 0; i < n; ++i) RoundTrip();
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() / n;
   }
   ~EchoPair() {
     stop_ = true;
@@ -205,21 +227,64 @@ struct Player {
   std::unique_ptr<LockStep> ls;
 };
 
-// The frames of a machine on a thread of its own, in steps, until `stop`:
-// none is left waiting for a frame that the measuring machine never plays.
-void PlayUntil(Player& p, const std::atomic<bool>& stop) {
-  p.ls->BeginWaitForPlayers();
-  int r;
-  while ((r = p.ls->StepWaitForPlayers()) == LockStep::kPending && !stop) {
-  }
-  if (r != 0) return;
-  while (!stop) {
+// n lock-step frames of one machine, in steps, so that a failure elsewhere
+// (`abort`) does not leave it waiting for good.
+bool PlayFrames(Player& p, int n, const std::atomic<bool>& abort) {
+  for (int f = 0; f < n; ++f) {
     p.ls->BeginExchange();
-    while ((r = p.ls->StepExchange()) == LockStep::kPending && !stop) {
+    int r;
+    while ((r = p.ls->StepExchange()) == LockStep::kPending && !abort) {
     }
-    if (r != 0 || p.mode != 2) return;
+    if (r != 0 || p.mode != 2) return false;
     p.EndFrame();
   }
+  return true;
+}
+
+// The start of each round for the machines on other threads, and their word
+// that they played it.
+class RoundGate {
+ public:
+  // A machine's wait for round r; false once the rounds are over.
+  bool Await(int r) {
+    std::unique_lock<std::mutex> lock(m_);
+    cv_.wait(lock, [&] { return round_ >= r || over_; });
+    return !over_;
+  }
+  void Played() {
+    std::lock_guard<std::mutex> lock(m_);
+    ++played_;
+    cv_.notify_all();
+  }
+  void Open(int r) {
+    std::lock_guard<std::mutex> lock(m_);
+    round_ = r;
+    played_ = 0;
+    cv_.notify_all();
+  }
+  void AwaitPlayed(int n) {
+    std::unique_lock<std::mutex> lock(m_);
+    cv_.wait(lock, [&] { return played_ >= n || over_; });
+  }
+  void End() {
+    std::lock_guard<std::mutex> lock(m_);
+    over_ = true;
+    cv_.notify_all();
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  int round_ = -1;
+  int played_ = 0;
+  bool over_ = false;
+};
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 void BM_EnetRoundTrip(benchmark::State& state) {
@@ -237,24 +302,30 @@ void BM_EnetRoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_EnetRoundTrip)->UseRealTime();
 
+constexpr int kPairBlock = 500;
+constexpr int kPairWarmUpRounds = 2;
+
 void BM_LockStepFrameEnet(benchmark::State& state) {
   LoopbackSettings settings;
-  double rtt = 0;
-  {
-    EchoPair pair;
-    if (!pair.Start()) {
-      state.SkipWithError("no ENet link on loopback");
-      return;
-    }
-    rtt = pair.Measure(2000);
+  EchoPair pair;
+  if (!pair.Start(false)) {
+    state.SkipWithError("no ENet link on loopback");
+    return;
   }
+  // The sessions take a port of their own: the echo pair keeps its.
+  RegWriteInt(kRegConfig, "NETPORT", FreeLoopbackPort());
   NetSession host;
   if (host.SelectProvider(1, 0) != kNetOk || host.CreateSession("BENCH") != kNetOk ||
       host.AddLocalPlayer("HOST") != 0) {
     state.SkipWithError("cannot host on loopback");
     return;
   }
-  std::atomic<bool> joined{false}, failed{false}, stop{false};
+  // A round is a block of round trips and a block of lock-step frames on the
+  // same two threads, the round trips first in even rounds and second in odd
+  // ones, so that both see the same load of the machine.
+  auto tripsFirst = [](int round) { return round % 2 == 0; };
+  std::atomic<bool> joined{false}, failed{false};
+  RoundGate gate;
   std::thread peer([&] {
     NetSession client;
     client.SelectProvider(1, 0);
@@ -266,8 +337,26 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
     }
     joined = true;
     Player p(&client, 1);
-    PlayUntil(p, stop);
+    p.ls->BeginWaitForPlayers();
+    int r;
+    while ((r = p.ls->StepWaitForPlayers()) == LockStep::kPending && !failed) {
+    }
+    if (r != 0) {
+      failed = true;
+      return;
+    }
+    for (int round = 0; gate.Await(round); ++round) {
+      for (int half = 0; half < 2 && !failed; ++half) {
+        const bool trips = (half == 0) == tripsFirst(round);
+        if (!(trips ? pair.Echo(kPairBlock) : PlayFrames(p, kPairBlock, failed))) failed = true;
+      }
+      gate.Played();
+    }
   });
+  auto finish = [&] {
+    gate.End();
+    peer.join();
+  };
   for (int i = 0; i < 2000 && !joined && !failed; ++i) {
     host.Pump();
     host.WaitForTraffic(5);
@@ -277,7 +366,7 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
     host.WaitForTraffic(5);
   }
   if (failed) {
-    peer.join();
+    finish();
     state.SkipWithError("peer could not join");
     return;
   }
@@ -285,29 +374,62 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
   while (host.Receive(&m)) {
   }
   Player p(&host, 0);
-  p.ls->WaitForPlayers();
-  for (int i = 0; i < 100; ++i) p.Frame();
-  double cpu0 = ThreadCpuUs();
-  auto wall0 = std::chrono::steady_clock::now();
-  int64_t frames = 0;
-  for (auto _ : state) {
-    if (p.Frame() != 0 || p.mode != 2) {
-      state.SkipWithError("exchange failed");
-      break;
-    }
-    ++frames;
+  if (p.ls->WaitForPlayers() != 0) {
+    failed = true;
+    finish();
+    state.SkipWithError("the wait for players failed");
+    return;
   }
-  double cpu = ThreadCpuUs() - cpu0;
-  double wall = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - wall0).count();
-  stop = true;
-  peer.join();
-  double frameUs = frames ? wall / frames : 0;
-  state.counters["rtt_us"] = rtt;
-  state.counters["frame_us"] = frameUs;
-  state.counters["ratio"] = rtt > 0 ? frameUs / rtt : 0;
-  state.counters["cpu_us"] = frames ? cpu / frames : 0;
+  // One round: the mean round trip, and the mean lock-step frame with the
+  // exchange thread's processor time, in microseconds.
+  int round = 0;
+  auto play = [&](double* rttUs, double* frameUs, double* cpuUs) {
+    gate.Open(round);
+    for (int half = 0; half < 2 && !failed; ++half) {
+      const bool trips = (half == 0) == tripsFirst(round);
+      const double cpu0 = ThreadCpuUs();
+      const auto t0 = std::chrono::steady_clock::now();
+      if (trips) {
+        for (int i = 0; i < kPairBlock && !failed; ++i)
+          if (!pair.RoundTrip()) failed = true;
+      } else if (!PlayFrames(p, kPairBlock, failed)) {
+        failed = true;
+      }
+      const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+      if (trips) {
+        *rttUs = us / kPairBlock;
+      } else {
+        *frameUs = us / kPairBlock;
+        *cpuUs = (ThreadCpuUs() - cpu0) / kPairBlock;
+      }
+    }
+    gate.AwaitPlayed(1);
+    ++round;
+    return !failed;
+  };
+  double rttUs = 0, frameUs = 0, cpuUs = 0;
+  for (int i = 0; i < kPairWarmUpRounds; ++i) play(&rttUs, &frameUs, &cpuUs);
+  std::vector<double> rtts, frames, cpus, ratios;
+  for (auto _ : state) {
+    if (!play(&rttUs, &frameUs, &cpuUs)) break;
+    rtts.push_back(rttUs);
+    frames.push_back(frameUs);
+    cpus.push_back(cpuUs);
+    ratios.push_back(frameUs / rttUs);
+    state.SetIterationTime(frameUs * 1e-6);
+  }
+  finish();
+  if (failed) {
+    state.SkipWithError("a frame or a round trip failed");
+    return;
+  }
+  state.counters["rtt_us"] = Median(rtts);
+  state.counters["frame_us"] = Median(frames);
+  state.counters["ratio"] = Median(ratios);
+  state.counters["cpu_us"] = Median(cpus);
 }
-BENCHMARK(BM_LockStepFrameEnet)->UseRealTime()->Unit(benchmark::kMicrosecond);
+// Each iteration is a round; its time is the mean lock-step frame of it.
+BENCHMARK(BM_LockStepFrameEnet)->Iterations(30)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Four plain ENet endpoints, each linked to every other. Play(me, n) is n
 // frames of one of them: it sends one input-sized packet to every other and
@@ -394,66 +516,6 @@ class PlainMesh {
   std::array<std::unique_ptr<NetTransport>, kMachines> ends_;
   std::array<std::array<int, kMachines>, kMachines> links_{};
 };
-
-// n lock-step frames of one machine, in steps, so that a failure elsewhere
-// (`abort`) does not leave it waiting for good.
-bool PlayFrames(Player& p, int n, const std::atomic<bool>& abort) {
-  for (int f = 0; f < n; ++f) {
-    p.ls->BeginExchange();
-    int r;
-    while ((r = p.ls->StepExchange()) == LockStep::kPending && !abort) {
-    }
-    if (r != 0 || p.mode != 2) return false;
-    p.EndFrame();
-  }
-  return true;
-}
-
-// The start of each round for the machines on other threads, and their word
-// that they played it.
-class RoundGate {
- public:
-  // A machine's wait for round r; false once the rounds are over.
-  bool Await(int r) {
-    std::unique_lock<std::mutex> lock(m_);
-    cv_.wait(lock, [&] { return round_ >= r || over_; });
-    return !over_;
-  }
-  void Played() {
-    std::lock_guard<std::mutex> lock(m_);
-    ++played_;
-    cv_.notify_all();
-  }
-  void Open(int r) {
-    std::lock_guard<std::mutex> lock(m_);
-    round_ = r;
-    played_ = 0;
-    cv_.notify_all();
-  }
-  void AwaitPlayed(int n) {
-    std::unique_lock<std::mutex> lock(m_);
-    cv_.wait(lock, [&] { return played_ >= n || over_; });
-  }
-  void End() {
-    std::lock_guard<std::mutex> lock(m_);
-    over_ = true;
-    cv_.notify_all();
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  int round_ = -1;
-  int played_ = 0;
-  bool over_ = false;
-};
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 constexpr int kMeshBlock = 200;
 constexpr int kMeshWarmUpRounds = 2;
