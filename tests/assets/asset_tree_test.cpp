@@ -475,6 +475,41 @@ TEST(AssetTree, JavelinDataFilesAgreeWithTheirSheets) {
   }
 }
 
+// JAVELIN CATCH matches its objects picture to the event palette before the
+// contestants' colours are copied into their bands: so the falling objects,
+// the blast, the fire and the smoke must keep to the field's entries (2..118,
+// and black and white), never the text green nor a band that a contestant
+// takes over. The smoke is plain grey in every frame.
+TEST(AssetTree, JavelinObjectsKeepToTheFieldColoursAndTheSmokeIsGrey) {
+  namespace ja = javelinassets;
+  Sprite s(ResolvePath(JoinPath(Root(Root::Data), ja::kObjectsSprite)).c_str(), 0, -1);
+  ASSERT_EQ(s.GetError(), kSpriteOk);
+  ASSERT_EQ(s.FrameCount(), ja::kObjectsFrames);
+  for (int n = 1; n <= ja::kObjectsFrames; ++n) {
+    SCOPED_TRACE("frame " + std::to_string(n));
+    ASSERT_EQ(s.LoadFrame(n, kFrameHeader), 1);
+    const BitmapInfoHeader* h = s.GetFrameInfo(n);
+    ASSERT_NE(h, nullptr);
+    const int w = h->width, rows = std::abs(h->height);
+    std::vector<uint8_t> buf(size_t(w) * rows);
+    ASSERT_EQ(s.DrawFrameToBuffer(n, buf.data(), w, 1), 1);
+    const PaletteEntry* pal = s.GetFramePalette(n)->Entries();
+    const bool smoke = n >= ja::kSmokeFirst && n < ja::kSmokeFirst + ja::kSmokeFrames;
+    int shown = 0;
+    for (uint8_t v : buf) {
+      if (v == 1) continue;
+      ++shown;
+      ASSERT_TRUE(v == 0 || v == 255 || (v >= ja::kFieldFirst && v <= ja::kFieldFirst + ja::kFieldCount - 2))
+          << "entry " << int(v);
+      if (smoke)
+        ASSERT_TRUE(ja::IsSmokeGrey(pal[v].red, pal[v].green, pal[v].blue))
+            << "entry " << int(v) << " (" << int(pal[v].red) << ", " << int(pal[v].green) << ", "
+            << int(pal[v].blue) << ")";
+    }
+    EXPECT_GT(shown, 0) << "an empty frame";
+  }
+}
+
 std::map<std::string, std::vector<uint8_t>> Tree(const std::string& dir) {
   std::map<std::string, std::vector<uint8_t>> files;
   for (const auto& e : fs::recursive_directory_iterator(dir))

@@ -893,7 +893,22 @@ void GenerateJavelin(Output& out) {
   };
   out.Write(D, kFenceSprite, EncodeMbm({{"", q.Reduce(s.fence)}}, pal));
   sprite(kCannonSprite, s.cannon, false);
-  sprite(kObjectsSprite, s.objects, true);
+  {
+    // The smoke takes only the palette's plain greys: the nearest colour of
+    // any tint turned its puffs purple, green and blue by turns as they
+    // thinned.
+    std::vector<int> greys;
+    for (int i = kFieldFirst; i <= kFieldFirst + kFieldCount - 2; ++i)
+      if (IsSmokeGrey(pal[i].r, pal[i].g, pal[i].b)) greys.push_back(i);
+    Quantizer smoke(pal, 1, 0, greys);
+    std::vector<MbmFrame> f;
+    for (size_t i = 0; i < s.objects.size(); ++i) {
+      const int frame = int(i) + 1;
+      const bool isSmoke = frame >= kSmokeFirst && frame < kSmokeFirst + kSmokeFrames;
+      f.push_back({"", (isSmoke ? smoke : q).Reduce(*s.objects[i], true)});
+    }
+    out.Write(D, kObjectsSprite, EncodePkc(EncodeMbm(f, pal)));
+  }
   sprite(kAnnouncerSprite, s.announcer, true);
   Image8 swatch{16, 16, std::vector<uint8_t>(256)};
   for (int i = 0; i < 256; ++i) swatch.px[i] = uint8_t(i);

@@ -70,6 +70,14 @@ inline constexpr int kShadowFrame = 55;                       // 20 x 16, drawn 
 inline constexpr int kAmmoFirst = 56, kAmmoFrames = 5;        // 40 x 34
 inline constexpr int kMoneyFirst = 61, kMoneyFrames = 5;      // 38 x 36
 inline constexpr int kShadowW = 20, kShadowH = 16;
+// The smoke is drawn in plain greys only: no channel more than 10 off the
+// others, and none above the blue by more than 2 (the smoke's own faint
+// blue is allowed; a red or green cast is not).
+constexpr bool IsSmokeGrey(int r, int g, int b) {
+  const int hi = r > g ? (r > b ? r : b) : (g > b ? g : b);
+  const int lo = r < g ? (r < b ? r : b) : (g < b ? g : b);
+  return hi - lo <= 10 && b + 2 >= hi;
+}
 // Falling kinds 0 javelin, 1 bomb, 2 juice, 3 ammunition, 4 money.
 struct ObjectKind {
   int firstFrame, frames, anchorX, anchorY, w, h;
