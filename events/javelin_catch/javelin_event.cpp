@@ -568,12 +568,12 @@ void JavelinEvent::DrawView(int player, int ox, int width) {
   const ScreenPos middle = Project(kFieldMaxX / 2, kFieldMaxY / 2, 0);
   const int32_t sx = c ? c->screenX : middle.x, sy = c ? c->screenY : middle.y;
   const int camX = sx - width / 2, camY = sy - 200;
-  if (field_) field_->Draw(target_, ox, 0, width, 400, camX, camY - 40);
-  if (cannon_) cannon_->DrawFrame(world_.cannon.frame, target_, 292 + ox - camX, 180 - camY);
+  if (field_) field_->Draw(target_, ox, 0, width, 400, camX, camY - kFieldPictureLift);
+  if (cannon_) cannon_->DrawFrame(world_.cannon.frame, target_, kCannonAt.x + ox - camX, kCannonAt.y - camY);
   int32_t list[kSlots];
   const int n = world_.BuildDrawList(list);
   for (int i = 0; i < n; ++i) DrawObject(world_.objects[list[i]], camX, camY, ox, width == 640);
-  if (fence_) fence_->DrawFrame(1, target_, 316 + ox - camX, 416 - camY);
+  if (fence_) fence_->DrawFrame(1, target_, kFenceAt.x + ox - camX, kFenceAt.y - camY);
 }
 
 void JavelinEvent::DrawViews() {
@@ -662,9 +662,9 @@ void JavelinEvent::DrawFirstPicture() {
   target_->SetClipper(viewClip_);
   if (own) {
     const int camX = own->screenX - 320, camY = own->screenY - 200;
-    if (field_) field_->Draw(target_, 0, 0, 640, 400, camX, camY - 40);
-    if (cannon_) cannon_->DrawFrame(kCannonFrames, target_, 292 - camX, 180 - camY);
-    if (fence_) fence_->DrawFrame(1, target_, 316 - camX, 416 - camY);
+    if (field_) field_->Draw(target_, 0, 0, 640, 400, camX, camY - kFieldPictureLift);
+    if (cannon_) cannon_->DrawFrame(kCannonFrames, target_, kCannonAt.x - camX, kCannonAt.y - camY);
+    if (fence_) fence_->DrawFrame(1, target_, kFenceAt.x - camX, kFenceAt.y - camY);
   }
   target_->SetClipper(screenClip_);
   DrawStatus(false);

@@ -58,6 +58,12 @@ struct ScreenPos {
 };
 // The field picture's point that shows a world point.
 ScreenPos Project(int32_t x, int32_t y, int32_t z);
+// A view shows the field picture from row camY - kFieldPictureLift at its
+// top, and draws everything else at screen point - camera: the cannon's
+// pieces of the picture and the near fence at these screen points.
+inline constexpr int32_t kFieldPictureLift = 40;
+inline constexpr ScreenPos kCannonAt{292, 180};
+inline constexpr ScreenPos kFenceAt{316, 416};
 int32_t DistanceSquared(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 
 // ------------------------------------------------------------ boxes

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 
@@ -19,7 +20,9 @@
 #include "net/net_session.h"
 #include "screen/event_records.h"
 #include "screen/game_screen_services.h"
+#include "graphics/sprite.h"
 #include "graphics/surface.h"
+#include "graphics/tile_picture.h"
 #include "tests/support/event_harness.h"
 
 using namespace jc;
@@ -127,6 +130,45 @@ void ExpectStandings(const std::array<PlayerRecord, 4>& records, const Seen& see
 
 }  // namespace
 
+// The cannon's pieces and the near fence are cut from the field picture and
+// drawn back over it: where a view puts them, the picture under them shows
+// the same pixels (most of the fence's visible ones), else the view shows two
+// cannons and two fences and the contestants walk in the stands.
+TEST(JavelinPictures, TheCannonAndTheFenceLieOverTheirPlaceOnTheField) {
+  const std::string jc = kGameData + "/data/jc/";
+  TileMapPicture field((jc + "back.bbm").c_str());
+  ASSERT_TRUE(field.IsLoaded());
+  const struct {
+    const char* file;
+    int frame;
+    ScreenPos at;
+  } pieces[] = {{"canfire8.mbm", kCannonFrames, kCannonAt}, {"fence.mbm", 1, kFenceAt}};
+  for (const auto& piece : pieces) {
+    SCOPED_TRACE(piece.file);
+    Sprite s((jc + piece.file).c_str(), 0, -1);
+    ASSERT_EQ(s.GetError(), kSpriteOk);
+    ASSERT_EQ(s.LoadFrame(piece.frame, kFrameHeader), 1);
+    const BitmapInfoHeader* h = s.GetFrameInfo(piece.frame);
+    ASSERT_NE(h, nullptr);
+    const int w = h->width, rows = std::abs(h->height);
+    std::vector<uint8_t> px(size_t(w) * rows), under(size_t(w) * rows, 0);
+    ASSERT_EQ(s.DrawFrameToBuffer(piece.frame, px.data(), w, 1), 1);
+    // Screen point p over a camera at (camX, camY) is picture point
+    // (p.x, p.y - kFieldPictureLift) whatever the camera.
+    field.DrawToBuffer(under.data(), w, w, rows, 0, 0, w, rows, piece.at.x, piece.at.y - kFieldPictureLift);
+    int shown = 0, same = 0;
+    for (size_t i = 0; i < px.size(); ++i) {
+      if (px[i] == 1) continue;
+      ++shown;
+      same += px[i] == under[i];
+    }
+    ASSERT_GT(shown, 1000);
+    // The fence's smoothed edges were blended with the ground in the
+    // picture, so not every pixel agrees; a misplaced piece agrees nowhere.
+    EXPECT_GT(same, shown * 2 / 3) << same << " of " << shown << " pixels";
+  }
+}
+
 TEST_F(JavelinEventTest, FourComputersPlayTheWholeClockAndCatchJavelins) {
   Seen seen;
   HarnessRun run = RunEventHarness(Options(ComputerFixtures(), &seen));
@@ -184,6 +226,37 @@ TEST_F(JavelinEventTest, APersonAmongComputersAndTwoPeopleWithTwoViews) {
   ExpectStandings(split.machines[0].players, two);
 }
 
+// A person's arrows walk his contestant: up and right together along the
+// field's y, down alone along the diagonal (+x, -y); let go, he stands.
+TEST_F(JavelinEventTest, APersonWalksWhereTheArrowsPoint) {
+  auto players = ComputerFixtures();
+  players[0].human = 1;
+  InputScript walk;
+  walk.Hold(10, 60, kUp).Hold(10, 60, kRight).Hold(70, 120, kDown);
+  std::map<int, Position> at;  // contestant 0 by harness frame, in play
+  HarnessOptions o = Options(players, nullptr, 31);
+  o.scripts = {walk};
+  o.maxFrames = 200;
+  o.onFrame = [&at](int machine, int frame, GameScreen* screen) {
+    auto* ev = static_cast<JavelinEvent*>(screen);
+    if (machine != 0 || ev->Phase() != kPlay) return;
+    const JcObject& c = ev->World().objects[0];
+    at[frame] = {c.x, c.y};
+  };
+  RunEventHarness(o);
+  // The held keys end the title at once; play begins a few frames later.
+  ASSERT_FALSE(at.empty());
+  ASSERT_LT(at.begin()->first, 30);
+  const Position start = at.begin()->second, along = at[60], across = at[120], still = at[190];
+  EXPECT_EQ(start.x, 0);
+  EXPECT_EQ(along.x, 0);
+  EXPECT_GT(along.y, start.y + 80);
+  EXPECT_GT(across.x, along.x + 80);
+  EXPECT_LT(across.y, along.y - 80);
+  EXPECT_EQ(still.x, at[150].x);
+  EXPECT_EQ(still.y, at[150].y);
+}
+
 TEST_F(JavelinEventTest, WithoutItsDataOrWithADamagedContestantFileTheEventStillEnds) {
   const fs::path root = fs::path(KEL_BINARY_DIR) / "javelin-damaged-data";
   fs::remove_all(root);
@@ -203,6 +276,21 @@ TEST_F(JavelinEventTest, WithoutItsDataOrWithADamagedContestantFileTheEventStill
   for (int p = 0; p < 4; ++p) EXPECT_EQ(seen.maxEnergy[p], 100) << p;
   ExpectStandings(run.machines[0].players, seen);
   fs::remove_all(root);
+}
+
+// A character number from a damaged record or a peer indexes none of the
+// six characters' tables: the contestant plays as the first character.
+TEST_F(JavelinEventTest, CharacterNumbersOutOfRangeStillPlayTheWholeEvent) {
+  auto players = ComputerFixtures();
+  const int32_t characters[4] = {-1, 6, 100000, 5};
+  for (int p = 0; p < 4; ++p) players[p].character = characters[p];
+  Seen seen;
+  HarnessOptions o = Options(players, &seen, 19);
+  o.drawEvery = 25;
+  HarnessRun run = RunEventHarness(o);
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_EQ(seen.lastFrame, kLastPlayFrame + 1);
+  ExpectStandings(run.machines[0].players, seen);
 }
 
 TEST_F(JavelinEventTest, TwoAndFourMachinesOnALossyNetworkStayInStep) {

@@ -31,28 +31,30 @@ inline constexpr int kSheetColoursFirst = 2;  // in each contestant sheet's own 
 
 // ------------------------------------------------------------------ field
 // The field as a tile picture. World point (x, y, z) lies on the picture at
-// (trunc(0.91706 (x + y)) + 351, trunc(0.39875 (x - y)) + 473 - z): the
-// event's screen y plus the 40 rows by which it draws the picture higher.
-// The playing field, world 0..529 by 0..349, is the lawn whose corners lie
-// at (351, 473), (671, 334), (1156, 544) and (836, 683).
+// (trunc(0.91706 (x + y)) + 351, trunc(0.39875 (x - y)) + 393 - z): the
+// event's screen y less 40, since it shows picture row camY - 40 at the top
+// of its view while everything it draws over the picture (contestants,
+// objects, the cannon and the fence) goes to screen y - camY. The playing
+// field, world 0..529 by 0..349, is the lawn whose corners lie at
+// (351, 393), (671, 254), (1156, 464) and (836, 603).
 inline constexpr const char* kFieldPicture = "jc\\back.bbm";
 inline constexpr int kFieldW = 1476, kFieldH = 804;
-inline constexpr int kPictureX0 = 351, kPictureY0 = 473;
+inline constexpr int kPictureX0 = 351, kPictureY0 = 393;
 inline constexpr double kCos = 0.91706007, kSin = 0.39874906;
 
 // The near fence, drawn over everything on the field: frame 1 with its
-// top-left corner at picture (316, 456); the field picture shows the same
-// fence under it.
+// top-left corner at picture (316, 376) (the event draws it at screen
+// (316, 416)); the field picture shows the same fence under it.
 inline constexpr const char* kFenceSprite = "jc\\fence.mbm";
-inline constexpr int kFenceFrames = 1, kFenceX = 316, kFenceY = 456, kFenceW = 872, kFenceH = 244;
+inline constexpr int kFenceFrames = 1, kFenceX = 316, kFenceY = 376, kFenceW = 872, kFenceH = 244;
 
 // The cannon behind the far-left boards: 20 opaque pieces of the field
-// picture with the cannon on them, 220 x 202, for picture (292, 220). Frame
-// 1 is the shot, the smoke clears by frame 10, frame 20 is the cannon at
-// rest.
+// picture with the cannon on them, 220 x 202, for picture (292, 140) (the
+// event draws them at screen (292, 180)). Frame 1 is the shot, the smoke
+// clears by frame 10, frame 20 is the cannon at rest.
 inline constexpr const char* kCannonSprite = "jc\\Canfire8.mbm";
 inline constexpr int kCannonFrames = 20, kCannonIdleFrame = 20, kCannonW = 220, kCannonH = 202;
-inline constexpr int kCannonX = 292, kCannonY = 220;
+inline constexpr int kCannonX = 292, kCannonY = 140;
 
 // ------------------------------------------------------- objects picture
 // jc\objects.mbm: everything the cannon fires, the explosions and the
