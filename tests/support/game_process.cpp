@@ -356,6 +356,27 @@ void HoldUpAndTakeScreenshots(const std::string& root, int taken, bool twoPlayer
   if (got < count) TakeScreenshots(root, taken + got, count - got, 700);
 }
 
+void HoldKeysAndTakeScreenshots(const std::string& root, int taken, const std::string& keys, int seconds, int count,
+                                int gapMs) {
+  std::string down, up;
+  std::istringstream words(keys);
+  for (std::string k; words >> k;) {
+    down += " keydown " + k;
+    up += " keyup " + k;
+  }
+  char gap[32];
+  std::snprintf(gap, sizeof gap, " sleep %.2f", std::max(gapMs - 150, 0) / 1000.0);
+  std::string chain = down + " sleep " + std::to_string(seconds);
+  // Taking a screenshot lets go of every key the game saw held: they are
+  // pressed again after each one.
+  for (int shot = 0; shot < count; ++shot)
+    chain += " keydown F11 keydown F12 sleep 0.15 keyup F12 keyup F11" + up + down + gap;
+  XdoGame(chain.substr(1) + up);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const int got = LastScreenshot(root) - taken;
+  if (got < count) TakeScreenshots(root, taken + got, count - got, 700);
+}
+
 void ExpectScreenshots(const std::string& root, int first, int count,
                        const std::function<bool(const std::string&)>& inEvent) {
   for (int n = first; n < first + count; ++n) {

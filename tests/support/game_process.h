@@ -137,6 +137,12 @@ int WaitForMainMenu(const std::string& root, int tries = 40);
 // events, so that the window is focused once and the held keys are never
 // let go in between. Presses a loaded machine missed are made again.
 void HoldUpAndTakeScreenshots(const std::string& root, int taken, bool twoPlayers, int seconds, int count);
+// The same with any keys held (xdotool names, blank-separated, e.g. "Up
+// Right w d") and `gapMs` between the screenshots; since taking one lets go
+// of the keys the game saw held, they are pressed again after each, so the
+// players keep moving between the pictures.
+void HoldKeysAndTakeScreenshots(const std::string& root, int taken, const std::string& keys, int seconds, int count,
+                                int gapMs);
 // Expects `inEvent` to take each of the screenshots first..first+count-1.
 void ExpectScreenshots(const std::string& root, int first, int count,
                        const std::function<bool(const std::string&)>& inEvent);
