@@ -403,6 +403,27 @@ int32_t PkcGetSize(PkcFile* f) {
   return st.st_size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(st.st_size);
 }
 
+PkcWhole PkcReadWhole(const char* path, size_t maxBytes, std::vector<uint8_t>* out) {
+  out->clear();
+  PkcFile* f = path ? PkcOpen(path) : nullptr;
+  if (!f) return PkcWhole::kCannotOpen;
+  const int32_t size = PkcGetSize(f);
+  PkcWhole result = PkcWhole::kOk;
+  if (size < 0) {
+    result = PkcWhole::kShort;
+  } else if (static_cast<size_t>(size) > maxBytes) {
+    result = PkcWhole::kTooLarge;
+  } else if (size > 0) {
+    out->resize(static_cast<size_t>(size));
+    if (PkcRead(f, out->data(), size) != size) {
+      out->clear();
+      result = PkcWhole::kShort;
+    }
+  }
+  PkcClose(f);
+  return result;
+}
+
 int PkcGetKind(const PkcFile* f) {
   SetError(kPkcOk);
   if (!ValidHandle(f)) {

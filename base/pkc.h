@@ -43,6 +43,10 @@ int32_t PkcRead(PkcFile* file, void* buffer, int32_t count);
 int32_t PkcSeek(PkcFile* file, int32_t offset, int origin);
 // Uncompressed size (a plain file's length, position kept), -1 for a bad handle.
 int32_t PkcGetSize(PkcFile* file);
+// Reads a whole data file (plain or PKC) of at most maxBytes into *out, for
+// the small files an event reads at once. *out is empty unless kOk.
+enum class PkcWhole { kOk, kCannotOpen, kTooLarge, kShort };
+PkcWhole PkcReadWhole(const char* path, size_t maxBytes, std::vector<uint8_t>* out);
 // 1 PKC container, 0 plain file, -1 bad handle.
 int PkcGetKind(const PkcFile* file);
 // Closes and frees the handle: 1 on success, -1 (code 0x1103) for a null handle.

@@ -76,19 +76,6 @@ RMTexture* LoadTexture(const std::string& folder, const std::string& name, int s
   return texture;
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* out) {
-  PkcFile* f = PkcOpen(path);
-  if (!f) return false;
-  const int32_t size = PkcGetSize(f);
-  bool ok = size >= 0 && static_cast<size_t>(size) <= kXMaxFileBytes;
-  if (ok) {
-    out->resize(static_cast<size_t>(size));
-    ok = size == 0 || PkcRead(f, out->data(), size) == size;
-  }
-  PkcClose(f);
-  return ok;
-}
-
 }  // namespace
 
 const std::string& RMLastErrorText() { return g_lastError; }
@@ -181,7 +168,7 @@ RMFrame* RMLoadFrameFromFile(const char* path, const char* textureFolder, RMFram
   if (renderQuality != kRMRenderUnlitFlat) return fail("render quality not offered");
   if (textureShades < 1 || textureShades > 256) return fail("bad texture shade count");
   std::vector<uint8_t> bytes;
-  if (!path || !ReadWholeFile(path, &bytes)) return fail("cannot be read");
+  if (PkcReadWhole(path, kXMaxFileBytes, &bytes) != PkcWhole::kOk) return fail("cannot be read");
   XFile file;
   std::string why;
   if (!ParseXFile(bytes.data(), bytes.size(), &file, &why)) return fail(why);

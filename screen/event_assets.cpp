@@ -33,12 +33,8 @@ int32_t WaveFileFrames(const std::string& path, int periodMs) {
   // not read at all.
   constexpr int32_t kLargestWave = 16 << 20;
   if (periodMs <= 0) return 0;
-  PkcFile* f = PkcOpen(path.c_str());
-  if (!f) return 0;
-  const int32_t size = PkcGetSize(f);
-  std::vector<uint8_t> bytes(size > 0 && size <= kLargestWave ? static_cast<size_t>(size) : 0);
-  const bool read = !bytes.empty() && PkcRead(f, bytes.data(), size) == size;
-  PkcClose(f);
+  std::vector<uint8_t> bytes;
+  const bool read = PkcReadWhole(path.c_str(), kLargestWave, &bytes) == PkcWhole::kOk;
   WaveInfo info;
   if (!read || !SoundManager::ParseWave(bytes.data(), bytes.size(), &info) || info.samplesPerSec == 0 ||
       info.BlockAlign() == 0)

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/number_lines.h"
 #include "base/pkc.h"
 
 namespace {
@@ -10,32 +11,6 @@ namespace {
 constexpr int32_t kMaxFileSize = 64 * 1024;
 // Frame numbers and counts a sprite file can hold.
 constexpr int32_t kMaxFrame = 65535;
-
-bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-// One line: blanks, an optional sign, 1..9 digits, blanks. An empty (or
-// blank) line reads as 0, as the files always have been read.
-bool ParseLine(const uint8_t* p, size_t n, int32_t* value) {
-  size_t i = 0;
-  while (i < n && IsBlank(p[i])) ++i;
-  if (i == n) {
-    *value = 0;
-    return true;
-  }
-  bool negative = false;
-  if (p[i] == '+' || p[i] == '-') negative = p[i++] == '-';
-  int64_t v = 0;
-  size_t digits = 0;
-  while (i < n && p[i] >= '0' && p[i] <= '9') {
-    if (++digits > 9) return false;
-    v = v * 10 + (p[i++] - '0');
-  }
-  if (digits == 0) return false;
-  while (i < n && IsBlank(p[i])) ++i;
-  if (i != n) return false;
-  *value = static_cast<int32_t>(negative ? -v : v);
-  return true;
-}
 
 bool InRange(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
 
@@ -71,27 +46,14 @@ uint32_t ParseSkd(const uint8_t* data, size_t size, SkaterData* out, int* badLin
   if (badLine) *badLine = 0;
   if (!data && size) return kSkdErrOpen;
   int32_t values[kSkdValues] = {};
-  int count = 0;
-  size_t start = 0;
-  while (start < size) {
-    size_t end = start;
-    while (end < size && data[end] != '\n') ++end;
-    if (count == kSkdValues) {
-      // Only blank lines may follow the last value.
-      for (size_t i = start; i < end; ++i)
-        if (!IsBlank(data[i])) {
-          if (badLine) *badLine = count + 1;
-          return kSkdErrLineCount;
-        }
-    } else {
-      int32_t v = 0;
-      if (!ParseLine(data + start, end - start, &v)) {
-        if (badLine) *badLine = count + 1;
-        return kSkdErrNotNumber;
-      }
-      values[count++] = v;
-    }
-    start = end + 1;
+  // Only blanks may follow a number on its line, and only blank lines the
+  // last value.
+  NumberLinesError error;
+  int line = 0;
+  const int count = ReadNumberLines(data, size, values, kSkdValues, NumberLineRules{false, true}, &error, &line);
+  if (error != NumberLinesError::kNone) {
+    if (badLine) *badLine = line;
+    return error == NumberLinesError::kNotNumber ? kSkdErrNotNumber : kSkdErrLineCount;
   }
   if (count != kSkdValues) return kSkdErrLineCount;
   // Ranges: the animation numbers index tables of eleven; every animation
@@ -117,17 +79,8 @@ uint32_t ParseSkd(const uint8_t* data, size_t size, SkaterData* out, int* badLin
 
 uint32_t LoadSkdFile(const char* path, SkaterData* out, int* badLine) {
   if (badLine) *badLine = 0;
-  PkcFile* f = path ? PkcOpen(path) : nullptr;
-  if (!f) return kSkdErrOpen;
-  const int32_t size = PkcGetSize(f);
   std::vector<uint8_t> bytes;
-  bool ok = size >= 0 && size <= kMaxFileSize;
-  if (ok && size > 0) {
-    bytes.resize(static_cast<size_t>(size));
-    ok = PkcRead(f, bytes.data(), size) == size;
-  }
-  PkcClose(f);
-  if (!ok) return kSkdErrOpen;
+  if (PkcReadWhole(path, kMaxFileSize, &bytes) != PkcWhole::kOk) return kSkdErrOpen;
   return ParseSkd(bytes.data(), bytes.size(), out, badLine);
 }
 

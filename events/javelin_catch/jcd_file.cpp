@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/number_lines.h"
 #include "base/pkc.h"
 
 namespace jc {
@@ -12,31 +13,6 @@ namespace {
 constexpr int32_t kMaxFileSize = 64 * 1024;
 // Frame numbers and counts a sprite file can hold.
 constexpr int32_t kMaxFrame = 65535;
-
-bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-// One line's leading number: blanks, an optional sign, 1..9 digits; the rest
-// of the line is ignored. A blank line reads as 0, as the files always have
-// been read; a line that starts with anything else is not a number.
-bool ParseLine(const uint8_t* p, size_t n, int32_t* value) {
-  size_t i = 0;
-  while (i < n && IsBlank(p[i])) ++i;
-  if (i == n) {
-    *value = 0;
-    return true;
-  }
-  bool negative = false;
-  if (p[i] == '+' || p[i] == '-') negative = p[i++] == '-';
-  int64_t v = 0;
-  size_t digits = 0;
-  while (i < n && p[i] >= '0' && p[i] <= '9') {
-    if (++digits > 9) return false;
-    v = v * 10 + (p[i++] - '0');
-  }
-  if (digits == 0) return false;
-  *value = static_cast<int32_t>(negative ? -v : v);
-  return true;
-}
 
 bool InRange(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
 
@@ -72,18 +48,14 @@ uint32_t ParseJcd(const uint8_t* data, size_t size, JcdData* out, int* badLine) 
   if (badLine) *badLine = 0;
   if (!data && size) return kJcdErrOpen;
   int32_t values[kJcdValues] = {};
-  int count = 0;
-  size_t start = 0;
-  while (start < size && count < kJcdValues) {
-    size_t end = start;
-    while (end < size && data[end] != '\n') ++end;
-    int32_t v = 0;
-    if (!ParseLine(data + start, end - start, &v)) {
-      if (badLine) *badLine = count + 1;
-      return kJcdErrNotNumber;
-    }
-    values[count++] = v;
-    start = end + 1;
+  // A line may carry a comment after its number; what follows the last
+  // value is not read.
+  NumberLinesError error;
+  int line = 0;
+  const int count = ReadNumberLines(data, size, values, kJcdValues, NumberLineRules{true, false}, &error, &line);
+  if (error != NumberLinesError::kNone) {
+    if (badLine) *badLine = line;
+    return kJcdErrNotNumber;
   }
   if (count < kJcdValues - 1) {
     if (badLine) *badLine = count + 1;
@@ -112,17 +84,8 @@ uint32_t ParseJcd(const uint8_t* data, size_t size, JcdData* out, int* badLine) 
 
 uint32_t LoadJcdFile(const char* path, JcdData* out, int* badLine) {
   if (badLine) *badLine = 0;
-  PkcFile* f = path ? PkcOpen(path) : nullptr;
-  if (!f) return kJcdErrOpen;
-  const int32_t size = PkcGetSize(f);
   std::vector<uint8_t> bytes;
-  bool ok = size >= 0 && size <= kMaxFileSize;
-  if (ok && size > 0) {
-    bytes.resize(static_cast<size_t>(size));
-    ok = PkcRead(f, bytes.data(), size) == size;
-  }
-  PkcClose(f);
-  if (!ok) return kJcdErrOpen;
+  if (PkcReadWhole(path, kMaxFileSize, &bytes) != PkcWhole::kOk) return kJcdErrOpen;
   return ParseJcd(bytes.data(), bytes.size(), out, badLine);
 }
 

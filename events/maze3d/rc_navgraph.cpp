@@ -16,20 +16,6 @@
 
 namespace {
 
-// Reads a whole data file of at most maxBytes through the PKC reader.
-bool ReadWhole(const char* path, size_t maxBytes, std::vector<uint8_t>* out) {
-  PkcFile* f = PkcOpen(path);
-  if (!f) return false;
-  const int32_t size = PkcGetSize(f);
-  bool ok = size >= 0 && size_t(size) <= maxBytes;
-  if (ok) {
-    out->resize(size_t(size));
-    ok = size == 0 || PkcRead(f, out->data(), size) == size;
-  }
-  PkcClose(f);
-  return ok;
-}
-
 int Mod(int32_t v, int n) {
   const int r = v % n;  // the remainder of a signed division, made non-negative
   return r < 0 ? r + n : r;
@@ -51,11 +37,11 @@ bool MazeNavGraph::Load(int level) {
 bool MazeNavGraph::LoadFiles(const char* nodPath, const char* binPath) {
   std::vector<uint8_t> nod, bin;
   const size_t nodMax = size_t(NavNodeFileSize(kRcNavMaxNodes, kRcNavMaxAreas));
-  if (!ReadWhole(nodPath, nodMax, &nod)) {
+  if (PkcReadWhole(nodPath, nodMax, &nod) != PkcWhole::kOk) {
     DebugPrintf("Maze file %s refused: cannot be read or too large", nodPath);
     return false;
   }
-  if (!ReadWhole(binPath, kRcNavHopBytes, &bin)) {
+  if (PkcReadWhole(binPath, kRcNavHopBytes, &bin) != PkcWhole::kOk) {
     DebugPrintf("Maze file %s refused: cannot be read or too large", binPath);
     return false;
   }

@@ -113,17 +113,13 @@ SwimmerData DefaultSwimmerData() {
 
 bool LoadSwimmerData(const char* path, SwimmerData* out, std::string* why) {
   *out = DefaultSwimmerData();
-  PkcFile* f = path ? PkcOpen(path) : nullptr;
-  if (!f) return Fail(why, "cannot open the file");
-  const int32_t size = PkcGetSize(f);
-  if (size < 0 || static_cast<size_t>(size) > kSwdFileMax) {
-    PkcClose(f);
-    return Fail(why, "the file is too long for a swimmer file");
+  std::vector<uint8_t> bytes;
+  switch (PkcReadWhole(path, kSwdFileMax, &bytes)) {
+    case PkcWhole::kOk: break;
+    case PkcWhole::kCannotOpen: return Fail(why, "cannot open the file");
+    case PkcWhole::kTooLarge: return Fail(why, "the file is too long for a swimmer file");
+    case PkcWhole::kShort: return Fail(why, "cannot read the file");
   }
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  const int32_t got = size ? PkcRead(f, bytes.data(), size) : 0;
-  PkcClose(f);
-  if (got != size) return Fail(why, "cannot read the file");
   SwimmerData d;
   if (!ParseSwimmerData(bytes.data(), bytes.size(), &d, why)) return false;
   *out = d;

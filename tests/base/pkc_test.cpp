@@ -472,6 +472,42 @@ TEST_F(PkcTest, CorruptBlockFailsTheReadAndKeepsThePosition) {
   PkcClose(f);
 }
 
+// The events read their small data files whole: each outcome is told apart
+// and nothing is handed on from a file that did not read through.
+TEST_F(PkcTest, WholeFilesReadWithinTheirLimit) {
+  const std::vector<uint8_t> content = MakeContent(70000);
+  std::vector<uint8_t> corrupt = Image(content);
+  const uint32_t block1 = Get32(corrupt, Get32(corrupt, 24) + 8);
+  for (int i = 2; i < 40; ++i) corrupt[block1 + i] ^= 0x5A;
+  const std::string packed = WritePkc("whole.pkc", content);
+  const std::string plain = Write("whole.txt", content);
+  const std::string empty = Write("empty.txt", {});
+  const std::string broken = Write("broken.pkc", corrupt);
+  const std::string missing = (dir_ / "none.txt").string();
+  struct Case {
+    const char* what;
+    const char* path;
+    size_t limit;
+    PkcWhole result;
+    size_t size;
+  } cases[] = {
+      {"a container at its limit", packed.c_str(), 70000, PkcWhole::kOk, 70000},
+      {"a plain file", plain.c_str(), 100000, PkcWhole::kOk, 70000},
+      {"an empty file", empty.c_str(), 16, PkcWhole::kOk, 0},
+      {"one byte over the limit", packed.c_str(), 69999, PkcWhole::kTooLarge, 0},
+      {"a plain file over the limit", plain.c_str(), 100, PkcWhole::kTooLarge, 0},
+      {"a missing file", missing.c_str(), 100, PkcWhole::kCannotOpen, 0},
+      {"no path", nullptr, 100, PkcWhole::kCannotOpen, 0},
+      {"a block that does not inflate", broken.c_str(), 100000, PkcWhole::kShort, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> out(3, 0xEE);  // stale bytes from an earlier read
+    EXPECT_EQ(PkcReadWhole(c.path, c.limit, &out), c.result) << c.what;
+    EXPECT_EQ(out.size(), c.size) << c.what;
+    if (c.result == PkcWhole::kOk && c.size) EXPECT_TRUE(out == content) << c.what;
+  }
+}
+
 // Blocks that inflate to the wrong size would shift every later position.
 TEST_F(PkcTest, BlocksOfTheWrongSizeAreRefused) {
   std::vector<uint8_t> content = MakeContent(70000);
