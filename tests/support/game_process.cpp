@@ -130,14 +130,14 @@ void RunSelfUnderXvfb(const std::string& dir, const std::string& filter,
 }
 
 void RunEventUnderXvfb(const char* childVar, const std::string& dataFile, const std::string& name,
-                       const std::string& filter, std::vector<std::string> env) {
+                       const std::string& filter, std::vector<std::string> env, int timeoutMs) {
   SkipWithoutXvfbAndGame(childVar);
   if (::testing::Test::IsSkipped()) return;
   if (!std::filesystem::exists(std::string(KEL_BINARY_DIR) + "/gamedata/data/" + dataFile))
     GTEST_SKIP() << "the game data is not built (target gamedata)";
   const std::string dir = WorkDir(name);
   env.push_back(std::string(childVar) + "=" + dir);
-  RunSelfUnderXvfb(dir, filter, env, 240000);
+  RunSelfUnderXvfb(dir, filter, env, timeoutMs);
 }
 
 bool XvfbChildReady(const char* childVar, std::string* dir) {
@@ -347,13 +347,7 @@ int WaitForMainMenu(const std::string& root, int tries) {
 }
 
 void HoldUpAndTakeScreenshots(const std::string& root, int taken, bool twoPlayers, int seconds, int count) {
-  std::string chain = std::string("keydown Up") + (twoPlayers ? " keydown w" : "") + " sleep " + std::to_string(seconds);
-  for (int shot = 0; shot < count; ++shot)
-    chain += " keydown F11 keydown F12 sleep 0.15 keyup F12 keyup F11 sleep 0.8";
-  XdoGame(chain + " keyup Up" + (twoPlayers ? " keyup w" : ""));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  const int got = LastScreenshot(root) - taken;
-  if (got < count) TakeScreenshots(root, taken + got, count - got, 700);
+  HoldKeysAndTakeScreenshots(root, taken, twoPlayers ? "Up w" : "Up", seconds, count, 950);
 }
 
 void HoldKeysAndTakeScreenshots(const std::string& root, int taken, const std::string& keys, int seconds, int count,
@@ -365,12 +359,13 @@ void HoldKeysAndTakeScreenshots(const std::string& root, int taken, const std::s
     up += " keyup " + k;
   }
   char gap[32];
-  std::snprintf(gap, sizeof gap, " sleep %.2f", std::max(gapMs - 150, 0) / 1000.0);
+  std::snprintf(gap, sizeof gap, " sleep %.2f", std::max(gapMs - 400, 0) / 1000.0);
   std::string chain = down + " sleep " + std::to_string(seconds);
   // Taking a screenshot lets go of every key the game saw held: they are
-  // pressed again after each one.
+  // pressed again after each one. The screenshot keys are held long enough
+  // for a slow frame to see both (else F12 alone opens the chat line).
   for (int shot = 0; shot < count; ++shot)
-    chain += " keydown F11 keydown F12 sleep 0.15 keyup F12 keyup F11" + up + down + gap;
+    chain += " keydown F11 keydown F12 sleep 0.4 keyup F12 keyup F11" + up + down + gap;
   XdoGame(chain.substr(1) + up);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const int got = LastScreenshot(root) - taken;
@@ -403,7 +398,8 @@ void WriteTwoPlayerSave(const std::string& dataHome, int eventIndex) {
       .write(reinterpret_cast<char*>(bytes), sizeof bytes);
 }
 
-int EnterSavedChampionshipEvent(const std::string& root, const std::function<bool(const std::string&)>& inEvent) {
+int EnterSavedChampionshipEvent(const std::string& root, const std::function<bool(const std::string&)>& inEvent,
+                                const std::vector<std::string>& keys) {
   auto sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
   // Keys held past a frame, so that the screen sees them.
   auto press = [&sleep](const char* key) {
@@ -429,9 +425,7 @@ int EnterSavedChampionshipEvent(const std::string& root, const std::function<boo
   // Out of each player's shop (its exit is one row up from the first item)
   // and past the cut-scene and the intro.
   for (int tries = 0; tries < 60; ++tries) {
-    press("Up");
-    press("Return");
-    press("ctrl");
+    for (const std::string& key : keys) press(key.c_str());
     PressScreenshotKeys();
     sleep(900);
     const int taken = LastScreenshot(root);
@@ -440,13 +434,90 @@ int EnterSavedChampionshipEvent(const std::string& root, const std::function<boo
   return 0;
 }
 
+bool StartChampionshipRun(const char* childVar, int eventIndex, TrainingRun* run) {
+  if (!XvfbChildReady(childVar, &run->dir)) return false;
+  run->root = MakeScreenshotRoot(run->dir);
+  run->log = run->dir + "/game.log";
+  WriteTwoPlayerSave(run->dir + "/data", eventIndex);
+  run->game = StartGameToMainMenu(run->root, run->dir, run->log);
+  if (run->game <= 0) return false;
+  if (WaitForMainMenu(run->root) > 0) return true;
+  ADD_FAILURE() << "the main menu did not show\n" << ReadFile(run->log);
+  return false;
+}
+
+std::string ScreenshotPath(const std::string& root, int n) {
+  return root + "/data/sshot" + std::to_string(n) + ".bmp";
+}
+
+bool SharesColours(const std::string& shot, const std::string& picture, int first, int last) {
+  const std::vector<uint8_t> want = BmpColourTable(picture);
+  const std::vector<uint8_t> got = BmpColourTable(shot);
+  if (want.size() != 1024 || got.size() != 1024 || first < 0 || last > 255 || first > last) return false;
+  return std::equal(want.begin() + 4 * first, want.begin() + 4 * (last + 1), got.begin() + 4 * first);
+}
+
+double ChangedShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int x0, int x1, int rows) {
+  if (a.size() != 640u * 480u || b.size() != a.size() || x0 < 0 || x1 > 640 || x0 >= x1 || rows <= 0 || rows > 480)
+    return 0;
+  int changed = 0;
+  for (int y = 0; y < rows; ++y)
+    for (int x = x0; x < x1; ++x) changed += a[size_t(y) * 640 + x] != b[size_t(y) * 640 + x];
+  return double(changed) / (double(x1 - x0) * rows);
+}
+
+bool ViewScrolled(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after, int x0, int x1,
+                  int maxShift) {
+  if (before.size() != 640u * 480u || after.size() != before.size() || x0 < 0 || x1 > 640 || maxShift < 1 ||
+      x1 - x0 <= 2 * maxShift || 400 <= 2 * maxShift)
+    return false;
+  // Pixels every 4 in each direction, far enough inside that every shift
+  // stays in the view.
+  auto mismatches = [&](int dx, int dy) {
+    int n = 0;
+    for (int y = maxShift; y < 400 - maxShift; y += 4)
+      for (int x = x0 + maxShift; x < x1 - maxShift; x += 4)
+        n += after[size_t(y) * 640 + x] != before[size_t(y + dy) * 640 + x + dx];
+    return n;
+  };
+  const int still = mismatches(0, 0);
+  int best = still;
+  for (int dy = -maxShift; dy <= maxShift; ++dy)
+    for (int dx = -maxShift; dx <= maxShift; ++dx)
+      if (dx != 0 || dy != 0) best = std::min(best, mismatches(dx, dy));
+  return still > 0 && 2 * best < still;
+}
+
+int PixelsInRange(const std::vector<uint8_t>& px, int x0, int x1, int first, int last) {
+  if (px.size() != 640u * 480u || x0 < 0 || x1 > 640) return 0;
+  int n = 0;
+  for (int y = 0; y < 400; ++y)
+    for (int x = x0; x < x1; ++x) n += px[size_t(y) * 640 + x] >= first && px[size_t(y) * 640 + x] <= last;
+  return n;
+}
+
+bool TwoViewsShown(const std::vector<uint8_t>& px, int first, int last) {
+  if (px.size() != 640u * 480u) return false;
+  int dark = 0, lit = 0;
+  for (int y = 0; y < 400; y += 5) {
+    for (int x = first; x <= last; ++x) dark += px[size_t(y) * 640 + x] == 0;
+    lit += (px[size_t(y) * 640 + 160] != 0) + (px[size_t(y) * 640 + 480] != 0);
+  }
+  return dark == (last - first + 1) * 80 && lit > 80;
+}
+
 int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::string& log, int count,
                                int minColours, const std::string& copyPrefix, int first) {
-  namespace fs = std::filesystem;
   ::kill(game, SIGTERM);
   int status = 0;
   const bool ended = WaitEnd(game, 30000, &status);
   EXPECT_TRUE(ended) << ReadFile(log);
+  return CheckAndKeepScreenshots(root, count, minColours, copyPrefix, first);
+}
+
+int CheckAndKeepScreenshots(const std::string& root, int count, int minColours, const std::string& copyPrefix,
+                            int first) {
+  namespace fs = std::filesystem;
   int shots = 0;
   for (int n = first; n < first + count; ++n) {
     const std::string shot = root + "/data/sshot" + std::to_string(n) + ".bmp";
@@ -460,6 +531,17 @@ int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::s
                   fs::copy_options::overwrite_existing);
   }
   return shots;
+}
+
+int WaitForScreenshot(const std::string& root, const std::function<bool(const std::string&)>& shown, int tries) {
+  for (int t = 0; t < tries; ++t) {
+    const int before = LastScreenshot(root);
+    PressScreenshotKeys();
+    std::this_thread::sleep_for(std::chrono::milliseconds(850));
+    const int taken = LastScreenshot(root);
+    if (taken > before && shown(ScreenshotPath(root, taken))) return taken;
+  }
+  return 0;
 }
 
 int WaitForEventScreen(const std::string& root, int tries) {

@@ -55,9 +55,10 @@ void RunSelfUnderXvfb(const std::string& dir, const std::string& filter,
 // An event's run under the virtual X server, as one call of the parent test:
 // skips as SkipWithoutXvfbAndGame does, or when the generated data lacks
 // <gamedata>/data/<dataFile>; else runs `filter`'s child test in a fresh
-// work folder <name> (passed to the child in `childVar`, with `env` added).
+// work folder <name> (passed to the child in `childVar`, with `env` added),
+// which must end within `timeoutMs`.
 void RunEventUnderXvfb(const char* childVar, const std::string& dataFile, const std::string& name,
-                       const std::string& filter, std::vector<std::string> env = {});
+                       const std::string& filter, std::vector<std::string> env = {}, int timeoutMs = 240000);
 // The child test's start: false (the test skipped) unless it runs inside the
 // virtual X server that RunEventUnderXvfb started; else its work folder.
 bool XvfbChildReady(const char* childVar, std::string* dir);
@@ -140,7 +141,8 @@ void HoldUpAndTakeScreenshots(const std::string& root, int taken, bool twoPlayer
 // The same with any keys held (xdotool names, blank-separated, e.g. "Up
 // Right w d") and `gapMs` between the screenshots; since taking one lets go
 // of the keys the game saw held, they are pressed again after each, so the
-// players keep moving between the pictures.
+// players keep moving between the pictures. The screenshot keys are held
+// long enough for a slow frame to see both.
 void HoldKeysAndTakeScreenshots(const std::string& root, int taken, const std::string& keys, int seconds, int count,
                                 int gapMs);
 // Expects `inEvent` to take each of the screenshots first..first+count-1.
@@ -152,10 +154,40 @@ void ExpectScreenshots(const std::string& root, int first, int count,
 void WriteTwoPlayerSave(const std::string& dataHome, int eventIndex);
 // From the main menu: CHAMPIONSHIP, SOLO GAME, and on the new-game screen
 // the saved game of WriteTwoPlayerSave taken up; then out of each player's
-// shop and past the cut-scene and the event's intro, taking a screenshot
-// now and then, until `inEvent` takes one (its path) for the event's. Its
-// number; 0 when none was.
-int EnterSavedChampionshipEvent(const std::string& root, const std::function<bool(const std::string&)>& inEvent);
+// shop and past the cut-scene and the event's intro, pressing `keys` in turn
+// and taking a screenshot now and then, until `inEvent` takes one (its path)
+// for the event's. Its number; 0 when none was. (An event in which player
+// 1's fire key already plays leaves Ctrl out: Return passes the cut-scene.)
+int EnterSavedChampionshipEvent(const std::string& root, const std::function<bool(const std::string&)>& inEvent,
+                                const std::vector<std::string>& keys = {"Up", "Return", "ctrl"});
+// The child test's start of a championship of two people on one machine:
+// its work folder, a screenshot root, the save of WriteTwoPlayerSave after
+// event `eventIndex`, and the game started and seen at the main menu. False
+// when the test skipped (not inside the virtual X server) or failed.
+bool StartChampionshipRun(const char* childVar, int eventIndex, TrainingRun* run);
+// The path of the game's screenshot number n under `root`.
+std::string ScreenshotPath(const std::string& root, int n);
+// Whether a screenshot's colour table holds entries first..last of an 8-bit
+// picture's (the event's palette picture, a sheet written plain).
+bool SharesColours(const std::string& shot, const std::string& picture, int first, int last);
+// The share (0..1) of the pixels in columns x0..x1-1 of rows 0..rows-1 that
+// differ between two screenshots' pixels (ScreenshotPixels); 0 when either
+// is empty.
+double ChangedShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int x0, int x1, int rows = 400);
+// Whether the picture in columns x0..x1-1 of rows 0..399 scrolled between
+// two screenshots' pixels: some shift of up to `maxShift` pixels each way
+// other than none matches the earlier picture to the later one at least
+// twice as well as no shift does (a sprite moving on a still view does not
+// count; a camera following its athlete does).
+bool ViewScrolled(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after, int x0, int x1,
+                  int maxShift = 48);
+// How many pixels in columns x0..x1-1 of rows 0..399 show colours
+// first..last (a range of the palette only one athlete's sheet uses).
+int PixelsInRange(const std::vector<uint8_t>& px, int x0, int x1, int first, int last);
+// Two views side by side: the black divider over columns first..last in
+// rows 0..399, and both views lit (columns 160 and 480 not black in most
+// rows).
+bool TwoViewsShown(const std::vector<uint8_t>& px, int first, int last);
 // Ends the game (SIGTERM) and expects it to end; then checks the game's own
 // screenshots <root>/data/sshot<first>.. (count of them): 640x480 with more than
 // minColours colours (not a black or loading picture), each copied to
@@ -163,5 +195,12 @@ int EnterSavedChampionshipEvent(const std::string& root, const std::function<boo
 // there were.
 int EndGameAndCheckScreenshots(pid_t game, const std::string& root, const std::string& log, int count,
                                int minColours, const std::string& copyPrefix, int first = 1);
+// The check of EndGameAndCheckScreenshots alone, on screenshots
+// first..first+count-1 of a game that may still run; their number.
+int CheckAndKeepScreenshots(const std::string& root, int count, int minColours, const std::string& copyPrefix,
+                            int first);
+// Takes a screenshot about once a second until `shown` takes the newest
+// (its path), at most `tries` of them: its number, 0 when none was.
+int WaitForScreenshot(const std::string& root, const std::function<bool(const std::string&)>& shown, int tries);
 
 }  // namespace game_process
