@@ -89,14 +89,19 @@ bool CourseShown(const std::string& shot, bool split) {
 }
 
 // The item a person has selected shows as an icon in his panel of the
-// status band; the computer players keep to the push. Player i pushes when
-// his icon is the third panel's (CPU3's).
-bool PushSelected(const std::vector<uint8_t>& px, int player) {
-  if (px.empty()) return false;
+// status band (at 90 + 160 i, 455); the push is a green arrow, and no other
+// item's icon is green. Player i pushes when his icon shows green.
+bool PushSelected(const std::string& shot, int player) {
+  const std::vector<uint8_t> px = ScreenshotPixels(shot);
+  const std::vector<uint8_t> colours = BmpColourTable(shot);
+  if (px.empty() || colours.empty()) return false;
+  int green = 0;
   for (int y = 455; y < 478; ++y)
-    for (int x = 0; x < 36; ++x)
-      if (px[size_t(y) * 640 + 90 + 160 * player + x] != px[size_t(y) * 640 + 90 + 320 + x]) return false;
-  return true;
+    for (int x = 90 + 160 * player; x < 126 + 160 * player; ++x) {
+      const uint8_t* c = &colours[4 * px[size_t(y) * 640 + x]];  // blue, green, red
+      green += c[1] > c[0] + 40 && c[1] > c[2] + 40;
+    }
+  return green > 20;
 }
 
 // Player i's runner in columns x0..x1-1: his sheet's colours, which no
@@ -106,15 +111,16 @@ bool RunnerIn(const std::vector<uint8_t>& px, int player, int x0, int x1) {
   return PixelsInRange(px, x0, x1, first, first + ha::kRunnerPaletteCount - 1) > 100;
 }
 
-// Screenshots first..first+count-1 show the two views in play: ANNA's runner
-// in the left view and BERT's in the right, each view changing from one shot
-// to the next, and ANNA's and BERT's faces on the course map (their hippos'
-// progress, columns 545 + 23 i) moved from the first shot to the last.
+// Screenshots first..first+count-1 show the two views in play: ANNA and BERT
+// with the push selected, ANNA's runner in the left view and BERT's in the
+// right, each view changing from one shot to the next, and ANNA's and
+// BERT's faces on the course map (their hippos' progress, columns
+// 545 + 23 i) moved from the first shot to the last.
 bool BothPeoplePlay(const std::string& root, int first, int count) {
   std::vector<uint8_t> firstPx, last;
   for (int n = first; n < first + count; ++n) {
     const std::string shot = ScreenshotPath(root, n);
-    if (!CourseShown(shot, true)) return false;
+    if (!CourseShown(shot, true) || !PushSelected(shot, 0) || !PushSelected(shot, 1)) return false;
     std::vector<uint8_t> px = ScreenshotPixels(shot);
     if (!RunnerIn(px, 0, 0, 318) || !RunnerIn(px, 1, 322, 640)) return false;
     if (!last.empty() && (ChangedShare(last, px, 0, 318) < kMovedShare || ChangedShare(last, px, 322, 540) < kMovedShare))
@@ -142,8 +148,8 @@ TEST(HippoXvfbChild, TwoPlayersInAChampionship) {
   // F12 seen alone in a slow frame); in the race it does nothing else.
   bool selected = false;
   for (int tries = 0; tries < 40 && !selected; ++tries) {
-    const std::vector<uint8_t> px = ScreenshotPixels(ScreenshotPath(root, LastScreenshot(root)));
-    const bool anna = PushSelected(px, 0), bert = PushSelected(px, 1);
+    const std::string shot = ScreenshotPath(root, LastScreenshot(root));
+    const bool anna = PushSelected(shot, 0), bert = PushSelected(shot, 1);
     if (anna && bert) {
       selected = true;
       break;
@@ -151,7 +157,7 @@ TEST(HippoXvfbChild, TwoPlayersInAChampionship) {
     XdoGame("keydown Return sleep 0.2 keyup Return");
     if (!anna) XdoGame("keydown shift sleep 0.2 keyup shift");
     if (!bert) XdoGame("keydown q sleep 0.2 keyup q");
-    Sleep(600);
+    Sleep(1000);
     TakeScreenshots(root, LastScreenshot(root), 1, 300);
   }
   ASSERT_TRUE(selected) << "the push never showed in both people's panels";

@@ -466,28 +466,6 @@ double ChangedShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b
   return double(changed) / (double(x1 - x0) * rows);
 }
 
-bool ViewScrolled(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after, int x0, int x1,
-                  int maxShift) {
-  if (before.size() != 640u * 480u || after.size() != before.size() || x0 < 0 || x1 > 640 || maxShift < 1 ||
-      x1 - x0 <= 2 * maxShift || 400 <= 2 * maxShift)
-    return false;
-  // Pixels every 4 in each direction, far enough inside that every shift
-  // stays in the view.
-  auto mismatches = [&](int dx, int dy) {
-    int n = 0;
-    for (int y = maxShift; y < 400 - maxShift; y += 4)
-      for (int x = x0 + maxShift; x < x1 - maxShift; x += 4)
-        n += after[size_t(y) * 640 + x] != before[size_t(y + dy) * 640 + x + dx];
-    return n;
-  };
-  const int still = mismatches(0, 0);
-  int best = still;
-  for (int dy = -maxShift; dy <= maxShift; ++dy)
-    for (int dx = -maxShift; dx <= maxShift; ++dx)
-      if (dx != 0 || dy != 0) best = std::min(best, mismatches(dx, dy));
-  return still > 0 && 2 * best < still;
-}
-
 int PixelsInRange(const std::vector<uint8_t>& px, int x0, int x1, int first, int last) {
   if (px.size() != 640u * 480u || x0 < 0 || x1 > 640) return 0;
   int n = 0;

@@ -174,13 +174,6 @@ bool SharesColours(const std::string& shot, const std::string& picture, int firs
 // differ between two screenshots' pixels (ScreenshotPixels); 0 when either
 // is empty.
 double ChangedShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int x0, int x1, int rows = 400);
-// Whether the picture in columns x0..x1-1 of rows 0..399 scrolled between
-// two screenshots' pixels: some shift of up to `maxShift` pixels each way
-// other than none matches the earlier picture to the later one at least
-// twice as well as no shift does (a sprite moving on a still view does not
-// count; a camera following its athlete does).
-bool ViewScrolled(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after, int x0, int x1,
-                  int maxShift = 48);
 // How many pixels in columns x0..x1-1 of rows 0..399 show colours
 // first..last (a range of the palette only one athlete's sheet uses).
 int PixelsInRange(const std::vector<uint8_t>& px, int x0, int x1, int first, int last);
