@@ -134,9 +134,10 @@ std::vector<uint8_t> BmpColourTable(const std::string& path);
 // one is drawn in the main menu's palette. Its number; 0 when none was.
 int WaitForMainMenu(const std::string& root, int tries = 40);
 // Holds player 1's Up (with two players also player 2's W) for `seconds`,
-// then, still holding them, takes `count` screenshots: one chain of key
-// events, so that the window is focused once and the held keys are never
-// let go in between. Presses a loaded machine missed are made again.
+// then, still holding them, takes `count` screenshots about a second apart:
+// one chain of key events, so that the window is focused once (the keys are
+// pressed again after each screenshot, which lets go of them). Presses a
+// loaded machine missed are made again.
 void HoldUpAndTakeScreenshots(const std::string& root, int taken, bool twoPlayers, int seconds, int count);
 // The same with any keys held (xdotool names, blank-separated, e.g. "Up
 // Right w d") and `gapMs` between the screenshots; since taking one lets go
