@@ -208,19 +208,25 @@ bool ReadScreenshot(const std::string& path, int* width, int* height, int* colou
 
 pid_t StartGameToMainMenu(const std::string& root, const std::string& dir, const std::string& log) {
   pid_t game = SpawnGameOnDisplay(root, dir, /*exitAtMenu=*/false);
-  if (std::system("timeout 30 xdotool search --sync --onlyvisible --name '^Kelvanthrop$' >/dev/null") != 0) {
-    ADD_FAILURE() << "no window came\n" << ReadFile(log);
+  auto fail = [&](const char* what) {
+    ADD_FAILURE() << what << "\n" << ReadFile(log);
     ::kill(game, SIGKILL);
     int status = 0;
     WaitEnd(game, 5000, &status);
-    return -1;
-  }
+    return pid_t(-1);
+  };
+  // A sanitized build on a loaded machine takes its time to open the window.
+  if (std::system("timeout 120 xdotool search --sync --onlyvisible --name '^Kelvanthrop$' >/dev/null") != 0)
+    return fail("no window came");
   // The pointer off the window, so that it selects nothing in the menus.
   std::system("xdotool mousemove 1279 1023");
   XdoGame("key Return");
   std::this_thread::sleep_for(std::chrono::milliseconds(700));
   XdoGame("key Return");
   std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  // The keys that follow are meant for the menu: a starved game may still
+  // show an intro clip, which the Escapes of WaitForMainMenu pass over.
+  if (WaitForMainMenu(root, 60) == 0) return fail("the main menu did not show");
   return game;
 }
 
@@ -289,7 +295,9 @@ int EnterEventUntilShown(const std::string& root, const std::function<bool(const
 
 void PressScreenshotKeys() {
   XdoGame("keydown F11 keydown F12");
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  // Held past a starved frame: the game takes the picture when it sees both
+  // keys down, and a tap of F12 shorter than a frame opens the chat line.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
   XdoGame("keyup F12 keyup F11");
 }
 
@@ -335,10 +343,17 @@ int WaitForMainMenu(const std::string& root, int tries) {
   const std::vector<uint8_t> menu = BmpColourTable(root + "/program/menu/logomain.bmp");
   if (menu.empty()) return 0;
   for (int t = 0; t < tries; ++t) {
+    if (t > 0) {
+      // Not there yet: Escape passes over a cut-scene and does nothing on
+      // the main menu itself.
+      XdoGame("keydown Escape sleep 0.15 keyup Escape");
+      std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    }
+    const int before = LastScreenshot(root);
     PressScreenshotKeys();
     std::this_thread::sleep_for(std::chrono::milliseconds(900));
     const int taken = LastScreenshot(root);
-    if (taken == 0) continue;
+    if (taken == before) continue;
     // The system's first and last ten colours are the display's own.
     const std::vector<uint8_t> shot = BmpColourTable(root + "/data/sshot" + std::to_string(taken) + ".bmp");
     if (!shot.empty() && std::equal(menu.begin() + 40, menu.end() - 40, shot.begin() + 40)) return taken;
@@ -524,11 +539,13 @@ int WaitForScreenshot(const std::string& root, const std::function<bool(const st
 
 int WaitForEventScreen(const std::string& root, int tries) {
   for (int t = 0; t < tries; ++t) {
+    // Only a new picture counts: an older one (the main menu's) is no sign.
+    const int before = LastScreenshot(root);
     PressScreenshotKeys();
     std::this_thread::sleep_for(std::chrono::milliseconds(850));
     const int taken = LastScreenshot(root);
     int w = 0, h = 0, colours = 0;
-    if (taken > 0 && ReadScreenshot(root + "/data/sshot" + std::to_string(taken) + ".bmp", &w, &h, &colours, 446) &&
+    if (taken > before && ReadScreenshot(root + "/data/sshot" + std::to_string(taken) + ".bmp", &w, &h, &colours, 446) &&
         colours > 12)
       return taken;
   }

@@ -78,8 +78,8 @@ std::string MakeScreenshotRoot(const std::string& dir);
 bool ReadScreenshot(const std::string& path, int* width, int* height, int* colours, int firstRow = 0);
 // Starts the built game on the X display (SpawnGameOnDisplay), waits for its
 // window, moves the pointer off it and passes over the two intro clips to
-// the main menu. -1 (and a test failure with the game's output) when no
-// window came.
+// the main menu, seen in a screenshot (WaitForMainMenu). -1 (and a test
+// failure with the game's output) when no window or no menu came.
 pid_t StartGameToMainMenu(const std::string& root, const std::string& dir, const std::string& log);
 // xdotool on the game's window (focused first): its exit status.
 int XdoGame(const std::string& args);
@@ -129,9 +129,10 @@ std::vector<uint8_t> ScreenshotPixels(const std::string& path);
 // generator writes plain): 256 x (blue, green, red, 0); empty when the file
 // is not one.
 std::vector<uint8_t> BmpColourTable(const std::string& path);
-// After StartGameToMainMenu: takes a screenshot about once a second (the
-// keys also pass over an intro clip that a loaded machine still shows) until
-// one is drawn in the main menu's palette. Its number; 0 when none was.
+// Takes a screenshot about once a second, with Escape in between (it passes
+// over an intro clip that a loaded machine still shows, and the main menu
+// ignores it), until one is drawn in the main menu's palette. Its number; 0
+// when none was.
 int WaitForMainMenu(const std::string& root, int tries = 40);
 // Holds player 1's Up (with two players also player 2's W) for `seconds`,
 // then, still holding them, takes `count` screenshots about a second apart:
