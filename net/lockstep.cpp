@@ -287,7 +287,12 @@ void LockStep::BeginWaitForPlayers() {
   for (bool& e : earlyKept_) e = false;
   ownVoteCast_ = false;
   dropDone_ = false;
-  endNext_ = false;
+  lastPlayed_ = -1;
+  endAt_ = -1;
+  endHeard_ = endSent_ = false;
+  // A new event: what the session answered for the one this machine ended
+  // before would now answer requests of this one's frames.
+  ctx_.session->ForgetEndedEvent();
   SendBlock(kNetToAll, 0);
 }
 
@@ -408,7 +413,9 @@ int LockStep::ReadLocalInput() {
   PackState(actions, ownState_);
   ui_->PollActionMap(1, actions);
   if (ctx_.playMode && *ctx_.playMode == 1) PackState(actions, secondState_);
-  if (Network()) {
+  // No input goes out for a frame this machine will not play: another
+  // machine holding it could play that frame, and end with other records.
+  if (Network() && (endAt_ < 0 || syncPoint_ < endAt_)) {
     uint8_t m[kMsgInputSize] = {};
     NetPutHeader(m, kMsgInput, kMsgInputSize);
     NetPutI32(m + 8, syncPoint_);
@@ -463,12 +470,14 @@ void LockStep::BeginExchange() {
   ResetAwaited(had_, voted_, earlyKept_);
   ownVoteCast_ = false;
   dropDone_ = false;
-  endSeen_ = false;
-  if (endNext_) {
-    endNext_ = false;
+  if (endAt_ >= 0 && syncPoint_ >= endAt_) {
     result_ = 1;
     done_ = true;
   }
+}
+
+void LockStep::EndAt(int32_t point) {
+  if (endAt_ < 0 || point < endAt_) endAt_ = point;
 }
 
 int LockStep::StepExchange() {
@@ -532,13 +541,25 @@ int LockStep::StepExchange() {
           }
         }
         break;
-      case kMsgEventEnd:
-        // The sender played this frame (its input for it is here or on
-        // the way) and ended the event in its logic: this machine plays
-        // the frame too, so that both end with the same records, and ends
-        // at the next exchange if its own logic did not end it first.
-        endSeen_ = true;
+      case kMsgEventEnd: {
+        // The sender ended the event after the frame it names (by the low
+        // byte of its sync point: it played no frame whose input this
+        // machine has not sent, so that frame is this one or an earlier
+        // one). This frame it names this machine plays too, so that both
+        // end with the same records: its input for it is here, on the way,
+        // or answered on request. An earlier one ends the event at once,
+        // before any input of this frame counts. A later one is no end of
+        // this event (one of an event before, held up on the way).
+        const int8_t ahead = static_cast<int8_t>(static_cast<uint8_t>(m.data[5] - (syncPoint_ & 0xFF)));
+        if (ahead > 0) break;
+        EndAt(syncPoint_ + ahead + 1);
+        endHeard_ = true;
+        if (syncPoint_ >= endAt_) {
+          result_ = 1;
+          done_ = true;
+        }
         break;
+      }
       case kMsgDropVote:
         voted_[d.from] = true;
         break;
@@ -614,20 +635,35 @@ int LockStep::FinishExchange() {
       if (earlyKept_[s]) ctx_.session->QueueLocal(s, OwnSlot(), early_[s], kMsgInputSize, true);
   }
   for (bool& e : earlyKept_) e = false;
-  if (endSeen_ && result_ == 0) endNext_ = true;
-  endSeen_ = false;
+  if (result_ == 0) lastPlayed_ = syncPoint_;
   waitNetwork_ = false;
   ++syncPoint_;
   return result_;
 }
 
 int LockStep::BroadcastEventEnd() {
-  if (!Network()) return 1;
-  // This machine answers no request for input from now on: a machine that
-  // lost its input of the last frame gets it once more with the end.
-  if (SentPoint(lastSent_) >= 0) SendMessage(kNetToAllButSelf, lastSent_, kMsgInputSize);
-  SendShort(kNetToAll, kMsgEventEnd, 1);
+  // The event calls it and the shell again; the end goes out once.
+  if (!Network() || endSent_) return 1;
+  endSent_ = true;
+  uint8_t end[kMsgShortSize] = {};
+  NetPutHeader(end, kMsgEventEnd, kMsgShortSize);
+  end[4] = 1;
+  end[5] = static_cast<uint8_t>(lastPlayed_ & 0xFF);
+  // A machine told of the end says nothing: the one that told it told the
+  // others too, and a machine that lost that asks and is answered below.
+  if (!endHeard_) SendMessage(kNetToAll, end, kMsgShortSize);
+  // The screen goes, and with it this exchange; the session answers for it.
+  const uint8_t* last = nullptr;
+  if (lastPlayed_ >= 0 && SentPoint(lastSent_) == lastPlayed_) last = lastSent_;
+  if (lastPlayed_ >= 0 && SentPoint(sentBefore_) == lastPlayed_) last = sentBefore_;
+  ctx_.session->KeepEndedEvent(OwnSlot(), lastPlayed_, last, end);
   return 1;
+}
+
+bool LockStep::RequestEnd() {
+  if (!Network()) return false;
+  EndAt(SentPoint(lastSent_) >= syncPoint_ ? SentPoint(lastSent_) + 1 : syncPoint_);
+  return true;
 }
 
 // ---------------------------------------------------------------------------

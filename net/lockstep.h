@@ -93,7 +93,19 @@ class LockStep {
   int WaitForPlayers();
   int ReadLocalInput();
   int ExchangeInput();
+  // Tells the other machines that this machine's event is over, once:
+  // the message names the last frame this machine played, so that each of
+  // them plays up to that frame and ends after it. A machine that ended on
+  // another's word sends nothing. Either way the session keeps this
+  // machine's input of that frame (and the end) to answer the requests of
+  // a machine that lost them, until the next event begins.
   int BroadcastEventEnd();
+  // Ends the event here as if another machine had ended it, after the
+  // frames whose input this machine has already sent (the others may play
+  // those): no further input goes out, and the exchange after them
+  // returns 1. For an end that the game's state does not decide (the
+  // end-event code typed on one machine).
+  bool RequestEnd();
   int HandleSystemMessage(const NetMessage& msg);
   void SetSyncCheck(int32_t value) { syncCheck_ = value; }
 
@@ -115,6 +127,10 @@ class LockStep {
 
   // --- state, for the screen and for tests ---
   int32_t syncPoint() const { return syncPoint_; }
+  // The last frame this machine played (its exchange returned 0); -1 none.
+  int32_t lastPlayed() const { return lastPlayed_; }
+  // The sync point whose exchange returns 1 at once (-1: no end known yet).
+  int32_t endAt() const { return endAt_; }
   int32_t syncCheck() const { return syncCheck_; }
   const uint8_t* ownState() const { return ownState_; }
   const uint8_t* secondState() const { return secondState_; }
@@ -153,6 +169,8 @@ class LockStep {
   int FinishExchange();
   void SendResendRequest(int to);
   void CopyInput(int slot, const uint8_t* msg);
+  // The exchange of `point` and every later one return 1.
+  void EndAt(int32_t point);
 
   LockStepContext ctx_;
   LockStepUi* ui_;
@@ -206,8 +224,12 @@ class LockStep {
   int32_t resentFor_[kMaxPlayers] = {};
   int result_ = 0;
   bool done_ = false;
-  bool endSeen_ = false;  // a peer ended the event during this exchange
-  bool endNext_ = false;  // so the next exchange ends it here
+  int32_t lastPlayed_ = -1;
+  // The end as this machine knows it: the exchange of point endAt_ returns
+  // 1 before any input of that point is awaited (or sent).
+  int32_t endAt_ = -1;
+  bool endHeard_ = false;  // another machine said the event is over
+  bool endSent_ = false;   // this machine said so (or ended on the word of another)
 
   bool pumpEvents_ = false;
   uint32_t exchangeStart_ = 0;

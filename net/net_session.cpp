@@ -208,6 +208,7 @@ void NetSession::ResetSession() {
   peers_.clear();
   recv_.clear();
   chat_.clear();
+  ForgetEndedEvent();
   for (auto& s : slots_) s = Slot();
   role_ = Role::kNone;
   sessionName_.clear();
@@ -480,7 +481,25 @@ int NetSession::OnSystemMessage(const NetMessage& msg) {
   if (msg.data.size() == static_cast<size_t>(kMsgChatSize) && msg.data[0] == kMsgChat &&
       ValidSlot(msg.from))
     DeliverLocal(msg.from, msg.to, msg.data.data(), msg.data.size());
+  DecodedNetMessage d;
+  if (ended_.slot >= 0 && !msg.data.empty() && msg.data[0] == kMsgResendRequest &&
+      DecodeNetMessage(msg.from, msg.data.data(), msg.data.size(), &d) && d.from != ended_.slot) {
+    if (!ended_.input.empty() && d.syncPoint == ended_.lastPlayed) {
+      Send(ended_.slot, d.from, ended_.input.data(), ended_.input.size());
+    } else if (d.syncPoint > ended_.lastPlayed) {
+      Send(ended_.slot, d.from, ended_.end.data(), ended_.end.size());
+    }
+  }
   return 0;
+}
+
+void NetSession::KeepEndedEvent(int slot, int32_t lastPlayed, const uint8_t* input, const uint8_t* end) {
+  ForgetEndedEvent();
+  if (!ValidSlot(slot) || !end) return;
+  ended_.slot = slot;
+  ended_.lastPlayed = lastPlayed;
+  if (input) ended_.input.assign(input, input + kMsgInputSize);
+  ended_.end.assign(end, end + kMsgShortSize);
 }
 
 void NetSession::QueueSystem(uint8_t type, int slot, uint8_t flag, const std::string& name) {

@@ -170,8 +170,18 @@ class NetSession {
   // Takes the next chat line; false when none waits.
   bool PopChat(int* from, std::string* text);
   // Default handling of a message nobody else took (a chat line goes to the
-  // chat queue; the rest is dropped). Returns 0.
+  // chat queue, a request for input of an event this machine ended is
+  // answered as KeepEndedEvent says; the rest is dropped). Returns 0.
   int OnSystemMessage(const NetMessage& msg);
+  // After this machine's player `slot` ended an event whose last frame he
+  // played was `lastPlayed`: the input message he sent for that frame (null
+  // when none) and his event-end message. Until ForgetEndedEvent, a request
+  // for that input is answered with it, and a request for a later frame
+  // with the end: whichever the asker lost, it plays the same frames as
+  // this machine did and ends after them, although this machine's event,
+  // which would have answered, is gone.
+  void KeepEndedEvent(int slot, int32_t lastPlayed, const uint8_t* input, const uint8_t* end);
+  void ForgetEndedEvent() { ended_ = EndedEvent(); }
   // Takes transport events, sends keep-alives, detects timeouts.
   void Pump();
   // Waits up to ms for traffic from other machines: 1 something came, 0 the
@@ -202,6 +212,12 @@ class NetSession {
     int state = kSlotFree;
     std::string name;
     int machine = -1;  // the machine that plays it
+  };
+  struct EndedEvent {
+    int slot = -1;  // -1: nothing kept
+    int32_t lastPlayed = -1;
+    std::vector<uint8_t> input;  // empty when there is none
+    std::vector<uint8_t> end;
   };
   // An application message as it travelled, kept for handing on.
   struct Kept {
@@ -291,6 +307,7 @@ class NetSession {
   std::vector<NetSessionInfo> found_;
   std::deque<NetMessage> recv_;
   std::deque<std::pair<int, std::string>> chat_;
+  EndedEvent ended_;
   Clock* clock_ = nullptr;
   // A machine silent this long is gone. Generous: a machine that loads an
   // event or is starved of processor time for a few seconds is still there,

@@ -177,6 +177,7 @@ class Harness {
   void WaitTurn(int me);
   bool SetUpSessions();
   void RunOne(int me);
+  void Linger(int me);
 
   const HarnessOptions& opt_;
   HarnessRun run_;
@@ -190,6 +191,7 @@ class Harness {
   std::condition_variable cv_;
   int turn_ = -1;
   std::vector<bool> alive_;
+  std::vector<bool> playing_;  // its screen still runs
   std::vector<uint32_t> wake_;
   std::atomic<bool> abort_{false};
   int n_ = 1;
@@ -292,11 +294,36 @@ void Harness::RunOne(int me) {
   std::memcpy(result.players.data(), g_players, sizeof g_players);
 }
 
+// After its event a machine goes on reading its session, as the shop does,
+// while the others play: a machine that lost its last input or its end asks
+// for them, and the session answers for the event that is gone. Not for
+// ever: a machine stuck for good then times this one out and goes on alone.
+void Harness::Linger(int me) {
+  NetSession* session = sessions_[me].get();
+  const uint32_t until = clock_.now_.load() + 30000;
+  while (!abort_.load() && static_cast<int32_t>(until - clock_.now_.load()) > 0) {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      bool others = false;
+      for (int k = 0; k < n_; ++k) others = others || (k != me && playing_[k]);
+      if (!others) return;
+    }
+    NetMessage msg;
+    while (session->Receive(&msg)) session->OnSystemMessage(msg);
+    Yield(me, 20);
+  }
+}
+
 void Harness::MachineMain(int me) {
   t_machine = me;
   WaitTurn(me);
   LoadGlobals(globals_[me], opt_.instanceGlobals);
   RunOne(me);
+  {
+    std::lock_guard<std::mutex> lock(m_);
+    playing_[me] = false;
+  }
+  if (n_ > 1 && !run_.machines[me].left) Linger(me);
   SaveGlobals(globals_[me], opt_.instanceGlobals);
   {
     std::lock_guard<std::mutex> lock(m_);
@@ -342,6 +369,7 @@ HarnessRun Harness::Run() {
   run_.machines.resize(n_);
   frame_.assign(n_, -1);
   alive_.assign(n_, true);
+  playing_.assign(n_, true);
   wake_.assign(n_, 0);
 
   int32_t savedSpeed = g_gameSpeed;
