@@ -153,6 +153,10 @@ class GameScreen {
   int ReadLocalInput();
   int ExchangeInput();
   int BroadcastEventEnd();
+  // The end-event code in a network game: the event ends at a coming
+  // exchange (which returns 1), after the frames whose input is already out.
+  // False when there is nobody to keep in step with: end it at once.
+  bool RequestEventEnd() { return lockStep_->RequestEnd(); }
   // Machines hear of a player leaving the session at different frames; the
   // computer takes his part over in the frame whose exchanged output records
   // first say so, the same frame on every machine. Each machine writes the

@@ -225,6 +225,11 @@ int ShellRunFrame() {
   if (g_shellState == kShellEvent) {
     code = MatchCheatCode();
     ApplyCheatCode(code);
+    // Over the network the code ends the event as another machine's end
+    // would: the frame whose input is already out is played (the others
+    // may play it), and the exchange after it returns 1, which ends the
+    // screen as its own end does.
+    if (code == kCheatEndEvent && g_currentScreen && g_currentScreen->RequestEventEnd()) code = -1;
   }
   int r = 0;
   if (g_currentScreen) {

@@ -247,6 +247,52 @@ TEST_F(ShellTest, HiddenCodeEndsTheEventLikeItsOwnEnd) {
   EXPECT_EQ(g_shellState, kShellShop);
 }
 
+// An event that runs on the exchange, as the real ones do: a result of 1
+// from it ends the screen, otherwise the frame is played.
+int g_framesPlayed = 0;
+class ExchangingEvent : public EventScreen {
+ public:
+  ExchangingEvent() : EventScreen("event1") {}
+  int Run() override {
+    GameScreen::Run();
+    int x = ExchangeInput();
+    if (x != 0) return x;
+    ++g_framesPlayed;
+    ReadLocalInput();
+    return 0;
+  }
+};
+
+TEST_F(ShellTest, OverTheNetworkTheHiddenCodeEndsTheEventAfterTheFrameWhoseInputIsOut) {
+  RegisterScripted({}, false);
+  RegisterEventScreen(1, [] { return new ExchangingEvent(); });
+  g_framesPlayed = 0;
+  Start();
+  ToMenu();
+  g_trainingEvent = 1;
+  g_playMode = 2;
+  Step("menu", 1);
+  Step("newgame", 1);
+  ASSERT_EQ(g_shellState, kShellEvent);
+  ShellRunFrame();
+  ShellRunFrame();
+  ASSERT_EQ(g_framesPlayed, 2);
+  KeyboardKeyDown(kVkF12, false);
+  g_currentScreen->HandleChatInput();
+  KeyboardKeyUp(kVkF12);
+  for (const char* c = "jump ahead\r"; *c; ++c) KeyboardTypedChar(*c == '\r' ? 13 : *c);
+  g_currentScreen->HandleChatInput();
+  // Its input for the next frame is out: another machine may play that
+  // frame, so this one plays it too, and sends no input after it.
+  ShellRunFrame();
+  EXPECT_EQ(g_shellState, kShellEvent);
+  EXPECT_EQ(g_framesPlayed, 3);
+  ShellRunFrame();
+  EXPECT_EQ(g_shellState, kShellShop);
+  EXPECT_EQ(g_framesPlayed, 3);
+  g_playMode = 0;
+}
+
 TEST_F(ShellTest, NetworkGameHasNoCutScenes) {
   RegisterScripted({1, 2}, false);
   Start();
