@@ -29,6 +29,7 @@
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
 #include "screen/options_menu.h"
+#include "screen/title_handshake.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
 #include "tools/assetgen/kick_assets.h"
@@ -357,20 +358,10 @@ int KickboxingEvent::Run() {
       [[fallthrough]];
     case kTitleIn: {
       TitleStep(+1);
-      if (AnyPlayerByteIs(kOutTitleDone, 1)) {
+      const int locals[2] = {LocalPlayer(0), LocalPlayer(1)};
+      if (TitleDone(*this, kOutTitleDone, locals, g_playMode == 1 ? 2 : 1, announcerFrames_, announcerLength_)) {
         if (g_soundManager && sound[kSndAnnouncer] >= 0) g_soundManager->Stop(sound[kSndAnnouncer]);
         phase_ = kTitleOut;
-      } else {
-        // This machine is done with the title when one of its players
-        // presses something or the announcer has had the frames its call
-        // lasts.
-        bool pressed = false;
-        const int views = g_playMode == 1 ? 2 : 1;
-        for (int v = 0; v < views; ++v) {
-          const uint8_t* in = g_playerStates[LocalPlayer(v)];
-          for (int b = 0; b < kPlayerStateSize; ++b) pressed = pressed || (in[b] & 0x7F) != 0;
-        }
-        if (pressed || ++announcerFrames_ > announcerLength_) PutOutByte(kOutTitleDone, 1);
       }
       break;
     }

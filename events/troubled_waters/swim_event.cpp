@@ -30,6 +30,7 @@
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
 #include "screen/options_menu.h"
+#include "screen/title_handshake.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
 #include "tools/assetgen/swim_assets.h"
@@ -417,18 +418,9 @@ int SwimEvent::Run() {
     case kIntroIn: {
       IntroStep(+1);
       world_.raceFrame = 1;
-      if (AnyPlayerByteIs(kOutIntroDone, 1)) {
+      if (TitleDone(*this, kOutIntroDone, world_.localPlayer, world_.views, announcerFrames_, announcerLength_)) {
         world_.Stop(world_.sound[kSndAnnouncer]);
         state_ = kIntroOut;
-      } else {
-        // This machine is done with the intro when its player presses a key
-        // or the announcer has had the frames its sound lasts.
-        bool pressed = false;
-        for (int v = 0; v < world_.views; ++v) {
-          const uint8_t* in = g_playerStates[world_.localPlayer[v]];
-          for (int b = 0; b < kPlayerStateSize; ++b) pressed = pressed || (in[b] & 0x7F) != 0;
-        }
-        if (pressed || ++announcerFrames_ > announcerLength_) PutOutByte(kOutIntroDone, 1);
       }
       break;
     }
