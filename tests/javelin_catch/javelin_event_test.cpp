@@ -115,17 +115,11 @@ void ExpectStandings(const std::array<PlayerRecord, 4>& records, const Seen& see
   int32_t ratio[4], place[4];
   for (int p = 0; p < 4; ++p) ratio[p] = EnergyRatio(seen.energy[p], seen.maxEnergy[p]);
   PlaceByCatches(seen.score, ratio, place);
-  std::set<int> places;
+  ExpectRecordedStandings(records, seen.score, place);
   for (int p = 0; p < 4; ++p) {
-    EXPECT_EQ(records[p].result, seen.score[p]) << p;
-    EXPECT_EQ(records[p].place, place[p]) << p;
-    EXPECT_GE(records[p].energy, 0);
-    EXPECT_LE(records[p].energy, 100);
-    EXPECT_GE(records[p].weaponUnits, 0);
-    EXPECT_GE(records[p].powerPills, 0);
-    places.insert(records[p].place);
+    EXPECT_GE(records[p].weaponUnits, 0) << p;
+    EXPECT_GE(records[p].powerPills, 0) << p;
   }
-  EXPECT_EQ(places, (std::set<int>{0, 1, 2, 3}));
 }
 
 }  // namespace

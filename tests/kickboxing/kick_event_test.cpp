@@ -97,29 +97,11 @@ InputScript ToTheMiddleAndFight(int arrow, int walkFrames, int offset) {
   return s;
 }
 
-void ExpectSameRecords(const HarnessRun& run) {
-  for (size_t m = 1; m < run.machines.size(); ++m)
-    for (int p = 0; p < 4; ++p) {
-      uint8_t a[kPlayerRecordSize], b[kPlayerRecordSize];
-      EncodePlayerRecord(run.machines[0].players[p], a);
-      EncodePlayerRecord(run.machines[m].players[p], b);
-      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << m << " player " << p;
-    }
-}
-
 // Places as the rules give them from what the fight left.
 void ExpectStandings(const std::array<PlayerRecord, 4>& records, const Seen& seen) {
   int32_t place[4];
   RankFighters(seen.score, seen.energy, place);
-  std::set<int> places;
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(records[i].result, seen.score[i]) << i;
-    EXPECT_EQ(records[i].place, place[i]) << i;
-    EXPECT_GE(records[i].energy, 0);
-    EXPECT_LE(records[i].energy, 100);
-    places.insert(records[i].place);
-  }
-  EXPECT_EQ(places, (std::set<int>{0, 1, 2, 3}));
+  ExpectRecordedStandings(records, seen.score, place);
 }
 
 }  // namespace

@@ -228,16 +228,6 @@ TEST_F(DerbyEventTest, TwoPlayersOnOneMachineGetTwoViews) {
   for (int p = 0; p < 2; ++p) EXPECT_LT(run.machines[0].players[p].result, kTimeLimitSeconds);
 }
 
-void ExpectSameRecords(const HarnessRun& run, const std::vector<int>& machines) {
-  for (int m : machines)
-    for (int p = 0; p < 4; ++p) {
-      uint8_t a[kPlayerRecordSize], b[kPlayerRecordSize];
-      EncodePlayerRecord(run.machines[machines[0]].players[p], a);
-      EncodePlayerRecord(run.machines[m].players[p], b);
-      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << m << " player " << p;
-    }
-}
-
 NetHub::Faults Lossy() {
   NetHub::Faults f;
   f.dropPercent = 10;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "base/clock.h"
@@ -475,13 +476,34 @@ void ExpectMachinesAgree(const HarnessRun& run, size_t minChecks) {
     EXPECT_EQ(m.result, 1) << "machine " << i;
     EXPECT_GT(m.syncChecks.size(), minChecks) << "machine " << i;
     EXPECT_EQ(m.syncChecks, run.machines[0].syncChecks) << "machine " << i;
+  }
+  ExpectSameRecords(run);
+}
+
+void ExpectSameRecords(const HarnessRun& run, const std::vector<int>& machines) {
+  std::vector<int> listed = machines;
+  if (listed.empty())
+    for (size_t i = 0; i < run.machines.size(); ++i) listed.push_back(static_cast<int>(i));
+  for (int m : listed)
     for (int p = 0; p < kMaxPlayers; ++p) {
       uint8_t a[kPlayerRecordSize], b[kPlayerRecordSize];
-      EncodePlayerRecord(run.machines[0].players[p], a);
-      EncodePlayerRecord(m.players[p], b);
-      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << i << " player " << p;
+      EncodePlayerRecord(run.machines[listed[0]].players[p], a);
+      EncodePlayerRecord(run.machines[m].players[p], b);
+      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << m << " player " << p;
     }
+}
+
+void ExpectRecordedStandings(const std::array<PlayerRecord, 4>& records, const int32_t result[4],
+                             const int32_t place[4]) {
+  std::set<int> places;
+  for (int p = 0; p < 4; ++p) {
+    EXPECT_EQ(records[p].result, result[p]) << p;
+    EXPECT_EQ(records[p].place, place[p]) << p;
+    EXPECT_GE(records[p].energy, 0) << p;
+    EXPECT_LE(records[p].energy, 100) << p;
+    places.insert(records[p].place);
   }
+  EXPECT_EQ(places, (std::set<int>{0, 1, 2, 3}));
 }
 
 void TakeEverySoundSlot() {

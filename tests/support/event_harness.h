@@ -136,3 +136,13 @@ void TakeEverySoundSlot();
 // sync points whose values are all machine 0's, and every one holds the
 // same player records afterwards (places, results, energies...).
 void ExpectMachinesAgree(const HarnessRun& run, size_t minChecks);
+
+// Every listed machine holds the player records of the first listed one,
+// byte for byte as they are sent; no list: every machine those of machine 0.
+void ExpectSameRecords(const HarnessRun& run, const std::vector<int>& machines = {});
+
+// The records of an event's end carry the results and places play left
+// (`result`, `place`: a player each), energies from 0 to 100 and the four
+// places 0..3 once each.
+void ExpectRecordedStandings(const std::array<PlayerRecord, 4>& records, const int32_t result[4],
+                             const int32_t place[4]);

@@ -131,16 +131,6 @@ void ExpectPlausible(const std::array<PlayerRecord, 4>& records) {
       if (a.result < b.result) EXPECT_LT(a.place, b.place) << a.name << " " << b.name;
 }
 
-void ExpectSameRecords(const HarnessRun& run, const std::vector<int>& machines) {
-  for (int m : machines)
-    for (int p = 0; p < 4; ++p) {
-      uint8_t a[kPlayerRecordSize], b[kPlayerRecordSize];
-      EncodePlayerRecord(run.machines[machines[0]].players[p], a);
-      EncodePlayerRecord(run.machines[m].players[p], b);
-      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "machine " << m << " player " << p;
-    }
-}
-
 NetHub::Faults Lossy() {
   NetHub::Faults f;
   f.dropPercent = 10;
