@@ -33,3 +33,15 @@ inline bool TitleDone(GameScreen& screen, int doneOffset, const int* players, in
   if (AnyPlayerPressed(players, count) || ++announcerFrames > announcerLength) screen.PutOutByte(doneOffset, 1);
   return false;
 }
+
+// The end of an event's construction: this machine's record starts as not
+// done with the title, not ready and nobody left (bytes `doneOffset`,
+// `readyOffset`, `leftOffset`), then all machines wait for each other.
+// Returns what WaitForPlayers says (non-zero: the event is left).
+inline int StartTitleHandshake(GameScreen& screen, int doneOffset, int readyOffset, int leftOffset) {
+  screen.SetSyncCheck(0);
+  screen.PutOutByte(doneOffset, 0);
+  screen.PutOutByte(readyOffset, 0);
+  screen.PutOutByte(leftOffset, 0);
+  return screen.WaitForPlayers();
+}

@@ -286,11 +286,7 @@ JavelinEvent::JavelinEvent() : GameScreen(1) {
   SetLoadingProgress(100, 0);
   EndLoadingScreen();
 
-  SetSyncCheck(0);
-  PutOutByte(kOutTitleDone, 0);
-  PutOutByte(kOutReady, 0);
-  PutOutByte(kOutLeft, 0);
-  quit_ = WaitForPlayers();
+  quit_ = StartTitleHandshake(*this, kOutTitleDone, kOutReady, kOutLeft);
   if (quit_) return;
 
   // The records are now the same on every machine: the contestants are

@@ -25,6 +25,7 @@
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
+#include "screen/title_handshake.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
 
@@ -104,11 +105,7 @@ RollerDerbyEvent::RollerDerbyEvent() : GameScreen(1) {
   SetLoadingProgress(100, 0);
   EndLoadingScreen();
 
-  SetSyncCheck(0);
-  PutOutByte(kOutIntroDone, 0);
-  PutOutByte(kOutReady, 0);
-  PutOutByte(kOutLeft, 0);
-  quitRequested_ = WaitForPlayers();
+  quitRequested_ = StartTitleHandshake(*this, kOutIntroDone, kOutReady, kOutLeft);
   if (quitRequested_) return;
 
   // The records are the same on every machine now: the skaters are made
