@@ -28,8 +28,7 @@ constexpr const char* kModeVar = "KEL_DERBY_XVFB_MODE";
 constexpr int kShots = 3;
 
 void RunUnderXvfb(const std::string& mode) {
-  RunEventUnderXvfb(kChildVar, "rd/palette1.bmp", "derby-xvfb-" + mode, "DerbyXvfbChild.Run",
-                    {std::string(kModeVar) + "=" + mode});
+  RunEventModeUnderXvfb(kChildVar, kModeVar, "rd/palette1.bmp", "derby-xvfb", "DerbyXvfbChild.Run", mode);
 }
 
 TEST(DerbyUnderXvfb, TrainingFromThePicker) { RunUnderXvfb("training"); }
@@ -43,48 +42,21 @@ void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 // track's entries of its palette picture; the system's first six left
 // aside).
 bool DerbyShown(const std::string& shot) {
-  static const std::vector<uint8_t> want =
-      BmpColourTable(std::string(KEL_BINARY_DIR) + "/gamedata/data/rd/palette1.bmp");
-  const std::vector<uint8_t> got = BmpColourTable(shot);
-  return want.size() == 1024 && got.size() == want.size() &&
-         std::equal(want.begin() + 6 * 4, want.begin() + 127 * 4, got.begin() + 6 * 4);
+  return SharesColours(shot, std::string(KEL_BINARY_DIR) + "/gamedata/data/rd/palette1.bmp", 6, 126);
 }
 
-std::string Shot(const std::string& root, int n) { return root + "/data/sshot" + std::to_string(n) + ".bmp"; }
-
 TEST(DerbyXvfbChild, Run) {
-  const char* modeVar = std::getenv(kModeVar);
-  const bool two = modeVar && std::string(modeVar) == "two-players";
+  const bool two = TwoPlayerMode(kModeVar);
   TrainingRun run;
-  if (!XvfbChildReady(kChildVar, &run.dir)) return;
-  run.root = MakeScreenshotRoot(run.dir);
-  run.log = run.dir + "/game.log";
-  if (two) WriteTwoPlayerSave(run.dir + "/data", 9);
-  run.game = StartGameToMainMenu(run.root, run.dir, run.log);
-  ASSERT_GT(run.game, 0);
-  ASSERT_GT(WaitForMainMenu(run.root), 0) << ReadFile(run.log);
-  int taken = 0;
-  if (two) {
-    taken = EnterSavedChampionshipEvent(run.root, DerbyShown);
-  } else {
-    StartTrainingEvent(10, "ANNA");
-    taken = EnterEventUntilShown(run.root, DerbyShown);
-  }
-  ASSERT_TRUE(taken > 0 && DerbyShown(Shot(run.root, taken))) << ReadFile(run.log);
+  const int taken = StartEventRun(kChildVar, two, 10, 9, DerbyShown, &run);
+  if (taken == 0) return;
   // A key passes over the announcer; then push off (the second player on
   // W) and take pictures on the way.
   XdoGame("key Up");
   Sleep(3000);
   HoldUpAndTakeScreenshots(run.root, taken, two, 2, kShots);
-  ExpectScreenshots(run.root, taken + 1, kShots, DerbyShown);
   // The track, the skaters, the map and the status band.
-  const int shots = EndGameAndCheckScreenshots(run.game, run.root, run.log, kShots, 40,
-                                               std::string("derby-xvfb-") + (two ? "two-players" : "training"),
-                                               taken + 1);
-  const std::string out = ReadFile(run.log);
-  EXPECT_EQ(shots, kShots) << out;
-  // Every file of the event was there.
-  EXPECT_EQ(out.find("Cannot load"), std::string::npos) << out;
+  FinishEventRun(run, taken, kShots, DerbyShown, std::string("derby-xvfb-") + (two ? "two-players" : "training"));
 }
 
 }  // namespace

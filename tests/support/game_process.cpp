@@ -461,6 +461,51 @@ bool StartChampionshipRun(const char* childVar, int eventIndex, TrainingRun* run
   return false;
 }
 
+void RunEventModeUnderXvfb(const char* childVar, const char* modeVar, const std::string& dataFile,
+                           const std::string& prefix, const std::string& filter, const std::string& mode) {
+  RunEventUnderXvfb(childVar, dataFile, prefix + "-" + mode, filter, {std::string(modeVar) + "=" + mode});
+}
+
+bool TwoPlayerMode(const char* modeVar) {
+  const char* mode = std::getenv(modeVar);
+  return mode && std::string(mode) == "two-players";
+}
+
+int StartEventRun(const char* childVar, bool twoPlayers, int pickerN, int saveAfter,
+                  const std::function<bool(const std::string&)>& shown, TrainingRun* run) {
+  if (!XvfbChildReady(childVar, &run->dir)) return 0;
+  run->root = MakeScreenshotRoot(run->dir);
+  run->log = run->dir + "/game.log";
+  if (twoPlayers) WriteTwoPlayerSave(run->dir + "/data", saveAfter);
+  // StartGameToMainMenu reports its own failure.
+  run->game = StartGameToMainMenu(run->root, run->dir, run->log);
+  if (run->game <= 0) return 0;
+  if (WaitForMainMenu(run->root) == 0) {
+    ADD_FAILURE() << "the main menu did not show\n" << ReadFile(run->log);
+    return 0;
+  }
+  int taken = 0;
+  if (twoPlayers) {
+    taken = EnterSavedChampionshipEvent(run->root, shown);
+  } else {
+    StartTrainingEvent(pickerN, "ANNA");
+    taken = EnterEventUntilShown(run->root, shown);
+  }
+  if (taken > 0 && shown(ScreenshotPath(run->root, taken))) return taken;
+  ADD_FAILURE() << "the event did not show\n" << ReadFile(run->log);
+  return 0;
+}
+
+std::string FinishEventRun(const TrainingRun& run, int taken, int count,
+                           const std::function<bool(const std::string&)>& shown, const std::string& copyPrefix) {
+  ExpectScreenshots(run.root, taken + 1, count, shown);
+  const int shots = EndGameAndCheckScreenshots(run.game, run.root, run.log, count, 40, copyPrefix, taken + 1);
+  const std::string out = ReadFile(run.log);
+  EXPECT_EQ(shots, count) << out;
+  EXPECT_EQ(out.find("Cannot load"), std::string::npos) << out;
+  return out;
+}
+
 std::string ScreenshotPath(const std::string& root, int n) {
   return root + "/data/sshot" + std::to_string(n) + ".bmp";
 }

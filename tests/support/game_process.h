@@ -167,6 +167,27 @@ int EnterSavedChampionshipEvent(const std::string& root, const std::function<boo
 // event `eventIndex`, and the game started and seen at the main menu. False
 // when the test skipped (not inside the virtual X server) or failed.
 bool StartChampionshipRun(const char* childVar, int eventIndex, TrainingRun* run);
+// An event's parent test in one of two modes ("training" or "two-players"):
+// RunEventUnderXvfb in the work folder <prefix>-<mode>, with `modeVar` set
+// to the mode for the child test.
+void RunEventModeUnderXvfb(const char* childVar, const char* modeVar, const std::string& dataFile,
+                           const std::string& prefix, const std::string& filter, const std::string& mode);
+// Whether the child test runs in the "two-players" mode (`modeVar` says so).
+bool TwoPlayerMode(const char* modeVar);
+// The child test's start of an event reached one of two ways: by one player
+// from the training picker (event `pickerN`), or with two players as the
+// event after `saveAfter` of the championship of WriteTwoPlayerSave. Its
+// work folder, a screenshot root, the game seen at the main menu, and the
+// event entered until `shown` takes a screenshot: that screenshot's number;
+// 0 when the test skipped (not inside the virtual X server) or failed.
+int StartEventRun(const char* childVar, bool twoPlayers, int pickerN, int saveAfter,
+                  const std::function<bool(const std::string&)>& shown, TrainingRun* run);
+// The end of such a run: `shown` expected in the `count` screenshots after
+// `taken`, the game ended, those screenshots checked (more than 40 colours)
+// and kept as <copyPrefix>-<n>.bmp, and every file of the event loaded.
+// The game's output.
+std::string FinishEventRun(const TrainingRun& run, int taken, int count,
+                           const std::function<bool(const std::string&)>& shown, const std::string& copyPrefix);
 // The path of the game's screenshot number n under `root`.
 std::string ScreenshotPath(const std::string& root, int n);
 // Whether a screenshot's colour table holds entries first..last of an 8-bit
