@@ -47,6 +47,7 @@
 #include "shell/screen_factory.h"
 #include "shell/shell.h"
 #include "tests/lobby/udp_proxy.h"
+#include "tests/net/enet_test_util.h"
 
 #if __has_include("frontend/new_game_screen.h") && __has_include("frontend/main_menu_screen.h") && \
     __has_include("frontend/shop_screen.h") && __has_include("events/computer_throw/computer_throw_event.h")
@@ -429,34 +430,6 @@ TEST(LobbyProcessChild, Machine) {
 
 // ---------------------------------------------------------------------------
 // The parent: starts the machines and reads what they report.
-
-int FreePortPair() {
-  for (int attempt = 0; attempt < 50; ++attempt) {
-    int s = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-      close(s);
-      continue;
-    }
-    int port = ntohs(a.sin_port);
-    close(s);
-    if (port >= 65534) continue;
-    bool ok = true;
-    for (int k = 1; k <= 1 && ok; ++k) {
-      int s2 = socket(AF_INET, SOCK_DGRAM, 0);
-      sockaddr_in b = a;
-      b.sin_port = htons(static_cast<uint16_t>(port + k));
-      ok = bind(s2, reinterpret_cast<sockaddr*>(&b), sizeof b) == 0;
-      close(s2);
-    }
-    if (ok) return port;
-  }
-  return 0;
-}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);

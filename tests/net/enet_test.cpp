@@ -189,20 +189,11 @@ TEST(NetEnet, BroadcastSearchFindsASessionOnLoopback) {
   auto hostT = MakeEnetTransport();
   ASSERT_TRUE(hostT);
   ASSERT_TRUE(hostT->Listen("BCAST"));
-  std::atomic<bool> stop{false};
-  std::thread server([&] {
-    NetTransportEvent ev;
-    while (!stop) {
-      while (hostT->Poll(&ev)) {
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-  });
+  PolledTransport server(hostT.get());
   auto seeker = MakeEnetTransport();
   std::vector<NetSessionInfo> found;
   for (int i = 0; i < 5 && found.empty(); ++i) seeker->Discover(&found, 300);
-  stop = true;
-  server.join();
+  server.Stop();
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, "BCAST");
   EXPECT_EQ(found[0].address, "127.0.0.1");
@@ -223,15 +214,7 @@ TEST(NetEnet, TypedAddressWithPortFindsTheHost) {
   auto hostT = MakeEnetTransport();
   ASSERT_TRUE(hostT);
   ASSERT_TRUE(hostT->Listen("BYADDR"));
-  std::atomic<bool> stop{false};
-  std::thread server([&] {
-    NetTransportEvent ev;
-    while (!stop) {
-      while (hostT->Poll(&ev)) {
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-  });
+  PolledTransport server(hostT.get());
   RegWriteString(kRegConfig, "NETBROADCAST", "");
   RegWriteInt(kRegConfig, "NETPORT", port == 27815 ? 27817 : 27815);
   auto seeker = MakeEnetTransport();
@@ -251,8 +234,7 @@ TEST(NetEnet, TypedAddressWithPortFindsTheHost) {
   found.clear();
   seeker->Discover(&found, 200);
   EXPECT_TRUE(found.empty());
-  stop = true;
-  server.join();
+  server.Stop();
   seeker.reset();
   hostT.reset();
   std::filesystem::remove_all(std::filesystem::path(store).parent_path());

@@ -6,10 +6,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "base/registry.h"
+#include "net/net_transport.h"
 
 // A free UDP port on 127.0.0.1 whose next port is free too (the search port).
 inline int FreePortPair() {
@@ -51,3 +55,29 @@ inline std::string WriteLoopbackSettings(int port, bool withHostAddress) {
   return path;
 }
 
+// A transport kept answering on a thread of its own (its events read and
+// let go) until Stop or the end of the scope, so that a failed assertion
+// cannot leave the thread running.
+class PolledTransport {
+ public:
+  explicit PolledTransport(NetTransport* transport)
+      : thread_([this, transport] {
+          NetTransportEvent ev;
+          while (!stop_) {
+            while (transport->Poll(&ev)) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+          }
+        }) {}
+  PolledTransport(const PolledTransport&) = delete;
+  PolledTransport& operator=(const PolledTransport&) = delete;
+  ~PolledTransport() { Stop(); }
+  void Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};

@@ -61,8 +61,7 @@ EndRun Play(NetGame& g, const EndCase& c) {
   run.lastPlayed.assign(n, -2);
   run.ended.assign(n, false);
   run.toldFirst.assign(n, false);
-  enum Phase { kWaiting, kExBegin, kExchanging, kEnded };
-  std::vector<Phase> phase(n, kWaiting);
+  std::vector<TurnPhase> phase(n, TurnPhase::kWaiting);
   for (int i = 0; i < n; ++i) g[i].lockstep->BeginWaitForPlayers();
   auto end = [&](int i) {
     Machine& m = g[i];
@@ -72,7 +71,6 @@ EndRun Play(NetGame& g, const EndCase& c) {
     EXPECT_EQ(m.lockstep->BroadcastEventEnd(), 1);  // the event's call and the shell's
     m.lockstep.reset();
     run.ended[i] = true;
-    phase[i] = kEnded;
   };
   for (int round = 0; round < 20000; ++round) {
     bool all = true;
@@ -80,26 +78,19 @@ EndRun Play(NetGame& g, const EndCase& c) {
     for (int k = 0; k < n; ++k) {
       const int i = (kEnder + k) % n;
       Machine& m = g[i];
-      if (phase[i] == kEnded) {
+      if (run.ended[i]) {
         NetMessage msg;
         while (m.session.Receive(&msg)) m.session.OnSystemMessage(msg);
         continue;
       }
       all = false;
-      if (phase[i] == kWaiting) {
-        int r = m.lockstep->StepWaitForPlayers();
-        if (r == LockStep::kPending) continue;
+      bool waited = false;
+      const int r = StepTurn(*m.lockstep, &phase[i], &waited);
+      if (r == LockStep::kPending) continue;
+      if (waited) {
         EXPECT_EQ(r, 0) << "machine " << i;
-        phase[i] = kExBegin;
         continue;
       }
-      if (phase[i] == kExBegin) {
-        m.lockstep->BeginExchange();
-        phase[i] = kExchanging;
-      }
-      int r = m.lockstep->StepExchange();
-      if (r == LockStep::kPending) continue;
-      phase[i] = kExBegin;
       if (r == 1) {
         end(i);
         continue;

@@ -24,39 +24,28 @@ bool RunGame(NetGame& g, int frames, std::vector<FrameLog>* logs, bool wait = tr
   const int n = g.size();
   logs->assign(n, {});
   std::vector<int> done(n, 0);
-  enum Phase { kWaitBegin, kWaiting, kExBegin, kExchanging, kStopped };
-  std::vector<Phase> phase(n, wait ? kWaitBegin : kExBegin);
+  std::vector<TurnPhase> phase(n, wait ? TurnPhase::kWaitBegin : TurnPhase::kExBegin);
+  std::vector<bool> stopped(n, false);
   for (int round = 0; round < maxRounds; ++round) {
     bool all = true;
     for (int i = 0; i < n; ++i) {
       Machine& m = g[i];
       if (m.frozen) continue;
       if (done[i] < frames) all = false;
-      if (phase[i] == kStopped) {
+      if (stopped[i]) {
         m.session.Pump();
         continue;
       }
-      if (phase[i] == kWaitBegin) {
-        m.lockstep->BeginWaitForPlayers();
-        phase[i] = kWaiting;
-      }
-      if (phase[i] == kWaiting) {
-        int r = m.lockstep->StepWaitForPlayers();
-        if (r == LockStep::kPending) continue;
+      bool waited = false;
+      const int r = StepTurn(*m.lockstep, &phase[i], &waited);
+      if (r == LockStep::kPending) continue;
+      if (waited) {
         if (r != 0) {
           ADD_FAILURE() << "machine " << i << " wait ended with " << r;
           return false;
         }
-        phase[i] = kExBegin;
         continue;
       }
-      if (phase[i] == kExBegin) {
-        m.lockstep->BeginExchange();
-        phase[i] = kExchanging;
-      }
-      int r = m.lockstep->StepExchange();
-      if (r == LockStep::kPending) continue;
-      phase[i] = kExBegin;
       if (r != 0) {
         ADD_FAILURE() << "machine " << i << " exchange ended with " << r << " at frame " << done[i];
         return false;
@@ -71,7 +60,7 @@ bool RunGame(NetGame& g, int frames, std::vector<FrameLog>* logs, bool wait = tr
       if (done[i] < frames) (*logs)[i].perFrame.push_back(snap);
       ++done[i];
       if (!keepGoing && done[i] >= frames) {
-        phase[i] = kStopped;  // the caller reads the next input
+        stopped[i] = true;  // the caller reads the next input
         continue;
       }
       m.lockstep->SetSyncCheck(static_cast<int32_t>(check));

@@ -74,6 +74,34 @@ inline void ExpectedState(int slot, int read, uint8_t out[kPlayerStateSize]) {
   for (int i = 4; i < kPlayerStateSize; ++i) out[i] = a[i];
 }
 
+// One machine's part of a lock-step run stepped by hand: the wait for the
+// players (begun here from kWaitBegin), then exchange after exchange.
+enum class TurnPhase { kWaitBegin, kWaiting, kExBegin, kExchanging };
+// Steps `ls` once: LockStep::kPending while the wait or an exchange goes on;
+// else the result of the one that ended (`*waited` says whether that was the
+// wait), and the next step begins an exchange.
+inline int StepTurn(LockStep& ls, TurnPhase* phase, bool* waited) {
+  *waited = false;
+  if (*phase == TurnPhase::kWaitBegin) {
+    ls.BeginWaitForPlayers();
+    *phase = TurnPhase::kWaiting;
+  }
+  if (*phase == TurnPhase::kWaiting) {
+    const int r = ls.StepWaitForPlayers();
+    if (r == LockStep::kPending) return r;
+    *waited = true;
+    *phase = TurnPhase::kExBegin;
+    return r;
+  }
+  if (*phase == TurnPhase::kExBegin) {
+    ls.BeginExchange();
+    *phase = TurnPhase::kExchanging;
+  }
+  const int r = ls.StepExchange();
+  if (r != LockStep::kPending) *phase = TurnPhase::kExBegin;
+  return r;
+}
+
 struct Machine {
   Machine(NetHub* hub, Clock* clock)
       : session([hub](int) { return hub->MakeTransport(); }, {"TEST NETWORK"}) {
