@@ -33,6 +33,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -287,6 +288,42 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+// The means of one round of a paired benchmark, in microseconds: of the
+// plain block (round trips, or frames of plain packets), of the lock-step
+// frame, and of the exchange thread's processor time per frame (left 0 where
+// it is not measured).
+struct RoundMeans {
+  double plainUs = 0, frameUs = 0, cpuUs = 0;
+};
+struct RoundSamples {
+  std::vector<double> plain, frame, cpu, ratio;
+};
+
+// Plays `warmUp` rounds unmeasured, then one round per iteration, whose time
+// is the mean lock-step frame of it, until the iterations end or a round
+// fails (`play` false).
+RoundSamples PlayRounds(benchmark::State& state, int warmUp, const std::function<bool(RoundMeans*)>& play) {
+  RoundMeans means;
+  for (int i = 0; i < warmUp; ++i) play(&means);
+  RoundSamples samples;
+  for (auto _ : state) {
+    if (!play(&means)) break;
+    samples.plain.push_back(means.plainUs);
+    samples.frame.push_back(means.frameUs);
+    samples.cpu.push_back(means.cpuUs);
+    samples.ratio.push_back(means.frameUs / means.plainUs);
+    state.SetIterationTime(means.frameUs * 1e-6);
+  }
+  return samples;
+}
+
+// The host's session on a port of its own (the plain links keep theirs);
+// false when it cannot host on loopback.
+bool HostOnOwnPort(NetSession& host, const char* name) {
+  RegWriteInt(kRegConfig, "NETPORT", FreeLoopbackPort());
+  return host.SelectProvider(1, 0) == kNetOk && host.CreateSession(name) == kNetOk && host.AddLocalPlayer("HOST") == 0;
+}
+
 void BM_EnetRoundTrip(benchmark::State& state) {
   LoopbackSettings settings;
   EchoPair pair;
@@ -313,10 +350,8 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
     return;
   }
   // The sessions take a port of their own: the echo pair keeps its.
-  RegWriteInt(kRegConfig, "NETPORT", FreeLoopbackPort());
   NetSession host;
-  if (host.SelectProvider(1, 0) != kNetOk || host.CreateSession("BENCH") != kNetOk ||
-      host.AddLocalPlayer("HOST") != 0) {
+  if (!HostOnOwnPort(host, "BENCH")) {
     state.SkipWithError("cannot host on loopback");
     return;
   }
@@ -383,7 +418,7 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
   // One round: the mean round trip, and the mean lock-step frame with the
   // exchange thread's processor time, in microseconds.
   int round = 0;
-  auto play = [&](double* rttUs, double* frameUs, double* cpuUs) {
+  auto play = [&](RoundMeans* means) {
     gate.Open(round);
     for (int half = 0; half < 2 && !failed; ++half) {
       const bool trips = (half == 0) == tripsFirst(round);
@@ -397,36 +432,26 @@ void BM_LockStepFrameEnet(benchmark::State& state) {
       }
       const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
       if (trips) {
-        *rttUs = us / kPairBlock;
+        means->plainUs = us / kPairBlock;
       } else {
-        *frameUs = us / kPairBlock;
-        *cpuUs = (ThreadCpuUs() - cpu0) / kPairBlock;
+        means->frameUs = us / kPairBlock;
+        means->cpuUs = (ThreadCpuUs() - cpu0) / kPairBlock;
       }
     }
     gate.AwaitPlayed(1);
     ++round;
     return !failed;
   };
-  double rttUs = 0, frameUs = 0, cpuUs = 0;
-  for (int i = 0; i < kPairWarmUpRounds; ++i) play(&rttUs, &frameUs, &cpuUs);
-  std::vector<double> rtts, frames, cpus, ratios;
-  for (auto _ : state) {
-    if (!play(&rttUs, &frameUs, &cpuUs)) break;
-    rtts.push_back(rttUs);
-    frames.push_back(frameUs);
-    cpus.push_back(cpuUs);
-    ratios.push_back(frameUs / rttUs);
-    state.SetIterationTime(frameUs * 1e-6);
-  }
+  const RoundSamples rounds = PlayRounds(state, kPairWarmUpRounds, play);
   finish();
   if (failed) {
     state.SkipWithError("a frame or a round trip failed");
     return;
   }
-  state.counters["rtt_us"] = Median(rtts);
-  state.counters["frame_us"] = Median(frames);
-  state.counters["ratio"] = Median(ratios);
-  state.counters["cpu_us"] = Median(cpus);
+  state.counters["rtt_us"] = Median(rounds.plain);
+  state.counters["frame_us"] = Median(rounds.frame);
+  state.counters["ratio"] = Median(rounds.ratio);
+  state.counters["cpu_us"] = Median(rounds.cpu);
 }
 // Each iteration is a round; its time is the mean lock-step frame of it.
 BENCHMARK(BM_LockStepFrameEnet)->Iterations(30)->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -529,10 +554,8 @@ void BM_LockStepMeshFourEnet(benchmark::State& state) {
     return;
   }
   // The sessions take ports of their own: the plain mesh keeps its.
-  RegWriteInt(kRegConfig, "NETPORT", FreeLoopbackPort());
   NetSession host;
-  if (host.SelectProvider(1, 0) != kNetOk || host.CreateSession("MESH") != kNetOk ||
-      host.AddLocalPlayer("HOST") != 0) {
+  if (!HostOnOwnPort(host, "MESH")) {
     state.SkipWithError("cannot host on loopback");
     return;
   }
@@ -613,29 +636,20 @@ void BM_LockStepMeshFourEnet(benchmark::State& state) {
   }
   // One round; the host's mean frame of each half, in microseconds.
   int round = 0;
-  auto play = [&](double* plainUs, double* frameUs) {
+  auto play = [&](RoundMeans* means) {
     gate.Open(round);
     for (int half = 0; half < 2 && !failed; ++half) {
       const bool plain = (half == 0) == plainFirst(round);
       const auto t0 = std::chrono::steady_clock::now();
       if (!(plain ? mesh.Play(0, kMeshBlock) : PlayFrames(p, kMeshBlock, failed))) failed = true;
       const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
-      *(plain ? plainUs : frameUs) = us / kMeshBlock;
+      (plain ? means->plainUs : means->frameUs) = us / kMeshBlock;
     }
     gate.AwaitPlayed(kMachines - 1);
     ++round;
     return !failed;
   };
-  double plainUs = 0, frameUs = 0;
-  for (int i = 0; i < kMeshWarmUpRounds; ++i) play(&plainUs, &frameUs);
-  std::vector<double> plains, frames, ratios;
-  for (auto _ : state) {
-    if (!play(&plainUs, &frameUs)) break;
-    plains.push_back(plainUs);
-    frames.push_back(frameUs);
-    ratios.push_back(frameUs / plainUs);
-    state.SetIterationTime(frameUs * 1e-6);
-  }
+  const RoundSamples rounds = PlayRounds(state, kMeshWarmUpRounds, play);
   finish();
   if (failed) {
     state.SkipWithError("a frame failed");
@@ -643,9 +657,9 @@ void BM_LockStepMeshFourEnet(benchmark::State& state) {
   }
   // Medians over the rounds: a round that the machine's other work slowed
   // down moves them little.
-  state.counters["plain_us"] = Median(plains);
-  state.counters["frame_us"] = Median(frames);
-  state.counters["ratio"] = Median(ratios);
+  state.counters["plain_us"] = Median(rounds.plain);
+  state.counters["frame_us"] = Median(rounds.frame);
+  state.counters["ratio"] = Median(rounds.ratio);
 }
 // Each iteration is a round; its time is the mean lock-step frame of it.
 BENCHMARK(BM_LockStepMeshFourEnet)->Iterations(30)->UseManualTime()->Unit(benchmark::kMicrosecond);
