@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "events/maze3d/maze3d_data.h"
 #include "events/maze3d/rc_hud.h"
 #include "events/maze3d/rc_loader.h"
 #include "events/maze3d/rc_navgraph.h"
@@ -29,7 +30,6 @@
 #include "events/maze3d/rc_support.h"
 #include "events/maze3d/rc_tables.h"
 #include "events/maze3d/rc_world.h"
-#include "tools/assetgen/maze_assets.h"
 
 namespace {
 

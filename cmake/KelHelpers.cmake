@@ -49,15 +49,14 @@ function(kel_library_closure target out)
   set(${out} ${seen} PARENT_SCOPE)
 endfunction()
 
-# kel_check_layers(PROGRAMS <folders> FORBIDDEN <folders> SDL <folders>
-#                  SHARED <regexes>)
+# kel_check_layers(PROGRAMS <folders> FORBIDDEN <folders> SDL <folders>)
 # Writes <build>/layers.txt from the kel_library calls made so far and makes
 # every build run cmake/CheckLayers.cmake over the libraries and programs: a
 # library that includes a header of a library it is not built on (one to its
-# right), of a program or of FORBIDDEN (but for the SHARED headers), or SDL
-# outside the SDL folders, fails the build.
+# right), of a program or of FORBIDDEN, or SDL outside the SDL folders, fails
+# the build.
 function(kel_check_layers)
-  cmake_parse_arguments(arg "" "" "PROGRAMS;FORBIDDEN;SDL;SHARED" ${ARGN})
+  cmake_parse_arguments(arg "" "" "PROGRAMS;FORBIDDEN;SDL" ${ARGN})
   set(text "# Made by kel_check_layers (cmake/KelHelpers.cmake); read by cmake/CheckLayers.cmake.\n")
   set(sources "")
   get_property(libs GLOBAL PROPERTY KEL_LIBRARIES)
@@ -74,7 +73,7 @@ function(kel_check_layers)
     string(APPEND text "lib ${folder} ${allowed}\n")
     list(APPEND sources ${folder})
   endforeach()
-  foreach(kind PROGRAMS FORBIDDEN SDL SHARED)
+  foreach(kind PROGRAMS FORBIDDEN SDL)
     string(TOLOWER ${kind} word)
     string(REGEX REPLACE "s$" "" word ${word})
     foreach(folder ${arg_${kind}})

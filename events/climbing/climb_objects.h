@@ -9,7 +9,7 @@
 // Heights grow upward from the street. Every object but the windows and the
 // thrown weapons keeps its height 58 above the climbers' convention: an
 // object at y has its centre at climber height y - 58. Sizes come from the
-// shared data tables (climb_assets.h), never from the loaded pictures, so a
+// shared data tables (climbing_data.h), never from the loaded pictures, so a
 // missing picture changes nothing but what is drawn.
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "tools/assetgen/climb_assets.h"
+#include "events/climbing/climbing_data.h"
 
 namespace climbrules {
 

@@ -89,7 +89,7 @@ inline int HazardLevel(int kind) { return kind / 2 + 1; }
 // 0 big, 1 small, 2 a snowman burst, 3 a snowman on the street; -1 none
 // (the energy juice only clinks).
 int ExplosionKindOf(int kind, int y);
-// The falling sound (a screen sound of climb_assets.h) of an object kind.
+// The falling sound (a screen sound of climbing_data.h) of an object kind.
 int FallingSoundOf(int kind);
 
 // Views: the camera is the height shown at the view's top row; the scroll

@@ -16,7 +16,7 @@
 
 #include "events/climbing/climb_objects.h"
 #include "events/climbing/climber.h"
-#include "tools/assetgen/climb_assets.h"
+#include "events/climbing/climbing_data.h"
 
 class Sprite;
 

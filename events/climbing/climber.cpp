@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "screen/game_screen_services.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "events/climbing/climb_world.h"
+#include "events/climbing/climbing_data.h"
 #include "graphics/sprite.h"
-#include "tools/assetgen/climb_assets.h"
+#include "screen/game_screen_services.h"
 
 using namespace climbrules;
 namespace ca = climbassets;

@@ -134,5 +134,5 @@ class Climber {
   int character_ = 0;
 };
 
-// Sounds of a climber, in the order of climb_assets.h, then the five cries.
+// Sounds of a climber, in the order of climbing_data.h, then the five cries.
 enum : int { kClSndAttack = 0, kClSndReaction, kClSndFall, kClSndWeapon, kClSndLanding, kClSndCry1 };

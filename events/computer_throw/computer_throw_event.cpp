@@ -10,6 +10,7 @@
 #include "base/random.h"
 #include "base/stopwatch.h"
 #include "base/string.h"
+#include "events/computer_throw/computer_throw_data.h"
 #include "events/computer_throw/throw_rules.h"
 #include "events/computer_throw/throw_scenery.h"
 #include "graphics/bitmap_font.h"
@@ -30,7 +31,6 @@
 #include "screen/options_menu.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
-#include "tools/assetgen/throw_assets.h"
 
 using namespace throwrules;
 namespace ta = throwassets;

@@ -4,12 +4,12 @@
 #include <cstring>
 
 #include "base/player_records.h"
+#include "events/computer_throw/computer_throw_data.h"
 #include "events/computer_throw/throw_rules.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "screen/game_screen_services.h"
 #include "sound/sound.h"
-#include "tools/assetgen/throw_assets.h"
 
 using namespace throwrules;
 using throwassets::kSheetLayout;

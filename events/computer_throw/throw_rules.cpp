@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tools/assetgen/throw_assets.h"
+#include "events/computer_throw/computer_throw_data.h"
 
 namespace throwrules {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <new>
 
+#include "events/computer_throw/computer_throw_data.h"
 #include "events/computer_throw/throw_rules.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
-#include "tools/assetgen/throw_assets.h"
 
 using namespace throwassets;
 

@@ -2,11 +2,11 @@
 
 #include <new>
 
+#include "events/doggie_jump/doggie_jump_data.h"
 #include "events/doggie_jump/doggie_rules.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
-#include "tools/assetgen/doggie_assets.h"
 
 using namespace doggierules;
 namespace da = doggieassets;

@@ -5,17 +5,6 @@
 #include <new>
 #include <string>
 
-#include "screen/config.h"
-#include "screen/event_assets.h"
-#include "screen/event_records.h"
-#include "screen/face_panel.h"
-#include "screen/game_screen_services.h"
-#include "input/control_names.h"
-#include "input/input.h"
-#include "net/net_session.h"
-#include "screen/options_menu.h"
-#include "shell/screen_factory.h"
-#include "sound/sound.h"
 #include "base/debug.h"
 #include "base/player_records.h"
 #include "base/random.h"
@@ -23,6 +12,7 @@
 #include "base/string.h"
 #include "events/doggie_jump/doggie_actor.h"
 #include "events/doggie_jump/doggie_course.h"
+#include "events/doggie_jump/doggie_jump_data.h"
 #include "events/doggie_jump/doggie_rules.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/clipper.h"
@@ -32,7 +22,17 @@
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
 #include "graphics/transition.h"
-#include "tools/assetgen/doggie_assets.h"
+#include "input/control_names.h"
+#include "input/input.h"
+#include "net/net_session.h"
+#include "screen/config.h"
+#include "screen/event_assets.h"
+#include "screen/event_records.h"
+#include "screen/face_panel.h"
+#include "screen/game_screen_services.h"
+#include "screen/options_menu.h"
+#include "shell/screen_factory.h"
+#include "sound/sound.h"
 
 using namespace doggierules;
 namespace da = doggieassets;

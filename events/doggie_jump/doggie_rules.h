@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/assetgen/doggie_assets.h"
+#include "events/doggie_jump/doggie_jump_data.h"
 
 namespace doggierules {
 

@@ -4,19 +4,12 @@
 #include <new>
 #include <string>
 
-#include "screen/config.h"
-#include "screen/event_assets.h"
-#include "screen/event_records.h"
-#include "screen/face_panel.h"
-#include "screen/game_screen_services.h"
-#include "screen/options_menu.h"
-#include "shell/screen_factory.h"
-#include "sound/sound.h"
 #include "base/debug.h"
 #include "base/player_records.h"
 #include "base/random.h"
 #include "base/stopwatch.h"
 #include "base/string.h"
+#include "events/figure_skating/figure_skating_data.h"
 #include "events/figure_skating/skating_rules.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/clipper.h"
@@ -29,7 +22,14 @@
 #include "graphics/transition.h"
 #include "graphics/transition_core.h"
 #include "platform/keyboard.h"
-#include "tools/assetgen/skate_assets.h"
+#include "screen/config.h"
+#include "screen/event_assets.h"
+#include "screen/event_records.h"
+#include "screen/face_panel.h"
+#include "screen/game_screen_services.h"
+#include "screen/options_menu.h"
+#include "shell/screen_factory.h"
+#include "sound/sound.h"
 
 using namespace skaterules;
 namespace sa = skateassets;

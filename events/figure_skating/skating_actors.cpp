@@ -4,15 +4,15 @@
 #include <new>
 #include <string>
 
-#include "screen/config.h"
-#include "screen/game_screen_services.h"
-#include "sound/sound.h"
 #include "base/debug.h"
 #include "base/player_records.h"
 #include "base/random.h"
+#include "events/figure_skating/figure_skating_data.h"
 #include "events/figure_skating/figure_skating_event.h"
 #include "graphics/sprite.h"
-#include "tools/assetgen/skate_assets.h"
+#include "screen/config.h"
+#include "screen/game_screen_services.h"
+#include "sound/sound.h"
 
 using namespace skaterules;
 namespace sa = skateassets;

@@ -7,11 +7,11 @@
 
 #include "base/player_records.h"
 #include "events/hippo_run/hippo_rules.h"
+#include "events/hippo_run/hippo_run_data.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
 #include "screen/game_screen_services.h"
 #include "sound/sound.h"
-#include "tools/assetgen/hippo_assets.h"
 
 using namespace hipporules;
 namespace ha = hippoassets;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tools/assetgen/hippo_assets.h"
+#include "events/hippo_run/hippo_run_data.h"
 
 namespace hipporules {
 

@@ -12,6 +12,7 @@
 #include "base/string.h"
 #include "events/hippo_run/hippo_actor.h"
 #include "events/hippo_run/hippo_contacts.h"
+#include "events/hippo_run/hippo_run_data.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/clipper.h"
 #include "graphics/display.h"
@@ -27,7 +28,6 @@
 #include "screen/options_menu.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
-#include "tools/assetgen/hippo_assets.h"
 
 using namespace hipporules;
 namespace ha = hippoassets;

@@ -6,9 +6,9 @@
 #include "base/player_records.h"
 #include "base/random.h"
 #include "events/kickboxing/kick_fighter.h"
+#include "events/kickboxing/kickboxing_data.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
-#include "tools/assetgen/kick_assets.h"
 
 namespace ka = kickassets;
 

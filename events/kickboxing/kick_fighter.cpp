@@ -9,9 +9,9 @@
 #include "base/debug.h"
 #include "base/player_records.h"
 #include "base/random.h"
+#include "events/kickboxing/kickboxing_data.h"
 #include "screen/game_screen_services.h"
 #include "sound/sound.h"
-#include "tools/assetgen/kick_assets.h"
 
 namespace ka = kickassets;
 

@@ -7,10 +7,10 @@
 #include "base/random.h"
 #include "events/kickboxing/kick_actors.h"
 #include "events/kickboxing/kick_fighter.h"
+#include "events/kickboxing/kickboxing_data.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
 #include "sound/sound.h"
-#include "tools/assetgen/kick_assets.h"
 
 namespace ka = kickassets;
 

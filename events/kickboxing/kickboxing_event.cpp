@@ -15,6 +15,7 @@
 #include "base/string.h"
 #include "events/kickboxing/kick_actors.h"
 #include "events/kickboxing/kick_fighter.h"
+#include "events/kickboxing/kickboxing_data.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/clipper.h"
 #include "graphics/display.h"
@@ -32,7 +33,6 @@
 #include "screen/title_handshake.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
-#include "tools/assetgen/kick_assets.h"
 
 namespace ka = kickassets;
 

@@ -10,6 +10,7 @@
 #include "base/debug.h"
 #include "base/player_records.h"
 #include "base/random.h"
+#include "events/maze3d/maze3d_data.h"
 #include "events/maze3d/maze_autopilot.h"
 #include "events/maze3d/maze_character.h"
 #include "events/maze3d/maze_objects.h"
@@ -33,7 +34,6 @@
 #include "screen/options_menu.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
-#include "tools/assetgen/maze_assets.h"
 
 namespace ma = mazeassets;
 

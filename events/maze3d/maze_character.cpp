@@ -7,6 +7,7 @@
 
 #include "base/debug.h"
 #include "base/player_records.h"
+#include "events/maze3d/maze3d_data.h"
 #include "events/maze3d/maze_autopilot.h"
 #include "events/maze3d/rc_hud.h"
 #include "events/maze3d/rc_loader.h"
@@ -15,7 +16,6 @@
 #include "events/maze3d/rc_tables.h"
 #include "screen/game_screen_services.h"
 #include "sound/sound.h"
-#include "tools/assetgen/maze_assets.h"
 
 namespace ma = mazeassets;
 

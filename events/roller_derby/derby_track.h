@@ -1,7 +1,7 @@
 #pragma once
 // The ROLLER DERBY track in the ground plane: the footprint and wall lines
 // of each of the 24 placed pieces (built from the layout and the piece
-// shapes of tools/assetgen/derby_assets.h), which piece a point lies on, the
+// shapes of events/roller_derby/roller_derby_data.h), which piece a point lies on, the
 // height of the track surface, wall crossings of a move, the pieces near a
 // piece, and the track sense of a position (the heading the track has there,
 // the lane across it, the quarter of the piece reached). A Point2f holds
@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "base/geometry.h"
-#include "tools/assetgen/derby_assets.h"
+#include "events/roller_derby/roller_derby_data.h"
 
 namespace derby {
 

@@ -7,11 +7,11 @@
 #include "base/player_records.h"
 #include "base/random.h"
 #include "events/troubled_waters/swimmer.h"
+#include "events/troubled_waters/troubled_waters_data.h"
 #include "graphics/clipper.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
 #include "sound/sound.h"
-#include "tools/assetgen/swim_assets.h"
 
 namespace swim {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/pkc.h"
-#include "tools/assetgen/swim_assets.h"
+#include "events/troubled_waters/troubled_waters_data.h"
 
 namespace swim {
 

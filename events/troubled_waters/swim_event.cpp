@@ -16,6 +16,7 @@
 #include "events/troubled_waters/swim_data.h"
 #include "events/troubled_waters/swim_rules.h"
 #include "events/troubled_waters/swimmer.h"
+#include "events/troubled_waters/troubled_waters_data.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/clipper.h"
 #include "graphics/display.h"
@@ -33,7 +34,6 @@
 #include "screen/title_handshake.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
-#include "tools/assetgen/swim_assets.h"
 
 namespace sa = swimassets;
 

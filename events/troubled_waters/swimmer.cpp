@@ -7,8 +7,8 @@
 #include "base/random.h"
 #include "events/troubled_waters/swim_actors.h"
 #include "events/troubled_waters/swim_rules.h"
+#include "events/troubled_waters/troubled_waters_data.h"
 #include "graphics/sprite.h"
-#include "tools/assetgen/swim_assets.h"
 
 namespace swim {
 

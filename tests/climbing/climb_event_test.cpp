@@ -10,15 +10,15 @@
 #include <set>
 #include <string>
 
+#include "base/player_records.h"
+#include "base/registry.h"
+#include "events/climbing/climbing_data.h"
+#include "events/climbing/climbing_event.h"
+#include "graphics/surface.h"
 #include "screen/config.h"
 #include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/game_screen_services.h"
-#include "base/player_records.h"
-#include "base/registry.h"
-#include "events/climbing/climbing_event.h"
-#include "graphics/surface.h"
-#include "tools/assetgen/climb_assets.h"
 #include "tests/support/event_harness.h"
 
 namespace fs = std::filesystem;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "events/climbing/climb_rules.h"
-#include "tools/assetgen/climb_assets.h"
+#include "events/climbing/climbing_data.h"
 
 using namespace climbrules;
 namespace ca = climbassets;

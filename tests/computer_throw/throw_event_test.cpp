@@ -16,15 +16,15 @@
 
 #include "base/clock.h"
 #include "base/player_records.h"
+#include "events/computer_throw/computer_throw_data.h"
 #include "events/computer_throw/computer_throw_event.h"
 #include "events/computer_throw/throw_rules.h"
 #include "graphics/surface.h"
+#include "screen/config.h"
 #include "screen/event_assets.h"
 #include "screen/game_screen_services.h"
 #include "screen/options_menu.h"
-#include "screen/config.h"
 #include "tests/support/event_harness.h"
-#include "tools/assetgen/throw_assets.h"
 
 namespace fs = std::filesystem;
 using namespace throwrules;

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "base/player_records.h"
+#include "events/computer_throw/computer_throw_data.h"
 #include "events/computer_throw/throw_actor.h"
 #include "events/computer_throw/throw_rules.h"
 #include "tests/computer_throw/throw_sim.h"
-#include "tools/assetgen/throw_assets.h"
 
 using namespace throwrules;
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "base/player_records.h"
-#include "tools/assetgen/throw_assets.h"
+#include "events/computer_throw/computer_throw_data.h"
 
 SimThrow RunActorThrow(int throwChar, bool human, int row, int maxFrames,
                        const std::function<void(int frame, uint8_t* state)>& input) {

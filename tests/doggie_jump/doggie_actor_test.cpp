@@ -10,10 +10,10 @@
 #include "base/player_records.h"
 #include "events/doggie_jump/doggie_actor.h"
 #include "events/doggie_jump/doggie_course.h"
+#include "events/doggie_jump/doggie_jump_data.h"
 #include "events/doggie_jump/doggie_rules.h"
 #include "tests/doggie_jump/doggie_robot.h"
 #include "tests/doggie_jump/doggie_sim.h"
-#include "tools/assetgen/doggie_assets.h"
 
 using namespace doggierules;
 

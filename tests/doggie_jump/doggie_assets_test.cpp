@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "events/doggie_jump/doggie_jump_data.h"
 #include "graphics/bmp.h"
 #include "graphics/palette.h"
 #include "graphics/sprite.h"
-#include "tools/assetgen/doggie_assets.h"
 
 using namespace doggieassets;
 

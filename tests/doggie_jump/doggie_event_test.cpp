@@ -16,18 +16,18 @@
 #include <string>
 #include <vector>
 
-#include "screen/config.h"
-#include "screen/event_assets.h"
-#include "screen/game_screen_services.h"
 #include "base/clock.h"
 #include "base/player_records.h"
 #include "events/doggie_jump/doggie_actor.h"
+#include "events/doggie_jump/doggie_jump_data.h"
 #include "events/doggie_jump/doggie_jump_event.h"
 #include "events/doggie_jump/doggie_rules.h"
 #include "net/net_session.h"
+#include "screen/config.h"
+#include "screen/event_assets.h"
+#include "screen/game_screen_services.h"
 #include "tests/doggie_jump/doggie_robot.h"
 #include "tests/support/event_harness.h"
-#include "tools/assetgen/doggie_assets.h"
 
 namespace fs = std::filesystem;
 using namespace doggierules;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "events/doggie_jump/doggie_jump_data.h"
 #include "events/doggie_jump/doggie_rules.h"
-#include "tools/assetgen/doggie_assets.h"
 
 using namespace doggierules;
 

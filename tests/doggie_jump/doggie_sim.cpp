@@ -6,8 +6,8 @@
 #include "base/random.h"
 #include "events/doggie_jump/doggie_actor.h"
 #include "events/doggie_jump/doggie_course.h"
+#include "events/doggie_jump/doggie_jump_data.h"
 #include "events/doggie_jump/doggie_rules.h"
-#include "tools/assetgen/doggie_assets.h"
 
 using namespace doggierules;
 

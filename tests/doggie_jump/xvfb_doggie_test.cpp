@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "events/doggie_jump/doggie_jump_data.h"
 #include "graphics/palette.h"
 #include "graphics/sprite.h"
 #include "tests/support/game_process.h"
-#include "tools/assetgen/doggie_assets.h"
 
 namespace {
 

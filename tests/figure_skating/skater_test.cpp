@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "base/player_records.h"
+#include "events/figure_skating/figure_skating_data.h"
 #include "events/figure_skating/skating_actors.h"
 #include "tests/support/event_harness.h"
-#include "tools/assetgen/skate_assets.h"
 
 namespace {
 

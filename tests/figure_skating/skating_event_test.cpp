@@ -13,13 +13,13 @@
 #include <string>
 
 #include "base/player_records.h"
+#include "events/figure_skating/figure_skating_data.h"
+#include "events/figure_skating/figure_skating_event.h"
+#include "events/figure_skating/skating_rules.h"
 #include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/game_screen_services.h"
-#include "events/figure_skating/figure_skating_event.h"
-#include "events/figure_skating/skating_rules.h"
 #include "tests/support/event_harness.h"
-#include "tools/assetgen/skate_assets.h"
 
 namespace fs = std::filesystem;
 using namespace skaterules;

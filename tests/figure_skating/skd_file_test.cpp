@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "events/figure_skating/figure_skating_data.h"
 #include "events/figure_skating/skd_file.h"
 #include "graphics/sprite.h"
-#include "tools/assetgen/skate_assets.h"
 
 namespace fs = std::filesystem;
 

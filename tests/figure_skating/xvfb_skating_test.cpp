@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "events/figure_skating/figure_skating_data.h"
 #include "tests/support/game_process.h"
-#include "tools/assetgen/skate_assets.h"
 
 namespace {
 

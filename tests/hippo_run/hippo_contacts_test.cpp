@@ -10,7 +10,7 @@
 #include "events/hippo_run/hippo_actor.h"
 #include "events/hippo_run/hippo_contacts.h"
 #include "events/hippo_run/hippo_rules.h"
-#include "tools/assetgen/hippo_assets.h"
+#include "events/hippo_run/hippo_run_data.h"
 
 namespace ha = hippoassets;
 

@@ -15,11 +15,11 @@
 #include "base/player_records.h"
 #include "events/hippo_run/hippo_actor.h"
 #include "events/hippo_run/hippo_rules.h"
+#include "events/hippo_run/hippo_run_data.h"
 #include "events/hippo_run/hippo_run_event.h"
 #include "graphics/surface.h"
 #include "screen/game_screen_services.h"
 #include "tests/support/event_harness.h"
-#include "tools/assetgen/hippo_assets.h"
 
 namespace fs = std::filesystem;
 using namespace hipporules;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "events/hippo_run/hippo_rules.h"
+#include "events/hippo_run/hippo_run_data.h"
 #include "screen/event_records.h"
-#include "tools/assetgen/hippo_assets.h"
 
 using namespace hipporules;
 

@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "events/hippo_run/hippo_run_data.h"
 #include "tests/support/game_process.h"
-#include "tools/assetgen/hippo_assets.h"
 
 namespace {
 

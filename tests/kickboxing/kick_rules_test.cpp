@@ -8,7 +8,7 @@
 #include <set>
 
 #include "events/kickboxing/kick_rules.h"
-#include "tools/assetgen/kick_assets.h"
+#include "events/kickboxing/kickboxing_data.h"
 
 using namespace kick;
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "events/maze3d/maze3d_data.h"
 #include "events/maze3d/rc_hud.h"
 #include "events/maze3d/rc_loader.h"
 #include "events/maze3d/rc_mover.h"
@@ -21,7 +22,6 @@
 #include "events/maze3d/rc_tables.h"
 #include "events/maze3d/rc_world.h"
 #include "tests/maze3d/maze_fixture.h"
-#include "tools/assetgen/maze_assets.h"
 
 namespace {
 

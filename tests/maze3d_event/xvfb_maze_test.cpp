@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "events/maze3d/maze3d_data.h"
 #include "events/maze3d/rc_loader.h"
 #include "tests/support/game_process.h"
-#include "tools/assetgen/maze_assets.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "base/player_records.h"
 #include "events/roller_derby/derby_event.h"
 #include "events/roller_derby/derby_skater.h"
+#include "events/roller_derby/roller_derby_data.h"
 #include "graphics/bmp.h"
 #include "graphics/palette.h"
 #include "graphics/surface.h"
@@ -23,7 +24,6 @@
 #include "screen/event_assets.h"
 #include "screen/game_screen_services.h"
 #include "tests/support/event_harness.h"
-#include "tools/assetgen/derby_assets.h"
 
 using namespace derby;
 namespace fs = std::filesystem;

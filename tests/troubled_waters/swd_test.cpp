@@ -9,7 +9,7 @@
 #include <string>
 
 #include "events/troubled_waters/swim_data.h"
-#include "tools/assetgen/swim_assets.h"
+#include "events/troubled_waters/troubled_waters_data.h"
 
 using namespace swim;
 

@@ -2,7 +2,7 @@
 // roof, windows and flower pots, the eighteen falling objects, explosions,
 // the helicopter and the chimney, stars, icons, the minimap frame, the intro
 // picture, the status band, the six climber sheets and weapons, and the
-// event's sounds, to the layouts of climb_assets.h.
+// event's sounds, to the layouts of climbing_data.h.
 #include <algorithm>
 #include <atomic>
 #include <cmath>

@@ -4,7 +4,7 @@
 // the status band, the item icons and the track map, the announcer's
 // animation, hit stars, explosions, the six skater sheets drawn with the
 // shared athlete figure on skates, the six thrown weapons, and the event's
-// sounds and voices, to the layouts of derby_assets.h.
+// sounds and voices, to the layouts of roller_derby_data.h.
 #include <cmath>
 #include <memory>
 #include <random>
@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "events/roller_derby/derby_track.h"
+#include "events/roller_derby/roller_derby_data.h"
 #include "scene3d/track_piece.h"
 #include "scene3d/xfile.h"
 #include "tools/assetgen/audio.h"
-#include "tools/assetgen/derby_assets.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/gen.h"
 #include "tools/assetgen/scenes.h"
@@ -331,7 +331,7 @@ Bytes SkaterSheet(int ch) {
 
 // ------------------------------------------------------------ the meshes
 
-// A piece of the track from its wall lines in derby_assets.h, each point at
+// A piece of the track from its wall lines in roller_derby_data.h, each point at
 // the height the event's track following gives it there.
 XFile PieceMesh(uint32_t type) {
   const bool straight = da::IsStraight(type), right = da::IsRightTurn(type);

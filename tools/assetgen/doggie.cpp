@@ -1,6 +1,6 @@
 // NICE DOGGIE JUMP: the night course, the dogs and the cat, the stars, the
 // pits, the judge, the title, the six jumper sheets and the event's sounds,
-// to the layouts of doggie_assets.h. Every picture of the course shares
+// to the layouts of doggie_jump_data.h. Every picture of the course shares
 // entries 6..125 of dog\palette.bmp; each jumper sheet has 126..254 to
 // itself, since the event puts the current jumper's colours there.
 #include <array>

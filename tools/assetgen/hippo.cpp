@@ -2,7 +2,7 @@
 // hippo, the car, puffs, flags, the item icons, the title animation, the
 // course map, the six runner sheets with their own small palettes, the six
 // thrown weapons, and the event's voices and sounds, to the layouts of
-// hippo_assets.h.
+// hippo_run_data.h.
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "events/hippo_run/hippo_run_data.h"
 #include "tools/assetgen/audio.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/gen.h"
-#include "tools/assetgen/hippo_assets.h"
 
 namespace assetgen {
 

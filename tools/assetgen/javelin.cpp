@@ -3,7 +3,7 @@
 // bomb, juice, ammunition, money, blast, fire, smoke, shadow), the
 // announcer's card, the six contestant sheets drawn with the shared athlete
 // and their .jcd files, the palette swatch and the event's sounds and calls.
-// Sizes, frame numbers and the sheet layout come from javelin_assets.h.
+// Sizes, frame numbers and the sheet layout come from javelin_catch_data.h.
 //
 // The event palette is the status picture's, made by FULL CONTACT FIGURE
 // SKATING: the scenery here is drawn before that palette is cut, so that
@@ -18,11 +18,11 @@
 #include <thread>
 #include <vector>
 
+#include "events/javelin_catch/javelin_catch_data.h"
 #include "graphics/bmp.h"
 #include "tools/assetgen/audio.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/gen.h"
-#include "tools/assetgen/javelin_assets.h"
 
 namespace assetgen {
 
@@ -657,7 +657,7 @@ Pose ContestantPose(int a, double t) {
   return p;
 }
 
-// One contestant sheet in the layout of javelin_assets.h. The three
+// One contestant sheet in the layout of javelin_catch_data.h. The three
 // directions to the left are the right ones mirrored (as the shared figure
 // draws them), so they are copied rather than drawn again.
 Bytes ContestantSheet(int ch) {

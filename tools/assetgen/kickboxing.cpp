@@ -2,7 +2,7 @@
 // sparks, icons and decorations, the dust clouds, the title animation, the
 // thrown weapons, the six fighter sheets drawn with the shared athlete in
 // the eight isometric directions, the status band and every sound, to the
-// numbers of kick_assets.h.
+// numbers of kickboxing_data.h.
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "events/kickboxing/kickboxing_data.h"
 #include "tools/assetgen/audio.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/gen.h"
 #include "tools/assetgen/scenes.h"
-#include "tools/assetgen/kick_assets.h"
 
 namespace assetgen {
 

@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "tools/assetgen/climb_assets.h"
-#include "tools/assetgen/derby_assets.h"
-#include "tools/assetgen/doggie_assets.h"
-#include "tools/assetgen/hippo_assets.h"
-#include "tools/assetgen/javelin_assets.h"
-#include "tools/assetgen/kick_assets.h"
-#include "tools/assetgen/maze_assets.h"
-#include "tools/assetgen/skate_assets.h"
-#include "tools/assetgen/swim_assets.h"
-#include "tools/assetgen/throw_assets.h"
+#include "events/climbing/climbing_data.h"
+#include "events/computer_throw/computer_throw_data.h"
+#include "events/doggie_jump/doggie_jump_data.h"
+#include "events/figure_skating/figure_skating_data.h"
+#include "events/hippo_run/hippo_run_data.h"
+#include "events/javelin_catch/javelin_catch_data.h"
+#include "events/kickboxing/kickboxing_data.h"
+#include "events/maze3d/maze3d_data.h"
+#include "events/roller_derby/roller_derby_data.h"
+#include "events/troubled_waters/troubled_waters_data.h"
 
 namespace assetgen {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "events/maze3d/maze3d_data.h"
 #include "tools/assetgen/gen.h"
 #include "tools/assetgen/image.h"
-#include "tools/assetgen/maze_assets.h"
 
 namespace assetgen {
 

@@ -1,7 +1,7 @@
 // FULL CONTACT FIGURE SKATING: the event palette and status band, the rink
 // as a tile picture, the near boards, the title card, stars, icons, the six
 // thrown weapons, the six skater sheets with their .skd files, and the
-// event's sounds. Sizes and layouts come from skate_assets.h.
+// event's sounds. Sizes and layouts come from figure_skating_data.h.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>

@@ -2,18 +2,18 @@
 // background strip, sharks, eels and jellyfish, air pumps, decorations and
 // weeds, the finish flag, stars and icons, the intro, the six swimmer sheets
 // and thrown weapons, the swimmer data files and every sound, to the numbers
-// of swim_assets.h.
+// of troubled_waters_data.h.
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "events/troubled_waters/troubled_waters_data.h"
 #include "tools/assetgen/audio.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/gen.h"
 #include "tools/assetgen/scenes.h"
-#include "tools/assetgen/swim_assets.h"
 
 namespace assetgen {
 

@@ -1,6 +1,6 @@
 // COMPUTER THROW: the event palette, status band, scenery, the judge, gulls,
 // drums, clouds, signs, meter, the thrown computer and the six contestants'
-// sheets, to the frame layouts of throw_assets.h.
+// sheets, to the frame layouts of computer_throw_data.h.
 #include <cmath>
 #include <cstdio>
 #include <memory>

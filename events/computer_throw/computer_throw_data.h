@@ -1,6 +1,7 @@
 #pragma once
-// COMPUTER THROW data shared by the asset generator and the event: file names,
-// the sound table of each throw character, sprite frame layouts and the frame
+// COMPUTER THROW data, the contract between the event and whatever makes its
+// files (the asset generator draws the default set to it): file names, the
+// sound table of each throw character, sprite frame layouts and the frame
 // sizes the event logic positions things by. The generator draws to exactly
 // these numbers, so the event must take them from here, never restate them.
 //

@@ -1,10 +1,11 @@
 #pragma once
-// CRAZY CLIMBING data shared by the asset generator and the event: file
-// names, frame counts and frame sizes, the palette bands, the climbers'
-// animation rows, boxes and the objects' boxes. The generator draws to
-// exactly these numbers and the event's rules take every size from here,
-// never from the loaded pictures: a machine with a damaged picture must
-// still compute the same race as the others.
+// CRAZY CLIMBING data, the contract between the event and whatever makes its
+// files (the asset generator draws the default set to it): file names, frame
+// counts and frame sizes, the palette bands, the climbers' animation rows,
+// boxes and the objects' boxes. The generator draws to exactly these numbers
+// and the event's rules take every size from here, never from the loaded
+// pictures: a machine with a damaged picture must still compute the same race
+// as the others.
 //
 // Characters in player-record order: 0 RIZAZ, 1 RAREZ VUDA, 2 ZARU,
 // 3 RAZIRAZO, 4 RADEROZI, 5 ZOVI.

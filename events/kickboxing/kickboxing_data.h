@@ -1,8 +1,9 @@
 #pragma once
-// PLATFORM KICKBOXING data shared by the asset generator and the event: file
-// names, frame counts and sizes, the fighters' hot spots and animation table,
-// and the palette ranges. The generator draws to exactly these numbers, so
-// the event takes them from here and never restates them.
+// PLATFORM KICKBOXING data, the contract between the event and whatever makes
+// its files (the asset generator draws the default set to it): file names,
+// frame counts and sizes, the fighters' hot spots and animation table, and
+// the palette ranges. The generator draws to exactly these numbers, so the
+// event takes them from here and never restates them.
 //
 // Character order is the player record's: 0 RIZAZ, 1 RAREZ VUDA, 2 ZARU,
 // 3 RAZIRAZO, 4 RADEROZI, 5 ZOVI.

@@ -1,11 +1,12 @@
 #pragma once
-// ROLLER DERBY data shared by the asset generator and the event: file names,
-// the skaters' animation table, the thrown weapons, the sprite sizes, the
-// palette ranges, and the track itself (the layout of the 24 pieces, the
-// footprints and wall lines of the ten piece types and the rise of each).
-// The generator builds the track meshes from the same wall lines and heights
-// that the event's collision and track following use, so the picture and the
-// logic describe one track. Neither side restates these numbers.
+// ROLLER DERBY data, the contract between the event and whatever makes its
+// files (the asset generator draws the default set to it): file names, the
+// skaters' animation table, the thrown weapons, the sprite sizes, the palette
+// ranges, and the track itself (the layout of the 24 pieces, the footprints
+// and wall lines of the ten piece types and the rise of each). The generator
+// builds the track meshes from the same wall lines and heights that the
+// event's collision and track following use, so the picture and the logic
+// describe one track. Neither side restates these numbers.
 #include <cstdint>
 
 namespace derbyassets {

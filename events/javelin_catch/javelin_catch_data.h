@@ -1,10 +1,11 @@
 #pragma once
-// JAVELIN CATCH data shared by the asset generator and the event: file
-// names, frame numbers and sizes, where things stand on the field picture,
-// the palette bands, and the frame layout of the contestant sheets, which the
-// generator both draws and writes into each character's .jcd file. The event
-// reads the layout from the .jcd files at run time; it takes from here only
-// what it needs when a file is missing or refused.
+// JAVELIN CATCH data, the contract between the event and whatever makes its
+// files (the asset generator draws the default set to it): file names, frame
+// numbers and sizes, where things stand on the field picture, the palette
+// bands, and the frame layout of the contestant sheets, which the generator
+// both draws and writes into each character's .jcd file. The event reads the
+// layout from the .jcd files at run time; it takes from here only what it
+// needs when a file is missing or refused.
 //
 // Characters are in player-record order: 0 RIZAZ, 1 RAREZ VUDA, 2 ZARU,
 // 3 RAZIRAZO, 4 RADEROZI, 5 ZOVI.

@@ -1,8 +1,9 @@
 #pragma once
-// NICE DOGGIE JUMP data shared by the asset generator and the event: file
-// names, the sound table of each jumper row, the jumpers' frame layouts and
-// the frame sizes the event positions things by. The generator draws to
-// exactly these numbers, so the event takes them from here.
+// NICE DOGGIE JUMP data, the contract between the event and whatever makes
+// its files (the asset generator draws the default set to it): file names,
+// the sound table of each jumper row, the jumpers' frame layouts and the
+// frame sizes the event positions things by. The generator draws to exactly
+// these numbers, so the event takes them from here.
 //
 // Jumper rows (the event's own order): 0 RAREZ VUDA (ape, "mo"), 1 RADEROZI
 // (kangaroo, "ka"), 2 ZOVI (alien, "al"), 3 RIZAZ (slob, "go"), 4 ZARU (stud,

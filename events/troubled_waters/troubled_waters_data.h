@@ -1,8 +1,9 @@
 #pragma once
-// TROUBLED WATERS data shared by the asset generator and the event: file
-// names, frame counts and layouts, sizes and the palette ranges. The
-// generator draws to exactly these numbers, so the event takes them from
-// here and never restates them.
+// TROUBLED WATERS data, the contract between the event and whatever makes its
+// files (the asset generator draws the default set to it): file names, frame
+// counts and layouts, sizes and the palette ranges. The generator draws to
+// exactly these numbers, so the event takes them from here and never restates
+// them.
 
 namespace swimassets {
 

@@ -1,5 +1,6 @@
 #pragma once
-// HIPPO RUN data shared by the asset generator and the event: file names, the
+// HIPPO RUN data, the contract between the event and whatever makes its files
+// (the asset generator draws the default set to it): file names, the
 // per-character file table (its rows in the event's own order), the runners'
 // animation tables and hotspots, the thrown weapons' start offsets, the sizes
 // of the course picture and of every sprite, and the palette ranges. The

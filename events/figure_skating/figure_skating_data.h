@@ -1,10 +1,11 @@
 #pragma once
-// FULL CONTACT FIGURE SKATING data shared by the asset generator and the
-// event: file names, picture sizes, where the rink lies on its picture, the
-// palette bands, and the frame layout of each skater sheet, which the
-// generator both draws and writes into the character's .skd file. The event
-// reads the layout from the .skd files at run time; it takes from here only
-// what it needs when a file is missing or refused.
+// FULL CONTACT FIGURE SKATING data, the contract between the event and
+// whatever makes its files (the asset generator draws the default set to it):
+// file names, picture sizes, where the rink lies on its picture, the palette
+// bands, and the frame layout of each skater sheet, which the generator both
+// draws and writes into the character's .skd file. The event reads the layout
+// from the .skd files at run time; it takes from here only what it needs when
+// a file is missing or refused.
 //
 // Characters are in player-record order: 0 RIZAZ, 1 RAREZ VUDA, 2 ZARU,
 // 3 RAZIRAZO, 4 RADEROZI, 5 ZOVI.

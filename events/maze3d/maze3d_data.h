@@ -1,7 +1,8 @@
 #pragma once
-// 3D MAZE data shared by the asset generator and the event: file names, the
-// palette layout every maze picture is drawn to, picture sizes and the frame
-// layouts of the engine sprite files. All files are under the data directory.
+// 3D MAZE data, the contract between the event and whatever makes its files
+// (the asset generator draws the default set to it): file names, the palette
+// layout every maze picture is drawn to, picture sizes and the frame layouts
+// of the engine sprite files. All files are under the data directory.
 //
 // The maze palette (carried by every sky picture, which the event loads it
 // from): 0 black (transparent in pictures and sprites), 1 green, 2 red and
