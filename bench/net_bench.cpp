@@ -4,11 +4,14 @@
 // 127.0.0.1 and back: the plain round trip.
 // BM_LockStepFrameEnet: one lock-step frame (exchange, check value, read and
 // send the next input) between two threads, each with its own session over
-// ENet on 127.0.0.1, against a plain round trip between the same two
-// threads over an ENet pair of their own, in rounds of a block of each (an
-// iteration is a round). Counters (medians over the rounds): rtt_us,
-// frame_us, ratio (frame time / round trip), cpu_us (CPU of the exchange
-// thread per frame).
+// ENet on 127.0.0.1, against a plain exchange between the same two threads
+// over an ENet pair of their own (both send one input-sized packet and wait
+// for the other's, as both machines of a lock-step frame send at once), in
+// rounds of a block of each (an iteration is a round). Counters: plain_us,
+// frame_us and cpu_us (CPU of the exchange thread per frame), medians over
+// the rounds; ratio, the fastest round's frame over the fastest round's
+// plain exchange, with ratio_lo and ratio_hi (the range of the rounds' own
+// ratios).
 // BM_LockStepMeshFourEnet: one lock-step frame of four machines (threads,
 // each with its own session over ENet on 127.0.0.1, linked in a mesh), as a
 // ratio to a plain exchange over ENet between four endpoints linked the same
@@ -16,7 +19,8 @@
 // one from every other (one message each way a frame, as the lock-step
 // sends; not a round trip). The same four threads play both, in rounds of a
 // block of each, so that both see the same load; an iteration is a round.
-// Counters (medians over the rounds): plain_us, frame_us, ratio.
+// Counters: plain_us and frame_us (medians over the rounds), ratio with
+// ratio_lo and ratio_hi as for two machines.
 // BM_LockStepExchangeCpu: the same frame between two machines on the
 // in-memory hub in one thread: the exchange's own CPU cost, no wire.
 #include <benchmark/benchmark.h>
@@ -116,9 +120,8 @@ bool AwaitPacket(NetTransport& t, int* link) {
 // for it to come back.
 class EchoPair {
  public:
-  // With `thread` a thread of its own echoes every packet until the pair is
-  // destroyed; without, Echo() does it on the caller's thread.
-  bool Start(bool thread = true) {
+  // A thread of its own echoes every packet until the pair is destroyed.
+  bool Start() {
     host_ = MakeEnetTransport();
     client_ = MakeEnetTransport();
     if (!host_ || !client_ || !host_->Listen("ECHO")) return false;
@@ -127,47 +130,24 @@ class EchoPair {
     s.port = static_cast<uint16_t>(RegReadInt(kRegConfig, "NETPORT", 0));
     link_ = client_->Connect(s);
     stop_ = false;
-    if (thread) {
-      echo_ = std::thread([this] {
-        NetTransportEvent ev;
-        while (!stop_) {
-          while (host_->Poll(&ev))
-            if (ev.kind == NetTransportEvent::kReceived) {
-              host_->Send(ev.link, ev.data.data(), ev.data.size());
-              host_->Flush();
-            }
-          host_->WaitForTraffic(2);
-        }
-      });
-    }
+    echo_ = std::thread([this] {
+      NetTransportEvent ev;
+      while (!stop_) {
+        while (host_->Poll(&ev))
+          if (ev.kind == NetTransportEvent::kReceived) {
+            host_->Send(ev.link, ev.data.data(), ev.data.size());
+            host_->Flush();
+          }
+        host_->WaitForTraffic(2);
+      }
+    });
     NetTransportEvent ev;
     for (int i = 0; i < 400; ++i) {
-      if (!thread)
-        while (host_->Poll(&ev)) {
-        }
       while (client_->Poll(&ev))
         if (ev.kind == NetTransportEvent::kConnected) return true;
       client_->WaitForTraffic(5);
     }
     return false;
-  }
-  // Echoes n packets on the caller's thread (a pair started without one).
-  bool Echo(int n) {
-    NetTransportEvent ev;
-    for (int done = 0, wait = 0; done < n;) {
-      while (done < n && host_->Poll(&ev))
-        if (ev.kind == NetTransportEvent::kReceived) {
-          host_->Send(ev.link, ev.data.data(), ev.data.size());
-          host_->Flush();
-          ++done;
-          wait = 0;
-        }
-      if (done < n) {
-        if (++wait > 4000) return false;
-        host_->WaitForTraffic(5);
-      }
-    }
-    return true;
   }
   bool RoundTrip() {
     uint8_t msg[kMsgInputSize] = {kMsgInput, 0, kMsgInputSize, 0};
@@ -317,6 +297,17 @@ RoundSamples PlayRounds(benchmark::State& state, int warmUp, const std::function
   return samples;
 }
 
+// Counter ratio: the fastest round's lock-step frame over the fastest
+// round's plain block (a busy machine only ever slows a round down), with
+// ratio_lo and ratio_hi, the range of the rounds' own ratios.
+void ReportRatio(benchmark::State& state, const RoundSamples& rounds) {
+  if (rounds.ratio.empty()) return;
+  state.counters["ratio"] = *std::min_element(rounds.frame.begin(), rounds.frame.end()) /
+                            *std::min_element(rounds.plain.begin(), rounds.plain.end());
+  state.counters["ratio_lo"] = *std::min_element(rounds.ratio.begin(), rounds.ratio.end());
+  state.counters["ratio_hi"] = *std::max_element(rounds.ratio.begin(), rounds.ratio.end());
+}
+
 // The host's session on a port of its own (the plain links keep theirs);
 // false when it cannot host on loopback.
 bool HostOnOwnPort(NetSession& host, const char* name) {
@@ -339,129 +330,14 @@ void BM_EnetRoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_EnetRoundTrip)->UseRealTime();
 
-constexpr int kPairBlock = 500;
-constexpr int kPairWarmUpRounds = 2;
-
-void BM_LockStepFrameEnet(benchmark::State& state) {
-  LoopbackSettings settings;
-  EchoPair pair;
-  if (!pair.Start(false)) {
-    state.SkipWithError("no ENet link on loopback");
-    return;
-  }
-  // The sessions take a port of their own: the echo pair keeps its.
-  NetSession host;
-  if (!HostOnOwnPort(host, "BENCH")) {
-    state.SkipWithError("cannot host on loopback");
-    return;
-  }
-  // A round is a block of round trips and a block of lock-step frames on the
-  // same two threads, the round trips first in even rounds and second in odd
-  // ones, so that both see the same load of the machine.
-  auto tripsFirst = [](int round) { return round % 2 == 0; };
-  std::atomic<bool> joined{false}, failed{false};
-  RoundGate gate;
-  std::thread peer([&] {
-    NetSession client;
-    client.SelectProvider(1, 0);
-    int found = 0;
-    for (int i = 0; i < 10 && found == 0; ++i) found = client.EnumSessions();
-    if (found == 0 || client.JoinSession(0) != kNetOk || client.AddLocalPlayer("PEER") != 1) {
-      failed = true;
-      return;
-    }
-    joined = true;
-    Player p(&client, 1);
-    p.ls->BeginWaitForPlayers();
-    int r;
-    while ((r = p.ls->StepWaitForPlayers()) == LockStep::kPending && !failed) {
-    }
-    if (r != 0) {
-      failed = true;
-      return;
-    }
-    for (int round = 0; gate.Await(round); ++round) {
-      for (int half = 0; half < 2 && !failed; ++half) {
-        const bool trips = (half == 0) == tripsFirst(round);
-        if (!(trips ? pair.Echo(kPairBlock) : PlayFrames(p, kPairBlock, failed))) failed = true;
-      }
-      gate.Played();
-    }
-  });
-  auto finish = [&] {
-    gate.End();
-    peer.join();
-  };
-  for (int i = 0; i < 2000 && !joined && !failed; ++i) {
-    host.Pump();
-    host.WaitForTraffic(5);
-  }
-  while (host.PlayerCount() < 2 && !failed) {
-    host.Pump();
-    host.WaitForTraffic(5);
-  }
-  if (failed) {
-    finish();
-    state.SkipWithError("peer could not join");
-    return;
-  }
-  NetMessage m;
-  while (host.Receive(&m)) {
-  }
-  Player p(&host, 0);
-  if (p.ls->WaitForPlayers() != 0) {
-    failed = true;
-    finish();
-    state.SkipWithError("the wait for players failed");
-    return;
-  }
-  // One round: the mean round trip, and the mean lock-step frame with the
-  // exchange thread's processor time, in microseconds.
-  int round = 0;
-  auto play = [&](RoundMeans* means) {
-    gate.Open(round);
-    for (int half = 0; half < 2 && !failed; ++half) {
-      const bool trips = (half == 0) == tripsFirst(round);
-      const double cpu0 = ThreadCpuUs();
-      const auto t0 = std::chrono::steady_clock::now();
-      if (trips) {
-        for (int i = 0; i < kPairBlock && !failed; ++i)
-          if (!pair.RoundTrip()) failed = true;
-      } else if (!PlayFrames(p, kPairBlock, failed)) {
-        failed = true;
-      }
-      const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
-      if (trips) {
-        means->plainUs = us / kPairBlock;
-      } else {
-        means->frameUs = us / kPairBlock;
-        means->cpuUs = (ThreadCpuUs() - cpu0) / kPairBlock;
-      }
-    }
-    gate.AwaitPlayed(1);
-    ++round;
-    return !failed;
-  };
-  const RoundSamples rounds = PlayRounds(state, kPairWarmUpRounds, play);
-  finish();
-  if (failed) {
-    state.SkipWithError("a frame or a round trip failed");
-    return;
-  }
-  state.counters["rtt_us"] = Median(rounds.plain);
-  state.counters["frame_us"] = Median(rounds.frame);
-  state.counters["ratio"] = Median(rounds.ratio);
-  state.counters["cpu_us"] = Median(rounds.cpu);
-}
-// Each iteration is a round; its time is the mean lock-step frame of it.
-BENCHMARK(BM_LockStepFrameEnet)->Iterations(30)->UseManualTime()->Unit(benchmark::kMicrosecond);
-
-// Four plain ENet endpoints, each linked to every other. Play(me, n) is n
+// N plain ENet endpoints, each linked to every other. Play(me, n) is n
 // frames of one of them: it sends one input-sized packet to every other and
-// waits for one from every other.
+// waits for one from every other. It is the plain exchange a lock-step frame
+// is measured against: every machine sends at once, as in a lock-step frame.
+template <int N>
 class PlainMesh {
  public:
-  static constexpr int kMachines = 4;
+  static constexpr int kMachines = N;
 
   bool Start() {
     for (auto& t : ends_) {
@@ -542,13 +418,125 @@ class PlainMesh {
   std::array<std::array<int, kMachines>, kMachines> links_{};
 };
 
+constexpr int kPairBlock = 500;
+constexpr int kPairWarmUpRounds = 2;
+
+void BM_LockStepFrameEnet(benchmark::State& state) {
+  LoopbackSettings settings;
+  PlainMesh<2> plain;
+  if (!plain.Start()) {
+    state.SkipWithError("no ENet link on loopback");
+    return;
+  }
+  // The sessions take a port of their own: the plain pair keeps its.
+  NetSession host;
+  if (!HostOnOwnPort(host, "BENCH")) {
+    state.SkipWithError("cannot host on loopback");
+    return;
+  }
+  // A round is a block of plain exchanges and a block of lock-step frames on
+  // the same two threads, the plain block first in even rounds and second in
+  // odd ones, so that both see the same load of the machine.
+  auto plainFirst = [](int round) { return round % 2 == 0; };
+  std::atomic<bool> joined{false}, failed{false};
+  RoundGate gate;
+  std::thread peer([&] {
+    NetSession client;
+    client.SelectProvider(1, 0);
+    int found = 0;
+    for (int i = 0; i < 10 && found == 0; ++i) found = client.EnumSessions();
+    if (found == 0 || client.JoinSession(0) != kNetOk || client.AddLocalPlayer("PEER") != 1) {
+      failed = true;
+      return;
+    }
+    joined = true;
+    Player p(&client, 1);
+    p.ls->BeginWaitForPlayers();
+    int r;
+    while ((r = p.ls->StepWaitForPlayers()) == LockStep::kPending && !failed) {
+    }
+    if (r != 0) {
+      failed = true;
+      return;
+    }
+    for (int round = 0; gate.Await(round); ++round) {
+      for (int half = 0; half < 2 && !failed; ++half) {
+        const bool isPlain = (half == 0) == plainFirst(round);
+        if (!(isPlain ? plain.Play(1, kPairBlock) : PlayFrames(p, kPairBlock, failed))) failed = true;
+      }
+      gate.Played();
+    }
+  });
+  auto finish = [&] {
+    gate.End();
+    peer.join();
+  };
+  for (int i = 0; i < 2000 && !joined && !failed; ++i) {
+    host.Pump();
+    host.WaitForTraffic(5);
+  }
+  while (host.PlayerCount() < 2 && !failed) {
+    host.Pump();
+    host.WaitForTraffic(5);
+  }
+  if (failed) {
+    finish();
+    state.SkipWithError("peer could not join");
+    return;
+  }
+  NetMessage m;
+  while (host.Receive(&m)) {
+  }
+  Player p(&host, 0);
+  if (p.ls->WaitForPlayers() != 0) {
+    failed = true;
+    finish();
+    state.SkipWithError("the wait for players failed");
+    return;
+  }
+  // One round: the mean plain exchange, and the mean lock-step frame with
+  // the exchange thread's processor time, in microseconds.
+  int round = 0;
+  auto play = [&](RoundMeans* means) {
+    gate.Open(round);
+    for (int half = 0; half < 2 && !failed; ++half) {
+      const bool isPlain = (half == 0) == plainFirst(round);
+      const double cpu0 = ThreadCpuUs();
+      const auto t0 = std::chrono::steady_clock::now();
+      if (!(isPlain ? plain.Play(0, kPairBlock) : PlayFrames(p, kPairBlock, failed))) failed = true;
+      const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+      if (isPlain) {
+        means->plainUs = us / kPairBlock;
+      } else {
+        means->frameUs = us / kPairBlock;
+        means->cpuUs = (ThreadCpuUs() - cpu0) / kPairBlock;
+      }
+    }
+    gate.AwaitPlayed(1);
+    ++round;
+    return !failed;
+  };
+  const RoundSamples rounds = PlayRounds(state, kPairWarmUpRounds, play);
+  finish();
+  if (failed) {
+    state.SkipWithError("a frame or a plain exchange failed");
+    return;
+  }
+  state.counters["plain_us"] = Median(rounds.plain);
+  state.counters["frame_us"] = Median(rounds.frame);
+  ReportRatio(state, rounds);
+  state.counters["cpu_us"] = Median(rounds.cpu);
+}
+// Each iteration is a round; its time is the mean lock-step frame of it.
+BENCHMARK(BM_LockStepFrameEnet)->Iterations(30)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
 constexpr int kMeshBlock = 200;
 constexpr int kMeshWarmUpRounds = 2;
 
 void BM_LockStepMeshFourEnet(benchmark::State& state) {
-  constexpr int kMachines = PlainMesh::kMachines;
+  constexpr int kMachines = PlainMesh<4>::kMachines;
   LoopbackSettings settings;
-  PlainMesh mesh;
+  PlainMesh<4> mesh;
   if (!mesh.Start()) {
     state.SkipWithError("no ENet mesh on loopback");
     return;
@@ -659,7 +647,7 @@ void BM_LockStepMeshFourEnet(benchmark::State& state) {
   // down moves them little.
   state.counters["plain_us"] = Median(rounds.plain);
   state.counters["frame_us"] = Median(rounds.frame);
-  state.counters["ratio"] = Median(rounds.ratio);
+  ReportRatio(state, rounds);
 }
 // Each iteration is a round; its time is the mean lock-step frame of it.
 BENCHMARK(BM_LockStepMeshFourEnet)->Iterations(30)->UseManualTime()->Unit(benchmark::kMicrosecond);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/batches.h"
 #include "graphics/mbm_writer.h"
 #include "graphics/sprite.h"
 #include "graphics/surface.h"
@@ -83,33 +84,22 @@ void BM_SpriteMemcpyOfDrawnBytes(benchmark::State& state) {
 }
 BENCHMARK(BM_SpriteMemcpyOfDrawnBytes);
 
-// The fastest of many short batches: a busy machine only ever makes a batch
-// slower, so the minimum is the fairest figure for a ratio.
-template <typename Fn>
-double NanosPerCall(Fixture& f, Fn fn) {
-  double best = 1e30;
-  for (int batch = 0; batch < 50; ++batch) {
-    const auto t0 = std::chrono::steady_clock::now();
-    for (int i = 0; i < 200; ++i) {
-      fn(f);
-      benchmark::ClobberMemory();
-    }
-    best = std::min(best, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count() / 200);
-  }
-  return best;
-}
-
+// Short batches of memcpy, the run-length draw and the raw draw in turn,
+// round after round: the fastest batch of each makes the ratios (a busy
+// machine only ever makes a batch slower), the rounds' own ratios their
+// spread (rle_over_memcpy_lo and _hi, raw_over_memcpy_lo and _hi).
 void BM_SpriteDrawRatios(benchmark::State& state) {
   Fixture& f = GetFixture();
-  double rle = 1e30, raw = 1e30, copy = 1e30;
-  for (auto _ : state) {
-    copy = std::min(copy, NanosPerCall(f, CopyBytes));
-    rle = std::min(rle, NanosPerCall(f, DrawRunLength));
-    raw = std::min(raw, NanosPerCall(f, DrawRaw));
-  }
-  state.counters["memcpy_ns"] = copy;
-  state.counters["rle_over_memcpy"] = rle / copy;
-  state.counters["raw_over_memcpy"] = raw / copy;
+  InterleavedBatches batches(3);
+  for (auto _ : state)
+    for (int round = 0; round < 50; ++round) {
+      batches.Batch(0, 200, [&] { CopyBytes(f); });
+      batches.Batch(1, 200, [&] { DrawRunLength(f); });
+      batches.Batch(2, 200, [&] { DrawRaw(f); });
+    }
+  state.counters["memcpy_ns"] = batches.Best(0) * 1e9;
+  batches.ReportRatio(state, "rle_over_memcpy", 1, 0);
+  batches.ReportRatio(state, "raw_over_memcpy", 2, 0);
 }
 BENCHMARK(BM_SpriteDrawRatios)->Iterations(5)->Unit(benchmark::kMillisecond);
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/batches.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/surface.h"
 #include "tests/support/text_reference.h"
@@ -78,20 +79,6 @@ Fixture& GetFixture() {
   return f;
 }
 
-template <typename Fn>
-double BestNanos(Fn fn, int calls) {
-  double best = 1e30;
-  for (int batch = 0; batch < 20; ++batch) {
-    const auto t0 = std::chrono::steady_clock::now();
-    for (int i = 0; i < calls; ++i) {
-      fn();
-      benchmark::ClobberMemory();
-    }
-    best = std::min(best, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count() / calls);
-  }
-  return best;
-}
-
 void BM_StatusBandText(benchmark::State& state) {
   Fixture& f = GetFixture();
   for (auto _ : state) {
@@ -102,19 +89,22 @@ void BM_StatusBandText(benchmark::State& state) {
 }
 BENCHMARK(BM_StatusBandText);
 
-// The three side by side, the fastest of many batches each.
+// The three side by side: short batches of each in turn, round after
+// round; the fastest batch of each makes the ratios, the rounds' own ratios
+// their spread (text_over_memcpy_lo and _hi, new_over_old_lo and _hi).
 void BM_StatusBandTextRatios(benchmark::State& state) {
   Fixture& f = GetFixture();
-  double fresh = 1e30, old = 1e30, copy = 1e30;
-  for (auto _ : state) {
-    copy = std::min(copy, BestNanos([&] { f.Copy(); }, 200));
-    fresh = std::min(fresh, BestNanos([&] { f.DrawNew(); }, 200));
-    old = std::min(old, BestNanos([&] { f.DrawOld(); }, 20));
-  }
-  state.counters["new_us"] = fresh / 1e3;
-  state.counters["old_us"] = old / 1e3;
-  state.counters["text_over_memcpy"] = fresh / copy;
-  state.counters["new_over_old"] = fresh / old;
+  InterleavedBatches batches(3);
+  for (auto _ : state)
+    for (int round = 0; round < 20; ++round) {
+      batches.Batch(0, 200, [&] { f.Copy(); });
+      batches.Batch(1, 200, [&] { f.DrawNew(); });
+      batches.Batch(2, 20, [&] { f.DrawOld(); });
+    }
+  state.counters["new_us"] = batches.Best(1) * 1e6;
+  state.counters["old_us"] = batches.Best(2) * 1e6;
+  batches.ReportRatio(state, "text_over_memcpy", 1, 0);
+  batches.ReportRatio(state, "new_over_old", 1, 2);
   state.SetLabel(f.label);
 }
 BENCHMARK(BM_StatusBandTextRatios)->Iterations(3)->Unit(benchmark::kMillisecond);
