@@ -96,10 +96,10 @@ void BM_StatusBandTextRatios(benchmark::State& state) {
   Fixture& f = GetFixture();
   InterleavedBatches batches(3);
   for (auto _ : state)
-    for (int round = 0; round < 20; ++round) {
-      batches.Batch(0, 200, [&] { f.Copy(); });
-      batches.Batch(1, 200, [&] { f.DrawNew(); });
-      batches.Batch(2, 20, [&] { f.DrawOld(); });
+    for (int round = 0; round < 200; ++round) {
+      batches.Batch(0, 20, [&] { f.Copy(); });
+      batches.Batch(1, 20, [&] { f.DrawNew(); });
+      batches.Batch(2, 2, [&] { f.DrawOld(); });
     }
   state.counters["new_us"] = batches.Best(1) * 1e6;
   state.counters["old_us"] = batches.Best(2) * 1e6;
