@@ -43,8 +43,10 @@ inline int64_t ToFixed(double texels) {
   double f = texels * 65536.0;
   f = f > -kFixedLimit ? f : -kFixedLimit;  // a NaN fails the test and becomes the low end
   f = f < kFixedLimit ? f : kFixedLimit;
-  // Floor without a library call: truncate, then step down for negatives.
+  // Floor without a library call: truncate, then step down for negatives
+  // with a fraction (texel positions are mostly positive: they skip that).
   const int64_t i = static_cast<int64_t>(f);
+  if (f >= 0) return i;
   return i - (double(i) > f ? 1 : 0);
 }
 
@@ -71,6 +73,21 @@ inline int64_t DrawRun(const TexturedRun& t, uint8_t* row, float* zrow, int x0, 
     fv += dfv;
   }
   return written;
+}
+
+// a / n rounded toward zero, as the division, for 0 < n < kPerspectiveStep
+// and |a| < 2^61 (texel positions are held within 2^46): a multiply by the
+// reciprocal rounded up, whose error stays below what could carry the
+// quotient past a whole number.
+inline int64_t DivideShortRun(int64_t a, int n) {
+  static_assert(kPerspectiveStep == 8, "a reciprocal for every short run");
+  static constexpr uint64_t kReciprocal[kPerspectiveStep] = {
+      0, 0, ~uint64_t(0) / 2 + 1, ~uint64_t(0) / 3 + 1, ~uint64_t(0) / 4 + 1,
+      ~uint64_t(0) / 5 + 1, ~uint64_t(0) / 6 + 1, ~uint64_t(0) / 7 + 1};
+  if (n == 1) return a;
+  const uint64_t m = a < 0 ? uint64_t(0) - uint64_t(a) : uint64_t(a);
+  const uint64_t q = uint64_t((static_cast<unsigned __int128>(m) * kReciprocal[n]) >> 64);
+  return a < 0 ? -int64_t(q) : int64_t(q);
 }
 
 float SafeReciprocal(float v) {
@@ -105,6 +122,16 @@ int64_t RasterFlatTriangle(const RasterTarget& target, const RasterVertex& a,
   return written;
 }
 
+// A row of a perspective-correct triangle with the exact texel positions
+// at the start and at the end of its first run worked out: the reciprocals
+// and conversions of one row are done before the row above it is drawn, so
+// that they overlap with its drawing instead of holding up every short row.
+struct PerspectiveRow {
+  int y, x0, x1, n;          // n: the first run's length
+  float iz, izEnd, sz, tz;   // 1 / z at the start and the end of the first run; s / z, t / z at its end
+  int64_t fu, fv, fuEnd, fvEnd;
+};
+
 int64_t RasterTexturedTriangle(const RasterTarget& target, const RasterVertex& a,
                                const RasterVertex& b, const RasterVertex& c,
                                const RasterTexture& texture, bool perspective) {
@@ -120,42 +147,92 @@ int64_t RasterTexturedTriangle(const RasterTarget& target, const RasterVertex& a
                         texture.height - 1, diz};
   int64_t written = 0;
 
-  ForEachTriangleSpan(
-      a, b, c, target.left, target.top, target.right, target.bottom, [&](int y, int x0, int x1) {
-        uint8_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch;
-        float* zrow = target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch;
-        const double cx = x0 + 0.5, cy = y + 0.5;
-        float iz = static_cast<float>(pz.At(cx, cy));
-        if (!perspective) {
-          written += DrawRun(run, row, zrow, x0, x1 - x0, iz, ToFixed(ps.At(cx, cy)),
-                             ToFixed(pt.At(cx, cy)), ToFixed(ps.dx), ToFixed(pt.dx));
-          return;
-        }
-        // Exact texel position at the ends of every run of kPerspectiveStep
-        // pixels, straight steps in between.
-        float sz = static_cast<float>(ps.At(cx, cy));
-        float tz = static_cast<float>(pt.At(cx, cy));
-        float z = SafeReciprocal(iz);
-        int64_t fu = ToFixed(double(sz) * z), fv = ToFixed(double(tz) * z);
-        for (int x = x0; x < x1;) {
-          const int n = std::min(kPerspectiveStep, x1 - x);
-          const float izEnd = iz + diz * float(n);
-          sz += dsz * float(n);
-          tz += dtz * float(n);
-          const float zEnd = SafeReciprocal(izEnd);
-          const int64_t fuEnd = ToFixed(double(sz) * zEnd), fvEnd = ToFixed(double(tz) * zEnd);
-          // Whole runs step by a shift (a floor division), the last one divides.
-          const int64_t dfu =
-              n == kPerspectiveStep ? (fuEnd - fu) >> kPerspectiveShift : (fuEnd - fu) / n;
-          const int64_t dfv =
-              n == kPerspectiveStep ? (fvEnd - fv) >> kPerspectiveShift : (fvEnd - fv) / n;
-          written += DrawRun(run, row, zrow, x, n, iz, fu, fv, dfu, dfv);
-          iz = izEnd;
-          fu = fuEnd;
-          fv = fvEnd;
-          x += n;
-        }
-      });
+  if (!perspective) {
+    ForEachTriangleSpan(
+        a, b, c, target.left, target.top, target.right, target.bottom, [&](int y, int x0, int x1) {
+          uint8_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.pitch;
+          float* zrow = target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch;
+          const double cx = x0 + 0.5, cy = y + 0.5;
+          written += DrawRun(run, row, zrow, x0, x1 - x0, static_cast<float>(pz.At(cx, cy)),
+                             ToFixed(ps.At(cx, cy)), ToFixed(pt.At(cx, cy)), ToFixed(ps.dx), ToFixed(pt.dx));
+        });
+    return written;
+  }
+
+  // Exact texel positions at the ends of every run of kPerspectiveStep
+  // pixels, straight steps in between.
+  auto begin = [&](PerspectiveRow& r, int y, int x0, int x1) {
+    r.y = y;
+    r.x0 = x0;
+    r.x1 = x1;
+    const double cx = x0 + 0.5, cy = y + 0.5;
+    r.iz = static_cast<float>(pz.At(cx, cy));
+    r.sz = static_cast<float>(ps.At(cx, cy));
+    r.tz = static_cast<float>(pt.At(cx, cy));
+    const float z = SafeReciprocal(r.iz);
+    r.fu = ToFixed(double(r.sz) * z);
+    r.fv = ToFixed(double(r.tz) * z);
+    r.n = std::min(kPerspectiveStep, x1 - x0);
+    if (r.n == 1) {  // one pixel: no step to find, and no run after it
+      r.izEnd = r.iz;
+      r.fuEnd = r.fu;
+      r.fvEnd = r.fv;
+      return;
+    }
+    r.izEnd = r.iz + diz * float(r.n);
+    r.sz += dsz * float(r.n);
+    r.tz += dtz * float(r.n);
+    const float zEnd = SafeReciprocal(r.izEnd);
+    r.fuEnd = ToFixed(double(r.sz) * zEnd);
+    r.fvEnd = ToFixed(double(r.tz) * zEnd);
+  };
+  // The end of the next run is worked out before a run is drawn, for the
+  // same reason.
+  auto draw = [&](PerspectiveRow r) {
+    uint8_t* row = target.pixels + static_cast<std::ptrdiff_t>(r.y) * target.pitch;
+    float* zrow = target.depth + static_cast<std::ptrdiff_t>(r.y) * target.depthPitch;
+    for (int x = r.x0;;) {
+      const int xNext = x + r.n;
+      const int nNext = std::min(kPerspectiveStep, r.x1 - xNext);
+      float izNext = r.izEnd;
+      int64_t fuNext = r.fuEnd, fvNext = r.fvEnd;
+      // A last run of one pixel needs no step, so not its end either.
+      if (nNext > 1) {
+        izNext = r.izEnd + diz * float(nNext);
+        r.sz += dsz * float(nNext);
+        r.tz += dtz * float(nNext);
+        const float zNext = SafeReciprocal(izNext);
+        fuNext = ToFixed(double(r.sz) * zNext);
+        fvNext = ToFixed(double(r.tz) * zNext);
+      }
+      // Whole runs step by a shift (a floor division), the last one
+      // divides (rounding toward zero).
+      const int64_t dfu = r.n == kPerspectiveStep ? (r.fuEnd - r.fu) >> kPerspectiveShift
+                                                  : DivideShortRun(r.fuEnd - r.fu, r.n);
+      const int64_t dfv = r.n == kPerspectiveStep ? (r.fvEnd - r.fv) >> kPerspectiveShift
+                                                  : DivideShortRun(r.fvEnd - r.fv, r.n);
+      written += DrawRun(run, row, zrow, x, r.n, r.iz, r.fu, r.fv, dfu, dfv);
+      if (nNext <= 0) break;
+      x = xNext;
+      r.n = nNext;
+      r.iz = r.izEnd;
+      r.fu = r.fuEnd;
+      r.fv = r.fvEnd;
+      r.izEnd = izNext;
+      r.fuEnd = fuNext;
+      r.fvEnd = fvNext;
+    }
+  };
+  PerspectiveRow rows[2];
+  int pending = -1;
+  ForEachTriangleSpan(a, b, c, target.left, target.top, target.right, target.bottom,
+                      [&](int y, int x0, int x1) {
+                        const int next = pending == 0 ? 1 : 0;
+                        begin(rows[next], y, x0, x1);
+                        if (pending >= 0) draw(rows[pending]);
+                        pending = next;
+                      });
+  if (pending >= 0) draw(rows[pending]);
   return written;
 }
 
