@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
+#include <map>
+#include <mutex>
 
 extern char** environ;
 
@@ -41,15 +43,14 @@ double NoteFreq(const std::string& n) {
   return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
 }
 
-std::string g_tempDir;
-
-std::string TempDir() {
-  std::string& dir = g_tempDir;
-  if (dir.empty()) {
-    char tmpl[] = "/tmp/assetgen-XXXXXX";
-    if (mkdtemp(tmpl)) dir = tmpl;
-  }
-  return dir;
+// A file of its own for one utterance: parts speak side by side.
+std::string ScratchWave() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string name = std::string(dir && *dir ? dir : "/tmp") + "/assetgen-say-XXXXXX.wav";
+  const int fd = mkstemps(name.data(), 4);
+  if (fd < 0) return "";
+  close(fd);
+  return name;
 }
 
 // Reads a 16-bit mono WAVE written by espeak-ng.
@@ -202,40 +203,35 @@ Samples Drums(const std::string& pattern, double bpm, int bars, double volume) {
   return out;
 }
 
-void EndSpeech() {
-  if (!g_tempDir.empty()) {
-    std::error_code ec;
-    std::filesystem::remove_all(g_tempDir, ec);
-    g_tempDir.clear();
-  }
-}
-
 bool HaveSpeech() {
-  static int have = -1;
-  if (have < 0) have = std::system("command -v espeak-ng >/dev/null 2>&1") == 0 ? 1 : 0;
-  return have == 1;
+  static const bool have = std::system("command -v espeak-ng >/dev/null 2>&1") == 0;
+  return have;
 }
 
-Samples Speak(const std::string& text, int voice) {
+namespace {
+
+Samples Synthesise(const std::string& text, int voice) {
   // Voice, pitch and speed of each athlete, then the judge.
   static const struct { const char* voice; int pitch, speed; } kVoices[7] = {
       {"en+m3", 25, 140}, {"en+m7", 10, 150}, {"en+m1", 35, 165}, {"en+f2", 60, 160},
       {"en+m4", 80, 185}, {"en+m5", 99, 135}, {"en+m2", 45, 150}};
   const auto& v = kVoices[std::clamp(voice, 0, 6)];
   if (HaveSpeech()) {
-    std::string dir = TempDir();
-    std::string file = dir + "/say.wav";
+    const std::string file = ScratchWave();
     std::string pitch = std::to_string(v.pitch), speed = std::to_string(v.speed);
     const char* argv[] = {"espeak-ng", "-w", file.c_str(), "-v", v.voice, "-p", pitch.c_str(),
                           "-s", speed.c_str(), "--", text.c_str(), nullptr};
     // posix_spawn, not fork: cheap even from a large process.
     pid_t pid = -1;
-    if (posix_spawnp(&pid, "espeak-ng", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
+    if (file.empty() ||
+        posix_spawnp(&pid, "espeak-ng", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
       pid = -1;
     int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-      Samples s = ReadWave(file);
-      std::filesystem::remove(file);
+    const bool spoken =
+        pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    Samples s = spoken ? ReadWave(file) : Samples{};
+    if (!file.empty()) std::remove(file.c_str());
+    if (spoken) {
       // The synthesiser pads with silence; the announcer strings words
       // together, so keep only a breath of it.
       size_t first = 0, last = s.size();
@@ -265,6 +261,30 @@ Samples Speak(const std::string& text, int voice) {
     Append(out, Silence(0.04));
   }
   return out;
+}
+
+}  // namespace
+
+Samples Speak(const std::string& text, int voice) {
+  // The same words in the same voice come up in several events: each is
+  // spoken once, and a part that asks while another part's thread speaks
+  // them waits for those.
+  static std::mutex mutex;
+  static std::map<std::pair<std::string, int>, std::shared_future<Samples>> said;
+  std::promise<Samples> promise;
+  std::shared_future<Samples> earlier;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto [it, fresh] = said.insert({{text, voice}, {}});
+    if (fresh)
+      it->second = promise.get_future().share();
+    else
+      earlier = it->second;
+  }
+  if (earlier.valid()) return earlier.get();
+  Samples s = Synthesise(text, voice);
+  promise.set_value(s);
+  return s;
 }
 
 Samples Hit(double pitch, uint32_t seed) {

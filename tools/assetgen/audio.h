@@ -29,8 +29,6 @@ Samples Drums(const std::string& pattern, double bpm, int bars, double volume = 
 // Speech in one of the game's voices (0..6: the six athletes and the judge).
 Samples Speak(const std::string& text, int voice);
 bool HaveSpeech();
-// Removes the speech synthesiser's scratch directory.
-void EndSpeech();
 
 // A blow: a falling square thump with a crack of noise, at `pitch` Hz.
 Samples Hit(double pitch, uint32_t seed);

@@ -1030,7 +1030,6 @@ void GenerateClimbSounds(Output& out) {
     }
   }
   (void)P;
-  EndSpeech();
 }
 
 }  // namespace

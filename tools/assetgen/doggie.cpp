@@ -796,7 +796,6 @@ void DoggieSounds(Output& out) {
       Wav(out, D, f.path, Speak(kFoul[row][a], voice));
     }
   }
-  EndSpeech();
 }
 
 }  // namespace

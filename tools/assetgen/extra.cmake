@@ -18,12 +18,13 @@ add_custom_command(
   VERBATIM)
 add_custom_target(gamedata ALL DEPENDS ${KEL_GAMEDATA_STAMP})
 
-# The asset tests (tests/assets) also check the encoders directly: they get
-# the encoders as a small library, the generated tree and the generator
+# The asset tests (tests/assets) also check the encoders and the parts'
+# output directly: they get those as a small library, the generated tree and the generator
 # itself. The test target is made after this file, so the wiring waits for
 # the end of the configuration.
 add_library(kel_assetgen_core STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/image.cpp ${CMAKE_CURRENT_LIST_DIR}/writers.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/image.cpp ${CMAKE_CURRENT_LIST_DIR}/writers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/output.cpp ${CMAKE_CURRENT_LIST_DIR}/jobs.cpp)
 target_include_directories(kel_assetgen_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(kel_assetgen_core PUBLIC PkgConfig::CAIRO kel_graphics kel_base)
 

@@ -1,31 +1,85 @@
 #pragma once
 // The generator's parts. Each Generate* function writes its files through the
 // Output, which remembers every path for the closing manifest check.
+#include <map>
+#include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tools/assetgen/manifest.h"
 #include "tools/assetgen/writers.h"
 
 namespace assetgen {
 
-class Output {
+// The tree being written. The parts of the data set run side by side
+// (main.cpp), each writing through an Output of its own that keeps its files
+// until the part is done; then they go to disk part by part in the order of
+// a run on one thread, so that the tree is the same however the parts were
+// scheduled.
+class OutputTree {
  public:
-  explicit Output(std::string top) : top_(std::move(top)) {}
-  void Write(Root root, const std::string& relPath, const Bytes& data);
+  explicit OutputTree(std::string top) : top_(std::move(top)) {}
+  const std::string& top() const { return top_; }
   std::string Dir(Root root) const { return top_ + "/" + kRootDirName[int(root)]; }
-  bool Has(Root root, const std::string& relPath) const {
-    return written_.count({int(root), DiskName(relPath)}) != 0;
-  }
-  size_t Count() const { return written_.size(); }
-  // For files written straight to disk by a library: the final path, made
-  // ready (directories created), and the record that it exists.
-  std::string Prepare(Root root, const std::string& relPath);
-  void Adopt(Root root, const std::string& relPath);
+  size_t Count() const;
+  // A file on disk, and the part that wrote it (-1: none).
+  int WriterOf(Root root, const std::string& relPath) const;
 
  private:
+  friend class Output;
   std::string top_;
-  std::set<std::pair<int, std::string>> written_;
+  mutable std::mutex mutex_;
+  std::map<std::pair<int, std::string>, int> writer_;
+};
+
+// One part's view of the tree, and its files until they go to disk. The
+// part's own threads may write through it side by side (distinct files).
+class Output {
+ public:
+  Output(OutputTree& tree, int part, std::vector<bool> sees)
+      : tree_(&tree), part_(part), sees_(std::move(sees)) {}
+  ~Output();
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+  void Write(Root root, const std::string& relPath, const Bytes& data);
+  std::string Dir(Root root) const { return tree_->Dir(root); }
+  // Whether the file is written: by this part, or by a part it runs after.
+  // Files shared between events are made by the first part that writes them
+  // (in the order of a run on one thread); a later part may not see that
+  // yet and make one too, which Commit then leaves out. So a part uses Has
+  // only to skip a file already there, never to decide anything else.
+  bool Has(Root root, const std::string& relPath) const;
+  // For files written straight to disk by a library: the final path, made
+  // ready (directories created), and the record that it exists. Such a file
+  // is this part's alone.
+  std::string Prepare(Root root, const std::string& relPath);
+  void Adopt(Root root, const std::string& relPath);
+  // A folder of the part's own on disk, for files it reads back (a check
+  // through the game's loaders): its files reach the tree only when it is
+  // done. Removed with the Output.
+  std::string Scratch();
+  // Puts the part's files on disk, once every earlier part's are: a file
+  // written after a Has that found it missing stays as an earlier part made
+  // it; any other replaces it.
+  void Commit();
+
+ private:
+  struct File {
+    Root root;
+    std::string name;  // DiskName
+    Bytes data;
+    bool ifMissing;  // written after Has found it missing
+    bool onDisk;     // Adopt: already in place
+  };
+  OutputTree* tree_;
+  int part_;
+  std::vector<bool> sees_;  // by part index, its own included
+  std::vector<File> files_;
+  std::map<std::pair<int, std::string>, size_t> index_;  // into files_
+  mutable std::set<std::pair<int, std::string>> missing_;  // Has answered no
+  std::string scratch_;
+  mutable std::mutex mutex_;
 };
 
 // The UI palette: menus, fonts, the dialog, faces, loading pictures.

@@ -941,11 +941,17 @@ void GenerateMazeLevels(Output& out) {
     std::memset(lv.get(), 0, sizeof(MazeLevel));
     FillLevel(plan, LevelStyle(level), lv.get(), rng);
     // Stored compressed: the maps are mostly empty.
-    out.Write(Root::Data, kLevelFile[level], EncodePkc(RcWriteLevel(*lv)));
-    out.Write(Root::Data, kNodeFile[level], RcWriteNavNodes(plan.nav));
-    out.Write(Root::Data, kHopFile[level], RcWriteNavHops(plan.nav));
+    const Bytes files[3] = {EncodePkc(RcWriteLevel(*lv)), RcWriteNavNodes(plan.nav), RcWriteNavHops(plan.nav)};
+    const char* const names[3] = {kLevelFile[level], kNodeFile[level], kHopFile[level]};
+    // Read back through the game's loaders from a copy of the part's own:
+    // the tree has them only once the part is done.
+    const std::string scratch = out.Scratch();
+    for (int i = 0; i < 3; ++i) {
+      out.Write(Root::Data, names[i], files[i]);
+      WriteFile(scratch, names[i], files[i]);
+    }
     MazeFreeLevel(lv.get());
-    Validate(level, out.Dir(Root::Data));
+    Validate(level, scratch);
   }
 }
 

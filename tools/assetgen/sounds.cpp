@@ -2,11 +2,15 @@
 // calls, the medal and record voices, the event announcements, the anthems
 // and the COMPUTER THROW sound set.
 #include <cmath>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tools/assetgen/audio.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/gen.h"
+#include "tools/assetgen/jobs.h"
 
 namespace assetgen {
 
@@ -104,30 +108,33 @@ void GenerateSounds(Output& out) {
       {"Rizaz1.wav", 0, "Rizaz is in the house!"},   {"Amen1.wav", 3, "Amen!"},
       {"Zovi1.wav", 5, "Zovi comes in peace."},      {"Nitemare.wav", 1, "I am your nightmare!"},
       {"Ohwow.wav", 4, "Oh wow!"},                   {"Makeday.wav", 2, "Go ahead. Make my day."}};
-  for (const auto& c : kCalls) Wav(out, P, std::string("sounds\\menu\\") + c.file, Speak(c.text, c.ch));
+  // The spoken files below are made side by side: each waits mostly on the
+  // speech synthesiser.
+  ForEach(6, [&](int i) { Wav(out, P, std::string("sounds\\menu\\") + kCalls[i].file, Speak(kCalls[i].text, kCalls[i].ch)); });
   // Medal voices, three takes per place and character.
   static const char* const kPlaceWords[3][3] = {
       {"Gold! I am the champion!", "Number one, baby!", "The gold is mine!"},
       {"Silver. Not bad at all.", "Second place! Next time gold.", "Silver suits me."},
       {"Bronze! I made the podium!", "Third is still a medal.", "Bronze, yes!"}};
   static const char* const kPlaceFile[3] = {"gold", "slvr", "brnz"};
-  for (int p = 0; p < 3; ++p)
-    for (int c = 0; c < 6; ++c)
-      for (int d = 0; d < 3; ++d) {
-        Samples fan = Melody(p == 0 ? "C5/16 E5/16 G5/8" : p == 1 ? "C5/16 E5/8" : "C5/8", 140, 2, 0.3);
-        Append(fan, Speak(kPlaceWords[p][d], c));
-        Wav(out, D, std::string("extra\\medal\\") + kPlaceFile[p] + kMedalTag[c] + std::to_string(d + 1) + ".wav", fan);
-      }
-  for (int c = 0; c < 6; ++c)
+  ForEach(3 * 6 * 3, [&](int i) {
+    const int p = i / 18, c = i / 3 % 6, d = i % 3;
+    Samples fan = Melody(p == 0 ? "C5/16 E5/16 G5/8" : p == 1 ? "C5/16 E5/8" : "C5/8", 140, 2, 0.3);
+    Append(fan, Speak(kPlaceWords[p][d], c));
+    Wav(out, D, std::string("extra\\medal\\") + kPlaceFile[p] + kMedalTag[c] + std::to_string(d + 1) + ".wav", fan);
+  });
+  ForEach(6, [&](int c) {
     Wav(out, P, std::string("sounds\\") + kRecordSound[c],
         Speak(std::string("A new record for ") + kCharacterName[c] + "!", c));
+  });
   static const char* const kEventWords[10] = {
       "computer throw", "crazy climbing", "hippo run", "nice doggie jump", "troubled waters",
       "full contact figure skating", "three D maze", "platform kickboxing", "javelin catch", "roller derby"};
-  for (int e = 0; e < 10; ++e)
+  ForEach(10, [&](int e) {
     Wav(out, D, std::string("extra\\medal\\") + kEventAnnounce[e],
         Speak(std::string("The results of the ") + kEventWords[e] + ".", kJudge));
-  for (int c = 0; c < 6; ++c) Wav(out, P, kAnthem[c], Anthem(c), 8);
+  });
+  ForEach(6, [&](int c) { Wav(out, P, kAnthem[c], Anthem(c), 8); });
 
   // COMPUTER THROW. Files shared between rows are written once.
   using namespace throwassets;
@@ -135,67 +142,72 @@ void GenerateSounds(Output& out) {
       "zero", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine", "ten",
       "eleven", "twelve", "thirteen", "fourteen", "fifteen", "sixteen", "seventeen", "eighteen", "nineteen"};
   static const char* const kTens[8] = {"twenty", "thirty", "forty", "fifty", "sixty", "seventy", "eighty", "ninety"};
-  for (int t = 0; t < kCharacters; ++t) {
-    int voice = VoiceOfThrowChar(t);
+  std::vector<std::pair<int, int>> files;  // (character, slot), each file once
+  std::set<std::pair<Root, std::string>> named;
+  for (int t = 0; t < kCharacters; ++t)
     for (int slot = 0; slot < kSoundSlots; ++slot) {
       const ThrowFile& f = ThrowSoundFile(t, slot);
-      Root root = f.inProgramDir ? P : D;
-      if (out.Has(root, f.path)) continue;
-      Samples s;
-      if (slot <= 2) {
-        static const char* const kAttempt[3] = {"First attempt.", "Second attempt.", "Third and final attempt."};
-        s = Speak(kAttempt[slot], t < 2 ? kJudge : 2);
-      } else if (slot == 3) {
-        s = Whoosh(0.35, 3);
-        MixInto(s, Thud(110), 0.3);
-      } else if (slot == 4) {
-        s = Whoosh(0.3, uint32_t(40 + t));
-      } else if (slot == 5) {
-        s = Thud(90 + 10 * t);
-      } else if (slot == 6) {
-        s = Noise(0.07, 0.5, uint32_t(60 + t), 0.7);  // a footstep on sand
-        Envelope(s, 0.002, 0.05);
-      } else if (slot == 7) {
-        s = Sweep(900, 200, 0.6, 3, 0.4);  // slide whistle down
-        MixInto(s, Thud(80), 0.55);
-      } else if (slot == 8) {
-        s = Tone(2400, 0.35, 1, 0.25);  // whistle, then the call
-        Append(s, Speak("Foul!", kJudge));
-      } else if (slot == 9) {
-        s = Crowd(1.6, 9, 0.2);
-        MixInto(s, Sweep(220, 160, 1.2, 2, 0.2), 0.1);  // a long boo
-      } else if (slot == 10) {
-        s = Crowd(1.8, 10, 1.0);
-      } else if (slot <= 30) {
-        s = Speak(kNumberWords[slot - 11], kJudge);
-      } else if (slot <= 38) {
-        s = Speak(kTens[slot - 31], kJudge);
-      } else if (slot == 39) {
-        s = Speak("point", kJudge);
-      } else if (slot == 40) {
-        s = Speak("metres", kJudge);
-      } else if (slot == 41) {
-        s = Crowd(4.0, 41, 0.4);  // looped: ends as quietly as it starts
-      } else if (slot == 42) {
-        static const char* const kGrunt[6] = {"Oo oo aa!", "Boing!", "Zap!", "Hup!", "Hyah!", "Aiyee!"};
-        s = Speak(kGrunt[t], voice);
-      } else if (slot == 43) {
-        s = Tone(2400, 0.5, 1, 0.25);
-        Append(s, Speak("Let the computer throw begin!", kJudge));
-      } else {
-        static const char* const kComment[6][3] = {
-            {"Banana power!", "Ook! Too heavy.", "Ape wins!"},
-            {"Hop and throw!", "Nice one, mate!", "Bounce it!"},
-            {"Earth machines are light.", "Gravity is strange here.", "Take me to your leader."},
-            {"Where is my lunch?", "That was a good one.", "I need a nap."},
-            {"Feel the muscles!", "Too easy!", "Am I beautiful or what?"},
-            {"Jungle strength!", "Watch and learn.", "The jungle is proud."}};
-        s = Speak(kComment[t][slot - 44], voice);
-      }
-      Wav(out, root, f.path, s, (slot >= 3 && slot <= 7) || slot == 41 ? 8 : 16);
+      const Root root = f.inProgramDir ? P : D;
+      if (named.insert({root, DiskName(f.path)}).second && !out.Has(root, f.path)) files.push_back({t, slot});
     }
-  }
-  EndSpeech();
+  ForEach(int(files.size()), [&](int i) {
+    const auto [t, slot] = files[size_t(i)];
+    const int voice = VoiceOfThrowChar(t);
+    const ThrowFile& f = ThrowSoundFile(t, slot);
+    const Root root = f.inProgramDir ? P : D;
+    Samples s;
+    if (slot <= 2) {
+      static const char* const kAttempt[3] = {"First attempt.", "Second attempt.", "Third and final attempt."};
+      s = Speak(kAttempt[slot], t < 2 ? kJudge : 2);
+    } else if (slot == 3) {
+      s = Whoosh(0.35, 3);
+      MixInto(s, Thud(110), 0.3);
+    } else if (slot == 4) {
+      s = Whoosh(0.3, uint32_t(40 + t));
+    } else if (slot == 5) {
+      s = Thud(90 + 10 * t);
+    } else if (slot == 6) {
+      s = Noise(0.07, 0.5, uint32_t(60 + t), 0.7);  // a footstep on sand
+      Envelope(s, 0.002, 0.05);
+    } else if (slot == 7) {
+      s = Sweep(900, 200, 0.6, 3, 0.4);  // slide whistle down
+      MixInto(s, Thud(80), 0.55);
+    } else if (slot == 8) {
+      s = Tone(2400, 0.35, 1, 0.25);  // whistle, then the call
+      Append(s, Speak("Foul!", kJudge));
+    } else if (slot == 9) {
+      s = Crowd(1.6, 9, 0.2);
+      MixInto(s, Sweep(220, 160, 1.2, 2, 0.2), 0.1);  // a long boo
+    } else if (slot == 10) {
+      s = Crowd(1.8, 10, 1.0);
+    } else if (slot <= 30) {
+      s = Speak(kNumberWords[slot - 11], kJudge);
+    } else if (slot <= 38) {
+      s = Speak(kTens[slot - 31], kJudge);
+    } else if (slot == 39) {
+      s = Speak("point", kJudge);
+    } else if (slot == 40) {
+      s = Speak("metres", kJudge);
+    } else if (slot == 41) {
+      s = Crowd(4.0, 41, 0.4);  // looped: ends as quietly as it starts
+    } else if (slot == 42) {
+      static const char* const kGrunt[6] = {"Oo oo aa!", "Boing!", "Zap!", "Hup!", "Hyah!", "Aiyee!"};
+      s = Speak(kGrunt[t], voice);
+    } else if (slot == 43) {
+      s = Tone(2400, 0.5, 1, 0.25);
+      Append(s, Speak("Let the computer throw begin!", kJudge));
+    } else {
+      static const char* const kComment[6][3] = {
+          {"Banana power!", "Ook! Too heavy.", "Ape wins!"},
+          {"Hop and throw!", "Nice one, mate!", "Bounce it!"},
+          {"Earth machines are light.", "Gravity is strange here.", "Take me to your leader."},
+          {"Where is my lunch?", "That was a good one.", "I need a nap."},
+          {"Feel the muscles!", "Too easy!", "Am I beautiful or what?"},
+          {"Jungle strength!", "Watch and learn.", "The jungle is proud."}};
+      s = Speak(kComment[t][slot - 44], voice);
+    }
+    Wav(out, root, f.path, s, (slot >= 3 && slot <= 7) || slot == 41 ? 8 : 16);
+  });
 }
 
 }  // namespace assetgen

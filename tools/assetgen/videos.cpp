@@ -20,6 +20,7 @@ extern "C" {
 #include "tools/assetgen/audio.h"
 #include "tools/assetgen/draw.h"
 #include "tools/assetgen/gen.h"
+#include "tools/assetgen/jobs.h"
 #include "tools/assetgen/scenes.h"
 
 namespace assetgen {
@@ -330,10 +331,10 @@ void GenerateVideos(Output& out) {
       {"Boing boing, here I come!", "Nice try, mate!"},
       {"Zovi likes your planet.", "Resistance is useless."},
       {"Next event, please!", "Keep it clean out there."}};
-  for (int row = 0; row < 14; ++row) {
+  ForEach(14, [&](int row) {  // each clip on a thread of its own
     int ch = row / 2;  // rows 12 and 13 belong to no athlete: the judge speaks them
     CharacterClip(out, kCutSceneClips[row], ch, row % 2, kLines[ch][row % 2]);
-  }
+  });
 }
 
 }  // namespace assetgen
