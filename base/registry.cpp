@@ -219,6 +219,15 @@ Doc Parse(const std::string& text) {
     pos = 3;
   }
   doc.finalNewline = text.size() == pos || text.back() == '\n';
+  // Room for every line and every section at once: growing the two as they
+  // fill would move and rehash them again and again over a large file.
+  size_t lineCount = 1, headerCount = 0;
+  for (size_t i = pos; i < text.size(); ++i) {
+    lineCount += text[i] == '\n';
+    headerCount += text[i] == '[';
+  }
+  doc.lines.reserve(lineCount);
+  doc.sections.reserve(headerCount);
   SectionIndex* current = nullptr;
   while (pos < text.size()) {
     size_t eol = text.find('\n', pos);
