@@ -15,6 +15,7 @@
 #include "events/maze3d/maze_character.h"
 #include "events/maze3d/maze_objects.h"
 #include "events/maze3d/rc_hud.h"
+#include "events/maze3d/rc_level_tables.h"
 #include "events/maze3d/rc_loader.h"
 #include "events/maze3d/rc_mover.h"
 #include "events/maze3d/rc_navgraph.h"
@@ -29,6 +30,7 @@
 #include "graphics/transition.h"
 #include "platform/keyboard.h"
 #include "screen/config.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/game_screen_services.h"
 #include "screen/options_menu.h"
@@ -41,9 +43,6 @@ namespace {
 
 constexpr int kEventNumber = 7;
 constexpr int kFadeSteps = 64;
-// The intro's picture stays up this long unless a key closes it: the same
-// number of frames on every machine, whatever the announcer's sound does.
-constexpr int kIntroHoldFrames = 48;
 // A race that nobody finishes ends after ten minutes of play at 16 frames a
 // second (fewer, larger frames on a slower machine end it no later).
 constexpr uint32_t kPlaySecondsLimit = 600;
@@ -134,6 +133,12 @@ MazeEventScreen::MazeEventScreen(bool split) : GameScreen(1), split_(split), vie
   const bool flat = g_mazeFloor == 1 || rateTextured_ < kSlowRate;
   for (MazeRunnerRecord& r : g_mazeRunners) r.flags = flat ? r.flags & ~kRunnerTexturedFloor : r.flags | kRunnerTexturedFloor;
   UseRate(flat ? rateFlat_ : rateTextured_);
+  // The title stays up while the announcer speaks, counted in frames from
+  // his file: the same count on every machine, whether or not a sound slot
+  // or a sound device lets him be heard there.
+  announcerFrames_ = WaveFileFrames(
+      ma::SoundInProgramDir(ma::kAnnounceSound) ? ShellProgramPath(ma::kAnnounceSound) : ShellDataPath(ma::kAnnounceSound),
+      frameInterval_);
   g_mazeFloorPending = 0;
   g_mazeKeyManResting = 1;
   g_mazeRoundState = -1;
@@ -226,6 +231,7 @@ bool MazeEventScreen::LoadAssets() {
   g_mazeXWalls = g_mazeLevel.xWalls;
   g_mazeYWalls = g_mazeLevel.yWalls;
   Need(nav_->Load(level_), ma::kNodeFile[level_]);
+  if (!g_mazeLevel.zoneTable) MazeKeptZones(level_, &g_mazeLevel);
   zones_->Init(g_mazeLevel);
   for (int i = 0; i < 4; ++i) {
     int32_t* p = nav_->loaded() ? nav_->TakeStartPoint(RandomInt(10000)) : nullptr;
@@ -377,7 +383,7 @@ void MazeEventScreen::WriteResults() {
   for (int i = 0; i < 4; ++i) {
     g_mazePlayers[i].score = scores[i];
     g_players[i].place = places[i];
-    g_players[i].result = top;
+    if (!split_) g_players[i].result = top;
   }
 }
 
@@ -437,6 +443,10 @@ int MazeEventScreen::Run() {
       g_mazeFloorPending = 0;
     }
     if (StepPlay()) {
+      // The split screen gives its winner his own score as his result and
+      // leaves everybody else's as it came; the single view gives all four
+      // the top score when it is deleted.
+      if (split_ && g_mazeRoundState > 20) g_players[g_mazeWinner & 3].result = g_mazePlayers[g_mazeWinner & 3].score;
       BroadcastEventEnd();
       finished_ = true;
       return 1;
@@ -503,7 +513,7 @@ void MazeEventScreen::StepIntro() {
         if (key) introPhase_ = 3;
         break;
       case 2:
-        if (key || introFrames_ >= kIntroHoldFrames) introPhase_ = 3;
+        if (key || introFrames_ > announcerFrames_) introPhase_ = 3;
         break;
       default:
         fadeLevel_ = int16_t(fadeLevel_ - 4);
@@ -527,7 +537,7 @@ void MazeEventScreen::StepIntro() {
           if (g_soundManager && g_mazeEventSounds.announce >= 0) g_soundManager->Stop(g_mazeEventSounds.announce);
           PutOutByte(kOutIntro, 1);
           introPhase_ = 3;
-        } else if (key || (introPhase_ == 2 && introFrames_ >= kIntroHoldFrames)) {
+        } else if (key || (introPhase_ == 2 && introFrames_ > announcerFrames_)) {
           PutOutByte(kOutIntro, 1);
         }
         break;

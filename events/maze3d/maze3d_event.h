@@ -39,6 +39,7 @@ class MazeEventScreen : public GameScreen {
   bool StartFailed() const { return aborted_ != 0; }
   const std::string& loadError() const { return loadError_; }
   int introPhase() const { return introPhase_; }
+  int32_t announcerFrames() const { return announcerFrames_; }
   bool playing() const { return introPhase_ == playPhase(); }
   uint16_t frameRate() const { return rate_; }
   uint16_t frameInterval() const { return frameInterval_; }
@@ -113,6 +114,7 @@ class MazeEventScreen : public GameScreen {
   uint16_t iconFrame_ = 0;
   uint16_t introPhase_ = 1;
   int32_t introFrames_ = 0;
+  int32_t announcerFrames_ = 0;  // the announcer's words, in frames of the rate in use
   std::string recordText_;
   BitmapFont* panelFont_ = nullptr;
   int32_t aborted_ = 0;

@@ -41,7 +41,7 @@ MazeAutoPilot::MazeAutoPilot(int player)
 uint32_t MazeAutoPilot::SyncWord() const {
   uint32_t h = uint32_t(targetX_) * 31u + uint32_t(targetY_);
   h = h * 31u + (uint32_t(stuckCount_) | uint32_t(escapeCount_) << 16);
-  return (h * 31u + waypointIndex_) * 31u + unstickKey_;
+  return h * 31u + waypointIndex_;
 }
 
 bool MazeAutoPilot::TurnTowards(int32_t w) {
@@ -72,35 +72,29 @@ void MazeAutoPilot::Think() {
     return;
   }
   if (stuckCount_ >= 9 && stuckCount_ <= 19) {
-    // One way for the whole escape (turning back and forth each frame
-    // would walk straight on into what stopped it); the next escape, of
-    // this player or another, turns the other way.
-    if (stuckCount_ == 9) {
-      unstickKey_ = uint8_t(g_mazeTurnToggle == 1 ? kRight : kLeft);
-      g_mazeTurnToggle = g_mazeTurnToggle == 1 ? 0 : 1;
+    // Walk on while turning one way and the other on alternate frames,
+    // through the toggle all auto-pilots share.
+    if (g_mazeTurnToggle == 1) {
+      keys_[kRight] = 1;
+      g_mazeTurnToggle = 0;
+    } else {
+      keys_[kLeft] = 1;
+      g_mazeTurnToggle = 1;
     }
-    keys_[unstickKey_] = 1;
     keys_[kForward] = 1;
     ++stuckCount_;
     return;
   }
   if (stuckCount_ >= 20) {
     if (escapeCount_ == 2) {
-      // Stuck again and again: start the route afresh from this area's
-      // node, walking to that node first. An area is an open rectangle seen
-      // whole from its node, while the next node may lie behind a corner
-      // from a place off the route (where a hit or a slide left it).
+      // Stuck a third time: the route starts afresh from the node of the
+      // area the runner stands in.
       if (int32_t* point = g_mazePlayerPoints[index_]; point && g_mazeNavGraph) {
         point[0] = runner_->x;
         point[1] = runner_->y;
-        g_mazeNavGraph->WaypointInArea(runner_->x, runner_->y, point);
-        targetX_ = point[0];
-        targetY_ = point[1];
-        waypoints_[1][0] = -1;
-        waypointIndex_ = 1;
-      } else {
-        DropTarget();
+        g_mazeNavGraph->WaypointInArea(point[0], point[1], point);
       }
+      DropTarget();
     } else {
       ++escapeCount_;
     }
@@ -116,7 +110,6 @@ void MazeAutoPilot::Think() {
     escapeCount_ = 0;
     return;
   }
-  if (WalkIntoDoor()) return;
   dx_ = targetX_ - runner_->x;
   dy_ = targetY_ - runner_->y;
   if (TurnTowards(Direction(dx_, dy_))) {
@@ -128,30 +121,6 @@ void MazeAutoPilot::Think() {
       keys_[kForward] = 1;
     }
   }
-}
-
-bool MazeAutoPilot::WalkIntoDoor() {
-  // A door's node stands on the door's own line, a cell north of its hub's
-  // node, where no body gets to; and the door opens only to a key carrier
-  // who walks straight north into it (his steps never change x). So the
-  // carrier lines up exactly below the node, then walks north. A slide
-  // after the last step can leave him beside that line: he steps back.
-  if (!g_mazeNavGraph || !g_mazeNavGraph->IsDoorPoint(targetX_, targetY_) || runner_->y <= targetY_) return false;
-  if (runner_->x == targetX_) {
-    if (TurnTowards(Direction(0, -1))) keys_[kForward] = 1;
-    return true;
-  }
-  dx_ = targetX_ - runner_->x;
-  dy_ = targetY_ + kMazeCellSize - runner_->y;
-  if (TurnTowards(Direction(dx_, dy_))) {
-    if (Distance(dx_, dy_) <= 12) {
-      runner_->x = targetX_;
-      runner_->y = targetY_ + kMazeCellSize;
-    } else {
-      keys_[kForward] = 1;
-    }
-  }
-  return true;
 }
 
 bool MazeAutoPilot::Chase() {

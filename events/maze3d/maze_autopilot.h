@@ -34,9 +34,6 @@ class MazeAutoPilot {
   bool Chase();
   void PlanRoute();
   void FollowFirstHop(const int32_t* goal);
-  // The last steps of a key carrier whose target is an exit door's node;
-  // false when the target is no door.
-  bool WalkIntoDoor();
   void DropTarget() { targetX_ = kNoTarget; }
 
   MazePlayerRecord* player_;
@@ -49,7 +46,6 @@ class MazeAutoPilot {
   int32_t lastX_ = 0, lastY_ = 0;
   uint16_t stuckCount_ = 0;
   uint16_t escapeCount_ = 0;
-  uint8_t unstickKey_ = 0;  // the turn of the running escape
   int32_t waypoints_[kWaypoints + 1][2];
   uint32_t waypointIndex_ = 0;
   int32_t keyManNode_[2] = {-1, -1};

@@ -656,8 +656,15 @@ void MazeCharacter::RunAction() {
     case 7: {
       const int last = poses.getUp - 1;
       if (frame < last) {
-        frame = uint16_t(std::min(frame + (family_->getUpByTwo ? 2 : 1), last));
-        runner_->pose = player_->poses[kGetUpPoseSlot + frame];
+        // RIZAZ steps two frames at a time and shows the odd poses 1, 3,
+        // 5, 7: his frame runs one ahead of the pose it shows.
+        if (family_->getUpByTwo) {
+          frame = uint16_t(frame + 2);
+          runner_->pose = player_->poses[kGetUpPoseSlot + std::min(frame - 1, last)];
+        } else {
+          ++frame;
+          runner_->pose = player_->poses[kGetUpPoseSlot + frame];
+        }
       } else {
         EndAction();
       }

@@ -204,9 +204,9 @@ void MazeHud::DrawStatus() {
     drawY_ = kItemY;
     const int icon = itemIcon[p];
     DrawIcon(icon);
-    // The count sits right of the icon's picture, on its middle.
-    if (icon < 4) DrawNumber(kPanelX[p] + 22, kItemY + 9, weaponUnits[p]);
-    else if (icon == kHudIconPill) DrawNumber(kPanelX[p] + 22, kItemY + 9, powerPills[p]);
+    // The count stands on the icon's top row, over its right part.
+    if (icon < 4) DrawNumber(kPanelX[p] + 22, kItemY, weaponUnits[p]);
+    else if (icon == kHudIconPill) DrawNumber(kPanelX[p] + 22, kItemY, powerPills[p]);
   }
   for (int p = 0; p < 4; ++p)
     if (g_mazePlayers[p].hasKey) {

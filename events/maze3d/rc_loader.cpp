@@ -119,7 +119,15 @@ bool ReadMap(RcFile& f, uint16_t* map, uint32_t limit, const char* what) {
 bool InWorld(int32_t v) { return v >= 0 && v < kMazeWorldSize; }
 
 bool ParseZones(RcFile& f, const uint8_t* gap, MazeLevel* out) {
-  if (GetLe32(gap) != kRcZoneMagic) return f.Fail("the zone table is missing");
+  // A level without a table of its own (the gap holds anything else) takes
+  // the zones and monster places the game keeps for its level number.
+  out->zoneTable = GetLe32(gap) == kRcZoneMagic ? 1 : 0;
+  if (!out->zoneTable) {
+    out->zoneCount = out->monsterCount = 0;
+    for (MazeZoneRecord& r : out->zones) r = MazeZoneRecord{0, 0, 0, 0, 0, {-1, -1, -1, -1}};
+    for (MazeMonsterPlace& p : out->monsters) p = MazeMonsterPlace{};
+    return true;
+  }
   const uint32_t zones = GetLe32(gap + 4), monsters = GetLe32(gap + 8);
   if (zones > uint32_t(kRcZoneRecords) || monsters > uint32_t(kRcMonsterRecords))
     return f.Fail("too many zones or monsters");
@@ -204,8 +212,9 @@ bool RcLoader::LoadTextures(const char* path, MazeLevel* level) {
   RcFile f(path, memory_, memorySize_, useMemory_);
   LevelHeader h{};
   if (!ReadLevelHeader(f, &h)) return false;
-  if (h.wallCount < uint32_t(kMazeDoorTextures) || h.wallCount > kRcMaxWallTextures)
-    return f.Fail("the wall texture count is out of range");
+  // The exit door's stages take wall textures 0 to 35; a level with fewer
+  // shows the missing stages with its first texture.
+  if (h.wallCount < 1 || h.wallCount > kRcMaxWallTextures) return f.Fail("the wall texture count is out of range");
   std::vector<uint8_t> gap(kRcLevelGapSize);
   if (!f.Read(gap.data(), kRcLevelGapSize)) return false;
   auto extras = std::make_unique<MazeLevel>();
@@ -223,6 +232,7 @@ bool RcLoader::LoadTextures(const char* path, MazeLevel* level) {
   if (!f.Read(textures.get(), textureBytes)) return false;
   std::memcpy(level->xWalls, extras->xWalls, sizeof level->xWalls);
   std::memcpy(level->yWalls, extras->yWalls, sizeof level->yWalls);
+  level->zoneTable = extras->zoneTable;
   level->zoneCount = extras->zoneCount;
   std::memcpy(level->zones, extras->zones, sizeof level->zones);
   level->monsterCount = extras->monsterCount;

@@ -189,19 +189,16 @@ uint16_t MazeMover::Probe() {
     y1_ = InWorld(y1_);
     return true;
   };
+  // Every awake monster is a body, rising, waiting or dying, and so is
+  // every runner in play, standing or lying: each blocks a walk and each is
+  // what a blow lands on.
   for (int i = kMazeFirstMonster; i <= kMazeLastMonster; ++i) {
     const MazeObjectRecord& o = g_mazeObjects[i];
-    // A monster rising out of the floor or melting away is not yet (or no
-    // longer) a body: one that wakes again where it fell never walls a
-    // corridor in for good.
-    if (o.active == 1 && o.state == 1 && push(o.x, o.y, 16)) hit = uint16_t(i);
+    if (o.active == 1 && push(o.x, o.y, 16)) hit = uint16_t(i);
   }
   for (int i = 0; i < 4; ++i) {
     const MazeRunnerRecord& o = g_mazeRunners[i];
-    // One lying knocked down is stepped over: he never walls in a corridor.
-    if ((o.flags & kRunnerInPlay) && i != owner_ && g_mazePlayers[i].action != 6 &&
-        push(o.x, o.y, radius_ + o.radius))
-      hit = uint16_t(i);
+    if ((o.flags & kRunnerInPlay) && i != owner_ && push(o.x, o.y, radius_ + o.radius)) hit = uint16_t(i);
   }
   return hit;
 }

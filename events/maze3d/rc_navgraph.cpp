@@ -12,6 +12,7 @@
 #include "base/paths.h"
 #include "base/pkc.h"
 #include "base/random.h"
+#include "events/maze3d/rc_level_tables.h"
 #include "events/maze3d/rc_world.h"
 
 namespace {
@@ -31,7 +32,19 @@ bool MazeNavGraph::Load(int level) {
   const std::string n = std::to_string(level + 1);
   const std::string nod = JoinPath(g_dataPath.c_str(), "maze\\grid" + n + ".nod");
   const std::string bin = JoinPath(g_dataPath.c_str(), "maze\\grid" + n + ".bin");
-  return LoadFiles(nod.c_str(), bin.c_str());
+  if (!LoadFiles(nod.c_str(), bin.c_str())) return false;
+  if (!areasInFile_) UseKeptAreas(level);
+  return true;
+}
+
+void MazeNavGraph::UseKeptAreas(int level) {
+  int count = 0;
+  const int32_t(*kept)[4] = MazeKeptAreas(level, &count);
+  // Area k names node k: never more areas than the graph has nodes.
+  areaCount_ = std::clamp(std::min(count, nodeCount_), 0, kRcNavMaxAreas);
+  for (int k = 0; k < areaCount_; ++k)
+    for (int j = 0; j < 4; ++j) areas_[k][j] = kept[k][j];
+  for (int j = 0; j < 4; ++j) areas_[areaCount_][j] = -1;
 }
 
 bool MazeNavGraph::LoadFiles(const char* nodPath, const char* binPath) {
@@ -65,7 +78,10 @@ bool MazeNavGraph::LoadMemory(const uint8_t* nod, size_t nodSize, const uint8_t*
   if (n < 1 || n > uint32_t(kRcNavMaxNodes)) return Fail(why, "the node count is out of range");
   const size_t areaField = size_t(kRcNavNodesOffset) + 32 * n;
   if (nodSize < areaField + 4) return Fail(why, "the node file is short");
-  const uint32_t a = GetLe32(nod + areaField);
+  // A file that ends with the word after the y order carries no areas (that
+  // word is then not a count): the graph takes those kept for its level.
+  const bool areasInFile = nodSize != size_t(NavNodeFileSize(int(n), 0));
+  const uint32_t a = areasInFile ? GetLe32(nod + areaField) : 0;
   if (a > uint32_t(kRcNavMaxAreas) || a > n) return Fail(why, "the area count is out of range");
   if (nodSize != size_t(NavNodeFileSize(int(n), int(a)))) return Fail(why, "the node file's size does not match its counts");
   if (!hop || hopSize != size_t(kRcNavHopBytes)) return Fail(why, "next-hop table is not 65536 bytes");
@@ -121,6 +137,7 @@ bool MazeNavGraph::LoadMemory(const uint8_t* nod, size_t nodSize, const uint8_t*
 
   nodeCount_ = g->nodeCount_;
   areaCount_ = g->areaCount_;
+  areasInFile_ = areasInFile;
   std::memcpy(points_, g->points_, sizeof points_);
   std::memcpy(neighbours_, g->neighbours_, sizeof neighbours_);
   std::memcpy(xOrderNode_, g->xOrderNode_, sizeof xOrderNode_);

@@ -21,13 +21,18 @@ class MazeNavGraph {
 
   // Level 0..2: "maze\grid1.nod" and "maze\grid1.bin" (2, 3) under the data
   // directory. False (the graph unchanged) when a file is missing or damaged;
-  // the path and the reason go to the debug output.
+  // the path and the reason go to the debug output. A node file without an
+  // area table takes the areas the game keeps for the level.
   bool Load(int level);
   bool LoadFiles(const char* nodPath, const char* binPath);
   // The files' bytes; *why (when given) gets the reason of a refusal.
   bool LoadMemory(const uint8_t* nod, size_t nodSize, const uint8_t* hop, size_t hopSize,
                   std::string* why = nullptr);
   bool loaded() const { return nodeCount_ > 0; }
+  // Whether the node file carried its own areas; UseKeptAreas puts those
+  // kept for level 0..2 in their place.
+  bool areasInFile() const { return areasInFile_; }
+  void UseKeptAreas(int level);
 
   // A cheap nearest node: among the nodes of the first x-order column at or
   // right of x and of the first y-order row at or below y, the one closest
@@ -73,6 +78,7 @@ class MazeNavGraph {
 
   int nodeCount_ = 0;
   int areaCount_ = 0;
+  bool areasInFile_ = false;
   int32_t points_[kRcNavPoints][2] = {};
   int32_t neighbours_[kRcNavMaxNodes][4] = {};
   int32_t xOrderNode_[kRcNavMaxNodes] = {};

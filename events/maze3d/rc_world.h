@@ -70,6 +70,7 @@ struct MazeLevel {
   uint8_t* skyPicture;                  // skyWidth x skyHeight, top row first
   int32_t skyWidth, skyHeight;          // at least 1800 x 400 when set
   uint8_t floorColour;                  // the flat floor
+  uint32_t zoneTable;                   // 1: the file carried its zones and monster places
   uint32_t zoneCount;
   MazeZoneRecord zones[kMazeZoneCount];
   uint32_t monsterCount;

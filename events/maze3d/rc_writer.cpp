@@ -67,7 +67,7 @@ RcBytes RcWriteEngineFile(const int32_t* const angleTables[8], const int32_t* wa
   return b;
 }
 
-RcBytes RcWriteLevel(const MazeLevel& level) {
+RcBytes RcWriteLevel(const MazeLevel& level, bool zoneTable) {
   const uint32_t floorBytes = kRcMapBytes + level.floorTextureCount * kRcFloorTextureBytes;
   const uint32_t floorOffset = kRcLevelFirstSection;
   const uint32_t wallOffset = floorOffset + floorBytes;
@@ -84,23 +84,27 @@ RcBytes RcWriteLevel(const MazeLevel& level) {
   Put32(b, level.floorTextureCount);
   Put32(b, 0);
   Put32(b, level.wallTextureCount);
-  // The gap: zones and monster places.
+  // The gap: zones and monster places, or nothing at all.
   const size_t gap = b.size();
-  Put32(b, kRcZoneMagic);
-  Put32(b, level.zoneCount);
-  Put32(b, level.monsterCount);
-  for (int k = 0; k < kRcZoneRecords; ++k) {
-    const MazeZoneRecord& z = level.zones[k];
-    const bool used = uint32_t(k) < level.zoneCount;
-    for (int32_t v : {z.x1, z.y1, z.x2, z.y2}) Put32(b, used ? uint32_t(v) : 0);
-    for (int m = 0; m < 4; ++m) Put32(b, used ? uint32_t(z.objectId[m]) : 0xFFFFFFFFu);
+  if (!zoneTable) {
+    b.resize(gap + kRcLevelGapSize, 0);
+  } else {
+    Put32(b, kRcZoneMagic);
+    Put32(b, level.zoneCount);
+    Put32(b, level.monsterCount);
+    for (int k = 0; k < kRcZoneRecords; ++k) {
+      const MazeZoneRecord& z = level.zones[k];
+      const bool used = uint32_t(k) < level.zoneCount;
+      for (int32_t v : {z.x1, z.y1, z.x2, z.y2}) Put32(b, used ? uint32_t(v) : 0);
+      for (int m = 0; m < 4; ++m) Put32(b, used ? uint32_t(z.objectId[m]) : 0xFFFFFFFFu);
+    }
+    for (int k = 0; k < kRcMonsterRecords; ++k) {
+      const MazeMonsterPlace& p = level.monsters[k];
+      const bool used = uint32_t(k) < level.monsterCount;
+      for (int32_t v : {p.heading, p.x, p.y}) Put32(b, used ? uint32_t(v) : 0);
+    }
+    b.resize(gap + kRcLevelGapSize, 0);
   }
-  for (int k = 0; k < kRcMonsterRecords; ++k) {
-    const MazeMonsterPlace& p = level.monsters[k];
-    const bool used = uint32_t(k) < level.monsterCount;
-    for (int32_t v : {p.heading, p.x, p.y}) Put32(b, used ? uint32_t(v) : 0);
-  }
-  b.resize(gap + kRcLevelGapSize, 0);
   PutMap(b, level.floorMap);
   if (level.floorTextureCount)
     b.insert(b.end(), level.floorTextures, level.floorTextures + level.floorTextureCount * kRcFloorTextureBytes);

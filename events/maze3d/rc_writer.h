@@ -24,7 +24,9 @@ RcBytes RcWriteEngineFile(const int32_t* const angleTables[8], const int32_t* wa
 
 // A level file: header, zones and monsters, the floor section at offset 1108,
 // then the wall section. The level's texture counts and blocks are written.
-RcBytes RcWriteLevel(const MazeLevel& level);
+// Without the zone table the gap after the header is left zero, as in a
+// level that takes the zones the game keeps for its number.
+RcBytes RcWriteLevel(const MazeLevel& level, bool zoneTable = true);
 
 // One engine sprite frame from a 128 x 128 picture (top row first, texel 0
 // transparent): 128 run-length columns.
@@ -45,6 +47,8 @@ struct RcNavData {
   std::vector<uint8_t> nextHop = std::vector<uint8_t>(256 * 256, 0);  // [from * 256 + to]
 };
 // "maze\gridN.nod": the x and y orders are made from the node positions.
+// With no areas the file ends after the y order's trailing word (0), as a
+// graph whose areas the game keeps for its level number.
 RcBytes RcWriteNavNodes(const RcNavData& nav);
 // "maze\gridN.bin".
 RcBytes RcWriteNavHops(const RcNavData& nav);

@@ -14,6 +14,7 @@
 #include "base/paths.h"
 #include "events/maze3d/maze3d_data.h"
 #include "events/maze3d/rc_hud.h"
+#include "events/maze3d/rc_level_tables.h"
 #include "events/maze3d/rc_loader.h"
 #include "events/maze3d/rc_mover.h"
 #include "events/maze3d/rc_navgraph.h"
@@ -150,6 +151,22 @@ TEST(MazeData, LevelsHoldTheDoorTexturesZonesAndMonsters) {
         if (id >= 0) {
           EXPECT_LT(uint32_t(id - kMazeFirstMonster), l.level->monsterCount);
         }
+  }
+}
+
+// The game keeps each generated level's areas for a navigation file that
+// does not carry its own; the generated files and the kept tables agree
+// (scripts/maze_kept_areas.py remakes the tables after the generator changes).
+TEST(MazeData, TheAreasTheGameKeepsAreTheGeneratedLevelsOwn) {
+  for (int n = 0; n < kLevels; ++n) {
+    SCOPED_TRACE(kNodeFile[n]);
+    LoadedLevel l(n);
+    ASSERT_TRUE(l.nav->areasInFile());
+    int count = 0;
+    const int32_t(*kept)[4] = MazeKeptAreas(n, &count);
+    ASSERT_EQ(count, l.nav->areaCount()) << "run scripts/maze_kept_areas.py";
+    for (int k = 0; k < count; ++k)
+      for (int j = 0; j < 4; ++j) ASSERT_EQ(kept[k][j], l.nav->area(k)[j]) << "area " << k << "; run scripts/maze_kept_areas.py";
   }
 }
 

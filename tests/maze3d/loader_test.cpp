@@ -12,6 +12,7 @@
 #include "base/byte_order.h"
 #include "base/pkc.h"
 #include "events/maze3d/rc_format.h"
+#include "events/maze3d/rc_level_tables.h"
 #include "events/maze3d/rc_loader.h"
 #include "events/maze3d/rc_tables.h"
 #include "events/maze3d/rc_world.h"
@@ -159,6 +160,51 @@ TEST(MazeLoader, LevelReadsBackPlainAndCompressed) {
   MazeFreeLevel(want.get());
 }
 
+// A level in the plain layout: fewer wall textures than the exit door's 36
+// stages and nothing where the zone table would follow the header. It loads
+// (the door's missing stages are drawn with the first texture) and takes
+// the zones and monster places the game keeps for its level number.
+TEST(MazeLoader, PlainLevelsWithoutZonesOrDoorTexturesLoad) {
+  auto want = FixtureLevel();
+  for (uint16_t* map : {want->xWalls, want->yWalls})
+    for (int i = 0; i < kMazeMapEntries; ++i)
+      if (map[i]) map[i] = uint16_t(1 + map[i] % 4);
+  want->wallTextureCount = 4;
+  for (bool zoneTable : {false, true}) {
+    SCOPED_TRACE(zoneTable ? "its own zones" : "no zone table");
+    const Bytes bytes = RcWriteLevel(*want, zoneTable);
+    const std::string path = WriteTestFile(zoneTable ? "zoned.rce" : "plain.rce", bytes);
+    auto got = std::make_unique<MazeLevel>();
+    std::memset(got.get(), 0, sizeof(MazeLevel));
+    RcLoader loader;
+    ASSERT_TRUE(loader.LoadTextures(path.c_str(), got.get()));
+    ASSERT_TRUE(loader.LoadFloor(path.c_str(), got.get()));
+    EXPECT_EQ(got->wallTextureCount, 4u);
+    EXPECT_EQ(0, std::memcmp(got->xWalls, want->xWalls, sizeof want->xWalls));
+    EXPECT_EQ(got->zoneTable, zoneTable ? 1u : 0u);
+    EXPECT_EQ(got->zoneCount, zoneTable ? 2u : 0u);
+    EXPECT_EQ(got->monsterCount, zoneTable ? 3u : 0u);
+    MazeFreeLevel(got.get());
+  }
+  MazeFreeLevel(want.get());
+  // The zones kept for the first level: twelve, the known monster places,
+  // the others of a zone at its middle.
+  MazeLevel kept{};
+  MazeKeptZones(0, &kept);
+  ASSERT_EQ(kept.zoneCount, 12u);
+  EXPECT_EQ(kept.zones[0].x1, 832);
+  EXPECT_EQ(kept.zones[0].objectId[2], 63);
+  EXPECT_EQ(kept.zones[12].used, 0u);
+  ASSERT_EQ(kept.monsterCount, 28u);
+  EXPECT_EQ(kept.monsters[0].heading, 675);
+  EXPECT_EQ(kept.monsters[0].x, 1200);
+  EXPECT_EQ(kept.monsters[2].y, 448);
+  EXPECT_EQ(kept.monsters[27].x, (832 + 1056) / 2);  // monster 63, of zone 0
+  MazeKeptZones(2, &kept);
+  EXPECT_EQ(kept.zoneCount, 8u);
+  EXPECT_EQ(kept.monsterCount, 27u);  // monster 63 keeps what the screen gave it
+}
+
 TEST(MazeLoader, DamagedLevelsAreRefusedByName) {
   const Bytes good = LevelBytes();
   const uint32_t floorOffset = GetLe32(good.data() + kRcLevelFloorOffset);
@@ -175,7 +221,7 @@ TEST(MazeLoader, DamagedLevelsAreRefusedByName) {
       {"magic.rce", [](Bytes& b) { b[3] = 'X'; }, true, true},
       {"width.rce", [](Bytes& b) { Put32(b, kRcLevelMapWidth, 64); }, true, true},
       {"cell16.rce", [](Bytes& b) { PutLe16(b.data() + kRcLevelCellWidth, 16); }, true, true},
-      {"doorless.rce", [](Bytes& b) { Put32(b, kRcLevelWallCount, 35); }, true, false},
+      {"textureless.rce", [](Bytes& b) { Put32(b, kRcLevelWallCount, 0); }, true, false},
       {"walls-huge.rce", [](Bytes& b) { Put32(b, kRcLevelWallCount, 0x40000000); }, true, false},
       {"floors-huge.rce", [](Bytes& b) { Put32(b, kRcLevelFloorCount, 0xFFFFFFFF); }, false, true},
       {"wall-offset.rce", [](Bytes& b) { Put32(b, kRcLevelWallOffset, 0xFFFFFF00); }, true, false},
@@ -185,7 +231,6 @@ TEST(MazeLoader, DamagedLevelsAreRefusedByName) {
       {"x-texture.rce", [&](Bytes& b) { PutLe16(b.data() + wallOffset + 2 * 5000, 41); }, true, false},
       {"y-texture.rce", [&](Bytes& b) { PutLe16(b.data() + wallOffset + kRcMapBytes + 2 * 77, 0xFFFF); }, true, false},
       {"floor-texture.rce", [&](Bytes& b) { PutLe16(b.data() + floorOffset + 2 * 9, 3); }, false, true},
-      {"zone-magic.rce", [&](Bytes& b) { b[gap] = 0; }, true, false},
       {"zones.rce", [&](Bytes& b) { Put32(b, gap + 4, 17); }, true, false},
       {"monsters.rce", [&](Bytes& b) { Put32(b, gap + 8, 29); }, true, false},
       {"zone-rect.rce", [&](Bytes& b) { Put32(b, gap + kRcZoneTableOffset + 8, 10); }, true, false},

@@ -132,30 +132,73 @@ TEST_F(MoverTest, BodiesPushOutOfEachOtherAndMonsters) {
   EXPECT_EQ(g_mazeMover.MoveCharacterWide(me) & 0xFFFF, 1u);
   EXPECT_EQ(me.x, 1350);
   EXPECT_EQ(me.y, 1352 - 14);
-  // One lying knocked down is stepped over.
-  g_mazePlayers[1].action = 6;
-  me = Runner(0, 1350, 1350, 0, 0);
-  EXPECT_EQ(g_mazeMover.MoveCharacterWide(me), kMoveNothing);
-  g_mazePlayers[1].action = 0;
   // A runner out of play is no obstacle.
   g_mazeRunners[1].flags = 0;
   me = Runner(0, 1350, 1350, 0, 0);
   EXPECT_EQ(g_mazeMover.MoveCharacterWide(me), kMoveNothing);
-  // A waiting monster stops a walk at 16 units; the walk ends at the first
-  // touch. Rising out of the floor or melting away it is no body yet.
+  // A monster stops a walk at 16 units; the walk ends at the first touch.
   MazeObjectRecord& m = g_mazeObjects[40];
   m.active = 1;
   m.x = 1400;
   m.y = 1340;
-  for (uint32_t state : {0u, 2u}) {
-    m.state = state;
-    me = Runner(0, 1330, 1340, 0, 100);
-    EXPECT_EQ(g_mazeMover.MoveCharacterWide(me), kMoveNothing) << state;
-  }
   m.state = 1;
   me = Runner(0, 1330, 1340, 0, 100);
   EXPECT_EQ(g_mazeMover.MoveCharacterWide(me), 0xFFFF0000u | 40u);
   EXPECT_EQ(me.x, 1400 - 16);
+}
+
+// What blocks a walk, and so what a blow reaches (the attack's probe is a
+// step of 6 that reports what it touched): every awake monster whatever its
+// state, every runner in play whatever his action; never a sleeping
+// monster, a runner out of play or the walker himself.
+TEST_F(MoverTest, EveryAwakeMonsterAndEveryRunnerInPlayIsABody) {
+  struct Case {
+    const char* name;
+    int object;         // 36..63 a monster, 0..3 a runner
+    uint32_t active;    // monsters
+    uint32_t state;     // monsters: 0 rising, 1 waiting, 2 dying
+    uint32_t flags;     // runners
+    uint16_t action;    // runners
+    bool body;
+  };
+  const Case cases[] = {
+      {"a rising monster", 41, 1, 0, 0, 0, true},
+      {"a waiting monster", 41, 1, 1, 0, 0, true},
+      {"a dying monster", 41, 1, 2, 0, 0, true},
+      {"a sleeping monster", 41, 0, 0, 0, 0, false},
+      {"a standing rival", 1, 0, 0, kRunnerStartFlags, 0, true},
+      {"a rival hit", 1, 0, 0, kRunnerStartFlags, 5, true},
+      {"a rival lying knocked down", 1, 0, 0, kRunnerStartFlags, 6, true},
+      {"a rival getting up", 1, 0, 0, kRunnerStartFlags, 7, true},
+      {"a rival out of play", 1, 0, 0, 0, 6, false},
+      {"the walker's own runner", 0, 0, 0, kRunnerStartFlags, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MazeResetWorld();
+    LoadFixtureTables();
+    WallsFromFloor(&g_mazeLevel, 40);
+    g_mazeRoundState = 0;
+    g_mazeHud = &hud_;
+    // Whatever it is stands 10 units east of the walker, in the open.
+    if (c.object >= kMazeFirstMonster) {
+      MazeObjectRecord& m = g_mazeObjects[c.object];
+      m.active = c.active;
+      m.state = c.state;
+      m.x = 1360;
+      m.y = 1350;
+    } else {
+      g_mazeRunners[c.object] = Runner(c.object, 1360, 1350, 0, 0);
+      g_mazeRunners[c.object].flags = c.flags;
+      g_mazePlayers[c.object].action = c.action;
+    }
+    for (bool wide : {true, false}) {
+      MazeRunnerRecord me = Runner(0, 1350, 1350, 0, 6);
+      const uint32_t r = wide ? g_mazeMover.MoveCharacterWide(me) : g_mazeMover.MoveCharacter(me);
+      EXPECT_EQ(r, c.body ? (0xFFFF0000u | uint32_t(c.object)) : kMoveNothing) << (wide ? "wide" : "split");
+      EXPECT_EQ(me.x != 1356 || me.y != 1350, c.body) << "pushed aside, " << (wide ? "wide" : "split");
+    }
+  }
 }
 
 TEST_F(MoverTest, CatchingTheKeyManGivesTheKeyAndPoints) {

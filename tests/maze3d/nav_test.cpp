@@ -12,6 +12,7 @@
 #include "base/random.h"
 #include "events/maze3d/rc_format.h"
 #include "events/maze3d/rc_hud.h"
+#include "events/maze3d/rc_level_tables.h"
 #include "events/maze3d/rc_navgraph.h"
 #include "events/maze3d/rc_support.h"
 #include "events/maze3d/rc_world.h"
@@ -102,6 +103,36 @@ TEST(MazeNav, AreasAndTheirFallbackDrawFromTheSharedGenerator) {
   const int first = g->AreaAt(3000, 3000);
   SeedRandom(99);
   EXPECT_EQ(g->AreaAt(3000, 3000), first);
+}
+
+// A node file in the plain layout ends with the word after the y order,
+// whatever it holds: it loads without areas, and the graph takes the areas
+// the game keeps for its level (never more than it has nodes).
+TEST(MazeNav, AGraphWithoutAreasTakesThoseKeptForItsLevel) {
+  RcNavData plain = SmallGraph();
+  plain.areas.clear();
+  RcBytes nod = RcWriteNavNodes(plain);
+  ASSERT_EQ(nod.size(), size_t(NavNodeFileSize(5, 0)));
+  PutLe32(nod.data() + nod.size() - 4, 0xDEADBEEF);
+  const RcBytes hop = RcWriteNavHops(plain);
+  MazeNavGraph g;
+  std::string why;
+  ASSERT_TRUE(g.LoadMemory(nod.data(), nod.size(), hop.data(), hop.size(), &why)) << why;
+  EXPECT_FALSE(g.areasInFile());
+  EXPECT_EQ(g.areaCount(), 0);
+  g.UseKeptAreas(0);
+  int count = 0;
+  const int32_t(*kept)[4] = MazeKeptAreas(0, &count);
+  ASSERT_GT(count, 5);
+  ASSERT_EQ(g.areaCount(), 5);
+  for (int j = 0; j < 4; ++j) EXPECT_EQ(g.area(4)[j], kept[4][j]);
+  EXPECT_EQ(g.area(5)[0], -1);  // the end of the table
+  EXPECT_EQ(g.AreaAt(kept[2][0], kept[2][1]), 2);
+  // The same graph with its own areas keeps them.
+  const RcBytes own = RcWriteNavNodes(SmallGraph());
+  ASSERT_TRUE(g.LoadMemory(own.data(), own.size(), hop.data(), hop.size()));
+  EXPECT_TRUE(g.areasInFile());
+  EXPECT_EQ(g.AreaAt(1000, 330), 2);
 }
 
 TEST(MazeNav, PlacesAreHandedOutInRings) {

@@ -7,15 +7,28 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <filesystem>
 #include <set>
+#include <fstream>
 #include <string>
+#include <vector>
 
+#include "base/byte_order.h"
+#include "base/pkc.h"
 #include "base/player_records.h"
 #include "events/maze3d/maze3d_event.h"
 #include "events/maze3d/maze_character.h"
+#include "events/maze3d/rc_format.h"
+#include "events/maze3d/rc_hud.h"
+#include "events/maze3d/rc_navgraph.h"
+#include "events/maze3d/rc_zones.h"
 #include "events/maze3d/rc_world.h"
+#include "screen/event_assets.h"
+#include "screen/game_screen_services.h"
 #include "shell/screen_factory.h"
+#include "tools/assetgen/maze_assets.h"
 #include "tests/support/event_harness.h"
 
 namespace fs = std::filesystem;
@@ -72,14 +85,21 @@ class MazeEventTest : public testing::Test {
   }
 };
 
-// Places are a permutation and follow the scores (ties to the lower slot).
-void ExpectPlaces(const std::array<PlayerRecord, 4>& players, const Seen& seen) {
+void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// Places are a permutation and follow the scores (ties to the lower slot);
+// the single view gives everybody the top score as his result.
+void ExpectPlaces(const std::array<PlayerRecord, 4>& players, const Seen& seen, bool split = false) {
   std::set<int> places;
   for (const PlayerRecord& p : players) places.insert(p.place);
   EXPECT_EQ(places, (std::set<int>{0, 1, 2, 3}));
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j)
       if (seen.scores[i] > seen.scores[j]) EXPECT_LT(players[i].place, players[j].place) << i << " " << j;
+  if (split) return;
   const int32_t top = *std::max_element(seen.scores, seen.scores + 4);
   for (const PlayerRecord& p : players) EXPECT_EQ(p.result, top);
 }
@@ -102,6 +122,54 @@ TEST_F(MazeEventTest, FourComputerPlayersFinishEveryLevel) {
     EXPECT_EQ(seen.rate, 16);
     ExpectPlaces(run.machines[0].players, seen);
     if (seen.winner >= 0) EXPECT_EQ(run.machines[0].players[seen.winner].place, 0);
+    levels.insert(seen.level);
+  }
+  EXPECT_EQ(levels.size(), 3u);
+}
+
+// The generated levels and navigation files rewritten to the plain
+// layouts: nothing after a level's header where its zone table would be,
+// and a node file that ends with the word after its y order. They load, the
+// zones and areas the game keeps for each level number take the place of
+// the missing tables, and four computer players carry the key out on each.
+TEST_F(MazeEventTest, PlainLayoutLevelsAndGraphsPlayToTheEnd) {
+  const fs::path plain = fs::path(KEL_BINARY_DIR) / "maze-plain-data";
+  fs::remove_all(plain);
+  fs::copy(kGameData, plain, fs::copy_options::recursive);
+  for (int n = 0; n < 3; ++n) {
+    const std::string levelPath = (plain / "data" / "maze" / ("final" + std::to_string(n + 1) + ".rce")).string();
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(PkcReadWhole(levelPath.c_str(), size_t(64) << 20, &bytes), PkcWhole::kOk) << levelPath;
+    ASSERT_EQ(GetLe32(bytes.data() + kRcLevelHeaderSize), kRcZoneMagic);
+    std::fill(bytes.begin() + kRcLevelHeaderSize, bytes.begin() + kRcLevelFirstSection, 0);
+    WriteFileBytes(levelPath, bytes);
+    const std::string nodPath = (plain / "data" / "maze" / ("grid" + std::to_string(n + 1) + ".nod")).string();
+    ASSERT_EQ(PkcReadWhole(nodPath.c_str(), size_t(1) << 20, &bytes), PkcWhole::kOk);
+    const uint32_t nodes = GetLe32(bytes.data());
+    bytes.resize(size_t(NavNodeFileSize(int(nodes), 0)));
+    PutLe32(bytes.data() + bytes.size() - 4, 0x12345678);  // a word nobody reads
+    WriteFileBytes(nodPath, bytes);
+  }
+  setenv("KELVANTHROP_DATA_ROOT", plain.c_str(), 1);
+  std::set<int> levels;
+  for (uint32_t seed : {6u, 11u, 14u}) {
+    SCOPED_TRACE(seed);
+    Seen seen;
+    HarnessOptions o = Options(&seen, seed);
+    bool keptTables = false;
+    o.onFrame = [base = o.onFrame, &keptTables](int m, int f, GameScreen* s) {
+      base(m, f, s);
+      if (f == 1 && g_mazeNavGraph && g_mazeZoneTable)
+        keptTables = g_mazeLevel.zoneTable == 0 && !g_mazeNavGraph->areasInFile() &&
+                     g_mazeNavGraph->areaCount() == g_mazeNavGraph->nodeCount() && g_mazeZoneTable->zone(0).used == 1;
+    };
+    HarnessRun run = RunEventHarness(o);
+    ASSERT_EQ(run.machines.size(), 1u);
+    ASSERT_TRUE(seen.loadError.empty()) << seen.loadError;
+    EXPECT_TRUE(keptTables) << "level " << seen.level;
+    EXPECT_EQ(run.machines[0].result, 1) << "level " << seen.level;
+    EXPECT_GE(seen.winner, 0) << "a key carrier walked out, level " << seen.level;
+    ExpectPlaces(run.machines[0].players, seen);
     levels.insert(seen.level);
   }
   EXPECT_EQ(levels.size(), 3u);
@@ -180,11 +248,15 @@ TEST_F(MazeEventTest, TheSplitScreenPlacesEveryoneOnlyWhenTheRaceEnds) {
   // Two people on one keyboard: the left one walks, the right one stands;
   // the computer players race on. Cut short (the screen deleted before the
   // end) the records keep the places they came with; played to its end,
-  // every one of the four gets a place and the result, not the winner alone.
+  // every one of the four gets a place, and only the winner's result
+  // changes: to his own score.
   auto players = ComputerFixtures();
   players[0].human = 1;
   players[1].human = 1;
-  for (PlayerRecord& p : players) p.place = 3;
+  for (PlayerRecord& p : players) {
+    p.place = 3;
+    p.result = 1234;
+  }
   for (bool toTheEnd : {false, true}) {
     SCOPED_TRACE(toTheEnd);
     Seen seen;
@@ -214,10 +286,50 @@ TEST_F(MazeEventTest, TheSplitScreenPlacesEveryoneOnlyWhenTheRaceEnds) {
       EXPECT_LE(p.energy, 100);
     }
     if (toTheEnd) {
-      EXPECT_GE(seen.winner, 2) << "a computer player walked out";
-      ExpectPlaces(run.machines[0].players, seen);
+      ASSERT_GE(seen.winner, 2) << "a computer player walked out";
+      ExpectPlaces(run.machines[0].players, seen, true);
+      for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(run.machines[0].players[i].result, i == seen.winner ? seen.scores[i] : 1234) << i;
+    } else {
+      for (const PlayerRecord& p : run.machines[0].players) EXPECT_EQ(p.result, 1234);
     }
   }
+}
+
+// The title stays up while the announcer speaks, counted in frames from his
+// file, on a machine that plays him and on one left without a sound slot
+// alike, in the single view and in the split screen.
+TEST_F(MazeEventTest, TheTitleLastsTheAnnouncersFramesWithOrWithoutItsSound) {
+  for (bool split : {false, true})
+    for (bool silent : {false, true}) {
+      SCOPED_TRACE(std::string(split ? "split screen" : "single view") + (silent ? ", no sound slot" : ""));
+      Seen seen;
+      HarnessOptions o = Options(&seen, 3, split);
+      if (split) {
+        o.players[0].human = 1;
+        o.players[1].human = 1;
+      }
+      o.maxFrames = 120;
+      o.make = [split, silent]() -> GameScreen* {
+        if (silent) TakeEverySoundSlot();
+        if (split) return new Maze3DSplitEvent();
+        return new Maze3DEvent();
+      };
+      int titleFrames = 0, counted = -1, words = -1;
+      o.onFrame = [&](int, int, GameScreen* s) {
+        auto* m = static_cast<MazeEventScreen*>(s);
+        counted = m->announcerFrames();
+        words = WaveFileFrames(ShellDataPath(mazeassets::kAnnounceSound), m->frameInterval());
+        if (m->introPhase() < 3) ++titleFrames;
+      };
+      RunEventHarness(o);
+      ASSERT_GT(words, 20) << "the generated announcement lasts a few seconds";
+      EXPECT_EQ(counted, words);
+      // The single view's last title frame tells the others; the fade
+      // follows when every machine has said so.
+      EXPECT_GE(titleFrames, words);
+      EXPECT_LE(titleFrames, words + 3);
+    }
 }
 
 TEST_F(MazeEventTest, WithoutItsDataTheEventEndsWithAMessage) {
@@ -238,6 +350,45 @@ TEST_F(MazeEventTest, WithoutItsDataTheEventEndsWithAMessage) {
 }  // namespace
 
 namespace {
+
+// Getting up: RIZAZ steps two frames at a time and shows his odd poses 1,
+// 3, 5, 7, four updates before he stands; ZARU shows every pose, seven.
+TEST(MazeCharacterGettingUp, RizazShowsHisOddPosesAndZaruEveryOne) {
+  setenv("KELVANTHROP_DATA_ROOT", kGameData.c_str(), 1);
+  struct Case { int character; std::vector<int> poses; };
+  const Case cases[] = {{0, {1, 3, 5, 7}}, {2, {1, 2, 3, 4, 5, 6, 7}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.character);
+    MazeResetWorld();
+    MazeHud hud;
+    g_mazeHud = &hud;
+    g_players[0] = ComputerFixtures()[0];
+    g_players[0].character = c.character;
+    g_players[0].human = 1;
+    std::unique_ptr<MazeCharacter> ch(MakeMazeCharacter(c.character, 0));
+    ASSERT_TRUE(ch && ch->loaded());
+    ch->SetFrameRate(16);
+    g_mazeRoundState = 0;
+    std::memset(g_playerStates[0], 0, sizeof g_playerStates[0]);
+    MazePlayerRecord& p = g_mazePlayers[0];
+    p.ready = 0;
+    p.action = 7;
+    p.frame = 0;
+    std::vector<int> shown;
+    for (int update = 0; update < 12 && p.action == 7; ++update) {
+      ch->Update();
+      if (p.action != 7) break;
+      for (int k = 0; k < 12; ++k)
+        if (g_mazeRunners[0].pose == p.poses[kGetUpPoseSlot + k]) shown.push_back(k);
+    }
+    EXPECT_EQ(shown, c.poses);
+    EXPECT_EQ(p.action, 0) << "he stands";
+    ch.reset();
+    g_mazeHud = nullptr;
+    MazeResetWorld();
+  }
+  unsetenv("KELVANTHROP_DATA_ROOT");
+}
 
 TEST(MazeRegistration, EventSevenInEveryPlayMode) {
   // Two on one keyboard get the split screen, which the factory keeps apart.

@@ -5,11 +5,15 @@
 // A level is a grid of hubs joined by corridors three cells wide (a
 // spanning tree with a few extra loops): small hubs of 3 x 3 cells, rooms of
 // 7 x 7, dead ends where the tree ends. Walls stand on every cell edge
-// between open and solid cells. The navigation graph has a node on each
-// hub's centre cell, one in each corridor no hub takes into its area, and
-// one at each exit door; its edges run straight along the corridors' middle
-// lines, so a character walking from node to node never meets a wall. Every
-// node's area is an open rectangle seen whole from the node.
+// between open and solid cells. The navigation graph has a node in the
+// middle of each hub's centre cell, one in each corridor no hub takes into
+// its area, and one at each exit door; its edges run straight along the
+// corridors' middle lines, so a character walking from node to node never
+// meets a wall, and one that overshoots a node by a step still stands clear
+// of the corners of every corridor leaving it. Every node's area is an open
+// rectangle seen whole from the node. Each start place is a home node of
+// its own in a corner cell of its hub, where a computer player waiting there
+// stands off every route; monsters wait in the hubs' corners too.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -192,13 +196,20 @@ void ChoosePlaces(Plan& plan, MazeRng& rng, int roomCount) {
     if (!plan.hubs[i].door) roomCandidates.push_back(i);
   plan.rooms = Spread(plan, roomCandidates, roomCount, rng, plan.doors);
   for (int r : plan.rooms) plan.hubs[r].half = kRoomHalf;
-  // Start places spread over the small hubs that are neither doors nor rooms.
-  std::vector<int> startCandidates;
+  // Start places spread over the small hubs that are neither doors nor
+  // rooms, dead ends first (no route passes through them).
+  std::vector<int> deadEndStarts, otherStarts;
   for (int i = 0; i < int(plan.hubs.size()); ++i)
-    if (!plan.hubs[i].door && plan.hubs[i].half == kHubHalf) startCandidates.push_back(i);
+    if (!plan.hubs[i].door && plan.hubs[i].half == kHubHalf && Degree(plan.hubs[i]) < 4)  // room for the home's edge
+      (Degree(plan.hubs[i]) == 1 ? deadEndStarts : otherStarts).push_back(i);
   std::vector<int> avoid = plan.doors;
   avoid.insert(avoid.end(), plan.rooms.begin(), plan.rooms.end());
-  plan.starts = Spread(plan, startCandidates, 8, rng, avoid);
+  plan.starts = Spread(plan, deadEndStarts, 8, rng, avoid);
+  if (plan.starts.size() < 8) {
+    avoid.insert(avoid.end(), plan.starts.begin(), plan.starts.end());
+    std::vector<int> more = Spread(plan, otherStarts, 8 - int(plan.starts.size()), rng, avoid);
+    plan.starts.insert(plan.starts.end(), more.begin(), more.end());
+  }
   // The key man waits in the rooms.
   plan.keyPlaces = plan.rooms;
   while (plan.keyPlaces.size() < 8) plan.keyPlaces.push_back(plan.rooms[plan.keyPlaces.size() % plan.rooms.size()]);
@@ -288,22 +299,32 @@ void BuildGraph(Plan& plan) {
       c1 = std::max(c1, c.c1);
     }
     h.node = int(nodes.size());
-    nodes.push_back({h.col * 32, h.row * 32, rect(r0, r1, c0, c1), i});
+    nodes.push_back({h.col * 32 + 16, h.row * 32 + 16, rect(r0, r1, c0, c1), i});
   }
   for (Corridor& c : plan.corridors) {
     if (c.owner >= 0) continue;
     c.node = int(nodes.size());
-    const int32_t x = c.horizontal ? ((c.c0 + c.c1) / 2) * 32 : plan.hubs[c.a].col * 32;
-    const int32_t y = c.horizontal ? plan.hubs[c.a].row * 32 : ((c.r0 + c.r1) / 2) * 32;
+    const int32_t x = (c.horizontal ? (c.c0 + c.c1) / 2 : plan.hubs[c.a].col) * 32 + 16;
+    const int32_t y = (c.horizontal ? plan.hubs[c.a].row : (c.r0 + c.r1) / 2) * 32 + 16;
     nodes.push_back({x, y, rect(c.r0, c.r1, c.c0, c.c1), -1});
   }
   std::vector<int> doorNode;
   for (int d : plan.doors) {
     const Hub& h = plan.hubs[d];
     doorNode.push_back(int(nodes.size()));
-    // The door node stands on the door's line, straight north of the hub's
-    // node: a walk to it is a walk into the door. Its area is empty.
-    nodes.push_back({h.col * 32, (h.row - 1) * 32, {0, 0, 0, 0}, -2});
+    // The door node stands on the door's line in the middle of its middle
+    // cell, straight north of the hub's node: a walk to it ends pressed
+    // against the door, in the cell that opens it. Its area is empty.
+    nodes.push_back({h.col * 32 + 16, (h.row - 1) * 32, {0, 0, 0, 0}, -2});
+  }
+  // A home node in the north-west cell of each start hub, off the lines
+  // through the hub's node: a computer player waits at his home while
+  // another carries the key, and there he stands in nobody's way.
+  std::vector<int> homeNode;
+  for (int st : plan.starts) {
+    const Hub& h = plan.hubs[st];
+    homeNode.push_back(int(nodes.size()));
+    nodes.push_back({h.col * 32 - 16, h.row * 32 - 16, {0, 0, 0, 0}, -3});
   }
   // Edges.
   std::vector<std::vector<int>> adj(nodes.size());
@@ -321,6 +342,7 @@ void BuildGraph(Plan& plan) {
     }
   }
   for (size_t k = 0; k < plan.doors.size(); ++k) link(plan.hubs[plan.doors[k]].node, doorNode[k]);
+  for (size_t k = 0; k < plan.starts.size(); ++k) link(plan.hubs[plan.starts[k]].node, homeNode[k]);
   // Numbered by ascending y (then x).
   std::vector<int> order(nodes.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = int(i);
@@ -369,7 +391,7 @@ void BuildGraph(Plan& plan) {
   // The special points.
   auto nodePoint = [&](int node) { return std::array<int32_t, 2>{nav.nodes[node].x, nav.nodes[node].y}; };
   for (int k = 0; k < 4; ++k) nav.points[k] = nodePoint(number[doorNode[k]]);
-  for (int k = 0; k < 8; ++k) nav.points[4 + k] = nodePoint(plan.hubs[plan.starts[k]].node);
+  for (int k = 0; k < 8; ++k) nav.points[4 + k] = nodePoint(number[homeNode[k]]);
   for (int k = 0; k < 8; ++k) {
     const Hub& h = plan.hubs[plan.keyPlaces[k]];
     // Off the node, inside the room: the key man is walked to from the node.
@@ -792,10 +814,15 @@ void FillLevel(const Plan& plan, const Style& style, MazeLevel* level, MazeRng& 
     for (int m = 0; m < count; ++m) {
       z.objectId[m] = kMazeFirstMonster + monster;
       MazeMonsterPlace& p = level->monsters[monster++];
-      // Spread over the zone, clear of its walls.
-      const int span = (h.half * 2 + 1) * 32 - 80;
-      p.x = z.x1 + 40 + (span > 0 ? rng.Int(span) : 0);
-      p.y = z.y1 + 40 + (span > 0 ? rng.Int(span) : 0);
+      // In the corners of the hub, clear of its walls and of the lines
+      // through its node along which every route and the walk to the key
+      // man run: a monster is a body, and one that stands in a corridor's
+      // way, rising again as long as someone stands in its zone, would wall
+      // the corridor in.
+      static constexpr int kCorner[4][2] = {{1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
+      const int reach = h.half == kRoomHalf ? 92 : 28;
+      p.x = h.col * 32 + 16 + kCorner[m][0] * reach;
+      p.y = h.row * 32 + 16 + kCorner[m][1] * reach;
       p.heading = rng.Int(kMazeTurn);
     }
   }
@@ -868,7 +895,17 @@ void Validate(int level, const std::string& dir) {
       for (int i = 0; i < 4; ++i) back = back || nav->neighbour(m, i) == k;
       if (!back) Invalid(level, "an edge one way only");
       const int x0 = nav->NodeX(k), y0 = nav->NodeY(k), x1 = nav->NodeX(m), y1 = nav->NodeY(m);
-      if (x0 != x1 && y0 != y1) Invalid(level, "an edge that is not straight along an axis");
+      if (x0 != x1 && y0 != y1) {
+        // Only the step from a start hub's node into its home's cell, both open.
+        bool home = false;
+        for (int p = 4; p < 12; ++p)
+          home = home || (nav->point(p)[0] == x0 && nav->point(p)[1] == y0) ||
+                 (nav->point(p)[0] == x1 && nav->point(p)[1] == y1);
+        if (!home || std::abs(x1 - x0) != 32 || std::abs(y1 - y0) != 32 || !CellOpen(*lv, y0 >> 5, x0 >> 5) ||
+            !CellOpen(*lv, y1 >> 5, x1 >> 5))
+          Invalid(level, "an edge that is not straight along an axis");
+        continue;
+      }
       const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
       for (int s = 0; s <= steps; ++s) {
         const int x = x0 + (x1 - x0) * s / std::max(1, steps), y = y0 + (y1 - y0) * s / std::max(1, steps);
@@ -893,7 +930,7 @@ void Validate(int level, const std::string& dir) {
   for (int d = 0; d < 4; ++d) {
     const int32_t* pt = nav->point(d);
     const int r = pt[1] >> 5, c = pt[0] >> 5;
-    if ((pt[0] & 31) || (pt[1] & 31) || r < 6 || c < 1 || c > 126) Invalid(level, "a door place off its line");
+    if ((pt[0] & 31) != 16 || (pt[1] & 31) || r < 6 || c < 1 || c > 126) Invalid(level, "a door place off its line");
     for (int k = -1; k <= 1; ++k)
       if (!lv->yWalls[r * 128 + c + k] || !CellOpen(*lv, r, c + k) || CellOpen(*lv, r - 1, c + k))
         Invalid(level, "a door place without a wall three cells wide");
