@@ -15,9 +15,9 @@ inline constexpr int kRcAngleTableCount = 8;
 inline constexpr int kRcEngineFileSize = 80428;
 
 // ---------------------------------------------------------------- level files
-// "maze\finalN.rce": a 44-byte header, the level's zones and monsters in the
-// 1064 bytes after it, the floor section (floor map, floor textures) and the
-// wall section (x-wall map, y-wall map, wall textures).
+// "maze\finalN.rce": a 44-byte header, 1064 bytes (which may hold the
+// level's zones and monsters), the floor section (floor map, floor textures)
+// and the wall section (x-wall map, y-wall map, wall textures).
 inline constexpr uint32_t kRcLevelMagic = 0x54494445u;  // "EDIT"
 inline constexpr int kRcLevelHeaderSize = 44;
 inline constexpr int kRcLevelGapSize = 1064;       // between the header and offset 1108
@@ -34,7 +34,8 @@ inline constexpr int kRcLevelFloorOffset = 4, kRcLevelWallOffset = 12, kRcLevelM
 inline constexpr uint32_t kRcMaxWallTextures = 1024;
 inline constexpr uint32_t kRcMaxFloorTextures = 1024;
 
-// The zones and monsters of a level, in the gap after the header:
+// The zones and monsters of a level, when it carries them, in the gap after
+// the header (a gap without the magic leaves them to the game's own tables):
 //   +0  u32 magic "ZONE"   +4 u32 zone count Z (<= 16)   +8 u32 monster count M (<= 28)
 //   +12 16 zone records of 32 bytes: i32 x1, y1, x2, y2, objectId[4] (-1 none)
 //   +524 28 monster records of 12 bytes: i32 heading, x, y (monster 36 + k)
@@ -78,8 +79,9 @@ inline constexpr int kRcMaxPicturePixels = 4096 * 4096;
 // ---------------------------------------------------------------- navigation
 // "maze\gridN.nod": u32 N, 36 points {i32 x, y}, N node records of four i32
 // neighbours, the x order {u32 node, i32 x} and the y order {u32, i32 y} of N
-// entries each, then u32 A and A area rectangles {i32 x1, y1, x2, y2} (area k
-// belongs to node k). "maze\gridN.bin": the 256 x 256 next-hop table.
+// entries each and a u32; when more follows, that u32 is an area count A and
+// A area rectangles {i32 x1, y1, x2, y2} follow (area k belongs to node k).
+// "maze\gridN.bin": the 256 x 256 next-hop table.
 inline constexpr int kRcNavMaxNodes = 256;
 inline constexpr int kRcNavMaxAreas = 210;
 inline constexpr int kRcNavPoints = 36;

@@ -26,10 +26,11 @@ class RcLoader {
 
   // Engine tables: all nine tables are replaced, or none.
   bool LoadData(const char* path);
-  // Level: the two wall maps, the wall textures (at least the exit door's 36)
-  // and the zones and monster places into the level; refused when a map
-  // names a texture the file does not hold. The level's old wall block is
-  // released first (the level keeps none on failure).
+  // Level: the two wall maps, the wall textures and, when the file carries
+  // them, the zones and monster places into the level (zoneTable tells
+  // which); refused when a map names a texture the file does not hold. The
+  // level's old wall block is released first (the level keeps none on
+  // failure).
   bool LoadTextures(const char* path, MazeLevel* level);
   // Level: the floor map and floor textures.
   bool LoadFloor(const char* path, MazeLevel* level);

@@ -2,7 +2,8 @@
 // MazeZoneTable: where a level's monsters stand and when they wake. Each
 // zone is a rectangle of the world (inclusive bounds) with up to four
 // monsters (object records 36..63) that become active while any runner
-// stands in it. The zones and the monsters' places come with the level file.
+// stands in it. The zones and the monsters' places come with the level file,
+// or from the game's own tables for a level without them.
 #include <cstdint>
 
 #include "events/maze3d/rc_world.h"

@@ -25,6 +25,7 @@
 #include "events/maze3d/rc_navgraph.h"
 #include "events/maze3d/rc_zones.h"
 #include "events/maze3d/rc_world.h"
+#include "screen/config.h"
 #include "screen/event_assets.h"
 #include "screen/game_screen_services.h"
 #include "shell/screen_factory.h"
@@ -355,6 +356,7 @@ namespace {
 // 3, 5, 7, four updates before he stands; ZARU shows every pose, seven.
 TEST(MazeCharacterGettingUp, RizazShowsHisOddPosesAndZaruEveryOne) {
   setenv("KELVANTHROP_DATA_ROOT", kGameData.c_str(), 1);
+  ResetConfigurationDefaults();
   struct Case { int character; std::vector<int> poses; };
   const Case cases[] = {{0, {1, 3, 5, 7}}, {2, {1, 2, 3, 4, 5, 6, 7}}};
   for (const Case& c : cases) {
