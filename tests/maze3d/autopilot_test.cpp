@@ -19,33 +19,12 @@
 
 namespace {
 
-// Five nodes: a row along y = 320 (x 320, 640, 960), one below the middle
-// (640, 640) and one below that (640, 960); areas of 192 units around them.
-RcNavData LineGraph() {
-  RcNavData nav;
-  const int32_t xy[5][2] = {{320, 320}, {640, 320}, {960, 320}, {640, 640}, {640, 960}};
-  const int32_t links[5][4] = {{1, -1, -1, -1}, {0, 2, 3, -1}, {1, -1, -1, -1}, {1, 4, -1, -1}, {3, -1, -1, -1}};
-  for (int k = 0; k < 5; ++k) {
-    RcNavData::Node n;
-    n.x = xy[k][0];
-    n.y = xy[k][1];
-    for (int j = 0; j < 4; ++j) n.neighbour[j] = links[k][j];
-    nav.nodes.push_back(n);
-    nav.areas.push_back({xy[k][0] - 96, xy[k][1] - 96, xy[k][0] + 95, xy[k][1] + 95});
-  }
-  for (int p = 0; p < 36; ++p) nav.points[p] = {xy[p % 5][0], xy[p % 5][1]};
-  const int path[5][5] = {{0, 1, 1, 1, 1}, {0, 1, 2, 3, 3}, {1, 1, 2, 1, 1}, {1, 1, 1, 3, 4}, {3, 3, 3, 3, 4}};
-  for (int f = 0; f < 5; ++f)
-    for (int t = 0; t < 5; ++t) nav.nextHop[f * 256 + t] = uint8_t(path[f][t]);
-  return nav;
-}
-
 class AutoPilotTest : public ::testing::Test {
  protected:
   void SetUp() override {
     MazeResetWorld();
     LoadFixtureTables();
-    const RcNavData data = LineGraph();
+    const RcNavData data = SmallGraph();
     const RcBytes nod = RcWriteNavNodes(data), hop = RcWriteNavHops(data);
     ASSERT_TRUE(nav_.LoadMemory(nod.data(), nod.size(), hop.data(), hop.size()));
     g_mazeNavGraph = &nav_;

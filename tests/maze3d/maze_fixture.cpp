@@ -118,3 +118,28 @@ bool WriteIndexedPng(const std::string& path, const uint8_t* pixels, int width, 
   std::fclose(f);
   return true;
 }
+
+// Five nodes: a row along y = 320 (x 320, 640, 960), one below the middle
+// (640, 640) and one below that (640, 960); numbered by ascending y, then x.
+RcNavData SmallGraph() {
+  RcNavData nav;
+  const int32_t xy[5][2] = {{320, 320}, {640, 320}, {960, 320}, {640, 640}, {640, 960}};
+  const int32_t links[5][4] = {{1, -1, -1, -1}, {0, 2, 3, -1}, {1, -1, -1, -1}, {1, 4, -1, -1}, {3, -1, -1, -1}};
+  for (int k = 0; k < 5; ++k) {
+    RcNavData::Node n;
+    n.x = xy[k][0];
+    n.y = xy[k][1];
+    for (int j = 0; j < 4; ++j) n.neighbour[j] = links[k][j];
+    nav.nodes.push_back(n);
+    nav.areas.push_back({xy[k][0] - 96, xy[k][1] - 96, xy[k][0] + 95, xy[k][1] + 95});
+  }
+  nav.areas[4] = {0, 0, 0, 0};  // node 4 has an empty area
+  for (int p = 0; p < 36; ++p) nav.points[p] = {xy[p % 5][0], xy[p % 5][1]};
+  nav.points[0] = {644, 960};
+  nav.points[1] = {100, 100};
+  // Next hops along the tree.
+  const int path[5][5] = {{0, 1, 1, 1, 1}, {0, 1, 2, 3, 3}, {1, 1, 2, 1, 1}, {1, 1, 1, 3, 4}, {3, 3, 3, 3, 4}};
+  for (int f = 0; f < 5; ++f)
+    for (int t = 0; t < 5; ++t) nav.nextHop[f * 256 + t] = uint8_t(path[f][t]);
+  return nav;
+}

@@ -23,6 +23,11 @@ std::unique_ptr<MazeLevel> FixtureLevel();
 // Sets the walls of a level from its open cells (those with a floor map entry).
 void WallsFromFloor(MazeLevel* level, uint16_t wallValue);
 
+// A small navigation graph: five nodes, a row along y = 320 (x 320, 640,
+// 960), one below the middle (640, 640) and one below that (640, 960),
+// areas of 192 units around them (node 4's empty), next hops along the tree.
+RcNavData SmallGraph();
+
 // A folder of the running test's own, emptied.
 std::string TestFolder();
 // Writes the bytes to a file of that folder; returns its path.

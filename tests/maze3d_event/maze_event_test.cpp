@@ -8,28 +8,28 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <filesystem>
-#include <set>
 #include <fstream>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "base/byte_order.h"
 #include "base/pkc.h"
 #include "base/player_records.h"
+#include "events/maze3d/maze3d_data.h"
 #include "events/maze3d/maze3d_event.h"
 #include "events/maze3d/maze_character.h"
 #include "events/maze3d/rc_format.h"
 #include "events/maze3d/rc_hud.h"
 #include "events/maze3d/rc_navgraph.h"
-#include "events/maze3d/rc_zones.h"
 #include "events/maze3d/rc_world.h"
+#include "events/maze3d/rc_zones.h"
 #include "screen/config.h"
 #include "screen/event_assets.h"
 #include "screen/game_screen_services.h"
 #include "shell/screen_factory.h"
-#include "tools/assetgen/maze_assets.h"
 #include "tests/support/event_harness.h"
 
 namespace fs = std::filesystem;
@@ -107,9 +107,7 @@ void ExpectPlaces(const std::array<PlayerRecord, 4>& players, const Seen& seen, 
 
 TEST_F(MazeEventTest, FourComputerPlayersFinishEveryLevel) {
   // One race on each of the three levels, the key carried out through the
-  // door every time. On seed 11 the carrier comes to the door sideways and
-  // must line up below it; on seed 14 one is left off his route behind a
-  // corner and walks back to his area's node.
+  // door every time.
   std::set<int> levels;
   for (uint32_t seed : {6u, 11u, 14u}) {
     Seen seen;
