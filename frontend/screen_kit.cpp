@@ -36,7 +36,11 @@ int LoadSoundSlot(const std::string& fullPath, int streaming) {
   int slot = g_soundManager->AllocSlot();
   if (slot < 0) return -1;
   if (!g_soundManager->LoadWaveFile(slot, fullPath.c_str(), streaming, 1, 0)) {
+    // The loader said why; a screen must not hold (and wait on) a slot
+    // with no sound in it.
     DebugPrintf("Cannot load the sound %s.\n", fullPath.c_str());
+    g_soundManager->FreeSlot(slot);
+    return -1;
   }
   return slot;
 }

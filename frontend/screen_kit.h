@@ -16,9 +16,9 @@ std::unique_ptr<DDSurface> LoadProgramPicture(const char* relative);
 std::unique_ptr<Sprite> LoadProgramSprite(const char* relative);
 std::unique_ptr<BitmapFont> LoadProgramFont(const char* relative);
 
-// A sound slot of its own loaded from a full path; -1 when no slot is free
-// or there is no sound manager (an empty slot is kept when the file does
-// not load, so the caller frees what it got).
+// A sound slot of its own loaded from a full path; -1 when no slot is free,
+// there is no sound manager or the file does not load (the loader names it
+// and why): nothing is to wait on a sound that is not there.
 int LoadSoundSlot(const std::string& fullPath, int streaming = 0);
 void FreeSoundSlot(int* slot);
 void PlaySoundSlot(int slot, bool loop = false);

@@ -284,7 +284,8 @@ void ShopScreen::Standings() {
       break;
     case 1:
       if (since >= 1000) {
-        if (GetSoundVolume(music_) < -999 || music_ < 0) {
+        // Music that is not there has nothing to fade.
+        if (!IsSoundSlotLoaded(music_) || GetSoundVolume(music_) < -999) {
           PlaySoundSlot(announce_);
           sub_ = 2;
         } else {

@@ -284,6 +284,51 @@ TEST_F(GameProcessTest, SettingsFifoIsReportedAndTheGameGoesOn) {
   EXPECT_NE(log.find("not a regular file"), std::string::npos) << log;
 }
 
+// A data tree like the default one but for one file, which is empty: the
+// rest are links into the default tree.
+std::string DataTreeWithEmptyFile(const std::string& dir, const std::string& relative) {
+  namespace fs = std::filesystem;
+  const fs::path from = fs::path(KEL_BINARY_DIR) / "gamedata";
+  const fs::path root = fs::path(dir) / "gamedata";
+  fs::path src = from, dst = root;
+  fs::create_directories(dst);
+  fs::path rest = relative;
+  for (auto part = rest.begin(); part != rest.end(); ++part) {
+    const bool last = std::next(part) == rest.end();
+    for (const auto& e : fs::directory_iterator(src))
+      if (e.path().filename() != *part) fs::create_directory_symlink(e.path(), dst / e.path().filename());
+    src /= *part;
+    dst /= *part;
+    if (last) {
+      std::ofstream(dst.string(), std::ios::binary);  // empty
+    } else {
+      fs::create_directories(dst);
+    }
+  }
+  return root.string();
+}
+
+// A computer training headless, on a tree whose menu music is an empty
+// file: the file is refused with its name, and nothing waits for music that
+// is not there (the shop after the event faded it out for ever): the
+// program ends by itself when the training is over.
+TEST_F(GameProcessTest, ComputerTrainingWithAnEmptyMenuThemeEndsByItself) {
+  if (!std::filesystem::exists(std::string(KEL_BINARY_DIR) + "/gamedata/program/sounds/menu/theme.wav"))
+    GTEST_SKIP() << "the default data set is not built";
+  ScopedDir scoped("notheme");
+  const std::string& dir = scoped.path;
+  Env env = HeadlessEnv(dir);
+  env["KELVANTHROP_DATA_ROOT"] = DataTreeWithEmptyFile(dir, "program/sounds/menu/theme.wav");
+  env["KELVANTHROP_COMPUTER_TRAINING"] = "1";
+  Child c = Spawn({GameBinary()}, env, dir + "/log.txt");
+  const bool ended = WaitExit(c, 240);
+  if (!ended) KillHard(c);
+  const std::string log = ReadFile(c.log);
+  EXPECT_TRUE(ended) << "the training did not end:\n" << log.substr(log.size() > 4000 ? log.size() - 4000 : 0);
+  EXPECT_TRUE(ExitedZero(c)) << "status " << c.status;
+  EXPECT_NE(log.find("theme.wav is empty"), std::string::npos) << "the refused file is named with its reason";
+}
+
 TEST(SingleInstanceLockTest, OneHolderPerRuntimeDirectory) {
   ScopedDir scoped("lock");
   const std::string& dir = scoped.path;
