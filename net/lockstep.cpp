@@ -52,6 +52,7 @@ LockStep::LockStep(const LockStepContext& ctx, LockStepUi* ui) : ctx_(ctx), ui_(
 
 LockStep::~LockStep() {
   if (holdsHost_ && ctx_.session) ctx_.session->HoldHostSlot(-1);
+  if (marksGame_ && ctx_.session) ctx_.session->SetGameRunning(false);
 }
 
 bool LockStep::InGame(int slot) const {
@@ -273,6 +274,9 @@ void LockStep::BeginWaitForPlayers() {
   boxOpenedHere_ = false;
   finalBlockKept_ = false;
   if (!waitNetwork_) return;
+  // From here until this screen's end a drop vote means something.
+  ctx_.session->SetGameRunning(true);
+  marksGame_ = true;
   syncPoint_ = 0;
   syncCheck_ = 0;
   NetPutI32(lastSent_ + 8, -1);

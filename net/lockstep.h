@@ -196,6 +196,7 @@ class LockStep {
   // The host's slot the game goes by, held in the session while it runs.
   int gameHost_ = -1;
   bool holdsHost_ = false;
+  bool marksGame_ = false;  // this lock-step told the session a game runs
 
   // The wait box.
   bool boxShown_ = false;

@@ -279,6 +279,13 @@ class EnetTransport : public NetTransport {
 
   int Connect(const NetSessionInfo& session) override {
     if (!up_) return -1;
+    // A machine with no link and no session of its own is starting a join.
+    // An earlier attempt that timed out may still be answered (a busy host
+    // answers its old request late, and goes on sending that answer for a
+    // while); on the same socket the old answer would land on the new
+    // attempt's peer and kill it. Each attempt starts on a socket of its
+    // own, where nothing of an earlier one can come.
+    if (host_ && peers_.empty() && sessionName_.empty()) DropHost();
     if (!host_) {
       ENetAddress local;
       ENetAddress* bindTo = nullptr;
@@ -387,6 +394,14 @@ class EnetTransport : public NetTransport {
     peers_.erase(it);
   }
 
+  void DisconnectAfterSending(int link) override {
+    auto it = peers_.find(link);
+    if (it == peers_.end()) return;
+    it->second->data = nullptr;  // whatever it still sends is not ours any more
+    enet_peer_disconnect_later(it->second, 0);
+    peers_.erase(it);
+  }
+
   void Flush() override {
     if (host_) enet_host_flush(host_);
   }
@@ -397,20 +412,26 @@ class EnetTransport : public NetTransport {
       enet_peer_disconnect_now(peer, 0);
     }
     peers_.clear();
+    DropHost();
+    for (auto& s : searchSockets_) {
+      if (s != ENET_SOCKET_NULL) enet_socket_destroy(s);
+      s = ENET_SOCKET_NULL;
+    }
+    sessionName_.clear();
+  }
+
+ private:
+  void DropHost() {
     if (hasPending_ && pending_.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(pending_.packet);
     hasPending_ = false;
+    handshakes_.clear();
     if (host_) {
       enet_host_flush(host_);
       enet_host_destroy(host_);
       host_ = nullptr;
     }
-    for (auto& s : searchSockets_) {
-      if (s != ENET_SOCKET_NULL) enet_socket_destroy(s);
-      s = ENET_SOCKET_NULL;
-    }
   }
 
- private:
   int Register(ENetPeer* peer) {
     int id = nextLink_++;
     peers_[id] = peer;

@@ -219,6 +219,8 @@ void NetSession::ResetSession() {
   hostLink_ = -1;
   hostConnected_ = false;
   welcomed_ = false;
+  removed_ = false;
+  gameRunning_ = false;
   acceptNew_ = true;
   appSeq_ = 0;
 }
@@ -274,6 +276,42 @@ int NetSession::AddLocalPlayer(const char* name, int slot) {
   return slot;
 }
 
+bool NetSession::RemoveMachine(int slot) {
+  if (mode_ != Mode::kNetwork || role_ != Role::kHost || gameRunning_) return false;
+  if (!ValidSlot(slot) || slots_[slot].state != kSlotRemote) return false;
+  const int id = slots_[slot].machine;
+  auto it = peers_.find(id);
+  if (it == peers_.end() || it->second.lost) return false;
+  // Everybody hears it from the host before the host's word that it lost
+  // that machine; the machine itself hears why.
+  const std::vector<uint8_t> word = {kRemoved, static_cast<uint8_t>(id)};
+  for (auto& [other, peer] : peers_)
+    if (!peer.lost) SendToPeer(other, word);
+  if (it->second.ready) CutAfterSending(it->second);
+  if (transport_) transport_->Flush();
+  LosePeer(id);
+  return true;
+}
+
+// The link to a machine this one cuts off goes once the last word on it has
+// gone out; the machine is lost from here on.
+void NetSession::CutAfterSending(Peer& peer) {
+  if (peer.link < 0 || !transport_) return;
+  transport_->DisconnectAfterSending(peer.link);
+  links_.erase(peer.link);
+  peer.link = -1;
+  peer.ready = false;
+}
+
+void NetSession::SetGameRunning(bool running) {
+  gameRunning_ = running;
+  if (running) return;
+  for (auto& [id, peer] : peers_) {
+    peer.voted = false;
+    peer.cutUs = false;
+  }
+}
+
 void NetSession::RemoveLocalPlayer(int slot) {
   if (!ValidSlot(slot) || slots_[slot].state == kSlotFree) return;
   const bool wasHost = slot == hostSlot_;
@@ -298,6 +336,7 @@ void NetSession::RemoveLocalPlayer(int slot) {
   if (it == peers_.end()) return;
   if (it->second.ready) {
     SendPacket(it->second.link, {kCut});
+    CutAfterSending(it->second);
     transport_->Flush();
   }
   LosePeer(id);
@@ -421,7 +460,8 @@ void NetSession::Deliver(int machine, int from, int to, uint32_t seq, const uint
   auto it = peers_.find(machine);
   if (it == peers_.end()) return;
   Peer& peer = it->second;
-  if (size >= 1 && data[0] == kMsgDropVote) peer.voted = true;
+  if (size >= 1 && data[0] == kMsgDropVote && gameRunning_) peer.voted = true;
+  if (keep) CheckRelayed(peer, seq, data, size);  // straight from the machine itself
   peer.delivered.push_back(seq);
   if (peer.delivered.size() > kDeliveredSeqs) peer.delivered.pop_front();
   if (keep && ToAll(to)) {
@@ -903,8 +943,12 @@ void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
       const uint32_t seq = GetU32(p.data() + 4);
       const uint8_t* msg = p.data() + kRelayHeader;
       const size_t size = p.size() - kRelayHeader;
-      if (origin == machine) return;
-      TakeCopy(origin, from, to, seq, msg, size);
+      // A copy is handed on only by a machine that lost the original's
+      // sender, and it says so first.
+      if (origin == machine || !ValidMachine(origin)) return;
+      auto oit = peers_.find(origin);
+      if (oit == peers_.end() || !(oit->second.goneFrom & (1u << machine))) return;
+      TakeCopy(machine, origin, from, to, seq, msg, size);
       return;
     }
     case kGone: {
@@ -918,8 +962,8 @@ void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
         if (p.size() - at < kCopyHeader) return;
         const size_t size = NetGetU16(p.data() + at + 6);
         if (p.size() - at - kCopyHeader < size) return;
-        TakeCopy(id, static_cast<int8_t>(p[at]), static_cast<int8_t>(p[at + 1]), GetU32(p.data() + at + 2),
-                 p.data() + at + kCopyHeader, size);
+        TakeCopy(machine, id, static_cast<int8_t>(p[at]), static_cast<int8_t>(p[at + 1]),
+                 GetU32(p.data() + at + 2), p.data() + at + kCopyHeader, size);
         at += kCopyHeader + size;
       }
       git = peers_.find(id);
@@ -938,21 +982,81 @@ void NetSession::PeerPacket(int machine, const std::vector<uint8_t>& p) {
     }
     case kCut:
       // A drop needs the vote: only a machine whose player voted for one
-      // can have cut this machine off (one without players, or that never
-      // voted, would otherwise make this machine think itself dropped once
-      // it leaves).
-      if (pit->second.voted) pit->second.cutUs = true;
+      // during this game can have cut this machine off (one without
+      // players, or that never voted, or a vote in the lobby, would
+      // otherwise make this machine think itself dropped once it leaves).
+      if (pit->second.voted && gameRunning_) pit->second.cutUs = true;
       return;
+    case kRemoved: {
+      // The host's word alone, and only in the lobby.
+      if (p.size() != 2 || machine != hostId_ || gameRunning_) return;
+      const int id = p[1];
+      if (id == selfId_) {
+        removed_ = true;
+        std::vector<int> all;
+        for (const auto& [other, peer] : peers_) all.push_back(other);
+        for (int other : all) {
+          auto o = peers_.find(other);
+          if (o != peers_.end() && o->second.link >= 0 && transport_) {
+            transport_->Disconnect(o->second.link);
+            links_.erase(o->second.link);
+          }
+          Depart(other, true);
+        }
+        for (int s = 0; s < kNetPlayerSlots; ++s)
+          if (slots_[s].state == kSlotLocal) QueueSystem(kMsgPlayerLeft, s, s == hostSlot_, "");
+        return;
+      }
+      if (id != machine && peers_.count(id)) LosePeer(id);
+      return;
+    }
     default:
       return;
   }
 }
 
-// A copy of a message of machine `origin` that another machine handed on.
-void NetSession::TakeCopy(int origin, int from, int to, uint32_t seq, const uint8_t* msg, size_t size) {
+// Whether `sender` can have had messages of `origin` to hand on: both are
+// members, the sender is linked here, and the origin has not told that it
+// never reached the sender (or lost it).
+bool NetSession::CouldHaveHeard(int sender, int origin) const {
+  if (sender == origin || origin == selfId_) return false;
+  auto s = peers_.find(sender);
+  auto o = peers_.find(origin);
+  if (s == peers_.end() || o == peers_.end() || !s->second.ready) return false;
+  return !(s->second.goneFrom & (1u << origin));
+}
+
+// A message came straight from its machine: a kept copy of the same number
+// is either this message or one that machine never sent (a forgery, which
+// its sender's other copies are not trusted after).
+void NetSession::CheckRelayed(Peer& peer, uint32_t seq, const uint8_t* data, size_t size) {
+  auto& r = peer.relayed;
+  std::vector<int> liars;
+  for (const Kept& k : r)
+    if (k.seq == seq && (k.data.size() != size || std::memcmp(k.data.data(), data, size) != 0)) {
+      DebugPrintf("network: machine %d handed on a message %u that its origin never sent\n", k.sender, seq);
+      liars.push_back(k.sender);
+    }
+  r.erase(std::remove_if(r.begin(), r.end(),
+                         [&](const Kept& k) {
+                           return k.seq == seq ||
+                                  std::find(liars.begin(), liars.end(), k.sender) != liars.end();
+                         }),
+          r.end());
+}
+
+// A copy of a message of machine `origin` that machine `sender` handed on.
+// Only what the origin itself sent to everybody, from a machine that can
+// have heard it.
+void NetSession::TakeCopy(int sender, int origin, int from, int to, uint32_t seq, const uint8_t* msg,
+                          size_t size) {
   if (origin == selfId_ || !ToAll(to)) return;
   auto oit = peers_.find(origin);
   if (oit == peers_.end() || !AppAcceptable(origin, from, to, msg, size)) return;
+  if (!CouldHaveHeard(sender, origin)) {
+    DebugPrintf("network: copy of machine %d's message from machine %d refused\n", origin, sender);
+    return;
+  }
   Peer& o = oit->second;
   if (o.lost) {
     if (std::find(o.delivered.begin(), o.delivered.end(), seq) == o.delivered.end())
@@ -963,7 +1067,7 @@ void NetSession::TakeCopy(int origin, int from, int to, uint32_t seq, const uint
   for (const Kept& k : o.relayed)
     if (k.seq == seq) return;
   if (o.relayed.size() >= kMaxRelayed) o.relayed.erase(o.relayed.begin());
-  o.relayed.push_back(Kept{from, to, seq, std::vector<uint8_t>(msg, msg + size)});
+  o.relayed.push_back(Kept{from, to, seq, std::vector<uint8_t>(msg, msg + size), sender});
 }
 
 // The word that this machine lost `id`, with the copies of id's last
@@ -1022,6 +1126,9 @@ void NetSession::LosePeer(int id) {
   relayed.swap(peer.relayed);
   std::sort(relayed.begin(), relayed.end(), [](const Kept& a, const Kept& b) { return a.seq < b.seq; });
   for (const Kept& k : relayed) {
+    // The origin may have told since that it never reached the sender.
+    auto s = peers_.find(k.sender);
+    if (s != peers_.end() && (s->second.goneFrom & (1u << id))) continue;
     Peer& again = peers_[id];
     if (std::find(again.delivered.begin(), again.delivered.end(), k.seq) == again.delivered.end())
       Deliver(id, k.from, k.to, k.seq, k.data.data(), k.data.size(), false);
@@ -1040,12 +1147,15 @@ void NetSession::LosePeer(int id) {
 // it, hears its own players named instead: it was dropped.
 void NetSession::CheckDepartures() {
   for (;;) {
-    bool anyHeard = false, cut = false;
+    bool anyHeard = false;
+    int cutters = 0;
     for (const auto& [id, peer] : peers_) {
       anyHeard |= !peer.lost;
-      cut |= peer.cutUs;
+      cutters += peer.cutUs;
     }
-    if (!anyHeard && cut) {
+    // The host of the session is dropped by the others' agreement, never by
+    // one machine that cut it off: that one has left, as far as it knows.
+    if (!anyHeard && cutters > 0 && (role_ != Role::kHost || cutters >= 2)) {
       std::vector<int> all;
       for (const auto& [id, peer] : peers_) all.push_back(id);
       for (int id : all) Depart(id, true);
@@ -1086,6 +1196,7 @@ void NetSession::Depart(int id, bool quiet) {
 // the session (this one included), or with no players at all to the lowest
 // machine number: every machine knows both, so no vote is needed.
 void NetSession::ChooseHost() {
+  if (removed_) return;  // out of the session: nobody's host
   int best = -1;
   for (int s = 0; s < kNetPlayerSlots && best < 0; ++s)
     if (slots_[s].state != kSlotFree) best = slots_[s].state == kSlotLocal ? selfId_ : slots_[s].machine;

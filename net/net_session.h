@@ -55,6 +55,7 @@ enum Kind : uint8_t {
                  // each u8 from, i8 to, u32 sequence, u16 size, message: the sender no
                  // longer hears that machine (said again until that machine has left)
   kCut = 15,     // the players agreed to drop the receiver; the sender cuts its link
+  kRemoved = 16,  // u8 machine id: the host took that machine out of the lobby (from the host only)
 };
 inline constexpr int kAppHeader = 7;     // kind, from, to, sequence
 inline constexpr int kRelayHeader = 8;   // kind, origin, from, to, sequence
@@ -123,6 +124,13 @@ class NetSession {
   // may ask for a slot (-1: the lowest free); a client gets its slot from
   // the host. Returns the slot, or -1 (all four taken, refused, no session).
   int AddLocalPlayer(const char* name, int slot = -1);
+  // The host takes the machine that plays `slot` out of the lobby (one that
+  // never finishes joining would keep the game from starting): every machine
+  // cuts it, and it is told. Only on the host, only before a game runs.
+  bool RemoveMachine(int slot);
+  // Whether the host took this machine out of the lobby (its players have
+  // been reported as left).
+  bool WasRemoved() const { return removed_; }
   // Removes a player. An own one leaves the session (every machine is told).
   // A remote one is dropped from here: this machine cuts its link to that
   // player's machine (telling it so); the machine leaves the session once
@@ -151,6 +159,11 @@ class NetSession {
   // the session learns of it; the host's slot that events read must change
   // at that point too, not when each machine's session happens to agree.
   void HoldHostSlot(int slot) { heldHostSlot_ = slot; }
+  // Whether an event's lock-step runs on this machine. A drop vote counts
+  // only then: in the lobby nobody waits for anybody's input, and a vote
+  // there is no reason to cut a machine off. The votes end with the event.
+  void SetGameRunning(bool running);
+  bool GameRunning() const { return gameRunning_; }
 
   // --- messages ---
   // Sends a message from a player of this machine. False when `from` is not
@@ -191,6 +204,8 @@ class NetSession {
 
   // --- set-up for tests and tools ---
   void SetClock(Clock* clock) { clock_ = clock; }
+  // The session's clock (the real one unless a test set another).
+  uint32_t NowMs() const { return Now(); }
   void SetTimeoutMs(uint32_t ms) { timeoutMs_ = ms; }
   // How long a link another machine opened may take to join the session
   // (or, from a member, to be confirmed) before it is dropped.
@@ -225,6 +240,7 @@ class NetSession {
     int to = 0;
     uint32_t seq = 0;
     std::vector<uint8_t> data;
+    int sender = -1;  // a copy: the machine that handed it on
   };
   // Another machine of the session.
   struct Peer {
@@ -235,7 +251,7 @@ class NetSession {
     uint32_t since = 0;       // when it was announced or lost
     uint32_t goneFrom = 0;    // the machines (bits) that said they lost it
     bool cutUs = false;       // it said the players agreed to drop this machine
-    bool voted = false;       // one of its players voted for a drop
+    bool voted = false;       // one of its players voted for a drop during a game
     std::deque<Kept> kept;    // its last messages to everyone, for the others
     std::vector<Kept> relayed;  // copies from the others while it was still heard
     std::deque<uint32_t> delivered;  // the sequence numbers of its last messages delivered here
@@ -264,8 +280,11 @@ class NetSession {
   void Member(int id, bool dial, const NetSessionInfo& address);
   void LinkLost(int link);
   void LosePeer(int id);
+  void CutAfterSending(Peer& peer);
   std::vector<uint8_t> GonePacket(int id) const;
-  void TakeCopy(int origin, int from, int to, uint32_t seq, const uint8_t* msg, size_t size);
+  void TakeCopy(int sender, int origin, int from, int to, uint32_t seq, const uint8_t* msg, size_t size);
+  bool CouldHaveHeard(int sender, int origin) const;
+  void CheckRelayed(Peer& peer, uint32_t seq, const uint8_t* data, size_t size);
   void CheckDepartures();
   void Depart(int id, bool quiet);
   void ChooseHost();
@@ -298,6 +317,8 @@ class NetSession {
   int hostLink_ = -1;  // a joining machine's link to the host, until welcomed
   bool hostConnected_ = false;
   bool welcomed_ = false;
+  bool removed_ = false;
+  bool gameRunning_ = false;
   int addReply_ = -2;
   uint8_t addRequest_ = 0;
   uint32_t appSeq_ = 0;

@@ -49,6 +49,10 @@ class NetTransport {
   virtual bool Poll(NetTransportEvent* event) = 0;
   // Drops a link (a kDisconnected event is not reported for it).
   virtual void Disconnect(int link) = 0;
+  // Drops a link as Disconnect does, but only once what was queued on it
+  // has reached the other end: the last word to a machine that is cut off
+  // (a disconnect at once could overtake it and have it thrown away there).
+  virtual void DisconnectAfterSending(int link) { Disconnect(link); }
   // Pushes queued packets onto the wire.
   virtual void Flush() {}
   // Waits up to ms for something to arrive (it is kept for Poll): 1 when

@@ -407,24 +407,29 @@ TEST_F(NetAdmission, AMachineTakesNoMoreThanItsTwoPlayers) {
 
 // A machine speaks for its own players only. One without players takes no
 // one away, nor makes the host believe itself dropped when it leaves; one
-// with a player whose players never voted cannot either; after a vote the
-// host learns that it was dropped, as it should.
+// with a player whose players never voted cannot either. A drop vote counts
+// only during a game: in the lobby a vote and a cut leave the host's lobby
+// open. And the host is dropped by the others' agreement, never by one
+// machine's vote: during a game it takes such a machine for gone.
 TEST_F(NetAdmission, NoMachineRemovesAnothersPlayersOrShutsTheLobby) {
   struct Case {
     const char* name;
     bool withPlayer;
     bool voted;
+    bool inGame;
     bool hostDropped;
   };
   const Case cases[] = {
-      {"no players", false, false, false},
-      {"a player who never voted", true, false, false},
-      {"a player who voted", true, true, true},
+      {"no players", false, false, false, false},
+      {"a player who never voted", true, false, false, false},
+      {"a player who voted in the lobby", true, true, false, false},
+      {"a vote of one during a game", true, true, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     LoopbackHost host;
     ASSERT_TRUE(host.Start());
+    host.session.SetGameRunning(c.inGame);
     PlayerRecord players[kMaxPlayers] = {};
     int32_t local[3] = {0, -1, 0};
     int32_t mode = 2, event = 1, training = 0;
@@ -468,6 +473,29 @@ TEST_F(NetAdmission, NoMachineRemovesAnothersPlayersOrShutsTheLobby) {
       EXPECT_EQ(host.session.PlayerCount(), 1);
     }
   }
+}
+
+// A join that ran out of time (the host was busy) spoils no later one: the
+// host's late answers to the old attempt must not reach the new one, and
+// the same copy joins at once when it tries again.
+TEST_F(NetAdmission, AJoinAfterAFailedJoinSucceeds) {
+  LoopbackHost host;
+  ASSERT_TRUE(host.Start());
+  NetSession client;  // the game's own: ENet on the real clock
+  ASSERT_EQ(client.SelectProvider(1, 0), kNetOk);
+  {
+    PumpThread answering(&host.session);
+    int found = 0;
+    for (int i = 0; i < 5 && found == 0; ++i) found = client.EnumSessions();
+    ASSERT_GE(found, 1);
+  }
+  // The host looks at nothing while the first attempt waits for it.
+  EXPECT_NE(client.JoinSession(0), kNetOk);
+  EXPECT_EQ(client.MachineId(), -1);
+  PumpThread answering(&host.session);
+  ASSERT_EQ(client.JoinSession(0), kNetOk);
+  EXPECT_EQ(client.AddLocalPlayer("LATE"), 1);
+  client.Close();
 }
 
 // The search port answers only a question at least as long as its answer,

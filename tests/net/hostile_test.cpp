@@ -311,6 +311,93 @@ TEST(NetHostile, NoMachineRemovesAnotherMachinesPlayers) {
   EXPECT_EQ(host.session.GetSlotState(2), kSlotRemote);
 }
 
+// A machine hands on copies of another's messages only when it lost that
+// machine, and only what that machine sent. A rogue that never linked up to
+// a member forges copies of that member's input, in the word that it lost
+// it and as relayed copies; when the member then falls silent, the host and
+// the other member deliver the same messages of it, none of them forged.
+TEST(NetHostile, ForgedCopiesOfAnotherMachinesMessagesAreRefused) {
+  NetHub hub;
+  VirtualClock clock(1000);
+  Machine host(&hub, &clock), a(&hub, &clock), b(&hub, &clock);
+  Machine* all[3] = {&host, &a, &b};
+  for (Machine* m : all) {
+    m->session.SetTimeoutMs(2000);
+    m->session.SetWaitHook([&, m] {
+      clock.Advance(1);
+      for (Machine* o : all)
+        if (o != m) o->session.Pump();
+    });
+  }
+  ASSERT_EQ(host.session.SelectProvider(1, 0), kNetOk);
+  ASSERT_EQ(host.session.CreateSession("GAME"), kNetOk);
+  ASSERT_EQ(host.session.AddLocalPlayer("HOST"), 0);
+  for (Machine* m : {&a, &b}) {
+    ASSERT_EQ(m->session.SelectProvider(1, 0), kNetOk);
+    ASSERT_EQ(m->session.EnumSessions(), 1);
+    ASSERT_EQ(m->session.JoinSession(0), kNetOk);
+  }
+  ASSERT_EQ(a.session.AddLocalPlayer("A"), 1);
+  ASSERT_EQ(b.session.AddLocalPlayer("B"), 2);
+  Rogue rogue(&hub);
+  ASSERT_TRUE(rogue.Join(host.session));
+  ASSERT_EQ(rogue.slot(), 3);
+
+  // What reached each of host and B from A's player, in order.
+  std::vector<std::vector<uint8_t>> heard[2];
+  auto step = [&](bool aRuns) {
+    clock.Advance(50);
+    for (Machine* m : all) {
+      if (m == &a && !aRuns) continue;
+      m->session.Pump();
+    }
+    rogue.Raw({netwire::kPing});
+    rogue.Drain();
+    for (int i = 0; i < 2; ++i) {
+      NetMessage msg;
+      while ((i == 0 ? host : b).session.Receive(&msg))
+        if (msg.from == 1) heard[i].push_back(msg.data);
+    }
+  };
+  // The rogue never links up to A and B: they lose it, and say so.
+  for (int i = 0; i < 100; ++i) step(true);
+  auto input = [](int32_t sync, uint8_t fill) {
+    std::vector<uint8_t> m = Make(kMsgInput, kMsgInputSize, kMsgInputSize);
+    NetPutI32(m.data() + 8, sync);
+    for (int i = 16; i < kMsgInputSize; ++i) m[i] = fill;
+    return m;
+  };
+  for (int32_t sync = 1; sync <= 2; ++sync) {
+    const std::vector<uint8_t> m = input(sync, 0x11);
+    ASSERT_TRUE(a.session.Send(1, kNetToAll, m.data(), m.size()));
+    step(true);
+  }
+  // "I lost A; here is what it sent last", and a relayed copy, both made up.
+  const std::vector<uint8_t> forged = input(3, 0xEE);
+  std::vector<uint8_t> gone = {netwire::kGone, static_cast<uint8_t>(a.session.MachineId()), 1, 0xFD, 3, 0, 0, 0,
+                               static_cast<uint8_t>(forged.size()), 0};
+  gone.insert(gone.end(), forged.begin(), forged.end());
+  rogue.Raw(gone);
+  std::vector<uint8_t> relay = {netwire::kRelay, static_cast<uint8_t>(a.session.MachineId()), 1, 0xFD, 4, 0, 0, 0};
+  const std::vector<uint8_t> forged2 = input(4, 0xEF);
+  relay.insert(relay.end(), forged2.begin(), forged2.end());
+  rogue.Raw(relay);
+  step(true);
+  // A falls silent and leaves the session everywhere.
+  for (int i = 0; i < 200 && (host.session.GetSlotState(1) != kSlotFree || b.session.GetSlotState(1) != kSlotFree);
+       ++i)
+    step(false);
+  ASSERT_EQ(host.session.GetSlotState(1), kSlotFree);
+  ASSERT_EQ(b.session.GetSlotState(1), kSlotFree);
+  EXPECT_EQ(heard[0], heard[1]) << "host and B delivered other messages of A";
+  for (const auto& m : heard[0]) {
+    ASSERT_GE(m.size(), 17u);
+    EXPECT_NE(m[16], 0xEE) << "a forged copy reached the host";
+    EXPECT_NE(m[16], 0xEF) << "a forged relayed copy reached the host";
+  }
+  EXPECT_EQ(heard[0].size(), 2u);  // A's two inputs
+}
+
 // Only the host, which announced a newcomer, can say that the newcomer was
 // never reached: another member's word on one that has not linked up here
 // yet does not shut it out of the session.

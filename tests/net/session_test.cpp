@@ -261,8 +261,10 @@ TEST(NetSession, AMachineLeavesOnlyWhenNoRemainingMachineHearsIt) {
     for (int round = 0; round < 4; ++round)
       for (int i = 0; i < 4; ++i) g[i].session.Pump();
   };
-  // The players of machines 0..2 vote for the drop (a machine takes itself
-  // for dropped only after a vote), then each cuts machine 3 off in turn.
+  // The players of machines 0..2 vote for the drop during a game (a machine
+  // takes itself for dropped only after a vote there), then each cuts
+  // machine 3 off in turn.
+  for (int i = 0; i < 4; ++i) g[i].session.SetGameRunning(true);
   uint8_t vote[kMsgShortSize] = {};
   NetPutHeader(vote, kMsgDropVote, kMsgShortSize);
   vote[4] = 1;
