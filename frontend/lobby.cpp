@@ -240,17 +240,23 @@ bool NetLobby::HostTakeCharacter(int character) {
   return true;
 }
 
-void NetLobby::FillFromPlayerMessage(int slot, const LobbyPlayerMessage& m) {
+bool NetLobby::FillFromPlayerMessage(int slot, const LobbyPlayerMessage& m) {
   PlayerRecord& r = ctx_.players[slot];
   if (loaded_) {
     // Only a player of the saved game, in the slot his record was moved to.
     if (saved_[slot].human == 1 && std::strcmp(saved_[slot].name, m.name) == 0) r = saved_[slot];
-    return;
+    return true;
   }
+  // An athlete is somebody's only through the host (a claim it granted, or
+  // the host's own choice): a record that names one another record holds
+  // is not taken, whoever sent it. Its sender stays "joining" here, and the
+  // start message sets every machine's records to the host's.
+  if (IsHost() && m.country != kLobbyCodeCharacter && CharacterTaken(m.character, slot)) return false;
   SetPlayerName(&r, m.name);
   r.country = m.country;
   r.character = m.character;
   r.human = 1;
+  return true;
 }
 
 void NetLobby::HandleJoined(int slot, const char* name, bool entry) {
@@ -328,16 +334,25 @@ LobbyPoll NetLobby::Poll() {
           // The host's duties move on to another machine of the session;
           // only a machine that is left with nobody (or was dropped) has
           // no game to set up any more.
-          if (sys.slot == ownSlot_ || (sys.flag && ctx_.session->LinkedMachines() == 0)) {
+          if (sys.slot == ownSlot_ || ctx_.session->WasRemoved() ||
+              (sys.flag && ctx_.session->LinkedMachines() == 0)) {
             out.hostLeft = true;
+            out.removed = ctx_.session->WasRemoved();
             return out;
           }
           ctx_.players[sys.slot].country = kLobbyCodeEmpty;
           ctx_.players[sys.slot].human = 0;
+          joinSeen_[sys.slot] = false;
+          recordHeard_[sys.slot] = false;
         } else {
           char name[kNetNameSize];
           NetGetName(d + 16, kNetNameSize, name, sizeof name);
-          if (sys.slot != ownSlot_) HandleJoined(sys.slot, name, type == kMsgPlayerEntry);
+          if (sys.slot != ownSlot_) {
+            joinSeen_[sys.slot] = true;
+            joinedAt_[sys.slot] = ctx_.session->NowMs();
+            recordHeard_[sys.slot] = false;
+            HandleJoined(sys.slot, name, type == kMsgPlayerEntry);
+          }
         }
         break;
       }
@@ -354,8 +369,9 @@ LobbyPoll NetLobby::Poll() {
           drop("bad lobby player message");
           break;
         }
+        if (type != kMsgLobbyAnswer) recordHeard_[msg.from] = true;
         if (type == kMsgLobbyPlayer) {
-          FillFromPlayerMessage(msg.from, m);
+          if (!FillFromPlayerMessage(msg.from, m)) drop("an athlete another player holds");
         } else if (type == kMsgLobbyClaim) {
           // Claims go to everybody; only the host answers them.
           if (!IsHost() || loaded_) break;
@@ -395,6 +411,12 @@ LobbyPoll NetLobby::Poll() {
           drop("bad start message");
           break;
         }
+        if (!ValidSlot(ownSlot_)) {
+          // The game began without anybody of this machine: nothing to
+          // play in it.
+          out.shutOut = true;
+          return out;
+        }
         for (int s = 0; s < kMaxPlayers; ++s) {
           if (!loaded_) InitPlayerRecord(&ctx_.players[s], m.players[s].character);
           ctx_.players[s] = m.players[s];
@@ -422,7 +444,32 @@ LobbyPoll NetLobby::Poll() {
         break;
     }
   }
+  DropSilentJoiners();
   return out;
+}
+
+void NetLobby::DropSilentJoiners() {
+  if (!IsHost() || !ctx_.session->IsNetwork()) return;
+  const uint32_t now = ctx_.session->NowMs();
+  for (int s = 0; s < kMaxPlayers; ++s) {
+    if (ctx_.session->GetSlotState(s) != kSlotRemote || recordHeard_[s]) continue;
+    if (!joinSeen_[s]) {
+      // Joined before this machine looked (or before it was the host).
+      joinSeen_[s] = true;
+      joinedAt_[s] = now;
+      continue;
+    }
+    if (now - joinedAt_[s] < kJoinLimitMs) continue;
+    DebugPrintf("lobby: the machine of slot %d never sent its player's record: taken out\n", s);
+    RemoveMachine(s);
+  }
+}
+
+bool NetLobby::RemoveMachine(int slot) {
+  if (!ctx_.session || !ValidSlot(slot) || slot == ownSlot_) return false;
+  // Its players' records empty when the session reports them as left,
+  // once every machine has cut it.
+  return ctx_.session->RemoveMachine(slot);
 }
 
 int NetLobby::JoiningSlot() const {

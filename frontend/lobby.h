@@ -95,9 +95,11 @@ struct LobbyPoll {
   // is left (or this machine was dropped): otherwise another machine of the
   // session takes the host's place.
   bool hostLeft = false;
+  bool removed = false;       // with hostLeft: the host took this machine out of the lobby
+  bool shutOut = false;       // the host started without a player of this machine
   bool claimGranted = false;  // the own character is ours: on to the country
   bool started = false;       // the host started: records and seed are set
-  bool savedGame = false;     // the host's saved game: records set, go to "ready"
+  bool savedGame = false;     // the host's saved game: records set, go to "ready" (with a slot)
   int dropped = 0;            // messages refused by the checks
 };
 
@@ -139,6 +141,15 @@ class NetLobby {
   LobbyPoll Poll();
   int droppedTotal() const { return droppedTotal_; }
 
+  // --- admission (host) ---
+  // A machine whose player has not sent his record this long after he
+  // joined is not going to: it is taken out of the lobby, where it would
+  // keep the game from starting.
+  static constexpr uint32_t kJoinLimitMs = 15000;
+  // Takes the machine of a remote player out of the lobby (the host's
+  // choice, or the join limit). False when that cannot be done here.
+  bool RemoveMachine(int slot);
+
   // --- start (host) ---
   // The first used session slot whose record is still choosing, or -1.
   int JoiningSlot() const;
@@ -156,7 +167,8 @@ class NetLobby {
   bool Send(const uint8_t* data, size_t size, int to);
   bool FromHost(int from) const;
   bool UsedSlot(int slot) const;
-  void FillFromPlayerMessage(int slot, const LobbyPlayerMessage& m);
+  bool FillFromPlayerMessage(int slot, const LobbyPlayerMessage& m);
+  void DropSilentJoiners();
   void HandleJoined(int slot, const char* name, bool entry);
   bool HandleSavedGame(const LobbySavedGameMessage& m);
 
@@ -166,4 +178,9 @@ class NetLobby {
   bool loaded_ = false;
   PlayerRecord saved_[kMaxPlayers] = {};
   int droppedTotal_ = 0;
+  // Per slot: when its player joined as this machine saw it, and whether
+  // his machine has sent a lobby record for him since.
+  bool joinSeen_[kMaxPlayers] = {};
+  uint32_t joinedAt_[kMaxPlayers] = {};
+  bool recordHeard_[kMaxPlayers] = {};
 };

@@ -13,6 +13,7 @@
 #include "frontend/new_game_screen.h"
 #include "frontend/screen_kit.h"
 #include "net/net_session.h"
+#include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "screen/game_screen_services.h"
 
@@ -134,8 +135,15 @@ void NewGameScreen::LobbyConfirmed(int before) {
 
 int NewGameScreen::LobbyFrame() {
   LobbyPoll p = lobby_->Poll();
-  if (p.hostLeft) {
+  if (p.hostLeft && !p.removed) {
     ShowMessageBox(LobbyText(10503, lobby_text::kHostLeft), LobbyText(1010, "Kelvanthrop"), kMbIconExclamation);
+    ShellCloseSession();
+    return -1;
+  }
+  if (p.removed || p.shutOut) {
+    // Taken out of the lobby by the host, or the game started before this
+    // machine's player had joined it.
+    LostBox();
     ShellCloseSession();
     return -1;
   }
@@ -146,13 +154,37 @@ int NewGameScreen::LobbyFrame() {
     character_ = g_players[slot_].character;
     state_ = 7;
   }
-  if (p.savedGame) {
+  // The host's saved game moves a player of this machine on to "ready";
+  // one still typing his name keeps typing (it has no place in the game
+  // yet), and gets his saved record when his name comes to the host.
+  if (p.savedGame && slot_ >= 0) {
     loaded_ = 1;
-    if (slot_ >= 0) entry_ = g_players[slot_].name;
+    entry_ = g_players[slot_].name;
     state_ = 4;
   }
+  if (hosting_ && state_ == 4 && !IsChatOpen()) LobbyRemoveKeys();
   if (p.started) state_ = 5;
   return 0;
+}
+
+// The host takes a machine out of the lobby with the number of one of its
+// players' boxes (1 to 4, left to right), as the line under the start
+// prompt says: one that never finishes joining would keep the game from
+// starting for good.
+void NewGameScreen::LobbyRemoveKeys() {
+  for (char c = ReadTypedChar(); c != 0; c = ReadTypedChar()) {
+    const int slot = c - '1';
+    if (slot < 0 || slot >= kMaxPlayers || slot == slot_) continue;
+    if (g_netSession && g_netSession->GetSlotState(slot) == kSlotRemote && lobby_->RemoveMachine(slot))
+      PlayShared(g_warningSound);
+  }
+}
+
+bool NewGameScreen::LobbyCanRemove() const {
+  if (!LobbyHosting() || !g_netSession) return false;
+  for (int s = 0; s < kMaxPlayers; ++s)
+    if (g_netSession->GetSlotState(s) == kSlotRemote) return true;
+  return false;
 }
 
 int NewGameScreen::LobbyFinish() {

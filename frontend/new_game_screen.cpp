@@ -485,6 +485,7 @@ void NewGameScreen::Draw() {
       } else if (g_playMode == 2) {
         DrawFontText(font_.get(), back, 320, 310, Text(10514), kFontAlignCentre);
         DrawFontText(font_.get(), back, 320, 340, Text(10515), kFontAlignCentre);
+        if (state_ == 4 && LobbyCanRemove()) DrawFontText(font_.get(), back, 320, 370, Text(10562), kFontAlignCentre);
       } else {
         DrawFontText(font_.get(), back, 320, 330, Text(10515), kFontAlignCentre);
       }

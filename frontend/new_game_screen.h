@@ -110,6 +110,8 @@ class NewGameScreen : public GameScreen {
   bool LobbyConfirm();              // true: the network's own way was taken
   void LobbyConfirmed(int before);  // after a confirm: the others are told
   int LobbyFrame();                 // the lobby's messages; -1 leaves
+  void LobbyRemoveKeys();           // the host's keys that take a machine out
+  bool LobbyCanRemove() const;      // the host holds a remote player's box
   int LobbyFinish();
   int LobbyLoadGame(const SaveGameRecord& rec);
   std::unique_ptr<NetLobby> lobby_;

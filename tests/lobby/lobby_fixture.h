@@ -63,6 +63,8 @@ struct LobbyMachine {
   LobbyPoll Poll() {
     LobbyPoll p = lobby->Poll();
     seen.hostLeft |= p.hostLeft;
+    seen.removed |= p.removed;
+    seen.shutOut |= p.shutOut;
     seen.claimGranted |= p.claimGranted;
     seen.started |= p.started;
     seen.savedGame |= p.savedGame;

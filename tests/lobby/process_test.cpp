@@ -121,6 +121,8 @@ class Driver {
     loadSlot_ = std::atoi(Env("KEL_LOBBY_LOAD", "0").c_str());
     events_ = std::max(1, std::atoi(Env("KEL_LOBBY_EVENTS", "1").c_str()));
     leaveByMenu_ = Env("KEL_LOBBY_LEAVE") == "menu";
+    nameLate_ = Env("KEL_LOBBY_NAME_LATE") == "1";
+    removeSilent_ = Env("KEL_LOBBY_REMOVE_SILENT") == "1";
     name_ = std::string("PLAYER") + static_cast<char>('A' + index);
     character_ = (index * 2 + 1) % 6;  // 1, 3, 5, 1 ... : the fourth is refused and moves on
   }
@@ -180,7 +182,10 @@ class Driver {
       Report("TICK state " + std::to_string(g_shellState) + " frames " + std::to_string(eventFrames_) +
              " sync " + std::to_string(g_currentScreen ? g_currentScreen->GetSyncPoint() : -1) +
              " players " + std::to_string(g_netSession ? g_netSession->PlayerCount() : -1) + " mode " +
-             std::to_string(g_playMode));
+             std::to_string(g_playMode) +
+             (g_shellState == kShellNewGame && g_currentScreen
+                  ? " screen " + std::to_string(static_cast<NewGameScreen*>(g_currentScreen)->State())
+                  : std::string()));
     }
     if (g_shellState == kShellShop && !shopReported_) {
       shopReported_ = true;
@@ -292,6 +297,10 @@ class Driver {
           }
           break;
         }
+        if (nameLate_ && !NameTimeCome()) {
+          Wait(100);
+          break;
+        }
         if (screen->Entry() != name_) {
           if (!screen->Entry().empty()) {
             for (size_t i = 0; i < screen->Entry().size(); ++i) KeyboardTypedChar(8);
@@ -320,6 +329,7 @@ class Driver {
           int ready = 0;
           for (int s = 0; s < kMaxPlayers; ++s)
             if (g_netSession && g_netSession->GetSlotState(s) != kSlotFree && g_players[s].country >= 0) ++ready;
+          if (removeSilent_ && RemoveSilentMachine()) break;
           if (ready >= players_) Tap(kVkControl, 1000);
           else Wait(100);
         }
@@ -327,6 +337,41 @@ class Driver {
       default:
         break;
     }
+  }
+
+  // A player who types his name only once another machine's player has
+  // joined, and a while after (the host's saved game has reached this
+  // machine by then).
+  bool NameTimeCome() {
+    if (!g_netSession || g_netSession->PlayerCount() < 2) return false;
+    auto now = std::chrono::steady_clock::now();
+    if (othersJoined_ == std::chrono::steady_clock::time_point{}) othersJoined_ = now;
+    if (now - othersJoined_ < std::chrono::seconds(3)) return false;
+    if (!lateReported_) {
+      lateReported_ = true;
+      Report("NAME LATE " + std::to_string(g_netSession->PlayerCount()));
+    }
+    return true;
+  }
+
+  // The host's person takes out a machine whose players have been "joining"
+  // for a few seconds: the number of the first such player's box.
+  bool RemoveSilentMachine() {
+    int joining = -1;
+    for (int s = 0; s < kMaxPlayers && joining < 0; ++s)
+      if (g_netSession && g_netSession->GetSlotState(s) == kSlotRemote && g_players[s].country < 0) joining = s;
+    auto now = std::chrono::steady_clock::now();
+    if (joining < 0) {
+      joiningSince_ = {};
+      return false;
+    }
+    if (joiningSince_ == std::chrono::steady_clock::time_point{}) joiningSince_ = now;
+    if (now - joiningSince_ < std::chrono::seconds(3)) return false;
+    joiningSince_ = {};
+    Report("REMOVE " + std::to_string(joining));
+    KeyboardTypedChar(static_cast<char>('1' + joining));
+    Wait(500);
+    return true;
   }
 
   // Another record holds the athlete (the carousel turns past it).
@@ -355,6 +400,11 @@ class Driver {
   bool leaveByMenu_ = false;
   bool confirmed_ = false;
   bool left_ = false;
+  bool nameLate_ = false;
+  bool lateReported_ = false;
+  bool removeSilent_ = false;
+  std::chrono::steady_clock::time_point othersJoined_{};
+  std::chrono::steady_clock::time_point joiningSince_{};
   std::map<int32_t, int32_t> syncs_;
   std::vector<int> toRelease_;
   std::chrono::steady_clock::time_point next_{};
@@ -362,6 +412,32 @@ class Driver {
   std::chrono::steady_clock::time_point lastTick_ = start_;
   ThrowScript throwScript_;
 };
+
+// A machine that joins with two players and then only keeps its link alive:
+// no lobby record for either, ever.
+void RunSilentMachine(const std::string& out) {
+  auto report = [&](const std::string& line) { std::ofstream(out, std::ios::app) << line << "\n"; };
+  NetSession session;
+  if (session.SelectProvider(1, 0) != kNetOk) return report("NO PROVIDER");
+  const std::string quit = out + ".quit";
+  bool joined = false;
+  while (!joined && !fs::exists(quit)) {
+    joined = session.EnumSessions() > 0 && session.JoinSession(0) == kNetOk;
+  }
+  if (!joined) return;
+  const int a = session.AddLocalPlayer("MUTE");
+  const int b = session.AddLocalPlayer("MUTE2");
+  report("SILENT " + std::to_string(a) + " " + std::to_string(b));
+  bool told = false;
+  while (!fs::exists(quit)) {
+    session.Pump();
+    session.WaitForTraffic(20);
+    if (session.WasRemoved() && !told) {
+      told = true;
+      report("REMOVED");
+    }
+  }
+}
 
 void RegisterGameScreens() {
   RegisterFrontEndScreens();
@@ -393,6 +469,11 @@ TEST(LobbyProcessChild, Machine) {
   RegWriteString(kRegConfig, "NETBROADCAST", broadcast ? "127.255.255.255" : "");
   RegWriteString(kRegConfig, "NETHOST", broadcast ? "" : "127.0.0.1");
 
+  if (Env("KEL_LOBBY_ROLE") == "silent") {
+    RunSilentMachine(out);
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
   ClearScreenRegistrations();
   RegisterGameScreens();
   ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0);
@@ -918,5 +999,95 @@ TEST(LobbyProcess, HostTakesUpASavedNetworkGame) {
 #endif
 
 TEST(LobbyProcess, PeerKilledMidEventLeavesTheHostAlone) { KillMidEventOfTwo(); }
+
+#if KEL_LOBBY_GAME
+// A saved network game of three people: the host takes it up, B comes back
+// under his name while C is still at "ENTER YOUR NAME". C is not moved on
+// without a place in the game: he types his name, gets his saved record in
+// his own slot, and all three reach the shop with the same records.
+TEST(LobbyProcess, ALateNameInALoadedGameOfThreeStillGetsItsSlot) {
+  ProcessTestLock lock;
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  Game game("loadlate");
+  SaveGameRecord rec;
+  rec.playMode = 2;
+  rec.eventIndex = 1;
+  rec.trainingEvent = 0;
+  const char* names[4] = {"PLAYERA", "PLAYERB", "PLAYERC", "ZOVI"};
+  for (int s = 0; s < 4; ++s) {
+    PlayerRecord& p = rec.players[s];
+    std::memset(&p, 0, sizeof p);
+    InitPlayerRecord(&p, s + 1);
+    SetPlayerName(&p, names[s]);
+    p.country = s + 2;
+    p.human = s < 3 ? 1 : 0;
+    p.place = s;
+    p.money = 500 * (s + 1);
+    p.points = 5 * (3 - s);
+  }
+  rec.localPlayers[0] = 0;
+  rec.localPlayers[1] = -1;
+  uint8_t raw[kSaveGameSize];
+  EncodeSaveGame(rec, raw);
+  std::string saves = game.dir + "/m0/data/kelvanthrop";
+  fs::create_directories(saves);
+  std::ofstream(saves + "/game4.dat", std::ios::binary).write(reinterpret_cast<const char*>(raw), sizeof raw);
+
+  game.Spawn(true, 0, 3, port, 5);
+  ASSERT_TRUE(game.WaitFor({0}, "UP", 30)) << game.Logs();
+  game.Spawn(false, 1, 3, port);
+  game.extraEnv = {"KEL_LOBBY_NAME_LATE=1"};
+  game.Spawn(false, 2, 3, port);
+  ASSERT_TRUE(game.WaitFor({2}, "NAME LATE", 120)) << game.Logs();
+  ASSERT_TRUE(game.WaitFor({0, 1, 2}, "SHOP", 120)) << game.Logs();
+  std::vector<PlayerRecord> records = SameRecordsAt(game, {0, 1, 2}, "SHOP");
+  ASSERT_EQ(records.size(), 4u);
+  bool taken[4] = {};
+  for (int i = 0; i < 3; ++i) {
+    const std::string line = Game::Line(game.machines[i], "STATE 3 ");
+    const size_t at = line.find(" SLOT ");
+    ASSERT_NE(at, std::string::npos) << line;
+    const int slot = std::atoi(line.c_str() + at + 6);
+    ASSERT_TRUE(slot >= 0 && slot < 4 && !taken[slot]) << "machine " << i << ": " << line;
+    taken[slot] = true;
+    EXPECT_STREQ(records[slot].name, names[i]) << "machine " << i;
+    EXPECT_EQ(records[slot].human, 1) << "machine " << i;
+    EXPECT_GE(records[slot].money, rec.players[i].money) << "machine " << i << " has his saved record";
+  }
+  game.Quit();
+}
+
+// A machine joins with two players and only keeps its link alive: the start
+// is refused while it is "joining". The host's person takes it out with its
+// box's number; it hears that it was removed, and the host and the honest
+// machine play through to the shop.
+TEST(LobbyProcess, TheHostRemovesASilentMachineAndStarts) {
+  ProcessTestLock lock;
+  int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  Game game("silent");
+  game.extraEnv = {"KEL_LOBBY_REMOVE_SILENT=1"};
+  game.Spawn(true, 0, 2, port);
+  ASSERT_TRUE(game.WaitFor({0}, "UP", 30)) << game.Logs();
+  game.extraEnv = {"KEL_LOBBY_ROLE=silent"};
+  game.Spawn(false, 1, 2, port);
+  ASSERT_TRUE(game.WaitFor({1}, "SILENT", 60)) << game.Logs();
+  game.extraEnv = {};
+  game.Spawn(false, 2, 2, port);
+  ASSERT_TRUE(game.WaitFor({0}, "REMOVE", 120)) << game.Logs();
+  ASSERT_TRUE(game.WaitFor({1}, "REMOVED", 30)) << game.Logs();
+  ASSERT_TRUE(game.WaitFor({0, 2}, "SHOP", 240)) << game.Logs();
+  std::vector<PlayerRecord> records = SameRecordsAt(game, {0, 2}, "SHOP");
+  ASSERT_EQ(records.size(), 4u);
+  int humans = 0;
+  for (const PlayerRecord& r : records) {
+    humans += r.human;
+    EXPECT_NE(std::string(r.name).rfind("MUTE", 0), 0u) << "the silent machine's player is in the game";
+  }
+  EXPECT_EQ(humans, 2);
+  game.Quit();
+}
+#endif
 
 }  // namespace
