@@ -7,14 +7,17 @@ extern "C" {
 }
 #include <zlib.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "graphics/rle_codec.h"
 #include "tools/assetgen/gen.h"
+#include "tools/assetgen/jobs.h"
 
 namespace assetgen {
 
@@ -233,21 +236,33 @@ bool WriteSheet(std::vector<Frame> frames, const std::string& png) {
         if (!(v >> 24)) continue;
         std::memcpy(data + size_t(pos[i].second + fy) * stride + size_t(pos[i].first + fx) * 4, &v, 4);
       }
-  cairo_surface_mark_dirty(s);
-  bool ok = cairo_surface_write_to_png(s, png.c_str()) == CAIRO_STATUS_SUCCESS;
+  bool ok = SavePng(s, png);
   cairo_surface_destroy(s);
   return ok;
 }
 
+// The sheets to write (file names without the folder); empty: all of them.
+std::set<std::string> g_only;
+
 }  // namespace
 
-int WriteContactSheets(const std::string& gamedata, const std::string& pngDir) {
+bool SavePng(cairo_surface_t* surface, const std::string& png) {
+  cairo_surface_mark_dirty(surface);
+  if (!g_only.empty() && !g_only.count(std::filesystem::path(png).filename().string())) return true;
+  return cairo_surface_write_to_png(surface, png.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+int WriteContactSheets(const std::string& gamedata, const std::string& pngDir, const std::vector<std::string>& only) {
+  g_only = std::set<std::string>(only.begin(), only.end());
   std::filesystem::create_directories(pngDir);
-  int written = 0, failed = 0;
-  for (const ManifestEntry& e : AssetManifest()) {
-    if (e.kind != Kind::Mbm && e.kind != Kind::Bmp8 && e.kind != Kind::Bmp24 && e.kind != Kind::Avi &&
-        e.kind != Kind::Tile)
-      continue;
+  std::vector<ManifestEntry> pictures;
+  for (const ManifestEntry& e : AssetManifest())
+    if (e.kind == Kind::Mbm || e.kind == Kind::Bmp8 || e.kind == Kind::Bmp24 || e.kind == Kind::Avi ||
+        e.kind == Kind::Tile)
+      pictures.push_back(e);
+  std::atomic<int> written{0}, failed{0};
+  ForEach(int(pictures.size()), [&](int i) {
+    const ManifestEntry& e = pictures[size_t(i)];
     std::string disk = DiskName(e.path);
     std::string name = std::string(kRootDirName[int(e.root)]) + "_" + disk;
     for (char& c : name)
@@ -262,9 +277,13 @@ int WriteContactSheets(const std::string& gamedata, const std::string& pngDir) {
       std::fprintf(stderr, "contact sheet failed: %s\n", file.c_str());
       ++failed;
     }
-  }
+  });
   failed += WriteMazeContactSheets(gamedata, pngDir);
-  std::printf("contact sheets: %d written, %d failed, in %s\n", written, failed, pngDir.c_str());
+  if (g_only.empty())
+    std::printf("contact sheets: %d written, %d failed, in %s\n", written.load(), failed.load(), pngDir.c_str());
+  else
+    std::printf("contact sheets: %d read, %d failed, %zu written to %s\n", written.load(), failed.load(),
+                g_only.size(), pngDir.c_str());
   return failed ? 1 : 0;
 }
 

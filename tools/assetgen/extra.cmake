@@ -18,6 +18,15 @@ add_custom_command(
   VERBATIM)
 add_custom_target(gamedata ALL DEPENDS ${KEL_GAMEDATA_STAMP})
 
+# PNG contact sheets of every picture and cut-scene, for a person to look at:
+# `cmake --build <build dir> --target contact-sheets` (not part of the build).
+add_custom_target(contact-sheets
+  COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:assetgen> --contact-sheets
+          ${KEL_GAMEDATA_DIR} ${CMAKE_BINARY_DIR}/contact-sheets
+  DEPENDS gamedata
+  COMMENT "Writing contact sheets of the default data to ${CMAKE_BINARY_DIR}/contact-sheets"
+  VERBATIM)
+
 # The asset tests (tests/assets) also check the encoders and the parts'
 # output directly: they get those as a small library, the generated tree and the generator
 # itself. The test target is made after this file, so the wiring waits for

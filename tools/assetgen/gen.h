@@ -104,8 +104,14 @@ void GenerateDerby(Output& out);
 void AddJavelinColours(ColourHistogram* hist);
 void GenerateJavelin(Output& out);
 
-// PNG contact sheets of the written .mbm files (characters, menus, the event).
-int WriteContactSheets(const std::string& gamedata, const std::string& pngDir);
+// PNG contact sheets of the written pictures and cut-scenes (characters,
+// menus, the events), one per file, for a person to look at. Every picture
+// is read and laid out; with `only` (sheet file names) just those are
+// written. 1 when a picture did not read.
+int WriteContactSheets(const std::string& gamedata, const std::string& pngDir,
+                       const std::vector<std::string>& only = {});
+// Writes a laid-out sheet (unless WriteContactSheets was asked for others).
+bool SavePng(cairo_surface_t* surface, const std::string& png);
 // The 3D MAZE's own files (engine sprites, level maps and textures); the
 // number of sheets that failed.
 int WriteMazeContactSheets(const std::string& gamedata, const std::string& pngDir);

@@ -2,7 +2,10 @@
 // video directories) in the game's own file formats.
 //
 //   assetgen [-j N] [--times] <gamedata dir>   write the tree
-//   assetgen --contact-sheets <gamedata dir> <png dir>
+//   assetgen --contact-sheets <gamedata dir> <png dir> [sheet.png ...]
+//       PNG contact sheets of the pictures for a person to look at (the
+//       `contact-sheets` target); naming sheets writes only those, after
+//       reading every picture all the same
 //
 // The data set is made in parts (the menus, the shared sounds, each event's
 // data, the cut-scenes), run side by side on N threads (the cores the
@@ -165,7 +168,7 @@ std::string RunParts(OutputTree& tree, int threads, bool times) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: assetgen [-j N] [--times] <gamedata dir> | --contact-sheets <gamedata dir> <png dir>\n");
+               "usage: assetgen [-j N] [--times] <gamedata dir> | --contact-sheets <gamedata dir> <png dir> [sheet.png ...]\n");
   return 2;
 }
 
@@ -176,8 +179,10 @@ int Usage() {
 int main(int argc, char** argv) {
   using namespace assetgen;
   try {
-    if (argc == 4 && std::strcmp(argv[1], "--contact-sheets") == 0)
-      return WriteContactSheets(argv[2], argv[3]);
+    if (argc >= 4 && std::strcmp(argv[1], "--contact-sheets") == 0) {
+      SetThreads(Cores());
+      return WriteContactSheets(argv[2], argv[3], std::vector<std::string>(argv + 4, argv + argc));
+    }
     int threads = Cores();
     bool times = false;
     std::string dir;

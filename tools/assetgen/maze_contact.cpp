@@ -47,10 +47,7 @@ struct Sheet {
     auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s) + size_t(y) * cairo_image_surface_get_stride(s));
     row[x] = 0xFF000000u | uint32_t(pal[index * 4 + 2]) << 16 | uint32_t(pal[index * 4 + 1]) << 8 | pal[index * 4];
   }
-  bool Save(const std::string& png) {
-    cairo_surface_mark_dirty(s);
-    return cairo_surface_write_to_png(s, png.c_str()) == CAIRO_STATUS_SUCCESS;
-  }
+  bool Save(const std::string& png) { return SavePng(s, png); }
 };
 
 bool SpriteSheet(const std::string& file, const std::string& png) {
