@@ -232,10 +232,11 @@ int NewGameScreen::Run() {
   }
   bool click = zone_ == 2 && MouseClicked(kVkLButton);
   if (click) zone_ = 3;
-  // Enter takes the opening and the name, the fire keys everything after
-  // it; a player's fire key may be a letter of the name being typed.
+  // Enter (or the keypad's) takes every step, as the screen's texts say;
+  // the fire keys take every step after the name, since a player's fire
+  // key may be a letter of the name being typed.
   bool fire = state_ > 1 && (IsFire1Active(0) || IsFire2Active(0));
-  bool enter = state_ <= 1 && IsEnterActive(0);
+  bool enter = IsEnterActive(0);
   if (!IsChatOpen() && (fire || enter || click)) Confirm();
   if (leave_) return -1;
   if (lobby_ && LobbyFrame() == -1) return -1;
@@ -437,6 +438,9 @@ int NewGameScreen::PointerZone(int x, int y) const {
 
 int NewGameParadeX(int athlete) { return 10 + 104 * std::clamp(athlete, 0, 5); }
 
+// The box's picture has its name field at (8, 96), 120 x 24, with a border.
+TextBox NewGameNameBox(int slot) { return TextBox{kBoxX[slot & 3] + 25 + 11, kBoxY + 99, 114, 20}; }
+
 void NewGameScreen::Draw() {
   DDSurface* back = ShellBackSurface();
   if (!back) return;
@@ -524,7 +528,7 @@ void NewGameScreen::DrawBox(int slot, int x, int y) {
     if (flag) back->BltStretch(x + 86, y + 8, 45, 38, flag, 0, 0, flag->GetWidth(), flag->GetHeight(), 0, nullptr);
   }
   const char* name = slot == slot_ && state_ == 1 ? entry_.c_str() : p.name;
-  DrawFontText(font_.get(), back, x + 68, y + 100, name, kFontAlignCentre);
+  if (font_) DrawTextInBox(font_.get(), back, NewGameNameBox(slot), name, kFontAlignCentre, false);
 }
 
 void NewGameScreen::DrawCarousel() {

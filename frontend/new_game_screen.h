@@ -42,6 +42,10 @@ int StartCountryOf(int character);
 // is typed: six frames of 100 pixels side by side, 4 apart, in the middle.
 int NewGameParadeX(int athlete);
 
+// Where a player's name is written in his box (slot 0..3): the name field
+// of the box's picture, inside its border.
+TextBox NewGameNameBox(int slot);
+
 class NewGameScreen : public GameScreen {
  public:
   NewGameScreen();

@@ -890,6 +890,43 @@ def texts_in_their_boxes(s):
 SCENARIOS["texts_in_their_boxes"] = texts_in_their_boxes
 
 
+# ---------------------------------------------------------------- the new game by Enter
+
+# The first player's box on the new-game screen and the name field in it
+# (NewGameNameBox(0)).
+NEW_GAME_BOX, NEW_GAME_NAME = (42, 74, 178, 204), (53, 173, 167, 193)
+
+
+def new_game_with_enter(s):
+    """A newcomer reads "PRESS ENTER TO START THE GAME" and does so: Enter
+    takes the name, the athlete, the country and the start (the keypad's
+    Enter one of them), and the name of ten wide letters stays in its box."""
+    game, menu_palette, picker = open_training_picker(s)
+    game.key("Return", pause=1.5)
+    newgame = wait_for(game, "05-new-game",
+                       lambda shot: shot.changed_share(picker) > 0.3 and shot.lit_share() > 0.05, 60)
+    time.sleep(1.0)
+    game.focus()
+    xdo("type", "--delay", 120, "WWWWWWWWWW")
+    named = wait_for(game, "06-name-typed",
+                     lambda shot: text_pixels(shot, NEW_GAME_BOX, NEW_GAME_NAME)[0] > 150, 30, fail=False)
+    check_text_in_box(named, "the name of ten W in its box", NEW_GAME_BOX, NEW_GAME_NAME, 150)
+    game.key("Return", pause=1.0)   # the name
+    game.key("Return", pause=3.0)   # the athlete, then his cry
+    game.key("KP_Enter", pause=1.0)  # the country, by the keypad's Enter
+    ready = game.shot("07-ready")
+    check_text_in_box(ready, "the name taken, in its box", NEW_GAME_BOX, NEW_GAME_NAME, 150)
+    throw_palette = bmp_palette(s.data("data/comp/palette.bmp"))
+    in_event = lambda shot: shot.palette_share(throw_palette) >= 0.9 and shot.lit_share() > 0.2
+    # "PRESS ENTER TO START THE GAME": Enter only, never the fire key.
+    wait_for(game, "08-computer-throw", in_event, 60, between=lambda: game.key("Return", pause=2.0))
+    check(True, "Enter started the game: COMPUTER THROW is up")
+    game.stop()
+
+
+SCENARIOS["new_game_with_enter"] = new_game_with_enter
+
+
 def inside(args):
     global CAPTURE
     CAPTURE = args.capture

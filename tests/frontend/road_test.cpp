@@ -288,6 +288,31 @@ TEST_F(RoadTest, ChampionshipToHallOfFameAndBack) {
   EXPECT_EQ(GetEventRecordHolder(1), recordHolder);
 }
 
+// The new-game screen says "PRESS ENTER TO START THE GAME": Enter takes
+// the name, the athlete, the country and the start, as the fire key does
+// after the name.
+TEST_F(RoadTest, EnterTakesEveryStepOfTheNewGame) {
+  ASSERT_TRUE(ShellStartup());
+  ASSERT_TRUE(ToMenu());
+  NewSoloGame();
+  NewGameScreen* ng = Current<NewGameScreen>();
+  Type("wwwwwwwwww");
+  EXPECT_EQ(ng->Entry(), "WWWWWWWWWW");
+  Tap(kVkReturn);
+  ASSERT_EQ(ng->State(), 2);
+  Tap(kVkRight);
+  Frames(25);
+  Tap(kVkReturn);
+  ASSERT_TRUE(Until([&] { return ng->State() == 3; }, 200)) << "after the athlete's cry";
+  EXPECT_EQ(g_players[0].character, 1);
+  Tap(kVkReturn);
+  ASSERT_EQ(ng->State(), 4);
+  EXPECT_STREQ(g_players[0].name, "WWWWWWWWWW");
+  Tap(kVkReturn);
+  ASSERT_TRUE(Until([] { return g_shellState == kShellEvent && g_currentScreen; }, 300));
+  EXPECT_EQ(g_eventIndex, 1);
+}
+
 TEST_F(RoadTest, RefusedLoadsAreTold) {
   ASSERT_TRUE(ShellStartup());
   ASSERT_TRUE(ToMenu());
