@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "frontend/menu_rules.h"
 #include "graphics/text_fit.h"
@@ -113,6 +115,36 @@ TEST(ControlNames, TrainingDescriptionsNameTheKeys) {
   EXPECT_NE(TrainingDescription(1).find("HOLD JOYSTICK BUTTON 1 TO AIM"), std::string::npos);
   EXPECT_EQ(TrainingDescription(0), "");
   EXPECT_EQ(TrainingDescription(11), "");
+}
+
+// What each description says the keys do, with player 1's default keys, as
+// the events' code reads them; and none of the claims they once made that
+// the events never kept (a kick on the second key, the push on the first
+// from the start, speeding up on the first key...).
+TEST(ControlNames, TrainingDescriptionsSayWhatTheKeysDo) {
+  ControlsScope scope;
+  const struct {
+    int event;
+    std::vector<const char*> says;
+  } cases[] = {
+      {1, {"TAP SHIFT TO SPIN UP", "HOLD CTRL TO AIM"}},
+      {2, {"CTRL WITH UP OR DOWN AND A SIDE PUNCHES OR KICKS", "SHIFT STEPS TO THE WEAPON AND THE PILL"}},
+      {3, {"START WITH THE PUNCH", "PRESS SHIFT TILL THE PUSH SHOWS", "PUSH IT WITH CTRL"}},
+      {4, {"TAP SHIFT AGAIN AND AGAIN TO RUN UP", "HOLD CTRL AND LET GO TO TAKE OFF"}},
+      {5, {"CTRL THROWS YOUR WEAPON", "SHIFT SWITCHES TO THE POWER PILL"}},
+      {6, {"CTRL ATTACKS", "SHIFT STEPS TO THE WEAPON, THE PILL AND THE JUMP"}},
+      {7, {"CTRL THROWS YOUR WEAPON", "SHIFT STEPS TO THE PILL AND THE FISTS"}},
+      {8, {"CTRL PUNCHES", "PRESSED AGAIN AT ONCE IT KICKS", "SHIFT STEPS TO THE WEAPON AND THE PILL"}},
+      {9, {"STAND WHERE A JAVELIN FALLS TO CATCH IT", "CTRL PUNCHES", "SHIFT STEPS TO THE WEAPON"}},
+      {10, {"UP PUSHES OFF", "DOWN BRAKES", "CTRL PUNCHES", "SHIFT STEPS TO THE WEAPON AND THE PILL"}},
+  };
+  for (const auto& c : cases) {
+    const std::string d = TrainingDescription(c.event);
+    for (const char* phrase : c.says) EXPECT_NE(d.find(phrase), std::string::npos) << c.event << ": " << d;
+    for (const char* wrong : {"KICK WITH SHIFT", "PUSH YOUR HIPPO WITH CTRL", "CTRL SPEEDS UP", "SHIFT FIRES",
+                              "CTRL SHOOTS", "SHIFT CHOOSES A WEAPON", "CATCH THEM WITH CTRL"})
+      EXPECT_EQ(d.find(wrong), std::string::npos) << c.event << ": " << d;
+  }
 }
 
 // A measure with widths that differ by letter, as a real font's do.
