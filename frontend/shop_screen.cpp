@@ -406,8 +406,13 @@ void ShopScreen::Buy(bool byMouse) {
   }
 }
 
+// The medals and the standings have their titles at the top: the message
+// lines go under them.
+constexpr int kMessagesUnderTitle = 70;
+
 void ShopScreen::DrawCeremony(int frame) {
   DDSurface* back = ShellBackSurface();
+  messageTop_ = kMessagesUnderTitle;
   if (!back) return;
   back->FillRect(0, 0, 640, 480, 0);
   if (medals_) medals_->DrawFrame(frame, back, 0, 0);
@@ -421,6 +426,7 @@ void ShopScreen::DrawCeremony(int frame) {
 
 void ShopScreen::DrawStandings() {
   DDSurface* back = ShellBackSurface();
+  messageTop_ = kMessagesUnderTitle;
   if (!back) return;
   back->FillRect(0, 0, 640, 480, 0);
   if (medals_) medals_->DrawFrame(26, back, 0, 0);
@@ -440,6 +446,7 @@ void ShopScreen::DrawStandings() {
 
 void ShopScreen::DrawItems(int init) {
   DDSurface* back = ShellBackSurface();
+  messageTop_ = kMessageTop;
   if (!back) return;
   const PlayerRecord& b = g_players[buyer_];
   if (init) {
@@ -471,6 +478,13 @@ void ShopScreen::DrawItems(int init) {
   DrawPanel();
 }
 
+TextBox ShopBarLabelBox(int k) {
+  static const int kBarY[4] = {386, 404, 422, 440};
+  // The bar's outline spans x 307..410; its letters' cell is 19 rows high,
+  // their ink in the middle of the bar.
+  return TextBox{310, kBarY[std::clamp(k, 0, 3)], 98, 19};
+}
+
 void ShopScreen::DrawPanel() {
   DDSurface* back = ShellBackSurface();
   const PlayerRecord& b = g_players[buyer_];
@@ -493,16 +507,15 @@ void ShopScreen::DrawPanel() {
   char buf[24];
   std::snprintf(buf, sizeof buf, "%d", shownMoney_);
   DrawFontText(font_.get(), back, 261, 426, buf, kFontAlignRight);
-  static const int kBarY[4] = {386, 404, 422, 440};
   for (int k = 0; k < 4; ++k) {
-    int y = kBarY[k];
+    const int y = ShopBarLabelBox(k).y;
     back->FillRect(307, y, 104, 2, static_cast<uint32_t>(outlineColour_));
     back->FillRect(307, y + 12, 104, 2, static_cast<uint32_t>(outlineColour_));
     back->FillRect(307, y, 2, 14, static_cast<uint32_t>(outlineColour_));
     back->FillRect(409, y, 2, 14, static_cast<uint32_t>(outlineColour_));
     int w = std::clamp(shownStats_[k], 0, 100);
     back->FillRect(309, y + 2, w, 10, static_cast<uint32_t>(barColour_));
-    DrawFontText(font_.get(), back, 358, y, labels_[k].c_str(), kFontAlignCentre);
+    if (font_) DrawTextInBox(font_.get(), back, ShopBarLabelBox(k), labels_[k], kFontAlignCentre, false);
   }
   if (shop2_) {
     shop2_->DrawFrame(61, back, 440, 396);

@@ -17,6 +17,10 @@ class DDSurface;
 class MaskedBlend;
 class Sprite;
 
+// The label of the buyer's k-th bar (energy, strength, speed, endurance) in
+// the shop's panel: written over the bar, inside its outline.
+TextBox ShopBarLabelBox(int k);
+
 class ShopScreen : public GameScreen {
  public:
   ShopScreen();

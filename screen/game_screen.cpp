@@ -176,8 +176,8 @@ void GameScreen::DrawOverlay() {
     if (line.text.empty()) continue;
     int h = optionsMenu_->CharHeight();
     int w = optionsMenu_->TextWidth(line.text.c_str());
-    optionsMenu_->TileRect(ShellBackSurface(), 8, 8 + 25 * (i + 1), w + 4, h + 4);
-    optionsMenu_->DrawText(ShellBackSurface(), 10, 10 + 25 * (i + 1), line.text.c_str());
+    optionsMenu_->TileRect(ShellBackSurface(), 8, messageTop_ - 2 + 25 * i, w + 4, h + 4);
+    optionsMenu_->DrawText(ShellBackSurface(), 10, messageTop_ + 25 * i, line.text.c_str());
   }
   if (chatOpen_) {
     static const char kSpinner[3] = {'/', '-', '\\'};

@@ -15,6 +15,7 @@
 
 class OptionsMenu;
 class DDPalette;
+struct PaletteEntry;
 class DDClipper;
 class DDSurface;
 class Sprite;
@@ -42,6 +43,7 @@ extern int32_t g_debugMode;  // 8 shows the debug overlay, 9 hides it
 inline constexpr int kChatLineMax = 32;
 inline constexpr int kMessageLines = 3;
 inline constexpr int kMessageLifeFrames = 80;
+inline constexpr int kMessageTop = 35;  // the first message line, under the chat line
 inline constexpr int kDebugLines = 20;
 inline constexpr int kStatusRows = 4;
 inline constexpr int kStatusLabelSize = 9;
@@ -49,8 +51,11 @@ inline constexpr int kStatusLabelSize = 9;
 // Where the status band's texts go (screen pixels; the band's picture draws
 // a panel per player, its face box and the name line under it), so that none
 // leaves its panel whatever its length.
-// A player's name, in the name line under the face.
-TextBox StatusNameBox(int player);
+// A player's name, in the name line under the face; `beforeItem`: in an
+// event that shows each player's item (its picture and count) in his
+// panel from StatusItemX on, the name ends before it.
+TextBox StatusNameBox(int player, bool beforeItem = false);
+inline constexpr int StatusItemX(int player) { return 90 + 160 * (player & 3); }
 // A bar's label, written over the bar of `row`.
 TextBox StatusLabelBox(int player, int row);
 // The attempts panel right of the face: a label ("Distance") and the three
@@ -140,6 +145,17 @@ class GameScreen {
                        const char* const labels[], int faceFirst, int faceCount);
   void DrawStatusBars(DDSurface* background, int row, const int values[4],
                       const int* stars);
+  // The events that show each player's item from StatusItemX on say so
+  // before the band is drawn: the names then end before the item.
+  void SetStatusItemsShown(bool shown) { statusItemsShown_ = shown; }
+  bool StatusItemsShown() const { return statusItemsShown_; }
+  // The band's texts are drawn in the white of these colours (SetupStatusBars
+  // takes the background's; a band drawn without it names its own).
+  void UseStatusPalette(const PaletteEntry* entries);
+  // The names in their boxes, and a text of the band (an item's count) at
+  // (x, y), in the band's white.
+  void DrawStatusNames(DDSurface* back);
+  void DrawStatusText(int x, int y, const std::string& text);
   // The attempts panels of events measured in attempts: the label and each
   // player's three results, fitted to their boxes (white text).
   void DrawAttemptTexts(const std::string& label, const std::string results[4][3]);
@@ -208,12 +224,17 @@ class GameScreen {
   int32_t statusMaxima_[kStatusRows] = {};
   char statusLabels_[kStatusRows][kStatusLabelSize + 1] = {};
   int32_t barColours_[3] = {0, 0, 0};  // red, yellow, green
+  int32_t statusInk_ = 255;            // the band's white
+  bool statusItemsShown_ = false;
   int32_t starShown_[4] = {};
 
   OptionsMenu* optionsMenu_ = nullptr;
   int32_t menuOpen_ = 0;
 
   GameMessageLine messages_[kMessageLines];
+  // Where the message lines begin, one under the other: under the chat
+  // line, or lower on a screen whose title stands at the top.
+  int32_t messageTop_ = kMessageTop;
   int32_t nextMessage_ = 0;
   int32_t frameCounter_ = 0;
   std::string commandText_;

@@ -20,14 +20,19 @@ constexpr int kBarTop = 406;
 constexpr int kRowStep = 20;
 constexpr int kBarLength = 60;
 constexpr int kBarHeight = 10;
-// The name line of the band's picture spans y 462..477 under each face box;
-// its inside holds a row of 14 pixels.
-constexpr int kNameTop = 463;
-constexpr int kNameHeight = 14;
+// The name line of the band's picture spans y 462..477 under each face box,
+// its inside 463..476. The font's cell is 16 rows whose first rows are
+// blank: from y 461 its letters stand inside at their own size. (A box of
+// the inside's 14 rows would make every name smaller, and the smaller
+// drawing drops rows: the middle bar of a B, which then reads as a D.)
+constexpr int kNameTop = 461;
+constexpr int kNameHeight = 16;
 constexpr int kNameWidth = 134;
 // Right edges of the four panels of the band's picture.
 constexpr int kPanelRight[4] = {155, 317, 474, 637};
-constexpr int kAttemptTop = 420;
+// The attempts panel's label and three results stand in the tall box under
+// the first bar, 10 pixels apart (the cell's first rows are blank).
+constexpr int kAttemptTop = 418;
 
 const PaletteEntry* EntriesOf(DDSurface* s) {
   DDPalette* p = s ? s->GetPalette() : nullptr;
@@ -37,9 +42,10 @@ const PaletteEntry* EntriesOf(DDSurface* s) {
 
 }  // namespace
 
-TextBox StatusNameBox(int player) {
+TextBox StatusNameBox(int player, bool beforeItem) {
   const int i = player & 3;
-  return TextBox{kFaceX[i], kNameTop, kNameWidth, kNameHeight};
+  const int width = beforeItem ? StatusItemX(i) - 2 - kFaceX[i] : kNameWidth;
+  return TextBox{kFaceX[i], kNameTop, width, kNameHeight};
 }
 
 TextBox StatusLabelBox(int player, int row) {
@@ -86,6 +92,7 @@ void GameScreen::SetupStatusBars(DDSurface* background, int rows, const int maxi
     }
   }
   const PaletteEntry* entries = EntriesOf(background);
+  UseStatusPalette(entries);
   if (entries) {
     barColours_[0] = std::max(0, FindNearestColour(entries, 0, 256, 255, 0, 0));
     barColours_[1] = std::max(0, FindNearestColour(entries, 0, 256, 255, 255, 0));
@@ -107,13 +114,9 @@ void GameScreen::DrawStatusBars(DDSurface* background, int row, const int values
       back->Blt(0, kStatusBandTop, 640, 80, background, 0, srcY);
     }
     if (g_facePanel) g_facePanel->Draw(back, kStatusBandTop, stars);
-    if (g_screenText) {
-      g_screenText->SetFlags(0);
-      for (int i = 0; i < kMaxPlayers; ++i) {
-        DrawTextInBox(g_screenText, back, StatusNameBox(i), g_players[i].name, 0, false);
-      }
-    }
+    DrawStatusNames(back);
   }
+  if (g_screenText) g_screenText->SetInkIndex(statusInk_);
   int y = kBarTop + kRowStep * row;
   int maximum = statusMaxima_[row];
   for (int i = 0; i < kMaxPlayers; ++i) {
@@ -137,13 +140,44 @@ void GameScreen::DrawStatusBars(DDSurface* background, int row, const int values
       DrawTextInBox(g_screenText, back, StatusLabelBox(i, row), statusLabels_[row], 0, false);
     }
   }
+  if (g_screenText) g_screenText->SetInkIndex(-1);
+}
+
+void GameScreen::UseStatusPalette(const PaletteEntry* entries) {
+  // The band's texts in the band's own white: the fonts' glyph colours are
+  // entries of the menus' palette, which an event's palette may hold
+  // anything in (black, in some).
+  statusInk_ = entries ? std::max(0, FindNearestColour(entries, 2, 254, 255, 255, 255)) : 255;
+}
+
+void GameScreen::DrawStatusNames(DDSurface* back) {
+  BitmapFont* font = g_screenText;
+  if (!back || !font) return;
+  font->SetFlags(0);
+  font->SetInkIndex(statusInk_);
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    char name[sizeof g_players[i].name + 1] = {};
+    std::memcpy(name, g_players[i].name, sizeof g_players[i].name);
+    DrawTextInBox(font, back, StatusNameBox(i, statusItemsShown_), name, 0, false);
+  }
+  font->SetInkIndex(-1);
+}
+
+void GameScreen::DrawStatusText(int x, int y, const std::string& text) {
+  DDSurface* back = ShellBackSurface();
+  BitmapFont* font = g_screenText;
+  if (!back || !font || text.empty()) return;
+  font->SetFlags(0);
+  font->SetInkIndex(statusInk_);
+  font->DrawText(back, x, y, text.c_str());
+  font->SetInkIndex(-1);
 }
 
 void GameScreen::DrawAttemptTexts(const std::string& label, const std::string results[4][3]) {
   DDSurface* back = ShellBackSurface();
   BitmapFont* font = g_screenText;
   if (!back || !font) return;
-  font->SetInkIndex(255);
+  font->SetInkIndex(statusInk_);
   for (int i = 0; i < kMaxPlayers; ++i) {
     DrawTextInBox(font, back, StatusAttemptLabelBox(i), label, 0, false);
     if (!results) continue;

@@ -113,6 +113,7 @@ ClimbingEvent::ClimbingEvent() : GameScreen(1) {
     const int maxima[2] = {100, kRoofHeight};
     const char* labels[2] = {energyLabel_.c_str(), distanceLabel_.c_str()};
     SetupStatusBars(statusPicture_, 2, maxima, labels, ca::kClimberBandFirst, 4 * ca::kClimberBandSize);
+    SetStatusItemsShown(true);
   }
   if (g_facePanel) g_facePanel->SetMode(GetFaceMood);
   SetLoadingProgress(90, 0);
@@ -536,10 +537,9 @@ void ClimbingEvent::DrawStatusBand() {
     } else if (icons_) {
       icons_->DrawFrame(item == kClItemPill ? ca::kIconPill : ca::kIconNone, back, x, 456);
     }
-    if (g_screenText && item != kClItemNone) {
+    if (item != kClItemNone) {
       const int n = item == kClItemWeapon ? g_players[i].weaponUnits : g_players[i].powerPills;
-      g_screenText->SetFlags(0);
-      g_screenText->DrawText(back, 160 * i + 115, 456, std::to_string(n).c_str());
+      DrawStatusText(160 * i + 115, 456, std::to_string(n));
     }
   }
 }

@@ -719,8 +719,12 @@ void ComputerThrowEvent::DrawScene() {
   }
   const ThrowActor* judge = g_throwActors[kKindJudge];
   if (font && judge && judge->state == kJudgeBoard && judge->x <= kJudgeStandX) {
-    font->SetInkIndex(0);  // black on the white board
-    font->DrawText(back, 520, 210, currentText_.c_str());
+    // Black on the white board he holds up, inside its border.
+    const TextBox board{judge->x + judge->drawOffsetX + ta::kJudgeBoardX + 2,
+                        judge->y + judge->drawOffsetY + ta::kJudgeBoardY + 1, ta::kJudgeBoardW - 4,
+                        ta::kJudgeBoardH - 2};
+    font->SetInkIndex(0);
+    DrawTextInBox(font, back, board, currentText_, kFontAlignCentre, false);
     font->SetInkIndex(255);
   }
 

@@ -146,6 +146,7 @@ FigureSkatingEvent::FigureSkatingEvent() : GameScreen(1) {
   const int maxima[2] = {100, 0};
   const char* labels[2] = {energyLabel_.c_str(), ""};
   SetupStatusBars(statusPicture_, 2, maxima, labels, sa::kPlayerBandFirst, 4 * sa::kPlayerBandSize);
+  SetStatusItemsShown(true);
   if (g_facePanel) g_facePanel->SetMode(GetSkaterStatus);
   FirstPicture();
   PlayEventSound(kSkSndCrowd);
@@ -559,7 +560,6 @@ void FigureSkatingEvent::DrawStatus() {
   }
   DrawStatusBars(statusPicture_, 0, energy, stars);
   DrawStatusBars(statusPicture_, 1, score, nullptr);
-  BitmapFont* text = g_screenText;
   for (int i = 0; i < 4; ++i) {
     const Skater* s = SkaterOf(i);
     if (!s) continue;
@@ -576,10 +576,7 @@ void FigureSkatingEvent::DrawStatus() {
     } else {
       if (icons_) icons_->DrawFrame(2, back, x, y);
     }
-    if (text && !number.empty()) {
-      text->SetFlags(0);
-      text->DrawText(back, x + 25, y, number.c_str());
-    }
+    DrawStatusText(x + 25, y, number);
   }
 }
 

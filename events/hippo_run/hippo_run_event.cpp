@@ -233,6 +233,7 @@ HippoRunEvent::HippoRunEvent() : GameScreen(1) {
     const int maxima[2] = {kEnergyMaximum, kEnergyMaximum};
     const char* labels[2] = {energyLabel_.c_str(), hippoLabel_.c_str()};
     SetupStatusBars(status_, 2, maxima, labels, 0, 256);
+    SetStatusItemsShown(true);
   }
   if (g_facePanel) g_facePanel->SetMode(HippoFaceExpression);
   SetLoadingProgress(100, 0);
@@ -602,7 +603,6 @@ void HippoRunEvent::DrawPanels() {
                          MapFaceY(h->worldY));
 
   // The item each runner holds ready.
-  BitmapFont* small = g_screenText;
   for (int i = 0; i < 4; ++i) {
     const HippoActor* r = Runner(i);
     if (!r) continue;
@@ -625,10 +625,7 @@ void HippoRunEvent::DrawPanels() {
         count = std::to_string(r->weaponUnits);
         break;
     }
-    if (small && !count.empty()) {
-      small->SetFlags(0);
-      small->DrawText(back, x + 40, y, count.c_str());
-    }
+    DrawStatusText(x + 40, y, count);
   }
 
   // The time and the record.

@@ -302,6 +302,7 @@ JavelinEvent::JavelinEvent() : GameScreen(1) {
   const int maxima[2] = {100, 0};
   const char* labels[2] = {energyLabel_.c_str(), ""};
   SetupStatusBars(statusPicture_, 2, maxima, labels, 120, 128);
+  SetStatusItemsShown(true);
   if (g_facePanel) g_facePanel->SetMode(GetJavelinContestantStatus);
   if (statusPicture_) statusPicture_->BackupPixels();
   started_ = 1;
@@ -597,7 +598,6 @@ void JavelinEvent::DrawStatus(bool withHighlights) {
 
 void JavelinEvent::DrawModeIcons() {
   if (!target_) return;
-  BitmapFont* font = g_screenText;
   for (int p = 0; p < 4; ++p) {
     const JcObject* c = world_.Contestant(p);
     if (!c) continue;
@@ -612,7 +612,7 @@ void JavelinEvent::DrawModeIcons() {
     } else if (icons_) {
       icons_->DrawFrame(2, target_, x, y);
     }
-    if (font && n[0]) font->DrawText(target_, x + 25, y, n);
+    if (n[0]) DrawStatusText(x + 25, y, n);
   }
 }
 

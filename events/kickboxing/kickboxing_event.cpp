@@ -243,6 +243,7 @@ KickboxingEvent::KickboxingEvent() : GameScreen(1) {
   const int maxima[2] = {100, 0};
   const char* labels[2] = {energyText_.c_str(), ""};
   SetupStatusBars(statusPicture_, 2, maxima, labels, 120, 128);
+  SetStatusItemsShown(true);
   if (g_facePanel) g_facePanel->SetMode(GetKickboxerStatus);
   if (statusPicture_) statusPicture_->BackupPixels();
   started_ = 1;
@@ -545,7 +546,6 @@ void KickboxingEvent::DrawStatus(bool withLevels) {
 
 void KickboxingEvent::DrawItemIcons() {
   if (!target || !misc) return;
-  BitmapFont* font = g_screenText;
   for (int i = 0; i < 4; ++i) {
     const KickboxingFighter* f = Fighter(i);
     if (!f) continue;
@@ -565,7 +565,7 @@ void KickboxingEvent::DrawItemIcons() {
         n[0] = 0;
         break;
     }
-    if (font && n[0]) font->DrawText(target, x + 25, y, n);
+    if (n[0]) DrawStatusText(x + 25, y, n);
   }
 }
 

@@ -773,13 +773,14 @@ void MazeEventScreen::DrawFrame() {
 
 void MazeEventScreen::DrawNames() {
   DDSurface* back = ShellBackSurface();
-  if (!back || !g_screenText) return;
-  g_screenText->SetFlags(0);
-  for (int i = 0; i < 4; ++i) {
-    char name[sizeof g_players[i].name + 1] = {};
-    std::memcpy(name, g_players[i].name, sizeof g_players[i].name);
-    g_screenText->DrawText(back, 14 + 160 * i, 463, name);
-  }
+  if (!back) return;
+  // In the band's white, each name left of the player's item.
+  PaletteEntry entries[256];
+  for (int i = 0; i < 256; ++i)
+    entries[i] = PaletteEntry{g_mazePalette[4 * i + 2], g_mazePalette[4 * i + 1], g_mazePalette[4 * i], 0};
+  UseStatusPalette(entries);
+  SetStatusItemsShown(true);
+  DrawStatusNames(back);
 }
 
 void MazeEventScreen::DrawRecordPanel() {

@@ -118,6 +118,7 @@ RollerDerbyEvent::RollerDerbyEvent() : GameScreen(1) {
     const int maxima[3] = {100, kPieces * 4 * kRaceLaps, 100};
     const char* labels[3] = {energyLabel_.c_str(), distanceLabel_.c_str(), ""};
     SetupStatusBars(statusPicture_, 3, maxima, labels, da::kSceneryFirst, da::kSceneryLast - da::kSceneryFirst + 1);
+    SetStatusItemsShown(true);
   }
   if (g_facePanel) g_facePanel->SetMode(FaceOfPlayer);
   lowDetailSurface_ = new (std::nothrow) DDSurface(320, 200, 4);

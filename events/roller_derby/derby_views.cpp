@@ -132,7 +132,7 @@ void RollerDerbyEvent::DrawOverlay2D() {
     } else if (iconsSprite_) {
       iconsSprite_->DrawFrame(da::kIconAttack, back, ix, 456);
     }
-    if (font && !count.empty()) font->DrawText(back, 115 + 160 * p, 456, count.c_str());
+    DrawStatusText(115 + 160 * p, 456, count);
   }
 
   if (clockFrames_ <= 1) return;

@@ -234,6 +234,7 @@ SwimEvent::SwimEvent() : GameScreen(1) {
   const int maxima[2] = {100, kFullAir};
   const char* labels[2] = {energyLabel_.c_str(), airLabel_.c_str()};
   SetupStatusBars(statusPicture_, 2, maxima, labels, 120, 128);
+  SetStatusItemsShown(true);
   if (g_facePanel) g_facePanel->SetMode(SwimmerFaceMood);
   started_ = 1;
 
@@ -646,7 +647,6 @@ void SwimEvent::DrawStatus() {
 
 void SwimEvent::DrawItems() {
   DDSurface* back = ShellBackSurface();
-  BitmapFont* font = g_screenText;
   for (int i = 0; i < 4; ++i) {
     const Swimmer* s = world_.swimmers[i];
     if (!s || !back) continue;
@@ -654,11 +654,11 @@ void SwimEvent::DrawItems() {
     if (s->fireMode == 0) {
       if (weaponSprites_[i]) weaponSprites_[i]->DrawFrame(sa::kWeaponIconFrame, back, 90 + 160 * i, 456);
       std::snprintf(n, sizeof n, "%d", g_players[i].weaponUnits);
-      if (font) font->DrawText(back, 115 + 160 * i, 461, n);
+      DrawStatusText(115 + 160 * i, 461, n);
     } else {
       if (icons_) icons_->DrawFrame(1, back, 90 + 160 * i, 456);
       std::snprintf(n, sizeof n, "%d", g_players[i].powerPills);
-      if (font) font->DrawText(back, 115 + 160 * i, 456, n);
+      DrawStatusText(115 + 160 * i, 456, n);
     }
   }
 }

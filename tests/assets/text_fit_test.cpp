@@ -12,8 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "base/string.h"
 #include "base/string_table.h"
 #include "frontend/menu_rules.h"
+#include "frontend/new_game_screen.h"
+#include "frontend/shop_screen.h"
 #include "graphics/bitmap_font.h"
 #include "graphics/pixel_format.h"
 #include "graphics/surface.h"
@@ -22,6 +25,7 @@
 #include "input/input.h"
 #include "screen/game_screen.h"
 #include "screen/options_menu.h"
+#include "tools/assetgen/throw_assets.h"
 
 namespace {
 
@@ -170,14 +174,42 @@ TEST_F(TextFit, EveryStringOfTheTableInItsBox) {
 
 TEST_F(TextFit, NamesOfTenCharactersInTheirSlots) {
   for (const char* name : {"WWWWWWWWWW", "MMMMMMMMMM", "@@@@@@@@@@", "Wiiiiiiiii", "AAAAAAAAAA"})
-    for (int player = 0; player < 4; ++player)
-      ExpectFits(Placement{fonts_.screen.get(), StatusNameBox(player)}, name,
-                 "the name of player " + std::to_string(player));
+    for (int player = 0; player < 4; ++player) {
+      for (bool beforeItem : {false, true})
+        ExpectFits(Placement{fonts_.screen.get(), StatusNameBox(player, beforeItem)}, name,
+                   "the name of player " + std::to_string(player) + (beforeItem ? " before his item" : ""));
+      // In his box on the new-game screen.
+      ExpectFits(Placement{fonts_.small.get(), NewGameNameBox(player), kFontAlignCentre}, name,
+                 "the new game's name of player " + std::to_string(player));
+    }
+  // A name that fits its box's width is drawn at the font's own size: drawn
+  // smaller, rows are dropped (the middle bar of "BOB" goes, and it reads
+  // "DOD").
+  for (int player = 0; player < 4; ++player)
+    for (bool beforeItem : {false, true}) {
+      const TextBox box = StatusNameBox(player, beforeItem);
+      EXPECT_EQ(FitText(fonts_.screen.get(), "BOB", box.width, box.height, false).scale, 1.0f)
+          << "player " << player << (beforeItem ? " before his item" : "");
+    }
+  // Each name before the item shown right of it.
+  for (int player = 0; player < 4; ++player) {
+    const TextBox box = StatusNameBox(player, true);
+    EXPECT_LE(box.x + box.width, StatusItemX(player) - 1) << "player " << player;
+  }
   // The attempts' results in their panels: the longest a distance gets.
   for (int player = 0; player < 4; ++player)
     for (int k = 0; k < 3; ++k)
       ExpectFits(Placement{fonts_.screen.get(), StatusAttemptBox(player, k)}, "99.99 m",
                  "a result of player " + std::to_string(player));
+  // The longest distance on the judge's board in COMPUTER THROW.
+  ExpectFits(Placement{fonts_.screen.get(), TextBox{0, 0, throwassets::kJudgeBoardW - 4, throwassets::kJudgeBoardH - 2},
+                       kFontAlignCentre},
+             "99.99 m", "the judge's board");
+  // The labels of the shop's bars.
+  const unsigned kShopLabels[4] = {1000, 10106, 10107, 1039};
+  for (int k = 0; k < 4; ++k)
+    ExpectFits(Placement{fonts_.small.get(), ShopBarLabelBox(k), kFontAlignCentre}, GetStringText(kShopLabels[k]),
+               "the shop's bar label " + std::to_string(kShopLabels[k]));
 }
 
 // The help pages as the overlay shows them: wrapped once to the page's
@@ -225,6 +257,37 @@ TEST_F(TextFit, HelpPagesWrapOnceInsideTheOverlay) {
         EXPECT_GT(shown, 2u) << file;
       }
     }
+  }
+}
+
+// Each event's help page says what its keys do, with player 1's default
+// keys, as the event's code reads them, and how to reach what is not chosen
+// at the start.
+TEST_F(TextFit, HelpPagesSayWhatTheKeysDo) {
+  const struct {
+    int event;
+    std::vector<const char*> says;
+  } cases[] = {
+      {1, {"Tap Shift again and again to spin up", "hold Ctrl to aim and let go to throw"}},
+      {2, {"Ctrl with Up or Down and a side punches or kicks", "Shift steps from the fists to the weapon"}},
+      {3, {"You start with the punch", "Shift steps to the weapon, the power pill and the push",
+           "push it up the course with Ctrl"}},
+      {4, {"Tap Shift again and again to run up", "Hold Ctrl to show the power meter and let go to take off"}},
+      {5, {"Ctrl throws your weapon the way you swim", "Shift switches to the power pill"}},
+      {6, {"Ctrl attacks", "Shift steps from the attack to the weapon, the power pill and the jump"}},
+      {7, {"Ctrl throws your weapon", "Shift steps to the power pill and the fists"}},
+      {8, {"Ctrl punches; pressed again at once it kicks", "Shift steps from the fists to the weapon"}},
+      {9, {"stand where something falls to catch it", "Nothing is caught while Ctrl is held", "Ctrl punches"}},
+      {10, {"Up pushes off", "Down brakes", "Ctrl punches", "Shift steps to the weapon and the power pill"}},
+  };
+  for (const auto& c : cases) {
+    std::string text;
+    ASSERT_TRUE(OptionsMenu::ReadHelpFile(Program("menu/txt/help" + std::to_string(c.event) + ".txt"), &text));
+    const std::string page = ExpandControlNames(text);
+    for (const char* phrase : c.says) EXPECT_NE(page.find(phrase), std::string::npos) << c.event << ": " << page;
+    for (const char* wrong : {"kick with Shift", "Push your hippo along the course with Ctrl", "Ctrl speeds up",
+                              "Shift fires", "Ctrl fires", "catch them with Ctrl"})
+      EXPECT_EQ(page.find(wrong), std::string::npos) << c.event << ": " << page;
   }
 }
 

@@ -324,6 +324,16 @@ void DrawStatusBand(cairo_t* cr, double w, double h, int rows) {
   DrawStatusBand(cr, w, h, rows, {{30, 36, 70}, {50, 64, 120}, {24, 28, 56}, {16, 20, 40}}, true);
 }
 
+void DrawAttemptsStatusBand(cairo_t* cr, double w, double h) {
+  const BandColours c{{30, 36, 70}, {50, 64, 120}, {24, 28, 56}, {16, 20, 40}};
+  DrawStatusBand(cr, w, h, 1, c, true);
+  static const int kBar[4] = {89, 249, 411, 572};
+  for (int i = 0; i < 4; ++i) {
+    cairo_rectangle(cr, kBar[i] - 2, 20, 64, 41);
+    FillStroke(cr, c.trough, 1);
+  }
+}
+
 void DrawStatusBand(cairo_t* cr, double w, double h, int rows, const BandColours& c, bool nameLine) {
   cairo_rectangle(cr, 0, 0, w, h);
   SetRgb(cr, c.back);

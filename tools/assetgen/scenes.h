@@ -28,6 +28,11 @@ struct BandColours {
   Rgb back, panel, faceBox, trough;
 };
 void DrawStatusBand(cairo_t* cr, double w, double h, int rows, const BandColours& c, bool nameLine);
+// The band of the events measured in attempts (and of HIPPO RUN, which
+// shares it): the first bar's trough, and under it one box for the attempts
+// panel, its label and three results 10 pixels apart from y 18 (a second
+// bar, at y 26, stands at its top).
+void DrawAttemptsStatusBand(cairo_t* cr, double w, double h);
 // The game's logo text.
 void DrawLogo(cairo_t* cr, double cx, double cy, double size);
 

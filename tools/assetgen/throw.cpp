@@ -552,9 +552,10 @@ void GenerateThrow(Output& out) {
 
   if (offsetsWrong) throw std::runtime_error("release offsets out of step with the drawing");
 
-  // Status band: four columns of face box, name line and bar troughs.
+  // Status band: four columns of face box, name line, the energy bar's
+  // trough and the attempts panel's box.
   Canvas status(kStatusW, kStatusH);
-  DrawStatusBand(status.cr(), kStatusW, kStatusH, 3);
+  DrawAttemptsStatusBand(status.cr(), kStatusW, kStatusH);
 
   // The event palette: scenery in 6..125, contestants in 126..254.
   Palette pal = BasePalette();
