@@ -25,7 +25,7 @@
 #include "input/input.h"
 #include "screen/game_screen.h"
 #include "screen/options_menu.h"
-#include "tools/assetgen/throw_assets.h"
+#include "events/computer_throw/computer_throw_data.h"
 
 namespace {
 
