@@ -892,9 +892,10 @@ SCENARIOS["texts_in_their_boxes"] = texts_in_their_boxes
 
 # ---------------------------------------------------------------- the new game by Enter
 
-# The first player's box on the new-game screen and the name field in it
-# (NewGameNameBox(0)).
-NEW_GAME_BOX, NEW_GAME_NAME = (42, 74, 178, 204), (53, 173, 167, 193)
+# The name field's rows of the first player's box on the new-game screen
+# (over them his athlete's face, flag and white bars) and the name's box
+# in it (NewGameNameBox(0)).
+NEW_GAME_BOX, NEW_GAME_NAME = (44, 166, 176, 202), (53, 173, 167, 193)
 
 
 def new_game_with_enter(s):
