@@ -178,9 +178,9 @@ SwimEvent::SwimEvent() : GameScreen(1) {
   for (Sprite* s : {stars_, icons_, smallFaces_})
     if (s && palette_) s->MatchPalette(palette_, 2, 250, 1, 0);
   world_.stars = stars_;
-  map_ = new (std::nothrow) DDSurface(220, 220, 4);
+  map_ = new (std::nothrow) DDSurface(kMapSize, kMapSize, 4);
   if (map_ && map_->HasSurface()) {
-    map_->FillRect(0, 0, 220, 220, 1);
+    map_->FillRect(0, 0, kMapSize, kMapSize, 1);
     if (palette_) map_->SetPalette(palette_);
     map_->SetColorKey(8, 1, 1);
   }
@@ -667,7 +667,8 @@ void SwimEvent::DrawMap(int player) {
   DDSurface* back = ShellBackSurface();
   const Swimmer* me = world_.swimmers[player & 3];
   if (!back || !me || !map_ || !map_->HasSurface()) return;
-  if (OptionsMenu* menu = GetOptionsMenu()) menu->TileRect(back, 420, 0, 220, 220);
+  const ScreenBox box = MapArea(world_.views);
+  if (OptionsMenu* menu = GetOptionsMenu()) menu->TileRect(back, box.x, box.y, box.width, box.height);
   // The cells around the swimmer join the map, which keeps all it has seen.
   const int c0 = std::max(0, (me->x - 320) / 100), r0 = std::max(0, (me->y - 200) / 100);
   for (int c = c0; c < std::min(c0 + 7, 99); ++c)
@@ -690,13 +691,13 @@ void SwimEvent::DrawMap(int player) {
         default: break;
       }
     }
-  back->BltKeyed(420, 0, 220, 220, map_, 0, 0);
+  back->BltKeyed(box.x, box.y, box.width, box.height, map_, 0, 0);
   if (smallFaces_)
     for (int i = 0; i < 4; ++i)
       if (const Swimmer* s = world_.swimmers[i])
-        smallFaces_->DrawFrame(std::clamp(g_players[i].character, 0, 5) + 1, back, (s->x + 25) / 50 + 410,
-                               (s->y + 25) / 50 - 10);
-  if (flagIcon_ && flag_) back->BltKeyed(608, (flag_->y + 25) / 50 - 10, 20, 15, flagIcon_, 0, 0);
+        smallFaces_->DrawFrame(std::clamp(g_players[i].character, 0, 5) + 1, back, (s->x + 25) / 50 + box.x - 10,
+                               (s->y + 25) / 50 + box.y - 10);
+  if (flagIcon_ && flag_) back->BltKeyed(box.x + 188, (flag_->y + 25) / 50 + box.y - 10, 20, 15, flagIcon_, 0, 0);
 }
 
 void SwimEvent::DrawClock() {

@@ -103,4 +103,9 @@ int BackgroundRow(int32_t cameraY, int row, int pictureRows) {
   return static_cast<int>((y % pictureRows + pictureRows) % pictureRows);
 }
 
+ScreenBox MapArea(int views) {
+  if (views > 1) return {320 - kMapSize / 2, 0, kMapSize, kMapSize};
+  return {640 - kMapSize, 0, kMapSize, kMapSize};
+}
+
 }  // namespace swim

@@ -57,4 +57,15 @@ void RankSwimmers(const int32_t x[4], const int32_t air[4], int32_t placeOf[4]);
 // again as the view sinks, and above the maze too. 0 for an empty picture.
 int BackgroundRow(int32_t cameraY, int row, int pictureRows);
 
+// The explored map's box on the screen (220 x 220 at the top). With one
+// view it stands in the top right corner. With two views each camera holds
+// its swimmer in the middle of his 320-pixel view, where a map in the right
+// corner would stand over the second swimmer; there it stands over the join
+// of the views, clear of both swimmers.
+inline constexpr int kMapSize = 220;
+struct ScreenBox {
+  int x, y, width, height;
+};
+ScreenBox MapArea(int views);
+
 }  // namespace swim

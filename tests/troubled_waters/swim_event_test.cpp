@@ -247,6 +247,8 @@ TEST_F(SwimEventTest, TwoPlayersOnOneMachineGetTwoViews) {
   std::vector<uint8_t> shot;
   int32_t camera[2] = {};
   bool cameraOnSwimmer[2] = {};
+  // Each person's swimmer as it stands on the screen (x, y, width, height).
+  ScreenBox swimmerBox[2] = {};
   auto base = o.onFrame;
   o.onFrame = [&](int m, int f, GameScreen* screen) {
     base(m, f, screen);
@@ -258,6 +260,9 @@ TEST_F(SwimEventTest, TwoPlayersOnOneMachineGetTwoViews) {
       camera[v] = w.cameraX[v] * 100000 + w.cameraY[v];
       const Swimmer* s = ev->GetSwimmer(w.localPlayer[v]);
       cameraOnSwimmer[v] = s && w.localPlayer[v] == v && w.cameraX[v] == s->x - 160 && w.cameraY[v] == s->y - 200;
+      if (s)
+        swimmerBox[v] = {s->x - w.cameraX[v] - s->halfWidth + v * w.viewWidth, s->y - w.cameraY[v] - s->halfHeight,
+                         2 * s->halfWidth, 2 * s->halfHeight};
     }
     DDSurface* back = ShellBackSurface();
     uint8_t* bits = nullptr;
@@ -275,9 +280,26 @@ TEST_F(SwimEventTest, TwoPlayersOnOneMachineGetTwoViews) {
   // The swimmers of players 0 and 1 have parted: the views show different
   // water.
   EXPECT_NE(camera[0], camera[1]);
+  // Each person sees his own swimmer whole in his own view: not under the
+  // map, which stands over the join of the views.
+  const ScreenBox map = MapArea(2);
+  for (int v = 0; v < 2; ++v) {
+    const ScreenBox& b = swimmerBox[v];
+    EXPECT_GT(b.width, 0) << "view " << v;
+    EXPECT_GE(b.x, v * 320) << "view " << v;
+    EXPECT_LE(b.x + b.width, v * 320 + 320) << "view " << v;
+    EXPECT_GE(b.y, 0) << "view " << v;
+    EXPECT_LE(b.y + b.height, 400) << "view " << v;
+    const bool underMap = b.x < map.x + map.width && map.x < b.x + b.width && b.y < map.y + map.height &&
+                          map.y < b.y + b.height;
+    EXPECT_FALSE(underMap) << "view " << v << ": swimmer at " << b.x << ", " << b.y;
+  }
   int differ = 0;
   for (int y = 0; y < 400; ++y) {
-    EXPECT_EQ(shot[y * 640 + 320], 0) << "the bar between the views, row " << y;
+    // The bar between the views, but for where the map stands over it.
+    if (y >= map.y + map.height) {
+      EXPECT_EQ(shot[y * 640 + 320], 0) << "the bar between the views, row " << y;
+    }
     for (int x = 0; x < 318; ++x) differ += shot[y * 640 + x] != shot[y * 640 + 322 + x] ? 1 : 0;
   }
   EXPECT_GT(differ, 318 * 400 / 10);

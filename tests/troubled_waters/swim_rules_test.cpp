@@ -14,8 +14,11 @@
 #include "events/troubled_waters/swim_rules.h"
 #include "events/troubled_waters/swimmer.h"
 #include "tests/support/event_harness.h"
+#include "tools/assetgen/swim_assets.h"
 
 using namespace swim;
+
+namespace sa = swimassets;
 
 TEST(SwimRules, DirectionsAndThrows) {
   struct Case { int fx, fy, group, bump; };
@@ -136,6 +139,24 @@ struct OpenWater {
 };
 
 }  // namespace
+
+// The map never stands over a swimmer that a view's camera holds in its
+// middle (half the view's width, 200 down), with one view or two, and stays
+// on the screen above the status band.
+TEST(SwimRules, TheMapLeavesEachViewsSwimmerInSight) {
+  for (int views = 1; views <= 2; ++views) {
+    const int w = 640 / views;
+    const ScreenBox m = MapArea(views);
+    EXPECT_GE(m.x, 0);
+    EXPECT_LE(m.x + m.width, 640);
+    EXPECT_LE(m.y + m.height, 400);
+    for (int v = 0; v < views; ++v) {
+      const int x = v * w + w / 2 - sa::kSwimmerW / 2, y = 200 - sa::kSwimmerH / 2;
+      const bool overlap = x < m.x + m.width && m.x < x + sa::kSwimmerW && y < m.y + m.height && m.y < y + sa::kSwimmerH;
+      EXPECT_FALSE(overlap) << views << " views, view " << v;
+    }
+  }
+}
 
 TEST(SwimActors, HeldKeysBuildSpeedUpToTheLimit) {
   OpenWater w(true);
