@@ -51,19 +51,42 @@ int ViewDirection(float cameraHeading, float heading) {
   return std::clamp(static_cast<int>(a * 4.0f / kPi), 0, 7);
 }
 
+namespace {
+
+// How far behind a skater at (sx, sz) a camera looking along `heading` can
+// stand: 28, or pulled in to just inside the wall the line crosses.
+float ChaseReach(const TrackShape& track, float sx, float sz, float heading) {
+  Point2f from(sx, sz), to(sx - std::cos(heading) * kChaseDistance, sz - std::sin(heading) * kChaseDistance), hit;
+  if (!CrossesEdge(track, track.outerEdges, &from, &to, &hit)) return kChaseDistance;
+  return std::sqrt(DistanceSquared(Point2f(sx, sz), hit)) - 0.1f;
+}
+
+}  // namespace
+
 CameraPlace ChaseCamera(const TrackShape& track, float sx, float sy, float sz, float sheading, float sheight,
                         int32_t finishedFrames) {
   CameraPlace c;
   c.heading = sheading + static_cast<float>(std::clamp(finishedFrames, 0, 24)) * kPi / 24.0f;
-  c.x = sx - std::cos(c.heading) * 28.0f;
-  c.z = sz - std::sin(c.heading) * 28.0f;
   c.y = sy + sheight;
-  Point2f from(sx, sz), to(c.x, c.z), hit;
-  if (CrossesEdge(track, track.outerEdges, &from, &to, &hit)) {
-    const float d = std::sqrt(DistanceSquared(Point2f(sx, sz), hit)) - 0.1f;
-    c.x = sx - std::cos(c.heading) * d;
-    c.z = sz - std::sin(c.heading) * d;
+  float reach = ChaseReach(track, sx, sz, c.heading);
+  // A skater with his back to the barrier would have the camera pulled in
+  // into his own head, and the view one flat picture of him. The camera
+  // swings round him instead, an eighth of a turn more each way at a time,
+  // to the first heading with room (or the roomiest there is).
+  if (reach < kCameraNearest) {
+    const float straight = c.heading;
+    for (int k = 1; k <= 8 && reach < kCameraNearest; ++k)
+      for (int side = 1; side >= -1 && reach < kCameraNearest; side -= 2) {
+        const float h = straight + static_cast<float>(side * k) * kPi / 8.0f;
+        const float r = ChaseReach(track, sx, sz, h);
+        if (r > reach) {
+          reach = r;
+          c.heading = h;
+        }
+      }
   }
+  c.x = sx - std::cos(c.heading) * reach;
+  c.z = sz - std::sin(c.heading) * reach;
   return c;
 }
 

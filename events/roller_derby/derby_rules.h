@@ -45,7 +45,15 @@ int ViewDirection(float cameraHeading, float heading);
 
 // Where a chase camera stands: 28 behind the skater (turned round to face
 // him over the 24 frames after he finished), lifted by his height, pulled
-// in to just inside the walls.
+// in to just inside the walls; never nearer him than kCameraNearest where
+// the track has room for that: where the wall behind him is nearer, the
+// camera swings round him to a side with room.
+inline constexpr float kChaseDistance = 28.0f;
+// Twice a skater's half width (his picture is 16 wide): nearer, he fills
+// most of the view.
+inline constexpr float kCameraNearest = 16.0f;
+// The bar between two views on the screen (x and width, 400 high).
+inline constexpr int kViewBarX = 319, kViewBarWidth = 3;
 struct CameraPlace {
   float x, y, z, heading;
 };

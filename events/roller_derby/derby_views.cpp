@@ -90,6 +90,9 @@ void RollerDerbyEvent::DrawFrame() {
     RMUpdateDevice(device_);
     if (!highDetail_ && lowDetailSurface_) back->BltStretch(0, 0, 640, 400, lowDetailSurface_, 0, 0, 320, 200, 0, nullptr);
   }
+  // The bar between two views, as in every split event: with the big
+  // viewports nothing else parts them.
+  if (layout_.views > 1) back->FillRect(kViewBarX, 0, kViewBarWidth, 400, 0);
   DrawOverlay2D();
 }
 

@@ -48,7 +48,28 @@ struct Seen {
   int32_t progressAtTakeOver = -1, progressAtEnd[4] = {};
   int views = 0;
   float cameraGap[2] = {-1, -1};  // a camera's distance from the skater it follows
+  // The least of it over the race, and the least distance from a camera to
+  // any other skater.
+  float nearestGap[2] = {1e9f, 1e9f};
+  float nearestOther = 1e9f;
+  // Rows of the play area (0..399) whose middle three columns (319..321)
+  // are all colour 0, in the 120th race frame.
+  int barRows = -1;
 };
+
+int BarRows() {
+  DDSurface* back = ShellBackSurface();
+  uint8_t* bits = nullptr;
+  int pitch = 0;
+  if (!back || back->Lock(&bits, &pitch) != 0) return -1;
+  int rows = 0;
+  for (int y = 0; y < 400; ++y) {
+    const uint8_t* row = bits + static_cast<ptrdiff_t>(y) * pitch;
+    rows += row[kViewBarX] == 0 && row[kViewBarX + 1] == 0 && row[kViewBarX + 2] == 0 ? 1 : 0;
+  }
+  back->Unlock();
+  return rows;
+}
 
 // The back buffer as a picture for a person to look at.
 void SaveBackBuffer(const std::string& name) {
@@ -110,8 +131,16 @@ class DerbyEventTest : public testing::Test {
       for (int c = 0; c < 2; ++c) {
         const DerbyObject* cam = w.objects[c];
         const DerbySkater* s = ev->Skater(c == 0 ? g_localPlayers[0] : g_localPlayers[1]);
-        if (cam && s && ev->State() == kRace)
+        if (cam && s && ev->State() == kRace) {
           seen->cameraGap[c] = std::sqrt((cam->x - s->x) * (cam->x - s->x) + (cam->z - s->z) * (cam->z - s->z));
+          seen->nearestGap[c] = std::min(seen->nearestGap[c], seen->cameraGap[c]);
+          for (int p = 0; p < 4; ++p) {
+            const DerbySkater* o = ev->Skater(p);
+            if (o && o != s)
+              seen->nearestOther =
+                  std::min(seen->nearestOther, std::hypot(cam->x - o->x, cam->z - o->z));
+          }
+        }
       }
       for (int p = 0; p < 4; ++p) {
         if (w.computer[p] && !seen->computerDrives[p] && p == 2 && seen->takeOverFrame < 0) {
@@ -128,7 +157,10 @@ class DerbyEventTest : public testing::Test {
         if (ev->State() != kRace && (s->x != 76.0f + 10.0f * p || s->z != 320.0f)) seen->movedBeforeRace = true;
         seen->finishOrder[p] = ev->FinishOrder()[p];
       }
-      if (!shot.empty() && seen->raceFrames == 120) SaveBackBuffer(shot);
+      if (seen->raceFrames == 120 && seen->barRows < 0) {
+        seen->barRows = BarRows();
+        if (!shot.empty()) SaveBackBuffer(shot);
+      }
     };
     return o;
   }
@@ -177,7 +209,7 @@ TEST_F(DerbyEventTest, FourComputerSkatersRaceTwoLaps) {
 }
 
 // Script actions of the input maps (up, down, left, right, fire 1..6).
-constexpr int kActUp = 0, kActFire1 = 4, kActFire4 = 7, kActFire5 = 8;
+constexpr int kActUp = 0, kActLeft = 2, kActFire1 = 4, kActFire4 = 7, kActFire5 = 8;
 
 // A person who pushes off, swallows a pill, throws his weapon once and then
 // keeps pushing straight on (he never makes the first turn).
@@ -209,6 +241,24 @@ TEST_F(DerbyEventTest, APersonPushesTakesAPillAndThrows) {
   for (int p = 1; p < 4; ++p) EXPECT_LT(rec[p].result, kTimeLimitSeconds);
 }
 
+// A person who skates straight into the barrier, turns his back to it and
+// stands there: his camera, which the wall would pull in into his head,
+// swings round him and keeps its distance for the whole race.
+TEST_F(DerbyEventTest, TheCameraKeepsOutOfASkaterWithHisBackToTheBarrier) {
+  auto players = ComputerFixtures();
+  players[0] = FixturePlayer(1, true, "ANNA");
+  Seen seen;
+  HarnessOptions o = Options(players, &seen);
+  InputScript s;
+  s.Hold(70, 260, kActUp);
+  s.Hold(280, 320, kActLeft);
+  o.scripts = {s};
+  HarnessRun run = RunEventHarness(o);
+  EXPECT_EQ(run.machines[0].result, 1);
+  EXPECT_GE(seen.nearestGap[0], kCameraNearest - 0.01f);
+  std::printf("camera: nearest %.2f to its skater, %.2f to another\n", seen.nearestGap[0], seen.nearestOther);
+}
+
 // Two players on one machine: two views side by side, each chase camera
 // behind its own player's skater.
 TEST_F(DerbyEventTest, TwoPlayersOnOneMachineGetTwoViews) {
@@ -222,7 +272,9 @@ TEST_F(DerbyEventTest, TwoPlayersOnOneMachineGetTwoViews) {
   for (int c = 0; c < 2; ++c) {
     EXPECT_GT(seen.cameraGap[c], 0.0f) << c;
     EXPECT_LE(seen.cameraGap[c], 28.01f) << c;
+    EXPECT_GE(seen.nearestGap[c], kCameraNearest - 0.01f) << c;
   }
+  EXPECT_EQ(seen.barRows, 400) << "the bar between the views";
   ExpectPlaces(run.machines[0].players);
   // Both local players are waited for: both finished.
   for (int p = 0; p < 2; ++p) EXPECT_LT(run.machines[0].players[p].result, kTimeLimitSeconds);

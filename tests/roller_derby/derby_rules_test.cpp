@@ -87,6 +87,34 @@ TEST(DerbyRules, ChaseCamera) {
   EXPECT_NEAR(c.z, 400, 1e-3);
 }
 
+// A skater pressed against any wall of any piece (on the line 5 inside the
+// walls that his middle never crosses), facing any way: his camera keeps
+// out of him and stays on the track side of the barrier.
+TEST(DerbyRules, TheChaseCameraKeepsOutOfItsSkaterEverywhere) {
+  const TrackShape& t = Track();
+  int cases = 0;
+  for (int piece = 0; piece < kPieces; ++piece) {
+    const TrackEdges& e = t.innerEdges[piece];
+    const int half = e.count / 2;
+    for (int wall = 0; wall < 2; ++wall)
+      for (int i = wall * half; i + 1 < (wall + 1) * half; ++i) {
+        const Point2f at((e.points[i].x + e.points[i + 1].x) / 2, (e.points[i].y + e.points[i + 1].y) / 2);
+        for (int k = 0; k < 16; ++k) {
+          const float heading = static_cast<float>(k) * kPi / 8;
+          const CameraPlace c = ChaseCamera(t, at.x, 0, at.y, heading, 2.5f, 0);
+          const float gap = std::hypot(c.x - at.x, c.z - at.y);
+          EXPECT_GE(gap, kCameraNearest - 0.01f) << "piece " << piece << " at " << at.x << ", " << at.y
+                                                 << " heading " << k << "/8 pi";
+          EXPECT_LE(gap, kChaseDistance + 0.01f);
+          Point2f from = at, to(c.x, c.z), hit;
+          EXPECT_EQ(CrossesEdge(t, t.outerEdges, &from, &to, &hit), 0) << "piece " << piece << " heading " << k;
+          ++cases;
+        }
+      }
+  }
+  EXPECT_GT(cases, kPieces * 16 * 2);
+}
+
 TEST(DerbyRules, LeaderAndPlaces) {
   const int32_t unique[4] = {10, 30, 20, 0};
   EXPECT_EQ(FindLeader(unique), 1);
