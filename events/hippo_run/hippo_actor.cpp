@@ -155,6 +155,11 @@ int HippoTableFrame(int state, int step) {
   return a->base + a->seq[std::clamp(step, 0, std::max(0, n - 1))];
 }
 
+int HippoLookFrame(int frame, int player, int sheetFrames) {
+  if (sheetFrames < ha::kHippoFrames || frame < 1 || frame > ha::kHippoLookFrames) return frame;
+  return frame + ha::kHippoLookFrames * std::clamp(player, 0, ha::kHippoLooks - 1);
+}
+
 bool HippoSequenceEnds(int state, int step) {
   const HippoAnim* a = HippoAnimOf(state);
   return !a || step + 1 >= SequenceLength(a->seq, 11);
@@ -601,6 +606,13 @@ void HippoActor::ChooseComputerKeys(int* heading, bool* fire1) {
 
 // ---------------------------------------------------------------------------
 // The hippo
+
+void Hippo::Draw(int cameraX, int cameraY, int offsetX, int offsetY) {
+  DDSurface* back = ShellBackSurface();
+  if (!sprite || !back) return;
+  sprite->DrawFrame(HippoLookFrame(frame, ownerIndex, sprite->FrameCount()), back,
+                    pictureX - cameraX - hotspotX + offsetX, pictureY - cameraY - hotspotY + offsetY);
+}
 
 void Hippo::Update(HippoActor** /*table*/) {
   auto step = [&]() {

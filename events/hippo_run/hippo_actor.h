@@ -162,6 +162,7 @@ class Hippo : public HippoActor {
  public:
   using HippoActor::HippoActor;
   void Update(HippoActor** table) override;
+  void Draw(int cameraX, int cameraY, int offsetX, int offsetY) override;
 };
 
 // A thrown weapon in flight (kind 9): 40 updates in a straight line.
@@ -208,3 +209,8 @@ void SpawnHippoExplosion(int worldX, int worldY, int frame, int drift);
 // The hippo's animation: base frame and sequence by state (3, 5, 6, 7, 9).
 int HippoTableFrame(int state, int step);
 bool HippoSequenceEnds(int state, int step);
+// The frame of player `player`'s hippo that shows table frame `frame`: his
+// own look (his number and colour on the cloth, frames 20p + 1 ..) when the
+// sheet of `sheetFrames` frames has one for each player; else the frame as
+// it is, the one look shared by all four.
+int HippoLookFrame(int frame, int player, int sheetFrames);

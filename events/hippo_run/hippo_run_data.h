@@ -179,8 +179,10 @@ inline constexpr Offset kWeaponStart[6][8] = {
 };
 
 // The hippo: 1..7 walking, 8..11 hit, 12..15 knocked out and getting up,
-// 16..20 idle.
-inline constexpr int kHippoW = 100, kHippoH = 110, kHippoFrames = 20;
+// 16..20 idle; then the same 20 again for each further player: frames
+// 20p + 1 .. 20p + 20 carry player p's number and colour on the cloth.
+inline constexpr int kHippoW = 100, kHippoH = 110, kHippoLookFrames = 20, kHippoLooks = 4;
+inline constexpr int kHippoFrames = kHippoLookFrames * kHippoLooks;
 inline constexpr int kHippoHotspotX = 50, kHippoHotspotY = 100;
 // Explosion puffs, four looks.
 inline constexpr int kExplodeW = 64, kExplodeH = 64, kExplodeFrames = 4;

@@ -273,6 +273,26 @@ TEST_F(HippoTable, AFullTableDropsNewActors) {
   EXPECT_EQ(g_hippoActors[42]->kind, kKindExplosion);
 }
 
+// Each player's hippo shows its own look of every table frame (his number
+// on the cloth); a sheet of the one shared look serves all four as it is.
+TEST(HippoLooks, EachPlayersHippoShowsItsOwnFrames) {
+  namespace ha = hippoassets;
+  for (int frame = 1; frame <= ha::kHippoLookFrames; ++frame) {
+    int shown[4];
+    for (int p = 0; p < 4; ++p) {
+      shown[p] = HippoLookFrame(frame, p, ha::kHippoFrames);
+      EXPECT_GE(shown[p], 1);
+      EXPECT_LE(shown[p], ha::kHippoFrames);
+      EXPECT_EQ((shown[p] - 1) % ha::kHippoLookFrames + 1, frame) << "the same pose";
+      for (int q = 0; q < p; ++q) EXPECT_NE(shown[p], shown[q]) << "frame " << frame;
+      EXPECT_EQ(HippoLookFrame(frame, p, ha::kHippoLookFrames), frame) << "one look for all";
+    }
+  }
+  // Out of range: the frame as it is (the sprite draws nothing for it).
+  EXPECT_EQ(HippoLookFrame(0, 2, ha::kHippoFrames), 0);
+  EXPECT_EQ(HippoLookFrame(3, 9, ha::kHippoFrames), 3 + 3 * ha::kHippoLookFrames);
+}
+
 TEST_F(HippoTable, TheRunnersKeysItemsAndPills) {
   HippoActor* r = Runner(0, 250, 1000, 1, 3);
   r->Update(g_hippoActors);

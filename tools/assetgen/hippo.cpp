@@ -187,8 +187,14 @@ void DrawCourse(Canvas& canvas) {
 
 // --------------------------------------------------------------- the actors
 
+// The cloths on the hippos' backs, one colour a player, so that a person
+// finds his own hippo among four that look alike.
+const Rgb kPlayerCloth[4] = {{230, 40, 40}, {40, 110, 220}, {250, 210, 40}, {60, 170, 70}};
+
+// `number` 1..4 writes the player's number on the cloth in his colour; 0
+// leaves it white.
 void DrawHippoBody(cairo_t* cr, double cx, double feetY, double legPhase, double lie, double squint,
-                   double mouth) {
+                   double mouth, int number = 0) {
   // Facing up the course (to the upper right), seen from behind and the side.
   cairo_save(cr);
   cairo_translate(cr, cx, feetY);
@@ -223,7 +229,8 @@ void DrawHippoBody(cairo_t* cr, double cx, double feetY, double legPhase, double
   }
   // A number cloth on the back.
   RoundRect(cr, -22, -60, 26, 20, 3);
-  FillStroke(cr, {250, 250, 250}, 1.2);
+  FillStroke(cr, number >= 1 && number <= 4 ? kPlayerCloth[number - 1] : Rgb{250, 250, 250}, 1.2);
+  if (number >= 1 && number <= 4) Text(cr, std::to_string(number), -9, -43, 18, kInk, 1, true);
   cairo_restore(cr);
 }
 
@@ -483,23 +490,40 @@ void GenerateHippo(Output& out) {
     return *sheets.back();
   };
   {
+    // One look of kHippoLookFrames frames for each player, the cloth with
+    // his number in his colour. The hippo is drawn at 0.85 of its size, and
+    // one that falls over is moved up and right as it turns (by `lie`), so
+    // that neither the snout nor the back of a lying hippo leaves the frame.
     Sheet& s = add(kHippoSprite);
-    for (int f = 1; f <= kHippoFrames; ++f) {
-      cairo_t* cr = s.Frame(kHippoW, kHippoH);
-      Ellipse(cr, kHippoHotspotX, kHippoHotspotY - 2, 40, 9);
-      SetRgb(cr, {60, 70, 40});
-      cairo_fill(cr);
-      const double cx = kHippoHotspotX - 4, feet = kHippoHotspotY - 4;
-      if (f <= 7) {
-        DrawHippoBody(cr, cx, feet, (f - 1) / 7.0, 0, 0, 0.2);
-      } else if (f <= 11) {
-        DrawHippoBody(cr, cx, feet - 4 * std::sin((f - 8) * M_PI / 3), 0, 0.1 * (f - 8), 1, 1);
-      } else if (f <= 15) {
-        DrawHippoBody(cr, cx, feet, 0, 0.25 * (f - 11), 1, 0.5);
-      } else {
-        DrawHippoBody(cr, cx, feet, 0, 0, (f == 19) ? 1 : 0, (f - 16) / 4.0);
+    for (int look = 0; look < kHippoLooks; ++look)
+      for (int f = 1; f <= kHippoLookFrames; ++f) {
+        cairo_t* cr = s.Frame(kHippoW, kHippoH);
+        Ellipse(cr, kHippoHotspotX, kHippoHotspotY - 2, 40, 9);
+        SetRgb(cr, {60, 70, 40});
+        cairo_fill(cr);
+        const double cx = kHippoHotspotX - 7, feet = kHippoHotspotY - 4;
+        double lift = 0, lie = 0, squint = 0, mouth = 0, legs = 0;
+        if (f <= 7) {
+          legs = (f - 1) / 7.0;
+          mouth = 0.2;
+        } else if (f <= 11) {
+          lift = 4 * std::sin((f - 8) * M_PI / 3);
+          lie = 0.1 * (f - 8);
+          squint = mouth = 1;
+        } else if (f <= 15) {
+          lie = 0.25 * (f - 11);
+          squint = 1;
+          mouth = 0.5;
+        } else {
+          squint = (f == 19) ? 1 : 0;
+          mouth = (f - 16) / 4.0;
+        }
+        cairo_save(cr);
+        cairo_translate(cr, cx + 48 * lie, feet - lift - 28 * lie);
+        cairo_scale(cr, 0.85, 0.85);
+        DrawHippoBody(cr, 0, 0, legs, lie, squint, mouth, look + 1);
+        cairo_restore(cr);
       }
-    }
   }
   {
     Sheet& s = add(kCarSprite);
