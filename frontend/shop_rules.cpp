@@ -222,3 +222,12 @@ const char* TrainingSheetName(int character) {
   if (character < 0 || character > 5) character = 0;
   return kTrainingSheets[character];
 }
+
+int ShopItemFirstFrame(int item, int sheetFrames) {
+  // Each item its own animation; the pills and the juice once borrowed the
+  // strength and speed pictures, and a sheet without theirs still does.
+  static const int kFirst[6] = {1, 16, 31, 46, 62, 77};
+  static const int kShared[6] = {1, 16, 31, 46, 1, 16};
+  if (item < 0 || item > 5) return -1;
+  return sheetFrames >= kFirst[5] + 14 ? kFirst[item] : kShared[item];
+}

@@ -57,3 +57,9 @@ const char* RecordSoundName(int character);
 const char* EventAnnouncementName(int event);
 // Face sheet of the shop's training tiles, relative to the program directory.
 const char* TrainingSheetName(int character);
+// The first of the 15 frames of item 0..5's animation in a training sheet of
+// `sheetFrames` frames: strength 1, speed 16, endurance 31, weapons 46,
+// power pills 62 and energy juice 77 (after the portrait, 61). A sheet
+// without the last two (61 frames or fewer) shows the strength and speed
+// pictures for them; -1 for an item without one.
+int ShopItemFirstFrame(int item, int sheetFrames);

@@ -28,7 +28,6 @@ struct Rect {
 constexpr Rect kItemRects[kShopItems] = {{8, 5, 208, 178},   {216, 5, 208, 178}, {424, 5, 208, 178},
                                          {8, 183, 208, 178}, {216, 183, 208, 178},
                                          {424, 183, 208, 178}, {547, 424, 85, 51}};
-constexpr int kAnimFirst[6] = {1, 16, 31, 46, 1, 16};
 constexpr int kPodiumX[3] = {48, 256, 48};
 constexpr int kPodiumY[3] = {100, 202, 308};
 constexpr int kPodiumNameY[3] = {113, 253, 403};
@@ -473,7 +472,8 @@ void ShopScreen::DrawItems(int init) {
     const Rect& r = kItemRects[i];
     bool hl = i == selected_;
     if (shop1_) shop1_->DrawFrame(i == kItemExit ? (hl ? 5 : 4) : (hl ? 2 : 1), back, r.x, r.y);
-    if (i < kItemExit && sheet_) sheet_->DrawFrame(kAnimFirst[i] + animFrame_, back, r.x + 17, r.y + 15);
+    if (i < kItemExit && sheet_)
+      sheet_->DrawFrame(ShopItemFirstFrame(i, sheet_->FrameCount()) + animFrame_, back, r.x + 17, r.y + 15);
   }
   DrawPanel();
 }

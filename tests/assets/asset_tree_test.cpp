@@ -355,6 +355,70 @@ TEST(AssetTree, ContestantSheetLayoutsHoldTheFramesTheEventPlays) {
   }
 }
 
+// Every hippo stands whole in its frame (no opaque pixel on the frame's
+// edge: the generator once drew the snout out past the right one), and the
+// players' looks differ frame by frame, so that each person finds his own.
+TEST(AssetTree, HipposStandWholeInTheirFramesAndEachPlayerHasHisOwn) {
+  namespace ha = hippoassets;
+  Sprite s(ResolvePath(JoinPath(Root(Root::Data), ha::kHippoSprite)).c_str(), 0, -1);
+  ASSERT_EQ(s.GetError(), kSpriteOk);
+  ASSERT_EQ(s.FrameCount(), ha::kHippoFrames);
+  std::vector<std::vector<uint8_t>> pictures(ha::kHippoFrames + 1);
+  for (int n = 1; n <= ha::kHippoFrames; ++n) {
+    SCOPED_TRACE("frame " + std::to_string(n));
+    ASSERT_EQ(s.LoadFrame(n, kFrameHeader), 1);
+    const BitmapInfoHeader* h = s.GetFrameInfo(n);
+    ASSERT_NE(h, nullptr);
+    const int w = h->width, rows = std::abs(h->height);
+    ASSERT_EQ(w, ha::kHippoW);
+    std::vector<uint8_t>& buf = pictures[n];
+    buf.assign(size_t(w) * rows, 0);
+    ASSERT_EQ(s.DrawFrameToBuffer(n, buf.data(), w, 1), 1);
+    for (int y = 0; y < rows; ++y) {
+      EXPECT_EQ(buf[size_t(y) * w], 1) << "left edge, row " << y;
+      EXPECT_EQ(buf[size_t(y) * w + w - 1], 1) << "right edge, row " << y;
+    }
+    for (int x = 0; x < w; ++x) {
+      EXPECT_EQ(buf[size_t(x)], 1) << "top edge, column " << x;
+      EXPECT_EQ(buf[size_t(rows - 1) * w + x], 1) << "bottom edge, column " << x;
+    }
+  }
+  for (int f = 1; f <= ha::kHippoLookFrames; ++f)
+    for (int a = 0; a < ha::kHippoLooks; ++a)
+      for (int b = a + 1; b < ha::kHippoLooks; ++b) {
+        const auto& pa = pictures[a * ha::kHippoLookFrames + f];
+        const auto& pb = pictures[b * ha::kHippoLookFrames + f];
+        size_t differ = 0;
+        for (size_t i = 0; i < pa.size() && i < pb.size(); ++i) differ += pa[i] != pb[i] ? 1 : 0;
+        EXPECT_GT(differ, 60u) << "frame " << f << ": players " << a + 1 << " and " << b + 1 << " look alike";
+      }
+}
+
+// The shop's six items each show their own pictures in every training
+// sheet: the first frames of the six animations all differ.
+TEST(AssetTree, ShopItemsHaveTheirOwnPictures) {
+  for (const char* name : kFaceSheet) {
+    SCOPED_TRACE(name);
+    Sprite s(ResolvePath(JoinPath(Root(Root::Program), name)).c_str(), 0, -1);
+    ASSERT_EQ(s.FrameCount(), kTrainingSheetFrames);
+    std::vector<std::vector<uint8_t>> first;
+    for (int f : {1, 16, 31, 46, 62, 77}) {
+      ASSERT_EQ(s.LoadFrame(f, kFrameHeader), 1);
+      const BitmapInfoHeader* h = s.GetFrameInfo(f);
+      ASSERT_NE(h, nullptr);
+      EXPECT_EQ(h->width, 168);
+      std::vector<uint8_t> buf(size_t(h->width) * std::abs(h->height));
+      ASSERT_EQ(s.DrawFrameToBuffer(f, buf.data(), h->width, 1), 1);
+      for (const auto& other : first) {
+        size_t differ = 0;
+        for (size_t i = 0; i < buf.size() && i < other.size(); ++i) differ += buf[i] != other[i] ? 1 : 0;
+        EXPECT_GT(differ, buf.size() / 4) << "frame " << f << " looks like an earlier item's";
+      }
+      first.push_back(std::move(buf));
+    }
+  }
+}
+
 // The code that is written names its files with literals such as
 // "menu\\char.mbm": each such name must be in the manifest, so that a screen
 // added or changed later cannot open a file the data set lacks. (The events

@@ -162,6 +162,27 @@ TEST(ShopRules, PodiumAndStandingsOrder) {
   }
 }
 
+// Each of the six items shows its own 15 frames of a training sheet, all
+// inside the sheet; a sheet without the pills' and the juice's pictures
+// still shows something for them.
+TEST(ShopRules, EachItemHasItsOwnPicture) {
+  constexpr int kSheetFrames = 91, kOldSheetFrames = 61;
+  for (int a = 0; a < 6; ++a) {
+    const int first = ShopItemFirstFrame(a, kSheetFrames);
+    EXPECT_GE(first, 1);
+    EXPECT_LE(first + 14, kSheetFrames);
+    EXPECT_TRUE(first + 14 < 61 || first > 61) << "item " << a << " runs into the portrait (61)";
+    for (int b = 0; b < a; ++b) {
+      const int other = ShopItemFirstFrame(b, kSheetFrames);
+      EXPECT_TRUE(first + 14 < other || other + 14 < first) << "items " << b << " and " << a << " share frames";
+    }
+    EXPECT_GE(ShopItemFirstFrame(a, kOldSheetFrames), 1);
+    EXPECT_LE(ShopItemFirstFrame(a, kOldSheetFrames) + 14, 60);
+  }
+  EXPECT_EQ(ShopItemFirstFrame(6, kSheetFrames), -1);
+  EXPECT_EQ(ShopItemFirstFrame(-1, kSheetFrames), -1);
+}
+
 TEST(ShopRules, SoundNames) {
   EXPECT_EQ(MedalSoundName(0, 0, 0.33), "extra\\medal\\goldgoo1.wav");
   EXPECT_EQ(MedalSoundName(1, 3, 0.34), "extra\\medal\\slvrama2.wav");

@@ -74,7 +74,7 @@ inline constexpr int kEventsFrames = 3 + 16 * 10;
 inline constexpr int kCursorFrames = 3, kIconsFrames = 4, kDialogFrames = 5;
 inline constexpr int kFacesFrames = 6, kIntroFrames = 6, kFlagFrames = 14;
 inline constexpr int kMedalSheetFrames = 26, kShop1Frames = 6, kShop2Frames = 64;
-inline constexpr int kTrainingSheetFrames = 61, kSmallFacesFrames = 6, kLoadingPictures = 10;
+inline constexpr int kTrainingSheetFrames = 91, kSmallFacesFrames = 6, kLoadingPictures = 10;
 // Status-band faces: per character six moods of 15 frames, 70x56; the star 8 frames.
 inline constexpr const char* kFacePanelFile[6] = {"menu\\facepan0.mbm", "menu\\facepan1.mbm",
                                                   "menu\\facepan2.mbm", "menu\\facepan3.mbm",

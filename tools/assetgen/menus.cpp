@@ -108,7 +108,8 @@ void FontJob(Jobs& jobs, const char* path, double size, Rgb ink, bool outline) {
 }
 
 void TrainingFrame(cairo_t* cr, int ch, int anim, double phase, double w, double h) {
-  static const Rgb kBack[4] = {{230, 120, 90}, {110, 190, 240}, {140, 210, 120}, {200, 170, 230}};
+  static const Rgb kBack[6] = {{230, 120, 90},  {110, 190, 240}, {140, 210, 120},
+                               {200, 170, 230}, {245, 205, 80},  {110, 215, 200}};
   cairo_rectangle(cr, 0, 0, w, h);
   SetRgb(cr, kBack[anim]);
   cairo_fill(cr);
@@ -171,6 +172,61 @@ void TrainingFrame(cairo_t* cr, int ch, int anim, double phase, double w, double
       SetRgb(cr, {120, 40, 20});
       cairo_set_line_width(cr, 2);
       cairo_stroke(cr);
+      break;
+    }
+    case 4: {  // power pills: a big capsule tossed up and caught in the mouth
+      p.arm[0] = 2.2 + s * 0.4;
+      p.elbow[0] = 0.6;
+      p.arm[1] = -0.5;
+      p.mouth = 0.6 + 0.4 * std::max(0.0, -s);
+      p.bounce = std::max(0.0, s) * 5;
+      DrawCharacter(cr, ch, p, w * 0.45, ground, h * 0.8);
+      const double px = w * 0.45 + w * 0.22 * std::cos(phase * M_PI), py = h * 0.12 + h * 0.16 * std::sin(phase * M_PI);
+      cairo_save(cr);
+      cairo_translate(cr, px, py);
+      cairo_rotate(cr, phase * 2 * M_PI);
+      RoundRect(cr, -16, -7, 32, 14, 7);
+      FillStroke(cr, {250, 250, 250}, 1.6);
+      RoundRect(cr, -16, -7, 16, 14, 7);
+      FillStroke(cr, {225, 40, 60}, 1.6);
+      cairo_restore(cr);
+      for (int i = 0; i < 4; ++i) {  // sparkles round the pill
+        const double a = phase * 2 * M_PI + i * M_PI / 2;
+        Text(cr, "*", px + std::cos(a) * 24, py + 6 + std::sin(a) * 16, 16, {255, 255, 255}, 1, true);
+      }
+      break;
+    }
+    case 5: {  // energy juice: a tall glass of green juice, drunk down
+      p.arm[0] = -2.3;
+      p.elbow[0] = -0.9;
+      p.arm[1] = 0.4;
+      p.mouth = 0.5;
+      p.lean = -0.08;
+      DrawCharacter(cr, ch, p, w * 0.4, ground, h * 0.8);
+      const double gx = w * 0.7, gy = h * 0.22, gw = 30, gh = 62;
+      const double level = 0.85 - 0.65 * phase;  // drunk down through the loop
+      cairo_save(cr);
+      cairo_translate(cr, gx, gy);
+      cairo_rotate(cr, -0.35);
+      cairo_rectangle(cr, -gw / 2 + 2, gh * (1 - level), gw - 4, gh * level);
+      SetRgb(cr, {90, 200, 60});
+      cairo_fill(cr);
+      for (int i = 0; i < 3; ++i) {  // bubbles rising in it
+        const double by = gh * (1 - level) + std::fmod(gh * level * (1 - phase) + i * 17, gh * level);
+        Ellipse(cr, -6 + i * 6, by, 2.2, 2.2);
+        FillStroke(cr, {200, 255, 170}, 0.8);
+      }
+      cairo_rectangle(cr, -gw / 2, 0, gw, gh);
+      SetRgb(cr, kInk);
+      cairo_set_line_width(cr, 2.2);
+      cairo_stroke(cr);
+      cairo_move_to(cr, 4, -2);  // a straw
+      cairo_line_to(cr, 10, -22);
+      SetRgb(cr, {230, 60, 60});
+      cairo_set_line_width(cr, 3);
+      cairo_stroke(cr);
+      cairo_restore(cr);
+      Text(cr, "+", gx + 26, gy + 10, 26, {255, 255, 255}, 1, true);
       break;
     }
     default: {  // weapons: swinging a cartoon bomb
@@ -544,6 +600,9 @@ void GenerateMenus(Output& out) {
     for (int anim = 0; anim < 4; ++anim)
       for (int f = 0; f < 15; ++f) TrainingFrame(Jobs::Frame(j, 168, 148), c, anim, f / 15.0, 168, 148);
     DrawFace(Jobs::Frame(j, 96, 96), c, 48, 50, 36, 1);  // 61 portrait
+    // 62..76 power pills, 77..91 energy juice: each shop item its own picture.
+    for (int anim = 4; anim < 6; ++anim)
+      for (int f = 0; f < 15; ++f) TrainingFrame(Jobs::Frame(j, 168, 148), c, anim, f / 15.0, 168, 148);
   }
   {
     Job& j = jobs.Add(P, "menu\\sfaces.mbm");
