@@ -13,8 +13,8 @@
 #include "events/troubled_waters/swim_data.h"
 #include "events/troubled_waters/swim_rules.h"
 #include "events/troubled_waters/swimmer.h"
+#include "events/troubled_waters/troubled_waters_data.h"
 #include "tests/support/event_harness.h"
-#include "tools/assetgen/swim_assets.h"
 
 using namespace swim;
 
