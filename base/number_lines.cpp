@@ -57,3 +57,26 @@ int ReadNumberLines(const uint8_t* data, size_t size, int32_t* values, int most,
   }
   return count;
 }
+
+int ReadLeadingNumberLines(const uint8_t* data, size_t size, int32_t* values, int most, size_t lineChars) {
+  int count = 0;
+  size_t start = 0;
+  while (start < size && count < most) {
+    size_t end = start;
+    while (end < size && data[end] != '\n') ++end;
+    size_t n = end - start;
+    if (n > 0 && data[start + n - 1] == '\r') --n;
+    n = n < lineChars ? n : lineChars;
+    const uint8_t* p = data + start;
+    size_t i = 0;
+    while (i < n && (IsBlank(p[i]) || p[i] == '\n')) ++i;
+    bool negative = false;
+    if (i < n && (p[i] == '+' || p[i] == '-')) negative = p[i++] == '-';
+    // Digits past the ninth are not read: no value overflows.
+    int64_t v = 0;
+    for (int digits = 0; i < n && p[i] >= '0' && p[i] <= '9' && digits < 9; ++digits) v = v * 10 + (p[i++] - '0');
+    values[count++] = static_cast<int32_t>(negative ? -v : v);
+    start = end + 1;
+  }
+  return count;
+}

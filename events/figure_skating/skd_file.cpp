@@ -1,5 +1,6 @@
 #include "events/figure_skating/skd_file.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/number_lines.h"
@@ -12,7 +13,7 @@ constexpr int32_t kMaxFileSize = 64 * 1024;
 // Frame numbers and counts a sprite file can hold.
 constexpr int32_t kMaxFrame = 65535;
 
-bool InRange(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
+bool InRange(int64_t v, int64_t lo, int64_t hi) { return v >= lo && v <= hi; }
 
 }  // namespace
 
@@ -46,31 +47,27 @@ uint32_t ParseSkd(const uint8_t* data, size_t size, SkaterData* out, int* badLin
   if (badLine) *badLine = 0;
   if (!data && size) return kSkdErrOpen;
   int32_t values[kSkdValues] = {};
-  // Only blanks may follow a number on its line, and only blank lines the
-  // last value.
-  NumberLinesError error;
-  int line = 0;
-  const int count = ReadNumberLines(data, size, values, kSkdValues, NumberLineRules{false, true}, &error, &line);
-  if (error != NumberLinesError::kNone) {
-    if (badLine) *badLine = line;
-    return error == NumberLinesError::kNotNumber ? kSkdErrNotNumber : kSkdErrLineCount;
-  }
-  if (count != kSkdValues) return kSkdErrLineCount;
-  // Ranges: the animation numbers index tables of eleven; every animation
-  // has frames; nothing below divides by the maximum energy or moves at no
-  // speed.
+  ReadLeadingNumberLines(data, size, values, kSkdValues, kSkdLineChars);
+  // Only what would break the game is refused: the animation numbers index
+  // tables of eleven, every frame of every direction is one a sprite file
+  // can hold, and the results divide by the maximum energy. Anchors, counts
+  // of 0 (an animation that stands still) and the top speed (replaced when
+  // play starts) are taken as they are.
   for (int i = 0; i < kSkdValues; ++i) {
-    const int32_t v = values[i];
-    bool ok = true;
-    if (i < 11) ok = InRange(v, 0, kSkdAnimations - 1);
-    else if (i < 22) ok = InRange(v, 1, kMaxFrame);
-    else if (i < 33) ok = InRange(v, 1, 255) && InRange(values[i - 11] + 8 * v - 1, 1, kMaxFrame);
-    else if (i < 35) ok = InRange(v, -1000, 1000);
-    else if (i == 35) ok = InRange(v, 1, 10000);
-    else ok = InRange(v, 1, 30);
-    if (!ok) {
+    const int64_t v = values[i];
+    uint32_t error = kSkdOk;
+    if (i < 11) {
+      if (!InRange(v, 0, kSkdAnimations - 1)) error = kSkdErrAnimation;
+    } else if (i < 22) {
+      if (!InRange(v, 1, kMaxFrame)) error = kSkdErrFrame;
+    } else if (i < 33) {
+      if (v < 0 || values[i - 11] + 8 * std::max<int64_t>(v, 1) - 1 > kMaxFrame) error = kSkdErrFrame;
+    } else if (i == 35) {
+      if (v == 0) error = kSkdErrEnergy;
+    }
+    if (error != kSkdOk) {
       if (badLine) *badLine = i + 1;
-      return kSkdErrRange;
+      return error;
     }
   }
   *out = SkdFromValues(values);
@@ -88,9 +85,9 @@ const char* SkdErrorText(uint32_t code) {
   switch (code) {
     case kSkdOk: return "no error";
     case kSkdErrOpen: return "the file cannot be read";
-    case kSkdErrNotNumber: return "a line is not a whole number";
-    case kSkdErrLineCount: return "the file does not hold 37 lines";
-    case kSkdErrRange: return "a value is out of its range";
+    case kSkdErrAnimation: return "an action names an animation other than 0 to 10";
+    case kSkdErrFrame: return "an animation reaches a frame below 1 or past 65535";
+    case kSkdErrEnergy: return "the maximum energy is 0";
     default: return "unknown error";
   }
 }

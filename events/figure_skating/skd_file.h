@@ -1,15 +1,19 @@
 #pragma once
 // Skater data files (.skd): one decimal integer a line, 37 lines, that give a
 // character's skater its animation layout, drawing anchor, maximum energy and
-// first top speed (the layout is in docs/formats.md). The reader never
-// creates or changes a file, reads lines of any length, and refuses a file
-// that is not exactly 37 whole numbers in their ranges: a skater whose file
-// is refused takes the built-in values of its character instead.
+// first top speed (the layout is in docs/formats.md). The files are read as
+// they always have been: each line's number as atoi reads it ("5x" is 5, an
+// empty line 0), lines past the 37th not read, values a short file does not
+// reach 0. The reader never creates or changes a file, and refuses only a
+// file whose values would break the game: a skater whose file is refused
+// takes the built-in values of its character instead.
 #include <cstddef>
 #include <cstdint>
 
 inline constexpr int kSkdValues = 37;
 inline constexpr int kSkdAnimations = 11;
+// Characters of a line that are read (the rest of a longer line is not).
+inline constexpr size_t kSkdLineChars = 7;
 
 struct SkaterData {
   int32_t animationOfAction[kSkdAnimations] = {};
@@ -23,10 +27,10 @@ struct SkaterData {
 
 enum : uint32_t {
   kSkdOk = 0,
-  kSkdErrOpen = 3001,        // missing, unreadable or larger than any skater file
-  kSkdErrNotNumber = 3002,   // a line that is not a whole number (or one too large)
-  kSkdErrLineCount = 3003,   // fewer or more than 37 lines
-  kSkdErrRange = 3004,       // a value outside its range
+  kSkdErrOpen = 3001,       // missing, unreadable or larger than any skater file
+  kSkdErrAnimation = 3002,  // an action's animation is not one of the eleven
+  kSkdErrFrame = 3003,      // a frame a sprite file cannot hold (below 1 or past 65535)
+  kSkdErrEnergy = 3004,     // a maximum energy of 0, which the results divide by
 };
 
 // Parses a file image. On kSkdOk *out holds the values; otherwise *out is

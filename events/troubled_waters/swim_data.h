@@ -3,9 +3,12 @@
 // integer each. Lines 1..10 are the first sprite frames of the swimmer's ten
 // animations, 11..20 their frame counts, 21..24 unused, then the air loss,
 // the speed step, the refill, the energy cap and the mood limit (stored
-// negated). A file is taken only when every line is an integer and every
-// animation lies within the sheet; otherwise the event says why and uses the
-// layout the data set is drawn to.
+// negated). The files are read as they always have been: each line's number
+// as atoi reads its first seven characters ("5x" is 5, an empty line 0),
+// lines past the 29th not read, values a short file does not reach 0. A file
+// is refused only where a value would break the game (a frame outside the
+// sheet); the event then says why and uses the layout the data set is drawn
+// to.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,8 +16,8 @@
 namespace swim {
 
 inline constexpr int kSwdValues = 29;
-inline constexpr int kSwdLineMax = 7;        // characters before the newline
-inline constexpr size_t kSwdFileMax = 4096;  // a longer file is not a swimmer file
+inline constexpr size_t kSwdLineMax = 7;         // characters of a line that are read
+inline constexpr size_t kSwdFileMax = 64 * 1024;  // a longer file is not a swimmer file
 inline constexpr int kAnimations = 10;
 
 struct SwimmerData {
@@ -27,10 +30,8 @@ struct SwimmerData {
   int32_t moodYLimit = 0;  // the file's value negated
 };
 
-// Reads the text of a .swd file: 29 lines of an integer (blanks around it
-// and a carriage return before the newline allowed; further lines are
-// ignored). False with the reason when a line is missing, too long or not a
-// number, or a value is out of its range.
+// Reads the text of a .swd file. False with the reason (and its line) when a
+// first frame is below 1 or a frame count below 0.
 bool ParseSwimmerData(const uint8_t* data, size_t size, SwimmerData* out, std::string* why);
 // Every animation (with its left / direction copies) within frames
 // 1..frameCount.

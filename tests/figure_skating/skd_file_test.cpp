@@ -1,6 +1,7 @@
-// The skater data reader: good files of either line ending, the odd lines
-// it has always taken, damaged files refused (never read past, never
-// created), and the six generated files describing the sheets drawn for them.
+// The skater data reader: good files of either line ending, the loose lines
+// the files have always been read with, the values that would break the game
+// refused (never read past, never created), and the six generated files
+// describing the sheets drawn for them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -69,44 +70,70 @@ TEST(SkdFile, ReadsTheValuesIntoTheirFields) {
   ASSERT_EQ(Parse(s + "\n\n  \r\n", &d), kSkdOk) << "blank lines after the last value";
 }
 
-TEST(SkdFile, RefusesDamagedFilesAndKeepsTheOldValues) {
+// The files are read as they always have been: what a line holds after its
+// number, an empty line, a short file or lines past the 37th play; only a
+// value that would break the game is refused, with its line.
+TEST(SkdFile, ReadsLooseFilesAndRefusesOnlyValuesThatBreakTheGame) {
   const std::vector<int> good = GoodValues();
   auto with = [&](int line, const std::string& text) {
     std::string s;
     for (int i = 0; i < kSkdValues; ++i) s += (i == line ? text : std::to_string(good[i])) + "\n";
     return s;
   };
+  auto first = [&](int n) { return Lines(std::vector<int>(good.begin(), good.begin() + n)); };
   struct Case {
     std::string file;
     uint32_t error;
-    int line;
+    int line;   // refused: the line at fault; taken: the line whose value is checked (1-based)
+    int value;  // taken: the value that line reads as
   } cases[] = {
-      {"", kSkdErrLineCount, 0},
-      {Lines(std::vector<int>(good.begin(), good.begin() + 36)), kSkdErrLineCount, 0},
-      {Lines(good) + "12\n", kSkdErrLineCount, 38},
-      {with(3, "12abc"), kSkdErrNotNumber, 4},
-      {with(3, "abc"), kSkdErrNotNumber, 4},
-      {with(3, "-"), kSkdErrNotNumber, 4},
-      {with(3, "1 2"), kSkdErrNotNumber, 4},
-      {with(20, std::string(5000, '7')), kSkdErrNotNumber, 21},  // no buffer to overrun
-      {with(20, "1234567890"), kSkdErrNotNumber, 21},            // beyond a 32-bit value's reach
-      {with(2, "11"), kSkdErrRange, 3},                          // the animation tables hold 11
-      {with(0, "-1"), kSkdErrRange, 1},
-      {with(11, "0"), kSkdErrRange, 12},                         // frames count from 1
-      {with(22, "0"), kSkdErrRange, 23},                         // an animation without frames
-      {with(12, "65530"), kSkdErrRange, 24},                     // runs past the last frame a sheet can hold
-      {with(35, "0"), kSkdErrRange, 36},                         // no maximum energy to divide by
-      {with(36, "0"), kSkdErrRange, 37},                         // a skater that never moves
-      {with(33, "5000"), kSkdErrRange, 34},
-      {std::string("\0\0\0\0", 4), kSkdErrNotNumber, 1},
+      // Taken.
+      {with(36, "5x"), kSkdOk, 37, 5},
+      {with(36, "7 ; speed"), kSkdOk, 37, 7},
+      {with(33, "12abc"), kSkdOk, 34, 12},
+      {with(33, "abc"), kSkdOk, 34, 0},              // no digits: 0
+      {with(33, "-"), kSkdOk, 34, 0},
+      {with(33, "1 2"), kSkdOk, 34, 1},
+      {with(33, ""), kSkdOk, 34, 0},                 // an empty line
+      {with(33, "\t-3\r"), kSkdOk, 34, -3},
+      {with(33, "12345678"), kSkdOk, 34, 1234567},   // a line's first seven characters
+      {with(33, std::string(5000, '7')), kSkdOk, 34, 7777777},
+      {with(22, "0"), kSkdOk, 23, 0},                // an animation that stands still
+      {with(33, "5000"), kSkdOk, 34, 5000},          // an anchor far off: drawn off the screen
+      {with(35, "-40"), kSkdOk, 36, -40},
+      {first(36), kSkdOk, 37, 0},                    // ends early: the top speed, set when play starts
+      {with(36, "0"), kSkdOk, 37, 0},
+      {with(0, "1x1"), kSkdOk, 1, 1},
+      {Lines(good) + "12\nwhatever\n", kSkdOk, 37, 5},  // lines past the 37th are not read
+      // Refused: the value would break the game.
+      {"", kSkdErrFrame, 12, 0},                     // 37 zeros: frame 0 is in no sprite
+      {first(11), kSkdErrFrame, 12, 0},              // ends early: animations from frame 0
+      {first(35), kSkdErrEnergy, 36, 0},             // ends early: no maximum energy
+      {with(35, "0"), kSkdErrEnergy, 36, 0},         // the results divide by it
+      {with(35, "none"), kSkdErrEnergy, 36, 0},
+      {with(2, "11"), kSkdErrAnimation, 3, 0},       // the animation tables hold 11
+      {with(0, "-1"), kSkdErrAnimation, 1, 0},
+      {with(11, "0"), kSkdErrFrame, 12, 0},          // frames count from 1
+      {with(22, "-1"), kSkdErrFrame, 23, 0},         // directions before the first frame
+      {with(12, "65530"), kSkdErrFrame, 24, 0},      // runs past the last frame a sheet can hold
+      {with(11, "65536"), kSkdErrFrame, 12, 0},
+      {std::string("\0\0\0\0", 4), kSkdErrFrame, 12, 0},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.file.substr(0, 40));
     SkaterData d;
     d.maxEnergy = 77;
     int line = -1;
-    EXPECT_EQ(Parse(c.file, &d, &line), c.error) << c.file.substr(0, 40);
-    EXPECT_EQ(line, c.line) << c.file.substr(0, 40);
-    EXPECT_EQ(d.maxEnergy, 77) << "a refused file changes nothing";
+    ASSERT_EQ(Parse(c.file, &d, &line), c.error) << SkdErrorText(c.error);
+    if (c.error != kSkdOk) {
+      EXPECT_EQ(line, c.line);
+      EXPECT_EQ(d.maxEnergy, 77) << "a refused file changes nothing";
+      continue;
+    }
+    EXPECT_EQ(line, 0);
+    int32_t values[kSkdValues];
+    SkdToValues(d, values);
+    EXPECT_EQ(values[c.line - 1], c.value);
   }
 }
 

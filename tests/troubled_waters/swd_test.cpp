@@ -59,31 +59,61 @@ TEST(SwimData, SampleLayoutAndLineEndings) {
   EXPECT_EQ(e.firstFrame[1], 49);
 }
 
-TEST(SwimData, DamagedFilesAreRefusedWithAReason) {
+// The files are read as they always have been: what a line holds after its
+// number, an empty line, a short file or lines past the 29th play; only a
+// frame outside the sheet is refused, with its line.
+TEST(SwimData, ReadsLooseFilesAndRefusesOnlyFramesOutsideTheSheet) {
   struct Case {
     std::string text;
-    const char* what;
+    const char* refused;  // the reason's words, or null when the file is taken
+    int line;             // taken: the line whose value is checked
+    int value;            // taken: the value of that line's field
   };
   const std::string sample = kSample;
+  auto upTo = [&](int lines) {
+    size_t p = 0;
+    for (int i = 0; i < lines; ++i) p = sample.find('\n', p) + 1;
+    return sample.substr(0, p);
+  };
   const Case cases[] = {
-      {"", "values"},
-      {sample.substr(0, sample.size() / 2), "values"},
-      {Replace(sample, 3, "eighty"), "line 3 is not a number"},
-      {Replace(sample, 4, ""), "line 4 is not a number"},
-      {Replace(sample, 5, "12345678"), "longer"},
-      {Replace(sample, 6, "12x"), "line 6"},
-      {Replace(sample, 1, "0"), "first frame"},
-      {Replace(sample, 12, "-4"), "frame count"},
-      {Replace(sample, 28, "0"), "energy cap"},
-      {Replace(sample, 26, "9999"), "speed step"},
-      {std::string(5000, '1'), "too long"},
-      {std::string("1\0\n", 3) + sample, "not a number"},
+      // Taken.
+      {Replace(sample, 2, "49x"), nullptr, 2, 49},
+      {Replace(sample, 26, "7 ; spd"), nullptr, 26, 7},
+      {Replace(sample, 12, ""), nullptr, 12, 0},             // an empty line: a still animation
+      {Replace(sample, 13, "six"), nullptr, 13, 0},
+      {Replace(sample, 5, "12345678"), nullptr, 5, 1234567},  // a line's first seven characters
+      {Replace(sample, 29, "  -25"), nullptr, 29, -25},
+      {Replace(sample, 28, "0"), nullptr, 28, 0},            // a cap only compared with
+      {Replace(sample, 26, "9999"), nullptr, 26, 9999},      // the event sets the speed step
+      {upTo(24), nullptr, 28, 0},                            // ends early: the event's and the compared values
+      {upTo(20), nullptr, 25, 0},
+      {sample + "more\n12\n", nullptr, 28, 100},            // lines past the 29th are not read
+      {std::string("7\0" "9\n", 4) + sample.substr(2), nullptr, 1, 7},  // a NUL ends the number
+      // Refused: a frame before the sheet.
+      {"", "line 1: first frame 0", 0, 0},                    // 29 zeros
+      {upTo(7), "line 8: first frame 0", 0, 0},              // ends early among the first frames
+      {Replace(sample, 3, "eighty"), "line 3: first frame 0", 0, 0},
+      {Replace(sample, 1, "-1"), "line 1: first frame -1", 0, 0},
+      {Replace(sample, 12, "-4"), "line 12: frame count -4", 0, 0},
+      {std::string(70000, '1'), "too long", 0, 0},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
     SwimmerData d;
     std::string why;
-    EXPECT_FALSE(Parse(c.text, &d, &why)) << c.what;
-    EXPECT_NE(why.find(c.what), std::string::npos) << why;
+    if (c.refused) {
+      EXPECT_FALSE(Parse(c.text, &d, &why));
+      EXPECT_NE(why.find(c.refused), std::string::npos) << why;
+      continue;
+    }
+    ASSERT_TRUE(Parse(c.text, &d, &why)) << why;
+    const int32_t fields[kSwdValues] = {
+        d.firstFrame[0], d.firstFrame[1], d.firstFrame[2], d.firstFrame[3], d.firstFrame[4], d.firstFrame[5],
+        d.firstFrame[6], d.firstFrame[7], d.firstFrame[8], d.firstFrame[9], d.count[0],      d.count[1],
+        d.count[2],      d.count[3],      d.count[4],      d.count[5],      d.count[6],      d.count[7],
+        d.count[8],      d.count[9],      0,               0,               0,               0,
+        d.airLoss,       d.speedStep,     d.refill,        d.energyCap,     -d.moodYLimit};
+    EXPECT_EQ(fields[c.line - 1], c.value);
   }
   // Frames past the sheet are found before the sheet is drawn from.
   SwimmerData d;
