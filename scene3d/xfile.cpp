@@ -298,6 +298,7 @@ class Parser {
     if (!ReadColour(m->face, 4) || !ReadFloat(&m->power, kXMaxCoordinate) ||
         !ReadColour(m->specular, 3) || !ReadColour(m->emissive, 3))
       return false;
+    bool named = false;  // a texture name was read (perhaps an empty one)
     for (;;) {
       SkipSeparators();
       const Token t = lex_.Next();
@@ -308,12 +309,13 @@ class Parser {
       OptionalName();
       if (!Expect(Tok::kOpen, "'{'")) return false;
       if (t.text == "TextureFilename" || t.text == "TextureFileName") {
-        if (!m->texture.empty()) return Fail(t.line, "two texture names in a material");
+        if (named) return Fail(t.line, "two texture names in a material");
+        named = true;
         SkipSeparators();
         const Token s = lex_.Next();
         if (s.kind != Tok::kString) return Fail(s.line, "expected a texture file name");
-        if (s.text.empty() || s.text.size() > 255)
-          return Fail(s.line, "bad texture file name");
+        // Exporters write an empty name for a material without a picture.
+        if (s.text.size() > 255) return Fail(s.line, "bad texture file name");
         for (char c : s.text)
           if (static_cast<unsigned char>(c) < 32) return Fail(s.line, "bad texture file name");
         m->texture = std::string(s.text);

@@ -124,6 +124,9 @@ TEST(SceneXFile, DamagedFilesAreRefusedWithTheReason) {
        "Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"a.bmp; } }", "expected a texture file name"},
       {"texture path with a control character", "Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }",
        "Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"a\x01.bmp\"; } }", "bad texture file name"},
+      {"a second texture name after an empty one", "Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }",
+       "Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFileName { \"\"; } TextureFileName { \"a.bmp\"; } }",
+       "two texture names"},
       {"nesting without end", "", deep, "nested too deep"},
       {"a projective frame transform", "", "xof 0302txt 0032\nFrame F { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,1, 0,0,0,1;; } }\n",
        "not affine"},
@@ -147,6 +150,25 @@ TEST(SceneXFile, DamagedFilesAreRefusedWithTheReason) {
     EXPECT_NE(error.find(c.reason), std::string::npos) << "reason given: " << error;
     EXPECT_TRUE(out == XFile());
   }
+}
+
+// Exporters name an empty texture for a material without a picture.
+TEST(SceneXFile, AnEmptyTextureNameIsAMaterialWithoutATexture) {
+  const std::string text =
+      "xof 0302txt 0032\n"
+      "Mesh Tri {\n"
+      " 3; 0;0;0;, 1;0;0;, 0;1;0;;\n"
+      " 1; 3;0,1,2;;\n"
+      " MeshMaterialList { 1; 1; 0;;\n"
+      "  Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFileName { \"\"; } }\n"
+      " }\n"
+      "}\n";
+  XFile file;
+  std::string error;
+  ASSERT_TRUE(Parse(text, &file, &error)) << error;
+  ASSERT_EQ(file.meshes.size(), 1u);
+  ASSERT_EQ(file.meshes[0].materials.size(), 1u);
+  EXPECT_TRUE(file.meshes[0].materials[0].texture.empty());
 }
 
 class SceneLoad : public ::testing::Test {
@@ -232,6 +254,7 @@ TEST_F(SceneLoad, RefusesWhatItCannotShowNamingTheFile) {
       {"absolute.x", withTexture("/etc/passwd"), "leaves the texture folder"},
       {"empty_bmp.x", withTexture("empty.bmp"), "is not an 8-bit picture"},
       {"wall_odd.x", withTexture("wall.bmp"), ""},  // 32 x 16 is fine: powers of two
+      {"untextured.x", withTexture(""), ""},         // an empty name: a material without a picture
       {"broken.x", "xof 0302txt 0032\nMesh { 3; 0;0;0;;", "line 2: impossible count of vertices"},
   };
   for (const Case& c : cases) {
