@@ -217,7 +217,6 @@ void JavelinEvent::MakeContestants() {
 void JavelinEvent::LoadVoices() {
   for (auto& row : voices_)
     for (int32_t& v : row) v = -1;
-  if (g_lowMemory) return;
   for (int p = 0; p < 4; ++p) {
     const int c = CharacterOf(p);
     char path[64];

@@ -39,6 +39,8 @@ class JavelinEvent : public GameScreen, public JcSounds {
   int32_t Phase() const { return phase_; }
   const JcWorld& World() const { return world_; }
   bool QuitWhileWaiting() const { return quit_ != 0; }
+  // A contestant's voice slot (-1: none).
+  int32_t VoiceSlot(int player, int voice) const { return voices_[player & 3][voice >= 0 && voice < kVoices ? voice : 0]; }
   // The face shown for a player on the status band.
   int Face(int player);
   // Places and results into g_players (the destructor's last word).

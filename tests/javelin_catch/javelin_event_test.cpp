@@ -18,6 +18,7 @@
 #include "events/javelin_catch/javelin_event.h"
 #include "events/javelin_catch/jc_rules.h"
 #include "net/net_session.h"
+#include "screen/config.h"
 #include "screen/event_records.h"
 #include "screen/game_screen_services.h"
 #include "graphics/sprite.h"
@@ -249,6 +250,30 @@ TEST_F(JavelinEventTest, APersonWalksWhereTheArrowsPoint) {
   EXPECT_LT(across.y, along.y - 80);
   EXPECT_EQ(still.x, at[150].x);
   EXPECT_EQ(still.y, at[150].y);
+}
+
+// The contestants' voices belong to the event's play: they are loaded on a
+// machine short of memory too.
+TEST_F(JavelinEventTest, TheContestantsVoicesAreLoadedInLowMemoryModeToo) {
+  for (int32_t lowMemory : {0, 1}) {
+    SCOPED_TRACE(lowMemory ? "low memory" : "enough memory");
+    int loaded = -1;
+    HarnessOptions o = Options(ComputerFixtures(), nullptr);
+    o.maxFrames = 1;
+    o.make = [lowMemory] {
+      g_lowMemory = lowMemory;
+      return static_cast<GameScreen*>(new JavelinEvent());
+    };
+    o.onFrame = [&](int, int, GameScreen* screen) {
+      auto* ev = static_cast<JavelinEvent*>(screen);
+      loaded = 0;
+      for (int p = 0; p < 4; ++p)
+        for (int v = 0; v < kVoices; ++v) loaded += ev->VoiceSlot(p, v) >= 0 ? 1 : 0;
+    };
+    RunEventHarness(o);
+    g_lowMemory = 0;
+    EXPECT_EQ(loaded, 4 * kVoices);
+  }
 }
 
 TEST_F(JavelinEventTest, WithoutItsDataOrWithADamagedContestantFileTheEventStillEnds) {
