@@ -28,6 +28,10 @@ ScreenPoint ProjectToScreen(float x, float y, float z) {
   return p;
 }
 
+ScreenPoint ViewCamera(ScreenPoint fighter, int viewCentre) {
+  return ScreenPoint{fighter.x - viewCentre, std::clamp(fighter.y - 200, 0, 400)};
+}
+
 float CellCentreX(int cell) { return static_cast<float>((cell % kGrid) * kCellSize + kCellHalf); }
 float CellCentreY(int cell) { return static_cast<float>((cell / kGrid) * kCellSize + kCellHalf); }
 

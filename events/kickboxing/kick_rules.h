@@ -32,6 +32,14 @@ struct ScreenPoint {
 };
 // The point of the whole scene (about 1700 x 800) that shows a world point.
 ScreenPoint ProjectToScreen(float x, float y, float z);
+// A view's camera over the fighter drawn at scene point `fighter`: the
+// fighter stands `viewCentre` pixels from the screen's left and 200 from its
+// top, the camera's y held within 0..400 (the scene's height); its x follows
+// the fighter wherever he goes.
+ScreenPoint ViewCamera(ScreenPoint fighter, int viewCentre);
+// The cameras of the first picture of a split view, before anyone moved
+// (left view, right view).
+inline constexpr ScreenPoint kFirstPictureCamera[2] = {{324, 180}, {317, 36}};
 // The centre of a cell's pillar.
 float CellCentreX(int cell);
 float CellCentreY(int cell);

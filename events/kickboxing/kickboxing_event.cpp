@@ -497,20 +497,22 @@ int32_t KickboxingEvent::SyncValue() const {
 int KickboxingEvent::Camera(int player, int viewCentre, int* cameraY) const {
   const KickboxingFighter* f = Fighter(player);
   const ScreenPoint middle = ProjectToScreen(static_cast<float>(kPlatformSize / 2), static_cast<float>(kPlatformSize / 2), 0);
-  const int32_t sx = f ? f->screenX : middle.x, sy = f ? f->screenY : middle.y;
-  *cameraY = std::clamp(sy - 200, 0, 400);
-  return std::clamp(sx - viewCentre, 0, ka::kSceneW - 640);
+  const ScreenPoint camera = ViewCamera(f ? ScreenPoint{f->screenX, f->screenY} : middle, viewCentre);
+  *cameraY = camera.y;
+  return camera.x;
 }
 
-void KickboxingEvent::DrawViews() {
+void KickboxingEvent::DrawViews(bool firstPicture) {
   if (!target) return;
   int cy = 0;
   if (g_playMode == 1) {
     target->SetClipper(leftClip_);
     int cx = Camera(LocalPlayer(0), 160, &cy);
+    if (firstPicture) cx = kFirstPictureCamera[0].x, cy = kFirstPictureCamera[0].y;
     DrawScene(cx, cy);
     target->SetClipper(rightClip_);
     cx = Camera(LocalPlayer(1), 480, &cy);
+    if (firstPicture) cx = kFirstPictureCamera[1].x, cy = kFirstPictureCamera[1].y;
     DrawScene(cx, cy);
   } else {
     target->SetClipper(viewClip_);
@@ -524,7 +526,7 @@ void KickboxingEvent::DrawViews() {
 void KickboxingEvent::DrawFirstPicture() {
   if (!target) return;
   BuildDrawLists();
-  DrawViews();
+  DrawViews(true);
   DrawStatus(false);
   if (scratch_ && scratch_->HasSurface()) scratch_->Blt(0, 0, 640, 480, target, 0, 0);
   DDSurface* primary = ShellPrimarySurface();

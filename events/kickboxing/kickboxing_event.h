@@ -49,7 +49,8 @@ class KickboxingEvent : public GameScreen, public KickboxingScene {
   void TitleStep(int direction);
   int FightStep();
   int Camera(int player, int viewCentre, int* cameraY) const;
-  void DrawViews();
+  // The view or views; the first picture of a split view has fixed cameras.
+  void DrawViews(bool firstPicture = false);
   void DrawFirstPicture();
   void DrawStatus(bool withLevels);
   void DrawItemIcons();

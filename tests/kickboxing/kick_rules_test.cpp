@@ -36,6 +36,28 @@ TEST(KickRules, ProjectionPutsThePlatformsCornersWhereTheSceneDrawsThem) {
   }
 }
 
+// A view follows its fighter: the camera's y stays within the scene, its x
+// is never held, so a fighter at the left corner stays where his view puts
+// him (the right half of a split view at 480).
+TEST(KickRules, ViewCamerasFollowTheFighter) {
+  struct Case {
+    ScreenPoint fighter;
+    int centre;
+    ScreenPoint camera;
+  };
+  const Case cases[] = {
+      {{797, 380}, 320, {477, 180}},
+      {{431, 545}, 480, {-49, 345}},   // below the left corner, in the right view
+      {{450, 150}, 160, {290, 0}},     // high up: the camera's y stops at 0
+      {{1144, 700}, 320, {824, 400}},  // low down: at 400
+  };
+  for (const Case& c : cases) {
+    const ScreenPoint p = ViewCamera(c.fighter, c.centre);
+    EXPECT_EQ(p.x, c.camera.x) << c.fighter.x << "," << c.fighter.y << " in a view centred at " << c.centre;
+    EXPECT_EQ(p.y, c.camera.y) << c.fighter.x << "," << c.fighter.y << " in a view centred at " << c.centre;
+  }
+}
+
 TEST(KickRules, CellsAndTheirOrderFromBackToFront) {
   EXPECT_FLOAT_EQ(CellCentreX(0), 18.927f);
   EXPECT_FLOAT_EQ(CellCentreY(90), 9 * 37.855f + 18.927f);
