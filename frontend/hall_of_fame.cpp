@@ -103,6 +103,9 @@ uint8_t UpdateHallOfFame() {
   // A missing value is no record: the first real result of an event (above
   // 0; nothing thrown or no time run is none) is its record, whichever way
   // the event counts.
+  // Nobody finished a timed event (it can end before anyone could): the
+  // time limit is no time run.
+  if (!EventHigherIsBetter(n) && result >= kUnfinishedSeconds) return 0;
   if (RegHasValue(kRegHallOfFame, value)) {
     int stored = RegReadInt(kRegHallOfFame, value, 0);
     bool better = EventHigherIsBetter(n) ? result > stored : result < stored;

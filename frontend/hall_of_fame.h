@@ -37,10 +37,13 @@ extern HallOfFameTopFive* g_hallOfFame;
 
 // Events 1, 4, 6, 7, 8, 9: a higher result is better; 2, 3, 5, 10: lower.
 bool EventHigherIsBetter(int event);
+// The time of a contestant who never finished a timed event (its limit).
+inline constexpr int kUnfinishedSeconds = 600;
 // The winner of the last event: the record with the smallest place 0..3,
 // the lowest index on equal places; -1 when nobody has a place.
 int EventWinner(const PlayerRecord players[kMaxPlayers]);
 // After event g_eventIndex: when its winner beat the stored record (or no
-// record is stored yet and the result is above 0), writes the new one.
+// record is stored yet and the result is above 0), writes the new one. A
+// timed event's winner who never finished (kUnfinishedSeconds) sets none.
 // Returns winner + 1, or 0.
 uint8_t UpdateHallOfFame();

@@ -270,6 +270,9 @@ TEST_F(HallOfFameTest, EventRecordsByDirection) {
       {2, false, 0, 95, 3},    {2, true, 95, 95, 0},     {2, true, 95, 94, 3},
       {3, true, 60, 70, 0},    {6, true, 10, 9, 0},      {10, true, 100, 99, 3},
       {1, false, 0, 0, 0},     {5, false, 0, 0, 0},      {6, false, 0, -3, 0},
+      // A timed event nobody finished: its limit is no record, stored or not.
+      {2, false, 0, 600, 0},   {3, false, 0, 600, 0},    {5, true, 700, 600, 0},
+      {10, false, 0, 600, 0},  {2, false, 0, 599, 3},    {6, false, 0, 600, 3},
   };
   for (const Case& c : cases) {
     char value[16];

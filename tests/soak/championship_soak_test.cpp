@@ -226,7 +226,10 @@ TEST_F(Soak, Championships) {
         ASSERT_GE(winner, 0);
         EventBest& b = best[g_eventIndex];
         const int r = g_players[winner].result;
-        const bool better = !b.any ? r > 0 : (EventHigherIsBetter(g_eventIndex) ? r > b.result : r < b.result);
+        // A timed event nobody finished sets no record.
+        const bool unfinished = !EventHigherIsBetter(g_eventIndex) && r >= kUnfinishedSeconds;
+        const bool better =
+            !unfinished && (!b.any ? r > 0 : (EventHigherIsBetter(g_eventIndex) ? r > b.result : r < b.result));
         if (better) b = {true, r, g_players[winner].name};
       }
       if (g_shellState == kShellEnding) {
