@@ -5,7 +5,12 @@
 #include "base/debug.h"
 #include "base/pkc.h"
 #include "base/string.h"
+#include "screen/game_screen_services.h"
 #include "sound/sound.h"
+
+std::string EventFilePath(const EventFile& f) {
+  return f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
+}
 
 std::string StringTableText(unsigned id, const char* fallback) {
   const char* t = GetStringText(id);

@@ -31,13 +31,11 @@ namespace ca = climbassets;
 
 namespace {
 
-constexpr int kFramePeriodMs = 65;
-constexpr int kFadeSteps = 64;
+constexpr EventFrameSpec kFrame{.periodMs = 65, .feedStreams = true};
 constexpr int kViewHeight = 400;
 // Output record: byte 0 a key was pressed or the announcer ended, byte 1
 // the intro has dissolved out on this machine.
-constexpr int kOutIntroDone = 0;
-constexpr int kOutReady = 1;
+constexpr TitleBytes kTitle{.done = 0, .ready = 1};
 // Byte 2: the players this machine has seen leave (one bit each).
 constexpr int kOutGone = 2;
 constexpr ClipRect kIntroArea{170, 50, 300, 300};
@@ -68,18 +66,12 @@ void CheckFrameSize(Sprite* s, const char* name, int w, int h) {
                 static_cast<int>(info->width), fh, w, h);
 }
 
-template <typename T>
-void DeleteAndClear(T*& p) {
-  delete p;
-  p = nullptr;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // Construction
 
-ClimbingEvent::ClimbingEvent() : GameScreen(1) {
+ClimbingEvent::ClimbingEvent() : EventScreen(kFrame) {
   g_climbingScreen = this;
   for (int32_t& s : screenSlots_) s = -1;
   for (auto& row : climberSlots_)
@@ -161,7 +153,7 @@ ClimbingEvent::ClimbingEvent() : GameScreen(1) {
   DDSurface* primary = ShellPrimarySurface();
   if (back && introCopy_) introCopy_->Blt(0, 0, 640, 480, back, 0, 0);
   if (back && primary && primary != back) primary->Blt(0, 0, 640, 480, back, 0, 0);
-  if (palette_) FadePalette(palette_, kFadeSteps, 1);
+  if (palette_) FadePalette(palette_, kEventFadeSteps, 1);
   Play(ca::kSndCity, true);
 }
 
@@ -170,7 +162,7 @@ void ClimbingEvent::LoadSounds() {
   // from the file whether or not this one can play it.
   announcerFrames_ =
       WaveFileFrames(PathOf(ca::kScreenSoundFiles[ca::kSndAnnouncer].root, ca::kScreenSoundFiles[ca::kSndAnnouncer].path),
-                        kFramePeriodMs);
+                        kFrame.periodMs);
   for (int s = 0; s < ca::kScreenSounds; ++s) {
     if (!g_soundManager) return;
     const int slot = g_soundManager->AllocSlot();
@@ -282,7 +274,7 @@ ClimbingEvent::~ClimbingEvent() {
       }
   }
   world_.sounds = nullptr;
-  if (!quit_ && palette_) FadePalette(palette_, kFadeSteps, 0);
+  if (!quit_ && palette_) FadePalette(palette_, kEventFadeSteps, 0);
   if (g_facePanel) g_facePanel->SetMode(nullptr);
   FreeIntro();
   DeleteAndClear(clockFont_);
@@ -378,26 +370,7 @@ int ClimbingEvent::GetFaceMood(int player) {
 // ---------------------------------------------------------------------------
 // A frame
 
-int ClimbingEvent::Run() {
-  if (quit_) {
-    if (DDSurface* back = ShellBackSurface()) back->FillRect(0, 0, 640, 480, 0);
-    DDSurface* primary = ShellPrimarySurface();
-    if (primary && primary != ShellBackSurface()) primary->FillRect(0, 0, 640, 480, 0);
-    return -1;
-  }
-  HandleChatInput();
-  if (!DelayElapsed(timer_, kFramePeriodMs)) return 0;
-  if (g_soundManager) g_soundManager->FeedAllStreams();
-  const int r = GameScreen::Run();
-  if (r == -1) return -1;
-  if (r == 2) {
-    ShellFlip();
-    return 0;
-  }
-  const int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) return 1;
-
+int ClimbingEvent::EventFrame() {
   AgreeOnLeavers();
   if (introState_ != kClimbIntroRace) {
     IntroFrame();
@@ -405,10 +378,7 @@ int ClimbingEvent::Run() {
     return 0;
   }
   ShellFlip();
-  if (world_.RaceFrame()) {
-    BroadcastEventEnd();
-    return 1;
-  }
+  if (world_.RaceFrame()) return EndEvent();
   SetSyncCheck(world_.SyncCheck());
   ReadLocalInput();
   world_.UpdateViews();
@@ -461,11 +431,11 @@ void ClimbingEvent::IntroFrame() {
       if (++introFrame_ > introFrames_) introFrame_ = 1;
       world_.frameCounter = 1;
       ++introTicks_;
-      if (AnyPlayerByteIs(kOutIntroDone, 1)) {
+      if (AnyPlayerByteIs(kTitle.done, 1)) {
         Stop(ca::kSndAnnouncer);
         introState_ = kClimbIntroOut;
       } else if (LocalKeyPressed() || introTicks_ >= announcerFrames_) {
-        PutOutByte(kOutIntroDone, 1);
+        PutOutByte(kTitle.done, 1);
         ShellResetInput();
       }
       break;
@@ -475,7 +445,7 @@ void ClimbingEvent::IntroFrame() {
       if (++introFrame_ > introFrames_) introFrame_ = 1;
       world_.frameCounter = 1;
       if (introLevel_ == 0) {
-        PutOutByte(kOutReady, 1);
+        PutOutByte(kTitle.ready, 1);
         introState_ = kClimbIntroWait;
       }
       break;
@@ -483,7 +453,7 @@ void ClimbingEvent::IntroFrame() {
       ShellFlip();
       DDSurface* back = ShellBackSurface();
       if (back && introCopy_ && introCopy_->HasSurface()) back->Blt(0, 0, 640, 480, introCopy_, 0, 0);
-      if (AllPlayersByteAre(kOutReady, 1)) {
+      if (AllPlayersByteAre(kTitle.ready, 1)) {
         FreeIntro();
         if (g_soundManager && screenSlots_[ca::kSndAnnouncer] >= 0)
           g_soundManager->Unload(screenSlots_[ca::kSndAnnouncer]);

@@ -16,25 +16,17 @@
 #include <utility>
 #include <vector>
 
-#include "screen/game_screen.h"
+#include "screen/event_screen.h"
 #include "events/climbing/climb_world.h"
-
-class BitmapFont;
-class BitmapTransition;
-class DDClipper;
-class DDPalette;
-class DDSurface;
-class Sprite;
 
 // Intro states; the race runs in kClimbIntroRace.
 enum : int32_t { kClimbIntroStart = 0, kClimbIntroIn = 1, kClimbIntroOut = 2, kClimbIntroWait = 3, kClimbIntroRace = 4 };
 
-class ClimbingEvent : public GameScreen, private ClimbSoundSink {
+class ClimbingEvent : public EventScreen, private ClimbSoundSink {
  public:
   ClimbingEvent();
   ~ClimbingEvent() override;
 
-  int Run() override;
   void OnDeactivate() override;
   void OnActivate() override;
   int IsMusicPlaying() override;
@@ -51,6 +43,7 @@ class ClimbingEvent : public GameScreen, private ClimbSoundSink {
   const std::string& RecordText() const { return recordText_; }
 
  private:
+  int EventFrame() override;
   // ClimbSoundSink: the race's sounds through this screen's slots.
   void Play(int sound, bool loop) override;
   void Stop(int sound) override;
@@ -81,7 +74,6 @@ class ClimbingEvent : public GameScreen, private ClimbSoundSink {
   std::string recordLabel_, timeLabel_, energyLabel_, distanceLabel_;
 
   DDSurface* statusPicture_ = nullptr;
-  DDPalette* palette_ = nullptr;
   Sprite* icons_ = nullptr;
   Sprite* faceIcons_ = nullptr;
   Sprite* intro_ = nullptr;
@@ -92,13 +84,11 @@ class ClimbingEvent : public GameScreen, private ClimbSoundSink {
   // Every picture the race draws with, owned here.
   std::vector<Sprite*> owned_;
 
-  int32_t timer_ = -1;
   int32_t introFrame_ = 1, introLevel_ = 0, introState_ = kClimbIntroStart;
   int32_t introFrames_ = 1;
   // Frames since the announcer began and how many it lasts: a machine says
   // it is ready when its announcer would have ended, whatever its device.
   int32_t introTicks_ = 0, announcerFrames_ = 0;
-  int32_t quit_ = 0;
   // The players this machine has seen leave, told to the others.
 };
 

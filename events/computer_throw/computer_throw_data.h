@@ -9,6 +9,8 @@
 // (kangaroo), 2 ZOVI (alien), 3 RIZAZ (slob), 4 ZARU (stud), 5 RAZIRAZO
 // (jungle amazon).
 
+#include "screen/event_assets.h"
+
 namespace throwassets {
 
 inline constexpr int kCharacters = 6;
@@ -136,25 +138,14 @@ inline constexpr int kIconW = 300, kIconH = 120, kIconFrames = 16;    // the eve
 // sheet, entry 1 + s the file of sound slot s (0..46). `inProgramDir` picks
 // the program directory as the root, else the data directory.
 inline constexpr int kSoundSlots = 47, kSoundSlotsLowMemory = 44;
-struct ThrowFile { const char* path; int inProgramDir; };
+using ThrowFile = EventFile;
 
-#define KEL_THROW_NUMBERS                                                                    \
-  {"sounds\\n00.wav", 1}, {"sounds\\n01.wav", 1}, {"sounds\\n02.wav", 1},                    \
-  {"sounds\\n03.wav", 1}, {"sounds\\n04.wav", 1}, {"sounds\\n05.wav", 1},                    \
-  {"sounds\\n06.wav", 1}, {"sounds\\n07.wav", 1}, {"sounds\\n08.wav", 1},                    \
-  {"sounds\\n09.wav", 1}, {"sounds\\n10.wav", 1}, {"sounds\\n11.wav", 1},                    \
-  {"sounds\\n12.wav", 1}, {"sounds\\n13.wav", 1}, {"sounds\\n14.wav", 1},                    \
-  {"sounds\\n15.wav", 1}, {"sounds\\n16.wav", 1}, {"sounds\\n17.wav", 1},                    \
-  {"sounds\\n18.wav", 1}, {"sounds\\n19.wav", 1}, {"sounds\\n20.wav", 1},                    \
-  {"sounds\\n30.wav", 1}, {"sounds\\n40.wav", 1}, {"sounds\\n50.wav", 1},                    \
-  {"sounds\\n60.wav", 1}, {"sounds\\n70.wav", 1}, {"sounds\\n80.wav", 1},                    \
-  {"sounds\\n90.wav", 1}, {"sounds\\npoint.wav", 1}, {"sounds\\nmeter.wav", 1}
 #define KEL_THROW_ROW(sheet, pp, tag, att)                                                   \
   {{sheet, 0},                                                                               \
    {"sounds\\" att "1.wav", 1}, {"sounds\\" att "2.wav", 1}, {"sounds\\" att "3.wav", 1},    \
    {"comp\\c_throw.wav", 0}, {"sounds\\" pp "_spin.wav", 1}, {"sounds\\" pp "_land.wav", 1}, \
    {"sounds\\" pp "_run.wav", 1}, {"sounds\\" pp "_fall.wav", 1}, {"sounds\\n_foul.wav", 1}, \
-   {"sounds\\crowdboa.wav", 1}, {"sounds\\cheer.wav", 1}, KEL_THROW_NUMBERS,                 \
+   {"sounds\\crowdboa.wav", 1}, {"sounds\\cheer.wav", 1}, KEL_SPOKEN_NUMBER_FILES,           \
    {"comp\\n_amb.wav", 0}, {"comp\\c_" pp "hand.wav", 0}, {"comp\\c_start.wav", 0},          \
    {"extra\\comp\\" tag "thr1.wav", 0}, {"extra\\comp\\" tag "thr2.wav", 0},                 \
    {"extra\\comp\\" tag "thr3.wav", 0}}
@@ -173,7 +164,6 @@ inline constexpr ThrowFile kThrowCharacterFiles[6][48] = {
     KEL_THROW_ROW("comp\\amaz.mbm", "am", "ama", "att"),
 };
 #undef KEL_THROW_ROW
-#undef KEL_THROW_NUMBERS
 
 inline const ThrowFile& ThrowSoundFile(int throwChar, int slot) {
   return kThrowCharacterFiles[throwChar][1 + slot];

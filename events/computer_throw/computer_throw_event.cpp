@@ -37,8 +37,7 @@ namespace ta = throwassets;
 
 namespace {
 
-constexpr int kFramePeriodMs = 65;
-constexpr int kFadeSteps = 64;
+constexpr EventFrameSpec kFrame{.periodMs = 65, .flipFirst = true};
 // Output record: byte 0 ready, byte 1 the title was skipped, bytes 4..7 the
 // milliseconds since the throw began.
 constexpr int kOutReady = 0;
@@ -51,12 +50,6 @@ constexpr int kEnergyMaximum = 100;
 
 Sprite* LoadSprite(const char* relative, uint32_t flags) {
   return LoadSpriteOrNull(ShellDataPath(relative).c_str(), flags);
-}
-
-template <typename T>
-void DeleteAndClear(T*& p) {
-  delete p;
-  p = nullptr;
 }
 
 // Faces of the status band: the contestant at work strains, a player who
@@ -72,7 +65,7 @@ int ThrowMood(int player) {
 // ---------------------------------------------------------------------------
 // Construction
 
-ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
+ComputerThrowEvent::ComputerThrowEvent() : EventScreen(kFrame) {
   // 1. The loading picture and the texts.
   ShowLoadingScreen(0, ShellVideoPath("video\\loading1.mbm").c_str());
   distanceText_ = GetStringTextOr(10504, "Distance");
@@ -112,19 +105,19 @@ ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
   // 3. The palette, the status band kept to the scenery's colours, the sprites.
   palettePicture_ = new (std::nothrow) DDSurface(ShellDataPath(ta::kPalettePicture).c_str());
   if (palettePicture_ && palettePicture_->GetPalette()) {
-    eventPalette_ = CreateDisplayPalette(kDisplayPaletteCaps, palettePicture_->GetPalette()->Entries());
+    palette_ = CreateDisplayPalette(kDisplayPaletteCaps, palettePicture_->GetPalette()->Entries());
   } else {
     DebugPrintf("Cannot load the palette %s.\n", ta::kPalettePicture);
   }
   statusPicture_ = new (std::nothrow) DDSurface(ShellDataPath(ta::kStatusPicture).c_str());
-  if (statusPicture_ && statusPicture_->HasSurface() && statusPicture_->GetPalette() && eventPalette_) {
+  if (statusPicture_ && statusPicture_->HasSurface() && statusPicture_->GetPalette() && palette_) {
     uint8_t table[256];
-    BuildRemapTable(statusPicture_->GetPalette()->Entries(), eventPalette_->Entries(), 0,
+    BuildRemapTable(statusPicture_->GetPalette()->Entries(), palette_->Entries(), 0,
                     ta::kPaletteSceneryLast + 1, false, table);
     for (int i = 0; i <= ta::kPaletteSceneryLast; ++i) table[i] = static_cast<uint8_t>(i);
     table[255] = 255;
     statusPicture_->RemapWithTable(table);
-    statusPicture_->SetPalette(eventPalette_);
+    statusPicture_->SetPalette(palette_);
   }
   misc_ = LoadSprite(ta::kMiscSprite, g_spriteLoadFlags);
   SetLoadingProgress(30, 0);
@@ -147,9 +140,9 @@ ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
     transition_ = new (std::nothrow)
         BitmapTransition(ShellBackSurface(), &kTitleArea, nullptr, workSurface_, kTransitionSkipKeyed);
   }
-  if (workSurface_ && eventPalette_) workSurface_->SetPalette(eventPalette_);
+  if (workSurface_ && palette_) workSurface_->SetPalette(palette_);
 
-  startFailed_ = WaitForPlayers();
+  quit_ = WaitForPlayers();
   // The records are now the same on every machine; so are the random
   // numbers drawn from here on, whatever was drawn while they differed.
   if (g_playMode == 2) SeedRandom(static_cast<uint32_t>(g_localPlayers[2]));
@@ -167,9 +160,9 @@ ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
   eventBest_ = 0.0;
   eventBestText_ = FormatDistance(0, unitText_.c_str());
   if (g_timers) {
-    pacingTimer_ = g_timers->Allocate();
+    timer_ = g_timers->Allocate();
     throwTimer_ = g_timers->Allocate();
-    g_timers->Restart(pacingTimer_);
+    g_timers->Restart(timer_);
     g_timers->Restart(throwTimer_);
   }
 
@@ -192,17 +185,17 @@ ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
   }
   currentText_ = FormatDistance(0, unitText_.c_str());
   recordText_ = GetEventRecordText(1);
-  CreateOptionsMenu(eventPalette_);
+  CreateOptionsMenu(palette_);
   SetLoadingProgress(100, 0);
   EndLoadingScreen();
 
   // 6. The first picture, then the fade-in with the crowd and the opening call.
   DrawScene();
-  if (!startFailed_) {
+  if (!quit_) {
     DDSurface* primary = ShellPrimarySurface();
     DDSurface* back = ShellBackSurface();
     if (primary && back && primary != back) primary->Blt(0, 0, 640, 480, back, 0, 0);
-    if (eventPalette_) FadePalette(eventPalette_, kFadeSteps, 1);
+    if (palette_) FadePalette(palette_, kEventFadeSteps, 1);
     PlayThrowSound(kSoundCrowd, true);
     PlayThrowSound(kSoundOpening);
   }
@@ -211,8 +204,8 @@ ComputerThrowEvent::ComputerThrowEvent() : GameScreen(1) {
 void ComputerThrowEvent::LoadSound(int sound, int throwChar, bool load) {
   if (sound < 0 || sound >= kSoundSetSize) return;
   const ta::ThrowFile& f = ta::ThrowSoundFile(std::clamp(throwChar, 0, 5), sound);
-  const std::string path = f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
-  g_throwSoundFrames[sound] = WaveFileFrames(path, kFramePeriodMs);
+  const std::string path = EventFilePath(f);
+  g_throwSoundFrames[sound] = WaveFileFrames(path, kFrame.periodMs);
   if (!load || !g_soundManager) return;
   if (g_throwSoundSlots[sound] < 0) g_throwSoundSlots[sound] = g_soundManager->AllocSlot();
   const int slot = g_throwSoundSlots[sound];
@@ -386,8 +379,8 @@ void ComputerThrowEvent::LoadContestant() {
 }
 
 void ComputerThrowEvent::NextContestant(int redraw) {
-  DDPalette* palette = eventPalette_;
-  if (palette) FadePalette(palette, kFadeSteps, 0);
+  DDPalette* palette = palette_;
+  if (palette) FadePalette(palette, kEventFadeSteps, 0);
   ShellClearDisplay();
   if (redraw) LoadContestant();
   // The field as it was: drums up again, the world back at the start.
@@ -404,14 +397,14 @@ void ComputerThrowEvent::NextContestant(int redraw) {
   DDSurface* primary = ShellPrimarySurface();
   DDSurface* back = ShellBackSurface();
   if (primary && back && primary != back) primary->Blt(0, 0, 640, 480, back, 0, 0);
-  if (palette) FadePalette(palette, kFadeSteps, 1);
+  if (palette) FadePalette(palette, kEventFadeSteps, 1);
 }
 
 // ---------------------------------------------------------------------------
 // Destruction: the places and results, then everything the screen loaded.
 
 ComputerThrowEvent::~ComputerThrowEvent() {
-  if (!startFailed_ && eventPalette_) FadePalette(eventPalette_, kFadeSteps, 0);
+  if (!quit_ && palette_) FadePalette(palette_, kEventFadeSteps, 0);
   StopThrowSound(kSoundCrowd);
   Standing s = RankContestants(best_);
   for (int k = 0; k < 4; ++k) {
@@ -428,8 +421,8 @@ ComputerThrowEvent::~ComputerThrowEvent() {
   DeleteAndClear(workSurface_);
   DeleteAndClear(palettePicture_);
   DeleteAndClear(statusPicture_);
-  if (eventPalette_) ReleasePalette(eventPalette_);
-  eventPalette_ = nullptr;
+  if (palette_) ReleasePalette(palette_);
+  palette_ = nullptr;
   DeleteAndClear(misc_);
   DeleteAndClear(pipe_);
   DeleteAndClear(gulls_);
@@ -447,7 +440,7 @@ ComputerThrowEvent::~ComputerThrowEvent() {
     slot = -1;
   }
   if (g_timers) {
-    g_timers->Release(pacingTimer_);
+    g_timers->Release(timer_);
     g_timers->Release(throwTimer_);
   }
   DeleteActors();
@@ -460,22 +453,9 @@ void ComputerThrowEvent::DeleteActors() {
 // ---------------------------------------------------------------------------
 // A frame
 
-int ComputerThrowEvent::Run() {
-  if (startFailed_) return -1;
-  HandleChatInput();
-  if (!DelayElapsed(pacingTimer_, kFramePeriodMs)) return 0;
-  int r = GameScreen::Run();
-  if (r == -1) return -1;
-  if (r == 2) {
-    ShellFlip();
-    return 0;
-  }
-  ++g_frameCounter;
-  ShellFlip();
-  int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) return 1;
+void ComputerThrowEvent::BeforeExchange() { ++g_frameCounter; }
 
+int ComputerThrowEvent::EventFrame() {
   if (g_playMode != 2) SkipComputerThrow();
   for (int p = 0; p < kMaxPlayers; ++p) {
     g_playerStates[p][kFirstActionByte] &= 0x80;
@@ -487,10 +467,7 @@ int ComputerThrowEvent::Run() {
 
   TickThrowSounds();
   StepState();
-  if (eventState_ == kEvOver) {
-    BroadcastEventEnd();
-    return 1;
-  }
+  if (eventState_ == kEvOver) return EndEvent();
   UpdateActors();
 
   int32_t check = 0;
@@ -554,7 +531,7 @@ void ComputerThrowEvent::StepState() {
   const int closing = kSoundClosing1 + std::clamp(attempt_ - 1, 0, 2);
   switch (eventState_) {
     case kEvTitle: {
-      fadeLevel_ = std::min(kFadeSteps, fadeLevel_ + 8);
+      fadeLevel_ = std::min(kEventFadeSteps, fadeLevel_ + 8);
       const uint8_t* own = g_playerStates[g_localPlayers[0] & 3];
       bool any = false;
       for (int b = 0; b < kPlayerStateSize; ++b)
@@ -563,7 +540,7 @@ void ComputerThrowEvent::StepState() {
         StopThrowSound(kSoundOpening);
         PutOutByte(kOutSkipped, 1);
         eventState_ = kEvTitleOut;
-      } else if (fadeLevel_ >= kFadeSteps && !ThrowSoundPlaying(kSoundOpening)) {
+      } else if (fadeLevel_ >= kEventFadeSteps && !ThrowSoundPlaying(kSoundOpening)) {
         eventState_ = kEvTitleOut;
       }
       break;
@@ -733,7 +710,7 @@ void ComputerThrowEvent::DrawScene() {
   if (transition_ && workSurface_ && icon && icon->state != kStGone && fadeLevel_ > 0) {
     workSurface_->FillRect(0, 0, kTitleArea.width, kTitleArea.height, 1);
     if (icon_) icon_->DrawFrame(icon->frame, workSurface_, 0, kTitleCardY);
-    transition_->Step(static_cast<unsigned>(std::min(fadeLevel_, kFadeSteps)));
+    transition_->Step(static_cast<unsigned>(std::min(fadeLevel_, kEventFadeSteps)));
   }
 
   // The status band with each player's energy and throws.
@@ -790,15 +767,6 @@ void RegisterComputerThrowEvent() {
 }
 
 std::vector<std::pair<void*, size_t>> ComputerThrowInstanceGlobals() {
-  return {
-      {g_throwActors, sizeof g_throwActors},
-      {&g_throwCurrent, sizeof g_throwCurrent},
-      {&g_throwInPlay, sizeof g_throwInPlay},
-      {&g_frameCounter, sizeof g_frameCounter},
-      {&g_throwElapsedMs, sizeof g_throwElapsedMs},
-      {g_throwSoundSlots, sizeof g_throwSoundSlots},
-      {g_throwSoundFrames, sizeof g_throwSoundFrames},
-      {g_throwSoundLeft, sizeof g_throwSoundLeft},
-      {&g_throwCamera, sizeof g_throwCamera},
-  };
+  return GlobalsOf(g_throwActors, g_throwCurrent, g_throwInPlay, g_frameCounter, g_throwElapsedMs,
+                   g_throwSoundSlots, g_throwSoundFrames, g_throwSoundLeft, g_throwCamera);
 }

@@ -12,13 +12,7 @@
 #include <vector>
 
 #include "events/computer_throw/throw_actor.h"
-#include "screen/game_screen.h"
-
-class BitmapTransition;
-class DDClipper;
-class DDPalette;
-class DDSurface;
-class Sprite;
+#include "screen/event_screen.h"
 
 // Event states.
 enum ThrowEventState : int {
@@ -37,12 +31,11 @@ enum ThrowEventState : int {
   kEvOver = 4,
 };
 
-class ComputerThrowEvent : public GameScreen {
+class ComputerThrowEvent : public EventScreen {
  public:
   ComputerThrowEvent();
   ~ComputerThrowEvent() override;
 
-  int Run() override;
   void OnDeactivate() override;
   void OnActivate() override;
   int IsMusicPlaying() override;
@@ -67,7 +60,7 @@ class ComputerThrowEvent : public GameScreen {
   const std::string& GetCurrentText() const { return currentText_; }
   const std::string& GetEventBestText() const { return eventBestText_; }
   const int* GetQueue() const { return queue_; }
-  bool StartFailed() const { return startFailed_ != 0; }
+  bool StartFailed() const { return quit_ != 0; }
   // A computer player's throw this machine's player may skip now (holding
   // his first action), and the line that says so; empty when there is none.
   bool ComputerThrowSkippable() const;
@@ -77,6 +70,10 @@ class ComputerThrowEvent : public GameScreen {
   int LoadedSoundCount() const;
 
  private:
+  int EventFrame() override;
+  // A start that failed leaves the display as it is.
+  int LeaveFrame() override { return -1; }
+  void BeforeExchange() override;
   void LoadSoundSet();
   // load false: only the sound's length is read (a machine short of memory
   // leaves the sound out but waits for it like the others).
@@ -96,13 +93,11 @@ class ComputerThrowEvent : public GameScreen {
   int32_t soundSetCharacter_ = 0;
   int32_t eventState_ = kEvTitle;
   int32_t attempt_ = 1;
-  int32_t pacingTimer_ = -1;
   int32_t queue_[6] = {-1, -1, -1, -1, -1, -1};
   int32_t queueCursor_ = 0;
   int32_t best_[4] = {0, 0, 0, 0};
   int32_t order_[4] = {0, 1, 2, 3};
   int32_t fadeLevel_ = 0;
-  int32_t startFailed_ = 0;
   std::string resultTexts_[4][3];
   std::string currentText_;
   std::string eventBestText_;
@@ -112,7 +107,6 @@ class ComputerThrowEvent : public GameScreen {
   std::string recordText_;
 
   DDSurface* palettePicture_ = nullptr;
-  DDPalette* eventPalette_ = nullptr;
   DDSurface* statusPicture_ = nullptr;
   DDClipper* clipper_ = nullptr;
   Sprite* misc_ = nullptr;

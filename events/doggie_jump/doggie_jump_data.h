@@ -9,6 +9,8 @@
 // (kangaroo, "ka"), 2 ZOVI (alien, "al"), 3 RIZAZ (slob, "go"), 4 ZARU (stud,
 // "st"), 5 RAZIRAZO (jungle amazon, "am").
 
+#include "screen/event_assets.h"
+
 namespace doggieassets {
 
 inline constexpr int kRows = 6;
@@ -135,27 +137,16 @@ inline constexpr int kJumperSheetFrames[kRows] = {168, 194, 220, 112, 112, 116};
 inline constexpr int kEntries = 56;
 inline constexpr int kSoundSlots = 55;          // entries 1..55
 inline constexpr int kSoundSlotsLowMemory = 52;  // entries 1..52
-struct DoggieFile { const char* path; int inProgramDir; };
+using DoggieFile = EventFile;
 
-#define KEL_DOGGIE_NUMBERS                                                                   \
-  {"sounds\\n00.wav", 1}, {"sounds\\n01.wav", 1}, {"sounds\\n02.wav", 1},                    \
-  {"sounds\\n03.wav", 1}, {"sounds\\n04.wav", 1}, {"sounds\\n05.wav", 1},                    \
-  {"sounds\\n06.wav", 1}, {"sounds\\n07.wav", 1}, {"sounds\\n08.wav", 1},                    \
-  {"sounds\\n09.wav", 1}, {"sounds\\n10.wav", 1}, {"sounds\\n11.wav", 1},                    \
-  {"sounds\\n12.wav", 1}, {"sounds\\n13.wav", 1}, {"sounds\\n14.wav", 1},                    \
-  {"sounds\\n15.wav", 1}, {"sounds\\n16.wav", 1}, {"sounds\\n17.wav", 1},                    \
-  {"sounds\\n18.wav", 1}, {"sounds\\n19.wav", 1}, {"sounds\\n20.wav", 1},                    \
-  {"sounds\\n30.wav", 1}, {"sounds\\n40.wav", 1}, {"sounds\\n50.wav", 1},                    \
-  {"sounds\\n60.wav", 1}, {"sounds\\n70.wav", 1}, {"sounds\\n80.wav", 1},                    \
-  {"sounds\\n90.wav", 1}
 #define KEL_DOGGIE_ROW(sheet, pp, att, v1, v2, v3, off1, off2, off3, land1, land2, land3)     \
   {{sheet, 0},                                                                               \
    {"dog\\d_1dog.wav", 0}, {"dog\\d_2dogs.wav", 0}, {"dog\\d_5dogs.wav", 0},                 \
    {"dog\\d_cat.wav", 0}, {"sounds\\" pp "_land.wav", 1}, {"dog\\d_punc.wav", 0},            \
    {"sounds\\" pp "_fall.wav", 1}, {"dog\\d_night.wav", 0},                                  \
    {"sounds\\" att "1.wav", 1}, {"sounds\\" att "2.wav", 1}, {"sounds\\" att "3.wav", 1},    \
-   KEL_DOGGIE_NUMBERS,                                                                       \
-   {"sounds\\npoint.wav", 1}, {"sounds\\nmeter.wav", 1}, {"sounds\\n_foul.wav", 1},          \
+   KEL_SPOKEN_NUMBER_FILES,                                                                  \
+   {"sounds\\n_foul.wav", 1},                                                                \
    {"sounds\\" pp "_run.wav", 1}, {"sounds\\cheer.wav", 1}, {"sounds\\crowdboa.wav", 1},     \
    {"sounds\\" pp "_idle.wav", 1},                                                           \
    {v1, 0}, {v2, 0}, {v3, 0},                                                                \
@@ -183,7 +174,6 @@ inline constexpr DoggieFile DoggieCharacterFiles[kRows][kEntries] = {
                    "sounds\\am_land.wav", "sounds\\am_land.wav", "sounds\\am_land.wav"),
 };
 #undef KEL_DOGGIE_ROW
-#undef KEL_DOGGIE_NUMBERS
 
 // The file of sound slot s (0..54) of a row.
 inline const DoggieFile& DoggieSoundFile(int row, int slot) { return DoggieCharacterFiles[row][1 + slot]; }

@@ -39,12 +39,10 @@ namespace da = doggieassets;
 
 namespace {
 
-constexpr int kFramePeriodMs = 65;
-constexpr int kFadeSteps = 64;
+constexpr EventFrameSpec kFrame{.periodMs = 65, .flipFirst = true};
 // Output record: byte 0 the title may go, byte 1 the title has gone, byte
 // 2 the turn is done here; bytes 4..7 the host's stopwatch at a release.
-constexpr int kOutTitleSkip = 0;
-constexpr int kOutTitleGone = 1;
+constexpr TitleBytes kTitle{.done = 0, .ready = 1};
 constexpr int kOutTurnDone = 2;
 constexpr int kOutJumpClock = 4;
 constexpr ClipRect kScreenRect{0, 0, 640, 480};
@@ -60,12 +58,6 @@ constexpr int kTurnSounds[] = {kSoundFall, kSoundRun, kSoundIdle, kSoundTakeOff1
 std::string TextOf(unsigned id, const char* fallback) {
   const char* t = GetStringText(id);
   return (t && *t) ? t : fallback;
-}
-
-template <typename T>
-void DeleteAndClear(T*& p) {
-  delete p;
-  p = nullptr;
 }
 
 // The player slot whose output record carries the take-off time: the host
@@ -91,7 +83,7 @@ Sprite* DoggieJumpEvent::LoadSprite(const char* relative, uint32_t flags) {
   return LoadSpriteOrNull(ShellDataPath(relative).c_str(), flags);
 }
 
-DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {
+DoggieJumpEvent::DoggieJumpEvent() : EventScreen(kFrame) {
   // 1, 2. The loading picture and the texts.
   ShowLoadingScreen(0, ShellVideoPath(da::kLoadingPicture).c_str());
   distanceLabel_ = TextOf(10504, "Distance");
@@ -157,7 +149,7 @@ DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {
     LoadSound(s, kSoundSetRow);
   }
   // The title waits for the announcer's words on every machine alike.
-  announceLeft_ = WaveFileFrames(ShellDataPath(da::kAnnounceSound), kFramePeriodMs);
+  announceLeft_ = WaveFileFrames(ShellDataPath(da::kAnnounceSound), kFrame.periodMs);
   if (g_soundManager) {
     g_doggieAnnounceSound = g_soundManager->AllocSlot();
     const std::string path = ShellDataPath(da::kAnnounceSound);
@@ -230,9 +222,9 @@ DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {
   clipper_ = CreateRectClipper(&kScreenRect);
   if (ShellBackSurface() && clipper_) ShellBackSurface()->SetClipper(clipper_);
   if (g_timers) {
-    frameTimer_ = g_timers->Allocate();
+    timer_ = g_timers->Allocate();
     g_doggieJumpClock = g_timers->Allocate();
-    g_timers->Restart(frameTimer_);
+    g_timers->Restart(timer_);
     g_timers->Restart(g_doggieJumpClock);
   }
   recordText_ = GetEventRecordText(4);
@@ -253,7 +245,7 @@ DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {
     if (primary && primary != back) primary->Blt(0, 0, 640, 480, back, 0, 0);
   }
   SetJoysticksEnabled(1);  // keys pressed while loading are forgotten
-  if (palette_) FadePalette(palette_, kFadeSteps, 1);
+  if (palette_) FadePalette(palette_, kEventFadeSteps, 1);
   PlayDoggieSound(kSoundNight, true);
   if (g_soundManager && g_doggieAnnounceSound >= 0)
     g_soundManager->Play(g_doggieAnnounceSound, 0, kSoundUnchanged, kSoundUnchanged, kSoundUnchanged, 0);
@@ -262,9 +254,9 @@ DoggieJumpEvent::DoggieJumpEvent() : GameScreen(1) {
 void DoggieJumpEvent::LoadSound(int sound, int row, bool load) {
   if (sound < 0 || sound >= kDoggieSoundSlots) return;
   const da::DoggieFile& f = da::DoggieSoundFile(std::clamp(row, 0, da::kRows - 1), sound);
-  const std::string path = f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
+  const std::string path = EventFilePath(f);
   // Its length counts on every machine, also where it has no slot.
-  g_doggieSoundFrames[sound] = WaveFileFrames(path, kFramePeriodMs);
+  g_doggieSoundFrames[sound] = WaveFileFrames(path, kFrame.periodMs);
   const int slot = g_doggieSounds[sound];
   if (!load || !g_soundManager || slot < 0) return;
   // The event goes on without it: its frames are waited for all the same.
@@ -332,14 +324,14 @@ void DoggieJumpEvent::NextTurn() {
 }
 
 void DoggieJumpEvent::RestartCourse() {
-  if (palette_) FadePalette(palette_, kFadeSteps, 0);
+  if (palette_) FadePalette(palette_, kEventFadeSteps, 0);
   DeleteDoggieActors();
   CreateActors();
   NextTurn();
   ShellResumeInput();
   SetupBand();
   RedrawTwice();
-  if (palette_) FadePalette(palette_, kFadeSteps, 1);
+  if (palette_) FadePalette(palette_, kEventFadeSteps, 1);
 }
 
 void DoggieJumpEvent::SetupBand() {
@@ -374,7 +366,7 @@ void DoggieJumpEvent::RedrawTwice() {
 // Destruction: the places and results, then everything the screen loaded.
 
 DoggieJumpEvent::~DoggieJumpEvent() {
-  if (!quit_ && palette_) FadePalette(palette_, kFadeSteps, 0);
+  if (!quit_ && palette_) FadePalette(palette_, kEventFadeSteps, 0);
   SetJoysticksEnabled(1);
   for (int k = 0; k < 4; ++k) g_players[k].result = g_doggieResults[k];
   const Standing s = RankResults(g_doggieResults);
@@ -393,10 +385,10 @@ DoggieJumpEvent::~DoggieJumpEvent() {
   DeleteAndClear(recordFont_);
   DeleteAndClear(titleSprite_);
   if (g_timers) {
-    g_timers->Release(frameTimer_);
+    g_timers->Release(timer_);
     g_timers->Release(g_doggieJumpClock);
   }
-  frameTimer_ = -1;
+  timer_ = -1;
   g_doggieJumpClock = -1;
   for (int32_t& slot : g_doggieSounds) {
     if (g_soundManager && slot >= 0) g_soundManager->FreeSlot(slot);
@@ -414,24 +406,9 @@ DoggieJumpEvent::~DoggieJumpEvent() {
 // ---------------------------------------------------------------------------
 // A frame
 
-int DoggieJumpEvent::Run() {
-  if (quit_) {
-    ShellClearDisplay();
-    return -1;
-  }
-  HandleChatInput();
-  if (!DelayElapsed(frameTimer_, kFramePeriodMs)) return 0;
-  const int r = GameScreen::Run();
-  if (r == -1) return -1;
-  if (r == 2) {
-    ShellFlip();
-    return 0;
-  }
-  ++g_doggieJumpFrames;
-  ShellFlip();
-  const int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) return 1;
+void DoggieJumpEvent::BeforeExchange() { ++g_doggieJumpFrames; }
+
+int DoggieJumpEvent::EventFrame() {
   g_doggieHostClockMs = GetPlayerDword(JumpClockSlot(), kOutJumpClock);
 
   if (g_playMode != 2) SkipComputerJump();
@@ -448,10 +425,7 @@ int DoggieJumpEvent::Run() {
 
   TickDoggieCalls();
   StepState();
-  if (state_ == kDogOver) {
-    BroadcastEventEnd();
-    return 1;
-  }
+  if (state_ == kDogOver) return EndEvent();
   UpdateActors();
   if (g_doggieSkipFlag) {
     ShellResumeInput();
@@ -544,11 +518,11 @@ void DoggieJumpEvent::StepState() {
   DoggieActor* title = g_doggieActors[kKindTitle];
   switch (state_) {
     case kDogTitleIn: {
-      transitionStep_ = std::min(kFadeSteps, transitionStep_ + 8);
+      transitionStep_ = std::min(kEventFadeSteps, transitionStep_ + 8);
       if (announceLeft_ > 0) --announceLeft_;
       const bool announced = announceLeft_ == 0;
-      if (AnyLocalAction() || (transitionStep_ >= kFadeSteps && announced)) PutOutByte(kOutTitleSkip, 1);
-      if (AnyPlayerByteIs(kOutTitleSkip, 1)) {
+      if (AnyLocalAction() || (transitionStep_ >= kEventFadeSteps && announced)) PutOutByte(kTitle.done, 1);
+      if (AnyPlayerByteIs(kTitle.done, 1)) {
         if (g_soundManager && g_doggieAnnounceSound >= 0) g_soundManager->Stop(g_doggieAnnounceSound);
         ShellResetInput();
         state_ = kDogTitleOut;
@@ -560,12 +534,12 @@ void DoggieJumpEvent::StepState() {
         transitionStep_ = std::max(0, transitionStep_ - 8);
       } else {
         if (title) title->state = kActorPassive;
-        PutOutByte(kOutTitleGone, 1);
+        PutOutByte(kTitle.ready, 1);
         state_ = kDogReady;
       }
       break;
     case kDogReady:
-      if (AllPlayersByteAre(kOutTitleGone, 1)) state_ = kDogTurn;
+      if (AllPlayersByteAre(kTitle.ready, 1)) state_ = kDogTurn;
       break;
     case kDogTurn:
       PlayDoggieSound(kSoundAttempt1 + std::clamp(attempt_, 0, 2));
@@ -733,19 +707,8 @@ void RegisterDoggieJumpEvent() {
 }
 
 std::vector<std::pair<void*, size_t>> DoggieJumpInstanceGlobals() {
-  return {
-      {g_doggieActors, sizeof g_doggieActors},
-      {g_doggieSprites, sizeof g_doggieSprites},
-      {g_doggieSounds, sizeof g_doggieSounds},
-      {&g_doggieAnnounceSound, sizeof g_doggieAnnounceSound},
-      {g_doggieSoundFrames, sizeof g_doggieSoundFrames},
-      {g_doggieSoundLeft, sizeof g_doggieSoundLeft},
-      {&g_doggieJumper, sizeof g_doggieJumper},
-      {&g_doggieJumpFrames, sizeof g_doggieJumpFrames},
-      {&g_doggieJumpClock, sizeof g_doggieJumpClock},
-      {g_doggieResults, sizeof g_doggieResults},
-      {&g_doggieTitleSurface, sizeof g_doggieTitleSurface},
-      {&g_doggieSkipFlag, sizeof g_doggieSkipFlag},
-      {&g_doggieHostClockMs, sizeof g_doggieHostClockMs},
-  };
+  return GlobalsOf(g_doggieActors, g_doggieSprites, g_doggieSounds, g_doggieAnnounceSound,
+                   g_doggieSoundFrames, g_doggieSoundLeft, g_doggieJumper, g_doggieJumpFrames,
+                   g_doggieJumpClock, g_doggieResults, g_doggieTitleSurface, g_doggieSkipFlag,
+                   g_doggieHostClockMs);
 }

@@ -12,15 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "screen/game_screen.h"
+#include "screen/event_screen.h"
 #include "graphics/palette.h"
-
-class BitmapFont;
-class BitmapTransition;
-class DDClipper;
-class DDPalette;
-class DDSurface;
-class Sprite;
 
 // States of the event (the turn's phases).
 enum DoggieEventState : int {
@@ -38,12 +31,11 @@ enum DoggieEventState : int {
   kDogOver = 6,
 };
 
-class DoggieJumpEvent : public GameScreen {
+class DoggieJumpEvent : public EventScreen {
  public:
   DoggieJumpEvent();
   ~DoggieJumpEvent() override;
 
-  int Run() override;
   void OnDeactivate() override;
   void OnActivate() override;
   int IsMusicPlaying() override;
@@ -76,6 +68,8 @@ class DoggieJumpEvent : public GameScreen {
   static int32_t ComputeSyncCheck();
 
  private:
+  int EventFrame() override;
+  void BeforeExchange() override;
   // load false: only the sound's length is read.
   void LoadSound(int sound, int row, bool load = true);
   Sprite* LoadSprite(const char* relative, uint32_t flags);
@@ -92,7 +86,6 @@ class DoggieJumpEvent : public GameScreen {
   bool AnyLocalAction() const;
 
   // In the order of the screen's data.
-  DDPalette* palette_ = nullptr;
   DDClipper* clipper_ = nullptr;
   DDSurface* statusPicture_ = nullptr;
   BitmapFont* boardFont_ = nullptr;
@@ -100,14 +93,12 @@ class DoggieJumpEvent : public GameScreen {
   BitmapTransition* transition_ = nullptr;
   Sprite* titleSprite_ = nullptr;
   int32_t jumperRow_ = 0;
-  int32_t frameTimer_ = -1;
   int32_t order_[4] = {0, 1, 2, 3};
   int32_t queue_[6] = {-1, -1, -1, -1, -1, -1};
   int32_t queuePos_ = 0;
   int32_t state_ = kDogTitleIn;
   int32_t attempt_ = 0;
   int32_t transitionStep_ = 0;
-  int32_t quit_ = 0;
   std::string jumpTexts_[4][3];
   std::string boardText_;
   std::string distanceLabel_, energyLabel_, bestLabel_, recordLabel_, foulText_, unitText_;

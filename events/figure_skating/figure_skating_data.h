@@ -10,6 +10,8 @@
 // Characters are in player-record order: 0 RIZAZ, 1 RAREZ VUDA, 2 ZARU,
 // 3 RAZIRAZO, 4 RADEROZI, 5 ZOVI.
 
+#include "screen/event_assets.h"
+
 namespace skateassets {
 
 inline constexpr int kCharacters = 6;
@@ -127,7 +129,7 @@ inline constexpr const char* kSkdFile[6] = {"data\\Slob.skd", "data\\monkey.skd"
 // ------------------------------------------------------------------ sounds
 // The event's own (inProgramDir 1: the program directory, else the data
 // directory).
-struct SkateFile { const char* path; int inProgramDir; };
+using SkateFile = EventFile;
 inline constexpr SkateFile kSkatingSound = {"skate\\iceskat1.wav", 0};
 inline constexpr SkateFile kCheerSound = {"sounds\\cheer.wav", 1};
 inline constexpr SkateFile kBooSound = {"sounds\\crowdboA.wav", 1};

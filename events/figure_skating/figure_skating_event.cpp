@@ -40,7 +40,6 @@ int32_t g_skatingIntroFrames = 1;
 
 namespace {
 
-constexpr int kFadeSteps = 64;
 constexpr int kViewHeight = 400;
 // Output record: byte 0 asks every machine to end the intro, byte 1 says
 // this machine's intro has gone.
@@ -49,16 +48,6 @@ constexpr int kOutIntroGone = 1;
 constexpr ClipRect kIntroArea{170, 50, 300, 300};
 
 Sprite* LoadSprite(const std::string& path, uint32_t flags) { return LoadSpriteOrNull(path.c_str(), flags); }
-
-std::string PathOf(const sa::SkateFile& f) {
-  return f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
-}
-
-template <typename T>
-void DeleteAndClear(T*& p) {
-  delete p;
-  p = nullptr;
-}
 
 // The face of player i in the status band.
 int GetSkaterStatus(int player) {
@@ -84,7 +73,7 @@ int LocalSlot(int which) { return std::clamp(g_localPlayers[which & 1], 0, 3); }
 // ---------------------------------------------------------------------------
 // Construction
 
-FigureSkatingEvent::FigureSkatingEvent() : GameScreen(1) {
+FigureSkatingEvent::FigureSkatingEvent() : EventScreen({.periodMs = kFramePeriodMs}) {
   g_skatingEvent = this;
   g_skatingClock = kEventSeconds;
   while (ReadTypedChar() != 0) {
@@ -116,11 +105,11 @@ FigureSkatingEvent::FigureSkatingEvent() : GameScreen(1) {
   font_ = new (std::nothrow) BitmapFont(32, 96, 20, 0, 700, 0, 0, 0, 1, nullptr);
   if (font_) {
     font_->SetInkColour(0, 248, 0);
-    if (eventPalette_) font_->GetSprite()->MatchPalette(eventPalette_, 0, 256, 1, 0);
+    if (palette_) font_->GetSprite()->MatchPalette(palette_, 0, 256, 1, 0);
   }
   recordText_ = GetEventRecordText(6);
   introBox_ = new (std::nothrow) DDSurface(kIntroArea.width, kIntroArea.height, 0);
-  if (introBox_ && eventPalette_) introBox_->SetPalette(eventPalette_);
+  if (introBox_ && palette_) introBox_->SetPalette(palette_);
   if (introBox_ && introBox_->HasSurface() && ShellBackSurface())
     transition_ = new (std::nothrow)
         BitmapTransition(ShellBackSurface(), &kIntroArea, nullptr, introBox_, kTransitionSkipKeyed);
@@ -138,7 +127,7 @@ FigureSkatingEvent::FigureSkatingEvent() : GameScreen(1) {
   for (int i = 0; i < 4; ++i)
     if (Skater* s = SkaterOf(i)) s->NewWanderTarget();
 
-  CreateOptionsMenu(eventPalette_);
+  CreateOptionsMenu(palette_);
   for (int i = 0; i < 4; ++i) {
     g_players[i].result = 0;
     if (Skater* s = SkaterOf(i)) s->topSpeed = TopSpeedFromPlayerSpeed(g_players[i].speed);
@@ -150,7 +139,7 @@ FigureSkatingEvent::FigureSkatingEvent() : GameScreen(1) {
   if (g_facePanel) g_facePanel->SetMode(GetSkaterStatus);
   FirstPicture();
   PlayEventSound(kSkSndCrowd);
-  if (eventPalette_) FadePalette(eventPalette_, kFadeSteps, 1);
+  if (palette_) FadePalette(palette_, kEventFadeSteps, 1);
   eventState_ = kSkEvAnnouncer;
 }
 
@@ -160,12 +149,12 @@ void FigureSkatingEvent::LoadSounds() {
                                              &sa::kPillSound};
   // The announcer's length in play frames, from its file: every machine
   // counts the same frames, whether or not it can load or play the sound.
-  announcerFrames_ = WaveFileFrames(PathOf(sa::kAnnouncerSound), kFramePeriodMs);
+  announcerFrames_ = WaveFileFrames(EventFilePath(sa::kAnnouncerSound), kFramePeriodMs);
   if (!g_soundManager) return;
   for (int i = 0; i < kSkSndCount; ++i) {
     sounds_[i] = g_soundManager->AllocSlot();
     if (sounds_[i] < 0) continue;
-    const std::string path = PathOf(*files[i]);
+    const std::string path = EventFilePath(*files[i]);
     if (!g_soundManager->LoadWaveFile(sounds_[i], path.c_str(), 0, 1, 0))
       DebugPrintf("Cannot load the sound %s.\n", path.c_str());
   }
@@ -174,25 +163,25 @@ void FigureSkatingEvent::LoadSounds() {
 void FigureSkatingEvent::LoadPictures() {
   statusPicture_ = new (std::nothrow) DDSurface(ShellDataPath(sa::kStatusPicture).c_str());
   if (statusPicture_ && statusPicture_->HasSurface() && statusPicture_->GetPalette()) {
-    eventPalette_ = CreateDisplayPalette(kDisplayPaletteCaps, statusPicture_->GetPalette()->Entries());
+    palette_ = CreateDisplayPalette(kDisplayPaletteCaps, statusPicture_->GetPalette()->Entries());
   } else {
     DebugPrintf("Cannot load the picture %s.\n", sa::kStatusPicture);
     // The event still plays on a plain grey ramp.
     PaletteEntry ramp[256];
     for (int i = 0; i < 256; ++i) ramp[i] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
-    eventPalette_ = CreateDisplayPalette(kDisplayPaletteCaps, ramp);
+    palette_ = CreateDisplayPalette(kDisplayPaletteCaps, ramp);
   }
-  if (eventPalette_) {
+  if (palette_) {
     PaletteEntry green{0, 250, 0, 0};
-    eventPalette_->SetEntries(sa::kTextGreen, 1, &green);
-    if (statusPicture_ && statusPicture_->HasSurface()) statusPicture_->SetPalette(eventPalette_);
+    palette_->SetEntries(sa::kTextGreen, 1, &green);
+    if (statusPicture_ && statusPicture_->HasSurface()) statusPicture_->SetPalette(palette_);
   }
   SetLoadingProgress(20, 0);
   rink_ = new (std::nothrow) TileMapPicture(ShellDataPath(sa::kRinkPicture).c_str());
   if (rink_ && !rink_->IsLoaded()) DebugPrintf("Cannot load the rink %s (%u).\n", sa::kRinkPicture, rink_->GetError());
-  if (rink_ && eventPalette_) {
+  if (rink_ && palette_) {
     RgbQuad quads[256];
-    PaletteEntriesToRgbQuads(eventPalette_->Entries(), quads, 256);
+    PaletteEntriesToRgbQuads(palette_->Entries(), quads, 256);
     rink_->RemapColours(quads, 2, sa::kTextGreen - 1);
   }
   SetLoadingProgress(30, 0);
@@ -204,22 +193,22 @@ void FigureSkatingEvent::PrepareSkaterPictures() {
     const int band = sa::kPlayerBandFirst + sa::kPlayerBandSize * i;
     sprites_[i] = LoadSprite(ShellDataPath(sa::kSkaterSprite[c]), kSpriteLoadAll);
     sprites_[4 + i] = LoadSprite(ShellDataPath(sa::kWeaponSprite[c]), kSpriteLoadAll);
-    if (eventPalette_ && sprites_[i]) {
-      if (DDPalette* own = sprites_[i]->GetFramePalette(1)) eventPalette_->CopyRange(band, sa::kPlayerBandSize, 2, own);
-      sprites_[i]->MatchPalette(eventPalette_, band, sa::kPlayerBandSize, 1, 0);
+    if (palette_ && sprites_[i]) {
+      if (DDPalette* own = sprites_[i]->GetFramePalette(1)) palette_->CopyRange(band, sa::kPlayerBandSize, 2, own);
+      sprites_[i]->MatchPalette(palette_, band, sa::kPlayerBandSize, 1, 0);
     }
-    if (eventPalette_ && sprites_[4 + i]) sprites_[4 + i]->MatchPalette(eventPalette_, band, sa::kPlayerBandSize, 1, 0);
+    if (palette_ && sprites_[4 + i]) sprites_[4 + i]->MatchPalette(palette_, band, sa::kPlayerBandSize, 1, 0);
     SetLoadingProgress(40 + 10 * i, 0);
   }
   fence_ = LoadSprite(ShellDataPath(sa::kFenceSprite), kSpriteLoadAll);
-  if (fence_ && eventPalette_) fence_->MatchPalette(eventPalette_, 2, 254, 0, 0);
+  if (fence_ && palette_) fence_->MatchPalette(palette_, 2, 254, 0, 0);
   warning_ = LoadSprite(ShellDataPath(sa::kWarningSprite), kSpriteLoadAll);
   star_ = LoadSprite(ShellDataPath(sa::kStarSprite), kSpriteLoadAll);
-  if (warning_ && eventPalette_) warning_->MatchPalette(eventPalette_, 2, 250, 1, 0);
-  if (star_ && eventPalette_) star_->MatchPalette(eventPalette_, 2, 250, 1, 0);
+  if (warning_ && palette_) warning_->MatchPalette(palette_, 2, 250, 1, 0);
+  if (star_ && palette_) star_->MatchPalette(palette_, 2, 250, 1, 0);
   SetLoadingProgress(80, 0);
   icons_ = LoadSprite(ShellDataPath(sa::kIconsSprite), kSpriteLoadAll);
-  if (icons_ && eventPalette_) icons_->MatchPalette(eventPalette_, 2, 32, 1, 0);
+  if (icons_ && palette_) icons_->MatchPalette(palette_, 2, 32, 1, 0);
 }
 
 void FigureSkatingEvent::CreateSkaters() {
@@ -274,7 +263,7 @@ FigureSkatingEvent::~FigureSkatingEvent() {
       s = -1;
     }
   }
-  if (!quit_ && eventPalette_) FadePalette(eventPalette_, kFadeSteps, 0);
+  if (!quit_ && palette_) FadePalette(palette_, kEventFadeSteps, 0);
   DDSurface* back = ShellBackSurface();
   if (back && clipper_ && back->GetClipper() == clipper_) back->SetClipper(nullptr);
   if (clipper_) clipper_->Release();
@@ -288,8 +277,8 @@ FigureSkatingEvent::~FigureSkatingEvent() {
   DeleteAndClear(icons_);
   for (SkatingActor*& a : actors_) DeleteAndClear(a);
   for (Sprite*& s : sprites_) DeleteAndClear(s);
-  if (eventPalette_) ReleasePalette(eventPalette_);
-  eventPalette_ = nullptr;
+  if (palette_) ReleasePalette(palette_);
+  palette_ = nullptr;
   if (g_timers && timer_ >= 0) g_timers->Release(timer_);
 }
 
@@ -341,23 +330,7 @@ int FigureSkatingEvent::LoadedSoundCount() const {
 // ---------------------------------------------------------------------------
 // A frame
 
-int FigureSkatingEvent::Run() {
-  if (quit_) {
-    ShellClearDisplay();
-    return -1;
-  }
-  HandleChatInput();
-  if (!DelayElapsed(timer_, kFramePeriodMs)) return 0;
-  const int r = GameScreen::Run();
-  if (r == -1) return -1;
-  if (r == 2) {
-    ShellFlip();
-    return 0;
-  }
-  const int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) return 1;
-
+int FigureSkatingEvent::EventFrame() {
   switch (eventState_) {
     case kSkEvAnnouncer:
       PlayEventSound(kSkSndAnnouncer);
@@ -367,14 +340,14 @@ int FigureSkatingEvent::Run() {
       [[fallthrough]];
     case kSkEvIntroIn:
       IntroFrame();
-      introLevel_ = std::min(kFadeSteps, introLevel_ + 8);
+      introLevel_ = std::min(kEventFadeSteps, introLevel_ + 8);
       if (++introFrame_ > g_skatingIntroFrames) introFrame_ = 1;
       playFrame_ = 1;
       ++introFramesRun_;
       if (AnyPlayerByteIs(kOutEndIntro, 1)) {
         if (g_soundManager && sounds_[kSkSndAnnouncer] >= 0) g_soundManager->Stop(sounds_[kSkSndAnnouncer]);
         eventState_ = kSkEvIntroOut;
-      } else if (AnyLocalAction() || (introLevel_ >= kFadeSteps && introFramesRun_ >= announcerFrames_)) {
+      } else if (AnyLocalAction() || (introLevel_ >= kEventFadeSteps && introFramesRun_ >= announcerFrames_)) {
         PutOutByte(kOutEndIntro, 1);
         ShellResetInput();
       }
@@ -432,10 +405,7 @@ void FigureSkatingEvent::IntroFrame() {
 int FigureSkatingEvent::PlayFrameStep() {
   ++playFrame_;
   if (playFrame_ > 2) ShellFlip();
-  if (playFrame_ > kPlayFrames) {
-    BroadcastEventEnd();
-    return 1;
-  }
+  if (playFrame_ > kPlayFrames) return EndEvent();
   g_skatingClock = SecondsLeft(playFrame_);
   // Sounds of this machine's view only: they decide nothing.
   if (g_soundManager) {

@@ -13,15 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "screen/game_screen.h"
+#include "screen/event_screen.h"
 #include "events/figure_skating/skating_actors.h"
 
-class BitmapFont;
-class BitmapTransition;
-class DDClipper;
-class DDPalette;
-class DDSurface;
-class Sprite;
 class TileMapPicture;
 
 // The running screen (the actors and the face callback reach it through
@@ -46,12 +40,11 @@ enum SkatingSound : int {
 // every machine, the play.
 enum SkatingEventState : int { kSkEvAnnouncer = 0, kSkEvIntroIn = 1, kSkEvIntroOut = 2, kSkEvWait = 3, kSkEvPlay = 4 };
 
-class FigureSkatingEvent : public GameScreen {
+class FigureSkatingEvent : public EventScreen {
  public:
   FigureSkatingEvent();
   ~FigureSkatingEvent() override;
 
-  int Run() override;
   void OnDeactivate() override {}
   void OnActivate() override;
   int IsMusicPlaying() override { return musicPlaying_; }
@@ -88,6 +81,7 @@ class FigureSkatingEvent : public GameScreen {
   int32_t SyncValue() const;
 
  private:
+  int EventFrame() override;
   void LoadSounds();
   void LoadPictures();
   void PrepareSkaterPictures();
@@ -117,12 +111,10 @@ class FigureSkatingEvent : public GameScreen {
   Sprite* intro_ = nullptr;
   DDSurface* statusPicture_ = nullptr;
   BitmapFont* font_ = nullptr;
-  DDPalette* eventPalette_ = nullptr;
   DDClipper* clipper_ = nullptr;
   DDSurface* backdrop_ = nullptr;
   DDSurface* introBox_ = nullptr;
   BitmapTransition* transition_ = nullptr;
-  int32_t timer_ = -1;
   int32_t introFrame_ = 1;
   int32_t introLevel_ = 0;
   // Frames the announcer speaks, from its file: the intro may end once they
@@ -132,7 +124,6 @@ class FigureSkatingEvent : public GameScreen {
   std::vector<int> drawList_;
   std::string recordText_;
   int32_t eventState_ = kSkEvAnnouncer;
-  int32_t quit_ = 0;
   std::string bestLabel_, recordLabel_, pointsLabel_, timeLabel_, energyLabel_;
 };
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "input/held_direction.h"
+
 namespace skaterules {
 
 namespace {
@@ -98,16 +100,8 @@ int LargestSpeed(const Momentum& m, int* direction) {
 }
 
 int DirectionFromInput(const uint8_t state[4]) {
-  const bool right = state[0] & 0x80, down = state[1] & 0x80, left = state[2] & 0x80, up = state[3] & 0x80;
-  if (up && right) return 1;
-  if (right && down) return 3;
-  if (down && left) return 5;
-  if (left && up) return 7;
-  if (up) return 0;
-  if (right) return 2;
-  if (down) return 4;
-  if (left) return 6;
-  return kNoDirection;
+  const int d = HeldDirection(state);
+  return d < 0 ? kNoDirection : d;
 }
 
 int DirectionTowards(int dx, int dy) {

@@ -34,8 +34,7 @@ namespace ha = hippoassets;
 
 namespace {
 
-constexpr int kFramePeriodMs = 65;
-constexpr int kFadeSteps = 64;
+constexpr EventFrameSpec kFrame{.periodMs = 65, .flipFirst = true};
 constexpr int kTransitionTop = 64, kTransitionStep = 8;
 // The title waits this long for a key before it closes by itself (the same
 // on every machine, whatever the announcer's sound does).
@@ -47,12 +46,6 @@ constexpr int kOutTitleDone = 0, kOutReady = 1;
 constexpr ClipRect kTitleArea{170, 50, ha::kTitleW, ha::kTitleH};
 constexpr int kViewH = 400, kFollowY = 290;
 constexpr int kEnergyMaximum = 100;
-
-template <typename T>
-void DeleteAndClear(T*& p) {
-  delete p;
-  p = nullptr;
-}
 
 HippoActor* Runner(int i) { return (i >= 0 && i < 4) ? g_hippoActors[i] : nullptr; }
 HippoActor* HippoOf(int i) { return (i >= 0 && i < 4) ? g_hippoActors[4 + i] : nullptr; }
@@ -78,7 +71,7 @@ void FrameSizeOf(Sprite* s, int32_t* w, int32_t* h) {
 // ---------------------------------------------------------------------------
 // Construction
 
-HippoRunEvent::HippoRunEvent() : GameScreen(1) {
+HippoRunEvent::HippoRunEvent() : EventScreen(kFrame) {
   ShowLoadingScreen(0, ShellVideoPath(ha::kLoadingPicture).c_str());
   timeLabel_ = GetStringTextOr(1004, "TIME:");
   recordLabel_ = GetStringTextOr(1003, "WR:");
@@ -246,16 +239,16 @@ HippoRunEvent::HippoRunEvent() : GameScreen(1) {
   if (font_ && !font_->IsValid()) DeleteAndClear(font_);
   if (font_) font_->SetInkColour(0, 248, 0);
   if (g_timers) {
-    frameTimer_ = g_timers->Allocate();
-    g_timers->Restart(frameTimer_);
+    timer_ = g_timers->Allocate();
+    g_timers->Restart(timer_);
   }
 
   EndLoadingScreen();
   SetSyncCheck(0);
   PutOutByte(kOutTitleDone, 0);
   PutOutByte(kOutReady, 0);
-  waitResult_ = WaitForPlayers();
-  if (waitResult_) return;
+  quit_ = WaitForPlayers();
+  if (quit_) return;
   CreateOptionsMenu(palette_);
 
   // The records are the same on every machine now.
@@ -292,7 +285,7 @@ HippoRunEvent::HippoRunEvent() : GameScreen(1) {
     DDSurface* primary = ShellPrimarySurface();
     if (primary && primary != back) primary->Blt(0, 0, 640, 480, back, 0, 0);
   }
-  if (palette_) FadePalette(palette_, kFadeSteps, 1);
+  if (palette_) FadePalette(palette_, kEventFadeSteps, 1);
   PlayHippoSound(kSndAmbience, true, true);
   PlayHippoSound(kSndAnnouncer, true);
   for (PlayerRecord& p : g_players) p.result = kNotFinishedSeconds;
@@ -320,10 +313,10 @@ bool HippoRunEvent::HasCoursePicture() const { return course_ && course_->IsLoad
 // Destruction: places and results, then everything the screen loaded.
 
 HippoRunEvent::~HippoRunEvent() {
-  if (!waitResult_ && palette_) FadePalette(palette_, kFadeSteps, 0);
+  if (!quit_ && palette_) FadePalette(palette_, kEventFadeSteps, 0);
   // An event that never started (a player left while it waited for the
   // others) leaves the records as they were.
-  if (!waitResult_) {
+  if (!quit_) {
     int hippoY[4];
     for (int i = 0; i < 4; ++i) hippoY[i] = HippoOf(i) ? HippoOf(i)->worldY : 0;
     FillFreePlaces(&finish_, hippoY);
@@ -352,7 +345,7 @@ HippoRunEvent::~HippoRunEvent() {
   DeleteAndClear(iconSurface_);
   DeleteAndClear(font_);
   DeleteAndClear(palettePicture_);
-  if (g_timers && frameTimer_ >= 0) g_timers->Release(frameTimer_);
+  if (g_timers && timer_ >= 0) g_timers->Release(timer_);
   if (g_soundManager) g_soundManager->StopAll();
   for (int32_t& slot : g_hippoSoundSlots) {
     if (g_soundManager && slot >= 0) g_soundManager->FreeSlot(slot);
@@ -367,29 +360,7 @@ HippoRunEvent::~HippoRunEvent() {
 // ---------------------------------------------------------------------------
 // A frame
 
-int HippoRunEvent::Run() {
-  if (waitResult_) {
-    ShellClearDisplay();
-    return -1;
-  }
-  HandleChatInput();
-  if (!DelayElapsed(frameTimer_, kFramePeriodMs)) return 0;
-  // The overlay first: while it holds the game no input is exchanged, so
-  // every machine counts the same frames.
-  const int base = GameScreen::Run();
-  if (base == -1) return -1;
-  if (base == 2) {
-    ShellFlip();
-    return 0;
-  }
-  ShellFlip();
-  const int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) {
-    BroadcastEventEnd();
-    return 1;
-  }
-
+int HippoRunEvent::EventFrame() {
   StepIntro();
   if (introPhase_ == kIntroRace) ++g_hippoRaceFrames;
   elapsedSeconds_ = g_hippoRaceFrames / kFramesPerSecond;
@@ -398,10 +369,7 @@ int HippoRunEvent::Run() {
     for (int b = 0; b < 4; ++b) s[b] = (s[b] & 0x80) ? 1 : 0;
     for (int b = 4; b < 8; ++b) s[b] &= 0x7F;
   }
-  if (introPhase_ == kIntroRace && CheckFinish()) {
-    BroadcastEventEnd();
-    return 1;
-  }
+  if (introPhase_ == kIntroRace && CheckFinish()) return EndEvent();
   HippoResolveContacts(g_hippoActors, kHippoSlots, 0);
   HippoResolveContacts(g_hippoActors, kHippoSlots, 1);
   for (int k = 0; k < kHippoSlots; ++k) {

@@ -14,13 +14,8 @@
 #include <vector>
 
 #include "events/hippo_run/hippo_rules.h"
-#include "screen/game_screen.h"
+#include "screen/event_screen.h"
 
-class BitmapFont;
-class BitmapTransition;
-class DDClipper;
-class DDPalette;
-class DDSurface;
 class TileMapPicture;
 
 // Intro phases.
@@ -31,12 +26,11 @@ enum HippoIntroPhase : int {
   kIntroRace = 2,
 };
 
-class HippoRunEvent : public GameScreen {
+class HippoRunEvent : public EventScreen {
  public:
   HippoRunEvent();
   ~HippoRunEvent() override;
 
-  int Run() override;
   void OnDeactivate() override;
   void OnActivate() override;
   int IsMusicPlaying() override;
@@ -51,13 +45,15 @@ class HippoRunEvent : public GameScreen {
   const hipporules::FinishState& GetFinish() const { return finish_; }
   int GetDrawCount() const { return drawCount_; }
   const int* GetDrawList() const { return drawList_; }
-  bool StartFailed() const { return waitResult_ != 0; }
+  bool StartFailed() const { return quit_ != 0; }
   int LoadedSoundCount() const;
   bool HasCoursePicture() const;
   // The picture point at the top left of view 0 (or 1 in a split view) last drawn.
   hipporules::Pixel GetCamera(int view) const { return camera_[view & 1]; }
 
  private:
+  int EventFrame() override;
+  int EndHeard() override { return EndEvent(); }
   void LoadSound(int sound, const std::string& path, int copies);
   void DrawViews();
   void DrawView(int runner, int screenX, int width);
@@ -67,7 +63,6 @@ class HippoRunEvent : public GameScreen {
   int32_t SyncValue() const;
 
   DDSurface* palettePicture_ = nullptr;
-  DDPalette* palette_ = nullptr;
   DDClipper* clipper_ = nullptr;
   TileMapPicture* course_ = nullptr;
   DDSurface* status_ = nullptr;
@@ -79,14 +74,12 @@ class HippoRunEvent : public GameScreen {
   int32_t elapsedSeconds_ = 0;
   int32_t drawList_[100] = {};
   int32_t drawCount_ = 0;
-  int32_t frameTimer_ = -1;
   hipporules::FinishState finish_;
   int32_t introPhase_ = kIntroTitle;
   int32_t titleFrames_ = 0;
   int32_t transitionStep_ = 0;
   int32_t iconIndex_ = -1;
   int32_t lastLeader_ = -1;
-  int32_t waitResult_ = 0;
   int32_t titleRedrawn_ = 0;
   hipporules::Pixel camera_[2] = {{0, 0}, {0, 0}};
 };

@@ -10,6 +10,8 @@
 // Characters are in player-record order: 0 RIZAZ, 1 RAREZ VUDA, 2 ZARU,
 // 3 RAZIRAZO, 4 RADEROZI, 5 ZOVI.
 
+#include "screen/event_assets.h"
+
 namespace javelinassets {
 
 inline constexpr int kCharacters = 6;
@@ -166,10 +168,7 @@ inline constexpr const char* kJcdFile[6] = {"data\\Slob.jcd",   "data\\monkey.jc
 inline constexpr int kJcdValues = 37;
 
 // ------------------------------------------------------------------ sounds
-struct JavelinFile {
-  const char* path;
-  int inProgramDir;  // 1: the program directory, 0: the data directory
-};
+using JavelinFile = EventFile;
 inline constexpr int kEventSounds = 12;
 // In the event's loading order: cannon, falling object, bomb, ammunition,
 // money, cheer, crowd boo, juice, crowd, beep, power pill, announcer.

@@ -35,9 +35,9 @@ namespace jc {
 namespace {
 
 constexpr int kEventNumber = 9;
-constexpr int kFadeSteps = 64;
-constexpr int kOutTitleDone = 0;  // output byte: this machine is done with the title
-constexpr int kOutReady = 1;      // output byte: this machine's title has faded out
+// Output record: byte 0 this machine is done with the title, byte 1 its
+// title has faded out.
+constexpr TitleBytes kTitle{.done = 0, .ready = 1};
 constexpr int kOutLeft = 2;       // output byte: the players this machine saw leave
 constexpr ClipRect kTitleArea{170, 50, 300, 300};
 
@@ -80,30 +80,6 @@ constexpr const char* kVoiceSuffix[5] = {"_rea1.wav", "_rea2.wav", "_thrw.wav", 
 
 // The running event, for the face panel's callback; cleared with the screen.
 JavelinEvent* g_jcEvent = nullptr;
-
-template <typename T>
-void DeleteAndClear(T*& p) {
-  delete p;
-  p = nullptr;
-}
-
-void ReleaseClipper(DDClipper*& c) {
-  if (c) c->Release();
-  c = nullptr;
-}
-
-void FreeSound(int32_t& slot) {
-  if (g_soundManager && slot >= 0) {
-    g_soundManager->Unload(slot);
-    g_soundManager->FreeSlot(slot);
-  }
-  slot = -1;
-}
-
-int LocalPlayer(int which) {
-  const int32_t s = g_localPlayers[which & 1];
-  return (s >= 0 && s < 4) ? s : 0;
-}
 
 int CharacterOf(int p) {
   const int32_t c = g_players[p].character;
@@ -233,7 +209,7 @@ void JavelinEvent::LoadVoices() {
   }
 }
 
-JavelinEvent::JavelinEvent() : GameScreen(1) {
+JavelinEvent::JavelinEvent() : EventScreen({.periodMs = kFramePeriodMs, .feedStreams = true}) {
   g_jcEvent = this;
   for (int32_t& s : sounds_) s = -1;
   for (auto& row : voices_)
@@ -285,7 +261,7 @@ JavelinEvent::JavelinEvent() : GameScreen(1) {
   SetLoadingProgress(100, 0);
   EndLoadingScreen();
 
-  quit_ = StartTitleHandshake(*this, kOutTitleDone, kOutReady, kOutLeft);
+  quit_ = StartTitleHandshake(*this, kTitle.done, kTitle.ready, kOutLeft);
   if (quit_) return;
 
   // The records are now the same on every machine: the contestants are
@@ -309,7 +285,7 @@ JavelinEvent::JavelinEvent() : GameScreen(1) {
   DrawFirstPicture();
   if (sounds_[kSndCrowd] >= 0 && g_soundManager)
     g_soundManager->Play(sounds_[kSndCrowd], 0, kSoundUnchanged, kSoundUnchanged, kSoundUnchanged, 1);
-  if (palette_) FadePalette(palette_, kFadeSteps, 1);
+  if (palette_) FadePalette(palette_, kEventFadeSteps, 1);
   phase_ = kStart;
 }
 
@@ -325,7 +301,7 @@ JavelinEvent::~JavelinEvent() {
   for (int32_t& s : sounds_) FreeSound(s);
   for (auto& row : voices_)
     for (int32_t& v : row) FreeSound(v);
-  if (started_ && palette_) FadePalette(palette_, kFadeSteps, 0);
+  if (started_ && palette_) FadePalette(palette_, kEventFadeSteps, 0);
   if (target_)
     for (DDClipper* c : {viewClip_, leftClip_, rightClip_, screenClip_})
       if (c && target_->GetClipper() == c) target_->SetClipper(nullptr);
@@ -411,80 +387,38 @@ int JavelinEvent::Face(int player) {
 // ---------------------------------------------------------------------------
 // A frame
 
-int JavelinEvent::Run() {
-  if (quit_) {
-    ShellClearDisplay();
-    ShellClearDisplay();
-    return -1;
-  }
-  HandleChatInput();
-  if (!DelayElapsed(timer_, kFramePeriodMs)) return 0;
+int JavelinEvent::EventFrame() {
   target_ = ShellBackSurface();  // none: this frame is not drawn
-  if (g_soundManager) g_soundManager->FeedAllStreams();
-  const int base = GameScreen::Run();
-  if (base == -1) return -1;
-  if (base == 2) {
-    ShellFlip();
-    return 0;
-  }
-  const int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) return 1;
   UpdateControllers();
-
-  switch (phase_) {
-    case kStart:
-      Play(kSndAnnouncer);
-      announcerFrames_ = 0;
-      titleFrames_ = (g_lowMemory || !announcer_) ? 1 : std::max<int>(announcer_->FrameCount(), 1);
-      phase_ = kTitleIn;
-      [[fallthrough]];
-    case kTitleIn: {
-      TitleStep(+1);
-      // The announcer's length comes from the file: the same whatever the
-      // sound device does.
-      const int locals[2] = {LocalPlayer(0), LocalPlayer(1)};
-      if (TitleDone(*this, kOutTitleDone, locals, g_playMode == 1 ? 2 : 1, announcerFrames_, announcerLength_)) {
-        if (g_soundManager && sounds_[kSndAnnouncer] >= 0) g_soundManager->Stop(sounds_[kSndAnnouncer]);
-        phase_ = kTitleOut;
-      }
-      break;
-    }
-    case kTitleOut:
-      TitleStep(-1);
-      if (fadeLevel_ == 0) {
-        PutOutByte(kOutReady, 1);
-        phase_ = kTitleWait;
-      }
-      break;
-    case kTitleWait:
-      ShellFlip();
-      if (target_ && scratch_) target_->Blt(0, 0, 640, 480, scratch_, 0, 0);
-      if (AllPlayersByteAre(kOutReady, 1)) {
-        DeleteAndClear(transition_);
-        DeleteAndClear(titleBox_);
-        DeleteAndClear(announcer_);
-        DeleteAndClear(scratch_);
-        if (g_soundManager && sounds_[kSndAnnouncer] >= 0) g_soundManager->Unload(sounds_[kSndAnnouncer]);
-        phase_ = kPlay;
-      }
-      break;
-    case kPlay:
-      if (PlayStep()) {
-        BroadcastEventEnd();
-        return 1;
-      }
-      if (ReadLocalInput() == 1) return 1;
-      DrawViews();
-      DrawStatus(true);
-      DrawModeIcons();
-      DrawPanel();
-      return 0;
-    default:
-      break;
+  if (phase_ != kPlay) {
+    const int locals[2] = {LocalPlayer(0), LocalPlayer(1)};
+    TitleFrame(phase_, kTitle, locals, g_playMode == 1 ? 2 : 1);
+    return ReadLocalInput() == 1 ? 1 : 0;
   }
+  if (PlayStep()) return EndEvent();
   if (ReadLocalInput() == 1) return 1;
+  DrawViews();
+  DrawStatus(true);
+  DrawModeIcons();
+  DrawPanel();
   return 0;
+}
+
+void JavelinEvent::TitleBegin() {
+  titleAnnouncer_ = sounds_[kSndAnnouncer];
+  Play(kSndAnnouncer);
+  titleFrames_ = (g_lowMemory || !announcer_) ? 1 : std::max<int>(announcer_->FrameCount(), 1);
+}
+
+void JavelinEvent::TitleWaitFrame() {
+  if (target_ && scratch_) target_->Blt(0, 0, 640, 480, scratch_, 0, 0);
+}
+
+void JavelinEvent::TitleEnd() {
+  DeleteAndClear(transition_);
+  DeleteAndClear(titleBox_);
+  DeleteAndClear(announcer_);
+  DeleteAndClear(scratch_);
 }
 
 void JavelinEvent::UpdateControllers() {
@@ -494,7 +428,7 @@ void JavelinEvent::UpdateControllers() {
   world_.computer = static_cast<uint8_t>(~persons & 0xF);
 }
 
-void JavelinEvent::TitleStep(int direction) {
+int JavelinEvent::TitleStep(int direction) {
   ShellFlip();
   if (target_ && scratch_) target_->Blt(0, 0, 640, 480, scratch_, 0, 0);
   if (titleBox_ && transition_) {
@@ -505,6 +439,7 @@ void JavelinEvent::TitleStep(int direction) {
   fadeLevel_ = std::clamp(fadeLevel_ + 8 * direction, 0, 64);
   if (++titleFrame_ > titleFrames_) titleFrame_ = 1;
   world_.frameCounter = 1;
+  return fadeLevel_;
 }
 
 int JavelinEvent::PlayStep() {

@@ -13,25 +13,18 @@
 #include <vector>
 
 #include "events/javelin_catch/jc_world.h"
-#include "screen/game_screen.h"
+#include "screen/event_screen.h"
 
-class BitmapFont;
-class BitmapTransition;
-class DDClipper;
-class DDPalette;
-class DDSurface;
-class Sprite;
 class TileMapPicture;
 
 namespace jc {
 
-enum JavelinPhase : int32_t { kStart = 0, kTitleIn = 1, kTitleOut = 2, kTitleWait = 3, kPlay = 4 };
+enum JavelinPhase : int32_t { kStart = kPhaseAnnounce, kTitleWait = kPhaseTitleWait, kPlay = kPhasePlay };
 
-class JavelinEvent : public GameScreen, public JcSounds {
+class JavelinEvent : public EventScreen, public JcSounds {
  public:
   JavelinEvent();
   ~JavelinEvent() override;
-  int Run() override;
   void OnDeactivate() override {}
   void OnActivate() override;
 
@@ -58,7 +51,11 @@ class JavelinEvent : public GameScreen, public JcSounds {
   void LoadContestantPictures();
   void MakeContestants();
   void LoadVoices();
-  void TitleStep(int direction);
+  int EventFrame() override;
+  void TitleBegin() override;
+  int TitleStep(int direction) override;
+  void TitleWaitFrame() override;
+  void TitleEnd() override;
   int PlayStep();
   void UpdateControllers();
   void DrawViews();
@@ -70,7 +67,6 @@ class JavelinEvent : public GameScreen, public JcSounds {
   void DrawFirstPicture();
 
   JcWorld world_;
-  DDPalette* palette_ = nullptr;
   DDSurface* statusPicture_ = nullptr;
   TileMapPicture* field_ = nullptr;
   Sprite* pictures_[kPictures] = {};
@@ -93,12 +89,8 @@ class JavelinEvent : public GameScreen, public JcSounds {
 
   int32_t sounds_[kEventSounds];
   int32_t voices_[4][kVoices];
-  int32_t announcerLength_ = 0;
-  int32_t announcerFrames_ = 0;
-  int32_t timer_ = -1;
   int32_t phase_ = kStart;
   int32_t titleFrame_ = 1, titleFrames_ = 1, fadeLevel_ = 0;
-  int32_t quit_ = 0;
   int32_t started_ = 0;
   uint8_t persons_ = 0;  // the players people steered when the event began
   int32_t reportedScore_[4] = {};  // what the faces last cheered for

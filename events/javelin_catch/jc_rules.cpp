@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "input/held_direction.h"
+
 namespace jc {
 
 namespace {
@@ -12,8 +14,6 @@ constexpr double kDiagonal = 0.7071;
 // The camera looks down at 23.5 degrees.
 constexpr double kCos = 0.91706007438041;
 constexpr double kSin = 0.39874906892524;
-
-bool Held(const uint8_t* s, int b) { return (s[b] & 0x80) != 0; }
 
 int32_t Truncate(double v) { return static_cast<int32_t>(v); }
 
@@ -58,16 +58,8 @@ Position ConfinedStep(int32_t x, int32_t y, int direction, int32_t distance, boo
 }
 
 int HumanDirection(const uint8_t s[10]) {
-  const bool right = Held(s, 0), down = Held(s, 1), left = Held(s, 2), up = Held(s, 3);
-  if (up && right) return 1;
-  if (right && down) return 3;
-  if (down && left) return 5;
-  if (left && up) return 7;
-  if (up) return 0;
-  if (right) return 2;
-  if (down) return 4;
-  if (left) return 6;
-  return kNoDirection;
+  const int d = HeldDirection(s);
+  return d < 0 ? kNoDirection : d;
 }
 
 int DirectionTowards(int32_t dx, int32_t dy) {

@@ -10,6 +10,7 @@
 #include "base/player_records.h"
 #include "base/random.h"
 #include "events/kickboxing/kickboxing_data.h"
+#include "screen/event_screen.h"
 #include "screen/game_screen_services.h"
 #include "sound/sound.h"
 
@@ -21,14 +22,6 @@ namespace {
 
 constexpr uint8_t kHeld = 0x80;
 constexpr float kCorner = 18.927f, kFarCorner = 359.623f;
-
-void FreeSound(int32_t& slot) {
-  if (g_soundManager && slot >= 0) {
-    g_soundManager->Unload(slot);
-    g_soundManager->FreeSlot(slot);
-  }
-  slot = -1;
-}
 
 }  // namespace
 

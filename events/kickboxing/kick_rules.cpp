@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "input/held_direction.h"
+
 namespace kick {
 
 namespace {
 
 constexpr double kDiagonalStep = 0.70710678;  // the square root of one half
-constexpr uint8_t kHeld = 0x80;
-bool Held(const uint8_t* in, int b) { return (in[b] & kHeld) != 0; }
 bool Pressed(const uint8_t* in, int b) { return (in[b] & 0x7F) != 0; }
 
 // Win32-style integer rectangles: the overlap's area, 0 when they only touch.
@@ -71,16 +71,9 @@ int DirectionTo(float dx, float dy) {
 }
 
 int HumanDirection(const uint8_t s[10]) {
-  const bool right = Held(s, 0), down = Held(s, 1), left = Held(s, 2), up = Held(s, 3);
-  if (up && right) return 2;
-  if (right && down) return 0;
-  if (down && left) return 6;
-  if (left && up) return 4;
-  if (up) return 3;
-  if (right) return 1;
-  if (down) return 7;
-  if (left) return 5;
-  return -1;
+  // The fighters count their eighths from right, anticlockwise.
+  const int d = HeldDirection(s);
+  return d < 0 ? -1 : (3 - d) & 7;
 }
 
 int ChooseItem(int item, const uint8_t s[10], int32_t weaponUnits, int32_t pills) {

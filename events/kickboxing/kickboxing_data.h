@@ -8,6 +8,8 @@
 // Character order is the player record's: 0 RIZAZ, 1 RAREZ VUDA, 2 ZARU,
 // 3 RAZIRAZO, 4 RADEROZI, 5 ZOVI.
 
+#include "screen/event_assets.h"
+
 namespace kickassets {
 
 inline constexpr int kCharacters = 6;
@@ -126,10 +128,7 @@ constexpr int AnimFrame(int character, int state, int step, int row) {
 }
 
 // ------------------------------------------------------------------ sounds
-struct KickFile {
-  const char* path;
-  int inProgramDir;
-};
+using KickFile = EventFile;
 // The event's five: crowd boo, pillar, beep, power pill, announcer.
 inline constexpr int kEventSounds = 5;
 inline constexpr KickFile kEventSoundFiles[kEventSounds] = {

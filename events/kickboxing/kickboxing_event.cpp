@@ -30,7 +30,6 @@
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
 #include "screen/options_menu.h"
-#include "screen/title_handshake.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
 
@@ -40,33 +39,14 @@ namespace kick {
 
 namespace {
 
-constexpr int kFadeSteps = 64;
-constexpr int kOutTitleDone = 0;  // output byte: this machine is done with the title
-constexpr int kOutReady = 1;      // output byte: this machine's title has faded out
+// Output record: byte 0 this machine is done with the title, byte 1 its
+// title has faded out.
+constexpr TitleBytes kTitle{.done = 0, .ready = 1};
 constexpr ClipRect kTitleArea{169, 50, ka::kTitleW, ka::kTitleH};
 constexpr int kEventNumber = 8;
 
 // The running event, for the face panel's callback; cleared with the screen.
 KickboxingEvent* g_kickEvent = nullptr;
-
-template <typename T>
-void DeleteAndClear(T*& p) {
-  delete p;
-  p = nullptr;
-}
-
-void ReleaseClipper(DDClipper*& c) {
-  if (c) c->Release();
-  c = nullptr;
-}
-
-void FreeSound(int32_t& slot) {
-  if (g_soundManager && slot >= 0) {
-    g_soundManager->Unload(slot);
-    g_soundManager->FreeSlot(slot);
-  }
-  slot = -1;
-}
 
 // A sound's length in frames, read from its file: the same on every machine,
 // whether or not its sound device (or a free slot) lets it play there.
@@ -76,11 +56,6 @@ std::string VoicePath(const char* pattern, int character, int n) {
   char path[64];
   std::snprintf(path, sizeof path, pattern, ka::kVoicePrefix[character], n);
   return ShellDataPath(path);
-}
-
-int LocalPlayer(int which) {
-  const int32_t s = g_localPlayers[which & 1];
-  return (s >= 0 && s < 4) ? s : 0;
 }
 
 }  // namespace
@@ -97,7 +72,7 @@ int GetKickboxerStatus(int n) {
 void KickboxingEvent::LoadSounds() {
   for (int i = 0; i < kEventSoundCount; ++i) {
     const ka::KickFile& f = ka::kEventSoundFiles[i];
-    const std::string path = f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
+    const std::string path = EventFilePath(f);
     if (i == kSndCrowd) crowdFrames = WaveFrames(path);
     if (i == kSndAnnouncer) announcerLength_ = WaveFrames(path);
     if (!g_soundManager) continue;
@@ -156,7 +131,7 @@ void KickboxingEvent::LoadVoices() {
   }
 }
 
-KickboxingEvent::KickboxingEvent() : GameScreen(1) {
+KickboxingEvent::KickboxingEvent() : EventScreen({.periodMs = kFramePeriodMs, .feedStreams = true}) {
   g_kickEvent = this;
   lowMemory = g_lowMemory != 0;
   target = ShellBackSurface();
@@ -249,7 +224,7 @@ KickboxingEvent::KickboxingEvent() : GameScreen(1) {
   started_ = 1;
 
   DrawFirstPicture();
-  if (palette_) FadePalette(palette_, kFadeSteps, 1);
+  if (palette_) FadePalette(palette_, kEventFadeSteps, 1);
   playFrame = 0;
   clock_ = kClockStart;
   titleFrame_ = 1;
@@ -267,7 +242,7 @@ KickboxingEvent::~KickboxingEvent() {
     g_kickEvent = nullptr;
   }
   for (int32_t& s : sound) FreeSound(s);
-  if (started_ && palette_) FadePalette(palette_, kFadeSteps, 0);
+  if (started_ && palette_) FadePalette(palette_, kEventFadeSteps, 0);
   // The fighters write their energy back.
   DeleteActors();
   if (target)
@@ -331,80 +306,41 @@ int KickboxingEvent::LoadedSoundCount() const {
 // ---------------------------------------------------------------------------
 // A frame
 
-int KickboxingEvent::Run() {
-  if (quit_) {
-    ShellClearDisplay();
-    return -1;
-  }
-  HandleChatInput();
-  if (!DelayElapsed(timer_, kFramePeriodMs)) return 0;
+int KickboxingEvent::EventFrame() {
   target = ShellBackSurface();  // none: this frame is not drawn
-  if (g_soundManager) g_soundManager->FeedAllStreams();
-  const int base = GameScreen::Run();
-  if (base == -1) return -1;
-  if (base == 2) {
-    ShellFlip();
-    return 0;
+  if (phase_ != kFight) {
+    const int locals[2] = {LocalPlayer(0), LocalPlayer(1)};
+    TitleFrame(phase_, kTitle, locals, g_playMode == 1 ? 2 : 1);
+    return ReadLocalInput() == 1 ? 1 : 0;
   }
-  const int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) return 1;
-
-  switch (phase_) {
-    case kAnnounce:
-      PlayEvent(kSndAnnouncer);
-      announcerFrames_ = 0;
-      titleFrames_ = (g_lowMemory || !title_) ? 1 : title_->FrameCount();
-      phase_ = kTitleIn;
-      [[fallthrough]];
-    case kTitleIn: {
-      TitleStep(+1);
-      const int locals[2] = {LocalPlayer(0), LocalPlayer(1)};
-      if (TitleDone(*this, kOutTitleDone, locals, g_playMode == 1 ? 2 : 1, announcerFrames_, announcerLength_)) {
-        if (g_soundManager && sound[kSndAnnouncer] >= 0) g_soundManager->Stop(sound[kSndAnnouncer]);
-        phase_ = kTitleOut;
-      }
-      break;
-    }
-    case kTitleOut:
-      TitleStep(-1);
-      if (fadeLevel_ == 0) {
-        PutOutByte(kOutReady, 1);
-        phase_ = kTitleWait;
-      }
-      break;
-    case kTitleWait:
-      ShellFlip();
-      if (target && scratch_) target->Blt(0, 0, 640, 480, scratch_, 0, 0);
-      if (AllPlayersByteAre(kOutReady, 1)) {
-        DeleteAndClear(transition_);
-        DeleteAndClear(titleBox_);
-        DeleteAndClear(title_);
-        DeleteAndClear(scratch_);
-        if (g_soundManager && sound[kSndAnnouncer] >= 0) g_soundManager->Unload(sound[kSndAnnouncer]);
-        phase_ = kFight;
-      }
-      break;
-    case kFight:
-      if (FightStep()) {
-        BroadcastEventEnd();
-        return 1;
-      }
-      if (ReadLocalInput() == 1) return 1;
-      BuildDrawLists();
-      DrawViews();
-      DrawStatus(true);
-      DrawItemIcons();
-      DrawInfoBox();
-      return 0;
-    default:
-      break;
-  }
+  if (FightStep()) return EndEvent();
   if (ReadLocalInput() == 1) return 1;
+  BuildDrawLists();
+  DrawViews();
+  DrawStatus(true);
+  DrawItemIcons();
+  DrawInfoBox();
   return 0;
 }
 
-void KickboxingEvent::TitleStep(int direction) {
+void KickboxingEvent::TitleBegin() {
+  titleAnnouncer_ = sound[kSndAnnouncer];
+  PlayEvent(kSndAnnouncer);
+  titleFrames_ = (g_lowMemory || !title_) ? 1 : title_->FrameCount();
+}
+
+void KickboxingEvent::TitleWaitFrame() {
+  if (target && scratch_) target->Blt(0, 0, 640, 480, scratch_, 0, 0);
+}
+
+void KickboxingEvent::TitleEnd() {
+  DeleteAndClear(transition_);
+  DeleteAndClear(titleBox_);
+  DeleteAndClear(title_);
+  DeleteAndClear(scratch_);
+}
+
+int KickboxingEvent::TitleStep(int direction) {
   ShellFlip();
   if (target && scratch_) target->Blt(0, 0, 640, 480, scratch_, 0, 0);
   if (titleBox_ && transition_) {
@@ -415,6 +351,7 @@ void KickboxingEvent::TitleStep(int direction) {
   fadeLevel_ = std::clamp(fadeLevel_ + 8 * direction, 0, 64);
   if (++titleFrame_ > titleFrames_) titleFrame_ = 1;
   playFrame = 1;
+  return fadeLevel_;
 }
 
 int KickboxingEvent::FightStep() {

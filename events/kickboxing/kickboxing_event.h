@@ -12,24 +12,16 @@
 #include <vector>
 
 #include "events/kickboxing/kick_scene.h"
-#include "screen/game_screen.h"
-
-class BitmapFont;
-class BitmapTransition;
-class DDClipper;
-class DDPalette;
-class DDSurface;
-class Sprite;
+#include "screen/event_screen.h"
 
 namespace kick {
 
-enum KickPhase : int32_t { kAnnounce = 0, kTitleIn = 1, kTitleOut = 2, kTitleWait = 3, kFight = 4 };
+enum KickPhase : int32_t { kAnnounce = kPhaseAnnounce, kTitleWait = kPhaseTitleWait, kFight = kPhasePlay };
 
-class KickboxingEvent : public GameScreen, public KickboxingScene {
+class KickboxingEvent : public EventScreen, public KickboxingScene {
  public:
   KickboxingEvent();
   ~KickboxingEvent() override;
-  int Run() override;
   void OnDeactivate() override {}
   void OnActivate() override {}
 
@@ -46,7 +38,11 @@ class KickboxingEvent : public GameScreen, public KickboxingScene {
   void LoadPlayerPictures(int player);
   void LoadVoices();
   void MatchPlayerColours();
-  void TitleStep(int direction);
+  int EventFrame() override;
+  void TitleBegin() override;
+  int TitleStep(int direction) override;
+  void TitleWaitFrame() override;
+  void TitleEnd() override;
   int FightStep();
   int Camera(int player, int viewCentre, int* cameraY) const;
   // The view or views; the first picture of a split view has fixed cameras.
@@ -57,7 +53,6 @@ class KickboxingEvent : public GameScreen, public KickboxingScene {
   void DrawInfoBox();
   int32_t SyncValue() const;
 
-  DDPalette* palette_ = nullptr;
   DDSurface* statusPicture_ = nullptr;
   Sprite* title_ = nullptr;
   Sprite* playerSprites_[4] = {};
@@ -73,12 +68,9 @@ class KickboxingEvent : public GameScreen, public KickboxingScene {
   DDClipper* rightClip_ = nullptr;
   std::string pointsText_, bestText_, energyText_, recordLabel_, timeLabel_, recordText_;
 
-  int32_t timer_ = -1;
   int32_t phase_ = kAnnounce;
   int32_t clock_ = kClockStart;
   int32_t titleFrame_ = 1, fadeLevel_ = 0, titleFrames_ = 1;
-  int32_t announcerFrames_ = 0, announcerLength_ = 0;
-  int32_t quit_ = 0;
   int32_t started_ = 0;
 };
 

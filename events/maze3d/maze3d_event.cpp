@@ -42,7 +42,6 @@ namespace ma = mazeassets;
 namespace {
 
 constexpr int kEventNumber = 7;
-constexpr int kFadeSteps = 64;
 // A race that nobody finishes ends after ten minutes of play at 16 frames a
 // second (fewer, larger frames on a slower machine end it no later).
 constexpr uint32_t kPlaySecondsLimit = 600;
@@ -55,11 +54,6 @@ constexpr int kSlowRate = 10;  // below it the floor is drawn flat
 int Wrap(int h) {
   h %= kMazeTurn;
   return h < 0 ? h + kMazeTurn : h;
-}
-
-void DeleteAndClear(auto*& p) {
-  delete p;
-  p = nullptr;
 }
 
 // A key step: going up a negative step becomes 0 and a step below 20 grows
@@ -80,7 +74,7 @@ void StepValue(int16_t& value, int16_t& accel, bool up, int lo, int hi) {
 // ---------------------------------------------------------------------------
 // Construction
 
-MazeEventScreen::MazeEventScreen(bool split) : GameScreen(1), split_(split), views_(split ? 2 : 1) {
+MazeEventScreen::MazeEventScreen(bool split) : EventScreen({.flipFirst = true}), split_(split), views_(split ? 2 : 1) {
   ShowLoadingScreen(0, ShellVideoPath("video\\loading7.mbm").c_str());
   MazeResetWorld();
   g_mazeChaseFlag = 0;
@@ -108,12 +102,12 @@ MazeEventScreen::MazeEventScreen(bool split) : GameScreen(1), split_(split), vie
   if (!hud_ || !rayCaster_ || !nav_ || !zones_ || !MazeBuildTables()) Need(false, "memory");
   if (loadError_.empty()) LoadAssets();
   if (split_) {
-    aborted_ = WaitForPlayers();
-    if (aborted_) return;
+    quit_ = WaitForPlayers();
+    if (quit_) return;
   } else {
     SetLoadingProgress(15, 0);
-    aborted_ = WaitForPlayers();
-    if (aborted_) return;
+    quit_ = WaitForPlayers();
+    if (quit_) return;
   }
   if (loadError_.empty()) MakeCharacters(split_ ? 15 : 30);
 
@@ -188,7 +182,7 @@ MazeEventScreen::MazeEventScreen(bool split) : GameScreen(1), split_(split), vie
   DrawFrame();
   ShellFlip();
   DrawFrame();
-  if (palette_) FadePalette(palette_, kFadeSteps, 1);
+  if (palette_) FadePalette(palette_, kEventFadeSteps, 1);
   if (!MazeSlotPlaying(g_mazeEventSounds.announce)) MazePlaySlot(g_mazeEventSounds.announce);
   clockLast_ = TimeGetTime();
 }
@@ -327,9 +321,9 @@ void MazeEventScreen::UseRate(uint16_t rate) {
 // Teardown
 
 MazeEventScreen::~MazeEventScreen() {
-  if (!aborted_) BroadcastEventEnd();
+  if (!quit_) BroadcastEventEnd();
   WriteResults();
-  if (!aborted_ && palette_ && loadError_.empty()) FadePalette(palette_, kFadeSteps, 0);
+  if (!quit_ && palette_ && loadError_.empty()) FadePalette(palette_, kEventFadeSteps, 0);
   // The characters use the HUD's counters to the last: they go first.
   for (int i = 3; i >= 0; --i) DeleteAndClear(characters_[i]);
   if (g_soundManager) {
@@ -365,7 +359,7 @@ MazeEventScreen::~MazeEventScreen() {
 }
 
 void MazeEventScreen::WriteResults() {
-  if (aborted_) return;  // never started: the records stay as they came
+  if (quit_) return;  // never started: the records stay as they came
   if (!loadError_.empty()) {
     // Nobody played: nobody is placed.
     for (PlayerRecord& p : g_players) {
@@ -398,38 +392,33 @@ void MazeEventScreen::FreeIntro() {
 // A frame
 
 int MazeEventScreen::Run() {
-  if (aborted_) {
-    if (!split_) ShellClearDisplay();
-    return -1;
-  }
-  if (!loadError_.empty()) return RunFailed();
+  if (!quit_ && !loadError_.empty()) return RunFailed();
+  return EventScreen::Run();
+}
+
+int MazeEventScreen::LeaveFrame() {
+  if (!split_) ShellClearDisplay();
+  return -1;
+}
+
+bool MazeEventScreen::FrameDue() {
   // The maze paces itself at its measured rate: sleep out the rest of the frame.
   const uint32_t elapsed = TimeGetTime() - clockLast_;
   if (elapsed <= frameInterval_) {
     WaitForEventMs(frameInterval_ + 1 - elapsed);
     // Woken early by the window: its event comes first, the frame after it.
-    if (TimeGetTime() - clockLast_ <= frameInterval_) return 0;
+    if (TimeGetTime() - clockLast_ <= frameInterval_) return false;
   }
   clockLast_ = TimeGetTime();
-  HandleChatInput();
-  // The overlay first: while it holds the game this machine exchanges no
-  // input, so every machine plays the same frames.
-  const int base = GameScreen::Run();
-  if (base == -1) {
-    FreeIntro();
-    return -1;
-  }
-  if (base == 2) {
-    ShellFlip();
-    return 0;
-  }
-  ShellFlip();
-  const int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) {
-    finished_ = true;
-    return 1;
-  }
+  return true;
+}
+
+int MazeEventScreen::EndHeard() {
+  finished_ = true;
+  return 1;
+}
+
+int MazeEventScreen::EventFrame() {
   TakeOverLeavers();
   if (introPhase_ < playPhase()) {
     StepIntro();

@@ -16,19 +16,15 @@
 #include <utility>
 #include <vector>
 
-#include "screen/game_screen.h"
+#include "screen/event_screen.h"
 
-class BitmapFont;
-class BitmapTransition;
-class DDPalette;
-class DDSurface;
 class MazeCharacter;
 class MazeHud;
 class MazeNavGraph;
 class MazeZoneTable;
 class RayCaster;
 
-class MazeEventScreen : public GameScreen {
+class MazeEventScreen : public EventScreen {
  public:
   ~MazeEventScreen() override;
   int Run() override;
@@ -36,7 +32,7 @@ class MazeEventScreen : public GameScreen {
 
   // State, for tests and the benchmark.
   bool split() const { return split_; }
-  bool StartFailed() const { return aborted_ != 0; }
+  bool StartFailed() const { return quit_ != 0; }
   const std::string& loadError() const { return loadError_; }
   int introPhase() const { return introPhase_; }
   int32_t announcerFrames() const { return announcerFrames_; }
@@ -80,6 +76,11 @@ class MazeEventScreen : public GameScreen {
   void TakeOverLeavers();
   void WriteResults();
   int RunFailed();
+  int EventFrame() override;
+  int LeaveFrame() override;
+  bool FrameDue() override;
+  int EndHeard() override;
+  void MenuLeft() override { FreeIntro(); }
 
   bool split_;
   int views_;
@@ -108,7 +109,6 @@ class MazeEventScreen : public GameScreen {
   int16_t viewOffsetMin_[2] = {-190, -190};
   bool fkeyWasDown_[8] = {};
   int16_t fadeLevel_ = 0;
-  DDPalette* palette_ = nullptr;
   BitmapTransition* transition_ = nullptr;
   DDSurface* iconSurface_ = nullptr;
   uint16_t iconFrame_ = 0;
@@ -117,7 +117,6 @@ class MazeEventScreen : public GameScreen {
   int32_t announcerFrames_ = 0;  // the announcer's words, in frames of the rate in use
   std::string recordText_;
   BitmapFont* panelFont_ = nullptr;
-  int32_t aborted_ = 0;
   std::string loadError_;
   int32_t errorFrames_ = 0;
   bool finished_ = false;

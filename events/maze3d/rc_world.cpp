@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/instance_globals.h"
 #include "events/maze3d/rc_loader.h"
 #include "events/maze3d/rc_support.h"
 
@@ -83,32 +84,10 @@ void MazeFreeLevel(MazeLevel* level) {
 }
 
 std::vector<std::pair<void*, size_t>> MazeWorldGlobals() {
-  return {
-      {&g_mazeLevel, sizeof g_mazeLevel},
-      {&g_mazeXWalls, sizeof g_mazeXWalls},
-      {&g_mazeYWalls, sizeof g_mazeYWalls},
-      {g_mazePlayers, sizeof g_mazePlayers},
-      {g_mazeRunners, sizeof g_mazeRunners},
-      {g_mazeViews, sizeof g_mazeViews},
-      {g_mazeObjects, sizeof g_mazeObjects},
-      {g_mazeSpriteSets, sizeof g_mazeSpriteSets},
-      {g_mazePlayerSounds, sizeof g_mazePlayerSounds},
-      {&g_mazeTkoSound, sizeof g_mazeTkoSound},
-      {&g_mazeRoundState, sizeof g_mazeRoundState},
-      {&g_mazeWinner, sizeof g_mazeWinner},
-      {&g_mazeSingleView, sizeof g_mazeSingleView},
-      {&g_mazeCameraPulledIn, sizeof g_mazeCameraPulledIn},
-      {&g_mazeCameraDistance, sizeof g_mazeCameraDistance},
-      {&g_mazeViewPlayer1, sizeof g_mazeViewPlayer1},
-      {&g_mazeViewPlayer2, sizeof g_mazeViewPlayer2},
-      {&g_mazeKeyManResting, sizeof g_mazeKeyManResting},
-      {&g_mazeFrameCount, sizeof g_mazeFrameCount},
-      {&g_mazeAudibleMask, sizeof g_mazeAudibleMask},
-      {g_mazePlayerPoints, sizeof g_mazePlayerPoints},
-      {g_mazePalette, sizeof g_mazePalette},
-      {&g_mazeHud, sizeof g_mazeHud},
-      {&g_mazeNavGraph, sizeof g_mazeNavGraph},
-      {&g_mazeZoneTable, sizeof g_mazeZoneTable},
-      {g_floorRowTables, sizeof g_floorRowTables},
-  };
+  return GlobalsOf(g_mazeLevel, g_mazeXWalls, g_mazeYWalls, g_mazePlayers, g_mazeRunners,
+                   g_mazeViews, g_mazeObjects, g_mazeSpriteSets, g_mazePlayerSounds, g_mazeTkoSound,
+                   g_mazeRoundState, g_mazeWinner, g_mazeSingleView, g_mazeCameraPulledIn,
+                   g_mazeCameraDistance, g_mazeViewPlayer1, g_mazeViewPlayer2, g_mazeKeyManResting,
+                   g_mazeFrameCount, g_mazeAudibleMask, g_mazePlayerPoints, g_mazePalette,
+                   g_mazeHud, g_mazeNavGraph, g_mazeZoneTable, g_floorRowTables);
 }

@@ -35,7 +35,7 @@ namespace derby {
 
 namespace {
 
-constexpr int kFramePeriodMs = 100;
+constexpr EventFrameSpec kFrame{.periodMs = 100, .feedStreams = true, .flipFirst = true};
 constexpr int kMenuFramePeriodMs = 50;  // while the options overlay is open
 constexpr int kFadeSteps = 16;
 constexpr int kOutIntroDone = 0;  // output byte: this machine is done with the intro
@@ -47,12 +47,6 @@ constexpr float kSpecularPower = 50.0f;
 
 // The running event, for the face panel's callback.
 RollerDerbyEvent* g_derbyEvent = nullptr;
-
-template <typename T>
-void DeleteAndClear(T*& p) {
-  delete p;
-  p = nullptr;
-}
 
 int CharacterOf(int player) { return std::clamp(static_cast<int>(g_players[player & 3].character), 0, 5); }
 
@@ -71,7 +65,7 @@ DDPalette* GreyPalette() {
 // ---------------------------------------------------------------------------
 // Construction
 
-RollerDerbyEvent::RollerDerbyEvent() : GameScreen(1) {
+RollerDerbyEvent::RollerDerbyEvent() : EventScreen(kFrame) {
   g_derbyEvent = this;
   recordLabel_ = StringTableText(1003, "WR:");
   timeLabel_ = StringTableText(1004, "TIME:");
@@ -105,8 +99,8 @@ RollerDerbyEvent::RollerDerbyEvent() : GameScreen(1) {
   SetLoadingProgress(100, 0);
   EndLoadingScreen();
 
-  quitRequested_ = StartTitleHandshake(*this, kOutIntroDone, kOutReady, kOutLeft);
-  if (quitRequested_) return;
+  quit_ = StartTitleHandshake(*this, kOutIntroDone, kOutReady, kOutLeft);
+  if (quit_) return;
 
   // The records are the same on every machine now: the skaters are made
   // from them, their colours join the palette, and then the views are built
@@ -155,7 +149,7 @@ void RollerDerbyEvent::LoadSounds() {
   world_.pillSound = LoadEventSound(ShellProgramPath(da::kPillSound), 1);
   world_.bladeSound = LoadEventSound(ShellDataPath(da::kBladeSound), 3);
   announcerSound_ = LoadEventSound(ShellDataPath(da::kAnnouncerSound), 1);
-  announcerLength_ = WaveFileFrames(ShellDataPath(da::kAnnouncerSound), kFramePeriodMs);
+  announcerLength_ = WaveFileFrames(ShellDataPath(da::kAnnouncerSound), kFrame.periodMs);
 }
 
 int RollerDerbyEvent::LoadedSoundCount() const {
@@ -392,34 +386,20 @@ RollerDerbyEvent::~RollerDerbyEvent() {
 // ---------------------------------------------------------------------------
 // A frame: logic on the exchanged input, then the picture.
 
-int RollerDerbyEvent::Run() {
-  if (quitRequested_) {
-    ShellClearDisplay();
-    return -1;
-  }
-  HandleChatInput();
-  if (!DelayElapsed(timer_, IsMenuOpen() ? kMenuFramePeriodMs : kFramePeriodMs)) return 0;
-  if (g_soundManager) g_soundManager->FeedAllStreams();
-  const int base = GameScreen::Run();
-  if (base == -1) return -1;
-  if (base == 2) {
-    ShellFlip();
-    return 0;
-  }
-  ShellFlip();
-  if (g_highDetail != highDetail_ || g_bigViewport != bigViewport_) SetViewMode(g_highDetail, g_bigViewport);
-  const int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) return 1;
+bool RollerDerbyEvent::FrameDue() {
+  return DelayElapsed(timer_, IsMenuOpen() ? kMenuFramePeriodMs : kFrame.periodMs) != 0;
+}
 
+void RollerDerbyEvent::BeforeExchange() {
+  if (g_highDetail != highDetail_ || g_bigViewport != bigViewport_) SetViewMode(g_highDetail, g_bigViewport);
+}
+
+int RollerDerbyEvent::EventFrame() {
   UpdateControllers();
   // The end is decided on the state every machine holds before this frame:
   // a machine that hears of the end from another in this frame's exchange
   // stops with the same state and writes the same records.
-  if (RaceIsOver()) {
-    BroadcastEventEnd();
-    return 1;
-  }
+  if (RaceIsOver()) return EndEvent();
   if (raceState_ == kRace)
     for (int k = 0; k < kObjectSlots; ++k)
       if (DerbyObject* o = world_.objects[k]) o->Update(world_.objects);

@@ -16,16 +16,10 @@
 
 #include "events/roller_derby/derby_objects.h"
 #include "events/roller_derby/derby_rules.h"
-#include "screen/game_screen.h"
+#include "screen/event_screen.h"
 
-class BitmapFont;
-class BitmapTransition;
-class DDClipper;
-class DDPalette;
-class DDSurface;
 class RMDevice;
 class RMFrame;
-class Sprite;
 struct RMViewportRecord;
 
 namespace derby {
@@ -34,11 +28,10 @@ class DerbySkater;
 
 enum RaceState : int32_t { kAnnounce = 0, kIntroIn = 1, kIntroOut = 2, kIntroWait = 3, kRace = 4 };
 
-class RollerDerbyEvent : public GameScreen {
+class RollerDerbyEvent : public EventScreen {
  public:
   RollerDerbyEvent();
   ~RollerDerbyEvent() override;
-  int Run() override;
   void OnDeactivate() override {}
   void OnActivate() override {}
   int IsMusicPlaying() override { return 1; }  // the event plays no music
@@ -54,7 +47,7 @@ class RollerDerbyEvent : public GameScreen {
   const int32_t* FinishOrder() const { return finishOrder_; }
   const DerbyWorld& World() const { return world_; }
   DerbySkater* Skater(int player) const { return world_.Skater(player); }
-  bool QuitWhileWaiting() const { return quitRequested_ != 0; }
+  bool QuitWhileWaiting() const { return quit_ != 0; }
   int LoadedSoundCount() const;
   int LoadedPieceMeshes() const;
   const ViewLayout& Layout() const { return layout_; }
@@ -62,6 +55,9 @@ class RollerDerbyEvent : public GameScreen {
   bool Rendering() const { return device_ != nullptr; }
 
  private:
+  int EventFrame() override;
+  bool FrameDue() override;
+  void BeforeExchange() override;
   void LoadSounds();
   void LoadPictures();
   void MakeEventPalette();
@@ -93,7 +89,6 @@ class RollerDerbyEvent : public GameScreen {
   int32_t clockSeconds_ = 0;
   uint8_t blink_ = 0;
   int32_t raceState_ = kAnnounce;
-  int32_t quitRequested_ = 0;
   int32_t started_ = 0;
   bool humanAtStart_[4] = {false, false, false, false};
 
@@ -108,7 +103,6 @@ class RollerDerbyEvent : public GameScreen {
   int32_t cheerSound_ = -1, announcerSound_ = -1;
 
   // Pictures.
-  DDPalette* palette_ = nullptr;
   DDClipper* clipper_ = nullptr;
   DDSurface* statusPicture_ = nullptr;
   DDSurface* lowDetailSurface_ = nullptr;
@@ -118,7 +112,6 @@ class RollerDerbyEvent : public GameScreen {
   Sprite* iconsSprite_ = nullptr;
   Sprite* smallFaces_ = nullptr;
   BitmapFont* recordFont_ = nullptr;
-  int32_t timer_ = -1;
 
   // The scene: the ten piece meshes (never shown themselves), the 24 placed
   // pieces, the device and one or two views.

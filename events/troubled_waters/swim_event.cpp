@@ -31,7 +31,6 @@
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
 #include "screen/options_menu.h"
-#include "screen/title_handshake.h"
 #include "shell/screen_factory.h"
 #include "sound/sound.h"
 
@@ -41,11 +40,12 @@ namespace swim {
 
 namespace {
 
-constexpr int kFramePeriodMs = 66;
+constexpr EventFrameSpec kFrame{.periodMs = 66, .feedStreams = true};
 constexpr int kFadeInSteps = 8;
 constexpr int kFadeOutSteps = 64;
-constexpr int kOutIntroDone = 0;  // output byte: this machine leaves the intro
-constexpr int kOutReady = 1;      // output byte: this machine's intro has faded out
+// Output record: byte 0 this machine is done with the title, byte 1 its
+// title has faded out.
+constexpr TitleBytes kTitle{.done = 0, .ready = 1};
 constexpr int kOutGone = 2;       // output byte: the players this machine knows to have left
 constexpr ClipRect kIntroArea{170, 50, 300, 300};
 constexpr int kViewHeight = 400;
@@ -59,12 +59,6 @@ int32_t g_wobblePhase = 0;
 int32_t g_wobbleStep = 2;
 constexpr int32_t kWobbleAmplitude = 2;
 int32_t g_swimWobble[kWobbleSize];
-
-template <typename T>
-void DeleteAndClear(T*& p) {
-  delete p;
-  p = nullptr;
-}
 
 void FillWobble() {
   for (int i = 0; i < kWobbleSize; ++i)
@@ -89,11 +83,11 @@ Sprite* SwimEvent::LoadSprite(const char* relative, bool programDir, uint32_t fl
 void SwimEvent::LoadSounds() {
   for (int i = 0; i < kEventSoundCount; ++i) {
     const sa::SwimFile& f = sa::kEventSoundFiles[i];
-    const std::string path = f.inProgramDir ? ShellProgramPath(f.path) : ShellDataPath(f.path);
+    const std::string path = EventFilePath(f);
     // The waits for the announcer and the cheer come from the files, so that
     // every machine waits as long, with or without a sound device.
-    if (i == kSndAnnouncer) announcerLength_ = WaveFileFrames(path, kFramePeriodMs);
-    if (i == kSndCheer) cheerLength_ = WaveFileFrames(path, kFramePeriodMs);
+    if (i == kSndAnnouncer) announcerLength_ = WaveFileFrames(path, kFrame.periodMs);
+    if (i == kSndCheer) cheerLength_ = WaveFileFrames(path, kFrame.periodMs);
     world_.sound[i] = LoadEventSound(path, 1);
   }
 }
@@ -134,7 +128,7 @@ void SwimEvent::LoadPictures() {
   }
 }
 
-SwimEvent::SwimEvent() : GameScreen(1) {
+SwimEvent::SwimEvent() : EventScreen(kFrame) {
   g_swimEvent = this;
   world_.maze = &maze_;
   world_.views = g_playMode == 1 ? 2 : 1;
@@ -307,7 +301,7 @@ void SwimEvent::MakeSwimmers() {
       static const int kSlotOf[sa::kSwimmerSounds] = {kSndReaction, kSndThrow, kSndBreath, kSndWeapon, kVoiceAir1,
                                                       kVoiceAir2, kVoiceAir3, kVoiceShark1, kVoiceShark2, kVoiceFinish};
       const std::string full = ShellDataPath(path);
-      if (kSlotOf[k] == kVoiceFinish) finishVoiceLength_[i] = WaveFileFrames(full, kFramePeriodMs);
+      if (kSlotOf[k] == kVoiceFinish) finishVoiceLength_[i] = WaveFileFrames(full, kFrame.periodMs);
       s->sound[kSlotOf[k]] = LoadEventSound(full, 1);
     }
     if (palette_ && swimmerSprites_[i]) {
@@ -387,75 +381,32 @@ void SwimEvent::RankPlayers() {
 // ---------------------------------------------------------------------------
 // A frame
 
-int SwimEvent::Run() {
-  if (quit_) {
-    ShellClearDisplay();
-    return -1;
-  }
-  HandleChatInput();
-  if (!DelayElapsed(timer_, kFramePeriodMs)) return 0;
-  if (g_soundManager) g_soundManager->FeedAllStreams();
-  const int base = GameScreen::Run();
-  if (base == -1) return -1;
-  if (base == 2) {
-    ShellFlip();
-    return 0;
-  }
-  const int x = ExchangeInput();
-  if (x == -1) return -1;
-  if (x == 1) return 1;
+int SwimEvent::EventFrame() {
   // Machines hear of a player leaving at different frames: the computer
   // takes his swimmer over from the frame whose exchanged records first say
   // so, the same frame on every machine.
   if (g_playMode == 2) world_.persons = AgreeOnLeavers(kOutGone, world_.persons);
-
-  switch (state_) {
-    case kAnnounce:
-      world_.PlayEvent(kSndAnnouncer);
-      announcerFrames_ = 0;
-      introFrames_ = (g_lowMemory || !intro_) ? 1 : intro_->FrameCount();
-      state_ = kIntroIn;
-      [[fallthrough]];
-    case kIntroIn: {
-      IntroStep(+1);
-      world_.raceFrame = 1;
-      if (TitleDone(*this, kOutIntroDone, world_.localPlayer, world_.views, announcerFrames_, announcerLength_)) {
-        world_.Stop(world_.sound[kSndAnnouncer]);
-        state_ = kIntroOut;
-      }
-      break;
-    }
-    case kIntroOut:
-      IntroStep(-1);
-      if (introLevel_ == 0) {
-        PutOutByte(kOutReady, 1);
-        state_ = kIntroWait;
-      }
-      break;
-    case kIntroWait:
-      ShellFlip();
-      if (AllPlayersByteAre(kOutReady, 1)) {
-        DeleteAndClear(transition_);
-        DeleteAndClear(introBox_);
-        DeleteAndClear(intro_);
-        if (g_soundManager && world_.sound[kSndAnnouncer] >= 0) g_soundManager->Unload(world_.sound[kSndAnnouncer]);
-        state_ = kRace;
-      }
-      break;
-    case kRace:
-      if (RaceStep()) {
-        BroadcastEventEnd();
-        return 1;
-      }
-      break;
-    default:
-      break;
+  if (state_ != kRace) {
+    TitleFrame(state_, kTitle, world_.localPlayer, world_.views);
+  } else if (RaceStep()) {
+    return EndEvent();
   }
-  if (ReadLocalInput() == 1) return 1;
-  return 0;
+  return ReadLocalInput() == 1 ? 1 : 0;
 }
 
-void SwimEvent::IntroStep(int direction) {
+void SwimEvent::TitleBegin() {
+  titleAnnouncer_ = world_.sound[kSndAnnouncer];
+  world_.PlayEvent(kSndAnnouncer);
+  introFrames_ = (g_lowMemory || !intro_) ? 1 : intro_->FrameCount();
+}
+
+void SwimEvent::TitleEnd() {
+  DeleteAndClear(transition_);
+  DeleteAndClear(introBox_);
+  DeleteAndClear(intro_);
+}
+
+int SwimEvent::TitleStep(int direction) {
   ShellFlip();
   UpdateCameras();
   DrawViews();
@@ -467,6 +418,9 @@ void SwimEvent::IntroStep(int direction) {
   }
   introLevel_ = std::clamp(introLevel_ + 8 * direction, 0, 64);
   if (++introFrame_ > introFrames_) introFrame_ = 1;
+  // Play starts at the race's first frame, however long the title ran.
+  world_.raceFrame = 1;
+  return introLevel_;
 }
 
 int SwimEvent::RaceStep() {

@@ -15,14 +15,8 @@
 #include "events/troubled_waters/swim_course.h"
 #include "events/troubled_waters/swim_maze.h"
 #include "events/troubled_waters/swim_world.h"
-#include "screen/game_screen.h"
+#include "screen/event_screen.h"
 
-class BitmapFont;
-class BitmapTransition;
-class DDClipper;
-class DDPalette;
-class DDSurface;
-class Sprite;
 
 namespace swim {
 
@@ -32,13 +26,12 @@ class AirPump;
 class SwimMazeObject;
 class SwimFlag;
 
-enum SwimEventState : int32_t { kAnnounce = 0, kIntroIn = 1, kIntroOut = 2, kIntroWait = 3, kRace = 4 };
+enum SwimEventState : int32_t { kAnnounce = kPhaseAnnounce, kIntroWait = kPhaseTitleWait, kRace = kPhasePlay };
 
-class SwimEvent : public GameScreen {
+class SwimEvent : public EventScreen {
  public:
   SwimEvent();
   ~SwimEvent() override;
-  int Run() override;
   void OnDeactivate() override {}
   void OnActivate() override {}
   int IsMusicPlaying() override { return musicPlaying_; }
@@ -60,7 +53,10 @@ class SwimEvent : public GameScreen {
   void MakeSwimmers();
   void MakeCreatures();
   Sprite* LoadSprite(const char* relative, bool programDir = false, uint32_t flags = 0x20);
-  void IntroStep(int direction);
+  int EventFrame() override;
+  void TitleBegin() override;
+  int TitleStep(int direction) override;
+  void TitleEnd() override;
   int RaceStep();
   void UpdateCameras();
   void DrawViews();
@@ -82,7 +78,6 @@ class SwimEvent : public GameScreen {
   std::unique_ptr<Swimmer> swimmers_[4];
 
   DDSurface* statusPicture_ = nullptr;
-  DDPalette* palette_ = nullptr;
   DDClipper* clipper_ = nullptr;
   Sprite* pumpSprite_ = nullptr;
   Sprite* sharkSprite_ = nullptr;
@@ -106,17 +101,14 @@ class SwimEvent : public GameScreen {
   BitmapTransition* transition_ = nullptr;
   BitmapFont* clockFont_ = nullptr;
 
-  int32_t timer_ = -1;
   int32_t introFrames_ = 1;
   int32_t introFrame_ = 1, introLevel_ = 0, fishFrame_ = 1, weedPhase_ = 1;
-  int32_t announcerFrames_ = 0;  // frames the announcer has played
   // Lengths in frames, from the sound files (the same on every machine).
-  int32_t announcerLength_ = 0, cheerLength_ = 0;
+  int32_t cheerLength_ = 0;
   int32_t finishVoiceLength_[4] = {};
   int32_t placesGiven_ = 0;
   int32_t endFrame_ = 0;  // the race may end from this frame on (the cheer and voices have run)
   int32_t state_ = kAnnounce;
-  int32_t quit_ = 0;
   int32_t started_ = 0;
   std::string recordText_, recordLabel_, timeLabel_, energyLabel_, airLabel_;
 };

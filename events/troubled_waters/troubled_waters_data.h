@@ -5,6 +5,8 @@
 // exactly these numbers, so the event takes them from here and never restates
 // them.
 
+#include "screen/event_assets.h"
+
 namespace swimassets {
 
 inline constexpr int kCharacters = 6;
@@ -86,10 +88,7 @@ inline constexpr int kSwimmerLayout[29] = {1,  49, 81, 93, 117, 129, 141, 157, 1
 inline constexpr int kAnimationCopies[10] = {6, 8, 2, 6, 2, 2, 2, 2, 1, 1};
 
 // ------------------------------------------------------------------ sounds
-struct SwimFile {
-  const char* path;
-  int inProgramDir;
-};
+using SwimFile = EventFile;
 // The event's eleven: turn, bite, shock, gargle, sting, cheer, announcer,
 // power pill, weapon hits on a shark, an eel, a jellyfish.
 inline constexpr int kEventSounds = 11;
