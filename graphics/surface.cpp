@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <unordered_map>
 
 #include "base/atomic_file.h"
+#include "base/debug.h"
+#include "base/pkc.h"
 #include "graphics/bmp.h"
 #include "graphics/display.h"
 #include "graphics/paint.h"
@@ -46,6 +49,26 @@ DDSurface::DDSurface(const char* path, int videoMemory, int formatCode) {
   RegisterSurface(this);
   std::vector<uint8_t> data;
   if (path && ReadPictureFile(path, &data)) LoadBmp(data.data(), data.size(), videoMemory, formatCode);
+}
+
+DDSurface* LoadPictureOrNull(const char* path, int formatCode) {
+  const char* shown = path ? path : "(none)";
+  std::vector<uint8_t> data;
+  uint32_t code = kPkcErrOpen;
+  if (!path || !ReadPictureFile(path, &data, 64u << 20, &code)) {
+    DebugPrintf("Cannot load the picture %s: %s (error 0x%04X).\n", shown, PkcErrorText(code),
+                static_cast<unsigned>(code));
+    return nullptr;
+  }
+  DDSurface* s = new (std::nothrow) DDSurface();
+  const uint16_t st = s ? s->LoadBmp(data.data(), data.size(), 0, formatCode) : kDDCreateFailed;
+  if (st == kDDOk) return s;
+  const char* words = st == kDDBadArgument ? "not a picture the game reads, or damaged"
+                      : st == kDDNoPalette  ? "a true-colour picture with no palette to show it in"
+                                            : "too large to make";
+  DebugPrintf("Cannot load the picture %s: %s (error %u).\n", shown, words, static_cast<unsigned>(st));
+  delete s;
+  return nullptr;
 }
 
 DDSurface::DDSurface(int width, int height, int formatCode, int videoMemory, int for3D) {

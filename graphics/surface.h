@@ -164,6 +164,11 @@ class DDSurface {
   int lockCount_ = 0;
 };
 
+// Loads a .bmp picture file (plain or PKC-compressed) into a new surface, or
+// null when it cannot be used; a refused file is named in the debug output
+// with the reason, so a damaged picture is never dropped in silence.
+DDSurface* LoadPictureOrNull(const char* path, int formatCode = 0);
+
 // Stretched copy of a source rectangle onto a destination (flags as
 // DDSurface::BltStretch: 0x8000 uses the source colour key).
 uint16_t BlitSurfaceRect(DDSurface* dest, int x, int y, int width, int height, DDSurface* src,

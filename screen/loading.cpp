@@ -89,11 +89,9 @@ void GameScreen::ShowLoadingScreen(int percent, const char* path) {
   loadingUp_ = 1;
   boxMark_ = -1;
   if (path) {
-    loadingPicture_ = new Sprite(path, kSpriteLoadAll, -1);
-    if (!loadingPicture_->GetFrameSurface(1)) {
-      delete loadingPicture_;  // a picture that cannot be shown is left out
-      loadingPicture_ = nullptr;
-    }
+    // The picture is its second frame; one that cannot be shown is left
+    // out, named with the reason.
+    loadingPicture_ = LoadSpriteOrNull(path, kSpriteLoadAll, 2);
   }
   // The picture's palette becomes the display's (the band and text are drawn
   // in its colours); the first drawing then fades in on it.

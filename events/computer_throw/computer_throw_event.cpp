@@ -109,7 +109,7 @@ ComputerThrowEvent::ComputerThrowEvent() : EventScreen(kFrame) {
   } else {
     DebugPrintf("Cannot load the palette %s.\n", ta::kPalettePicture);
   }
-  statusPicture_ = new (std::nothrow) DDSurface(ShellDataPath(ta::kStatusPicture).c_str());
+  statusPicture_ = LoadPictureOrNull(ShellDataPath(ta::kStatusPicture).c_str());
   if (statusPicture_ && statusPicture_->HasSurface() && statusPicture_->GetPalette() && palette_) {
     uint8_t table[256];
     BuildRemapTable(statusPicture_->GetPalette()->Entries(), palette_->Entries(), 0,

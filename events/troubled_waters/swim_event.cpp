@@ -103,12 +103,12 @@ int SwimEvent::LoadedSoundCount() const {
 }
 
 void SwimEvent::LoadPictures() {
-  statusPicture_ = new (std::nothrow) DDSurface(ShellDataPath(sa::kStatusPicture).c_str());
-  if (statusPicture_ && statusPicture_->HasSurface() && statusPicture_->GetPalette()) {
+  // A loaded picture always has a palette (its own, or the display's).
+  statusPicture_ = LoadPictureOrNull(ShellDataPath(sa::kStatusPicture).c_str());
+  if (statusPicture_ && statusPicture_->GetPalette()) {
     palette_ = CreateDisplayPalette(kDisplayPaletteCaps, statusPicture_->GetPalette()->Entries());
     statusPicture_->SetPalette(palette_);
   } else {
-    DebugPrintf("Cannot load the picture %s.\n", sa::kStatusPicture);
     DeleteAndClear(statusPicture_);
   }
   pumpSprite_ = LoadSprite(sa::kPumpSprite);
@@ -120,8 +120,7 @@ void SwimEvent::LoadPictures() {
   weedSprite_ = LoadSprite(sa::kWeedSprite);
   flagSprite_ = LoadSprite(sa::kFlagSprite);
   tiles_ = LoadSprite(sa::kTileSprite);
-  flagIcon_ = new (std::nothrow) DDSurface(ShellDataPath(sa::kFlagIcon).c_str());
-  if (flagIcon_ && !flagIcon_->HasSurface()) DeleteAndClear(flagIcon_);
+  flagIcon_ = LoadPictureOrNull(ShellDataPath(sa::kFlagIcon).c_str());
   // The background strip is read row by row: it must be a whole raw frame.
   if (tiles_ && (tiles_->FrameCount() < sa::kTileBackgroundFrame || !tiles_->GetFrameSurface(sa::kTileBackgroundFrame))) {
     DebugPrintf("The tile picture %s has no background strip.\n", sa::kTileSprite);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/debug.h"
 #include "graphics/bmp.h"
 #include "graphics/display.h"
 #include "graphics/surface.h"
@@ -140,6 +141,46 @@ TEST(Bmp, FileConstructorAndPaletteFile) {
   EXPECT_EQ(LoadPaletteFile(TempPath("missing.bmp").c_str()), nullptr);
   DDSurface missing(TempPath("missing.bmp").c_str(), 0, 0);
   EXPECT_FALSE(missing.HasSurface());
+}
+
+// Pictures loaded by path (status bands, icons) are never dropped in silence:
+// each refused file is named once with its reason, a good one with nothing.
+TEST(Bmp, RefusedPictureFileIsNamedWithItsReason) {
+  std::vector<uint8_t> pixels(4 * 2, 5);
+  std::vector<uint8_t> good = MakeBmp(4, 2, 8, pixels, TestQuads());
+  std::vector<uint8_t> damaged = good;
+  damaged[0] = 'X';
+  auto write = [](const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  };
+  const std::string goodPath = TempPath("named-good.bmp"), damagedPath = TempPath("named-damaged.bmp");
+  write(goodPath, good);
+  write(damagedPath, damaged);
+  std::vector<std::string> lines;
+  DebugSink old = SetDebugSink([&](const std::string& l) { lines.push_back(l); });
+  struct Case {
+    std::string path;
+    const char* reason;  // null: loads
+  } cases[] = {{goodPath, nullptr},
+               {damagedPath, "not a picture the game reads, or damaged (error 1)"},
+               {TempPath("named-missing.bmp"), "(error 0x1102)"}};
+  for (const Case& c : cases) {
+    lines.clear();
+    DDSurface* s = LoadPictureOrNull(c.path.c_str());
+    if (!c.reason) {
+      ASSERT_NE(s, nullptr) << c.path;
+      EXPECT_EQ(s->GetWidth(), 4);
+      EXPECT_TRUE(lines.empty()) << c.path;
+      delete s;
+      continue;
+    }
+    EXPECT_EQ(s, nullptr) << c.path;
+    ASSERT_EQ(lines.size(), 1u) << c.path;
+    EXPECT_NE(lines[0].find(c.path), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
+  }
+  SetDebugSink(old);
 }
 
 TEST(Bmp, TwentyFourBitPictureTakesTheNearestPaletteColour) {
