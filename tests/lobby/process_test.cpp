@@ -942,6 +942,18 @@ void KillMidEventOfTwo() {
 }
 
 #if KEL_LOBBY_GAME
+// Writes a saved network game into save slot 4 of the host's (machine 0's)
+// data folder, as the host's first local player saved it.
+void WriteHostSave(const Game& game, SaveGameRecord rec) {
+  rec.localPlayers[0] = 0;
+  rec.localPlayers[1] = -1;
+  uint8_t raw[kSaveGameSize];
+  EncodeSaveGame(rec, raw);
+  std::string saves = game.dir + "/m0/data/kelvanthrop";
+  fs::create_directories(saves);
+  std::ofstream(saves + "/game4.dat", std::ios::binary).write(reinterpret_cast<const char*>(raw), sizeof raw);
+}
+
 // The host takes up a saved network game: the player who comes back under
 // his saved name gets his saved record (in the slot the session gives him),
 // and both machines go straight to the shop with the same records.
@@ -966,13 +978,7 @@ TEST(LobbyProcess, HostTakesUpASavedNetworkGame) {
     p.money = 1000 * (s + 1);
     p.points = 7 * s;
   }
-  rec.localPlayers[0] = 0;
-  rec.localPlayers[1] = -1;
-  uint8_t raw[kSaveGameSize];
-  EncodeSaveGame(rec, raw);
-  std::string saves = game.dir + "/m0/data/kelvanthrop";
-  fs::create_directories(saves);
-  std::ofstream(saves + "/game4.dat", std::ios::binary).write(reinterpret_cast<const char*>(raw), sizeof raw);
+  WriteHostSave(game, rec);
 
   game.Spawn(true, 0, 2, port, 5);
   ASSERT_TRUE(game.WaitFor({0}, "UP", 30)) << game.Logs();
@@ -1026,13 +1032,7 @@ TEST(LobbyProcess, ALateNameInALoadedGameOfThreeStillGetsItsSlot) {
     p.money = 500 * (s + 1);
     p.points = 5 * (3 - s);
   }
-  rec.localPlayers[0] = 0;
-  rec.localPlayers[1] = -1;
-  uint8_t raw[kSaveGameSize];
-  EncodeSaveGame(rec, raw);
-  std::string saves = game.dir + "/m0/data/kelvanthrop";
-  fs::create_directories(saves);
-  std::ofstream(saves + "/game4.dat", std::ios::binary).write(reinterpret_cast<const char*>(raw), sizeof raw);
+  WriteHostSave(game, rec);
 
   game.Spawn(true, 0, 3, port, 5);
   ASSERT_TRUE(game.WaitFor({0}, "UP", 30)) << game.Logs();
