@@ -89,9 +89,9 @@ void GameScreen::ShowLoadingScreen(int percent, const char* path) {
   loadingUp_ = 1;
   boxMark_ = -1;
   if (path) {
-    // The picture is its second frame; one that cannot be shown is left
-    // out, named with the reason.
-    loadingPicture_ = LoadSpriteOrNull(path, kSpriteLoadAll, 2);
+    // The picture is the file's first frame; one that cannot be shown is
+    // left out, named with the reason.
+    loadingPicture_ = LoadSpriteOrNull(path, kSpriteLoadAll, 1);
   }
   // The picture's palette becomes the display's (the band and text are drawn
   // in its colours); the first drawing then fades in on it.

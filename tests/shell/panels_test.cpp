@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include <unistd.h>
+
 #include "base/clock.h"
 #include "graphics/display.h"
 #include "graphics/mbm_writer.h"
@@ -99,6 +101,36 @@ TEST_F(PanelsTest, LoadingBandAtHalf) {
   s.EndLoadingScreen();
   EXPECT_FALSE(s.IsLoadingScreenUp());
   EXPECT_EQ(At(g_primaryDDSurface, 300, 433), 0);
+}
+
+TEST_F(PanelsTest, LoadingPictureOfOneFrameIsShown) {
+  // An event's loading picture is a file of one frame; it is drawn at its
+  // place above the band (a picture once asked for two frames and was
+  // refused every time).
+  MbmFrameSpec frame;
+  frame.name = "loading";
+  frame.width = 20;
+  frame.height = 10;
+  frame.pixels.assign(200, 77);
+  std::vector<uint8_t> palette(1024, 0);
+  for (int i = 0; i < 256; ++i) palette[i * 4 + 2] = static_cast<uint8_t>(i);
+  std::vector<uint8_t> bytes = BuildMbm({frame}, &palette);
+  ASSERT_FALSE(bytes.empty());
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("loading_one_frame_" + std::to_string(::getpid()) + ".mbm");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  PanelScreen s;
+  g_backDDSurface->FillRect(0, 0, 640, 480, 9);
+  s.ShowLoadingScreen(0, path.string().c_str());
+  std::filesystem::remove(path);
+  DDSurface* b = g_backDDSurface;
+  EXPECT_EQ(At(b, 64, 15), 77);
+  EXPECT_EQ(At(b, 83, 24), 77);
+  EXPECT_NE(At(b, 84, 24), 77);
+  s.EndLoadingScreen();
 }
 
 TEST_F(PanelsTest, StatusBarsAtTheColourThresholds) {
