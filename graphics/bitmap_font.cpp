@@ -1,6 +1,7 @@
 #include "graphics/bitmap_font.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -15,6 +16,60 @@ namespace {
 // Glyph pixels of a rendered font: ink in index 255, white in the sprite's
 // default palette; paper transparent.
 constexpr uint8_t kRenderedInk = 255;
+
+// Eight bytes of memory as one word and back (in the machine's byte order,
+// the same both ways).
+uint64_t LoadWord(const uint8_t* p) {
+  uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+void StoreWord(uint8_t* p, uint64_t w) { std::memcpy(p, &w, sizeof w); }
+
+// Words whose first n bytes are 0xFF and the rest 0, for n = 0..8.
+const std::array<uint64_t, 9> kLowBytes = [] {
+  std::array<uint64_t, 9> words{};
+  for (int n = 0; n <= 8; ++n) {
+    uint8_t bytes[8] = {};
+    for (int i = 0; i < n; ++i) bytes[i] = 0xFF;
+    words[static_cast<size_t>(n)] = LoadWord(bytes);
+  }
+  return words;
+}();
+
+// The pixels of p where m has 0xFF, those of d elsewhere.
+uint64_t Blend(uint64_t d, uint64_t p, uint64_t m) { return d ^ ((d ^ p) & m); }
+
+// Blends `rows` rows of n words (pairs of pixels and mask, `stride` words
+// from row to row) into out, the first word's mask cut by clipFirst and the
+// last one's by clipLast; every pixel in inkWord's colour when kInked. The
+// usual widths, one and two words, have loops of their own.
+template <bool kInked>
+void BlendWordRows(const uint64_t* row, size_t stride, uint8_t* out, int pitch, int rows, int n,
+                   uint64_t clipFirst, uint64_t clipLast, uint64_t inkWord) {
+  auto pixels = [&](const uint64_t* pair) { return kInked ? inkWord : pair[0]; };
+  if (n == 1) {
+    const uint64_t clip = clipFirst & clipLast;
+    for (int y = 0; y < rows; ++y, row += stride, out += pitch)
+      StoreWord(out, Blend(LoadWord(out), pixels(row), row[1] & clip));
+    return;
+  }
+  if (n == 2) {
+    for (int y = 0; y < rows; ++y, row += stride, out += pitch) {
+      StoreWord(out, Blend(LoadWord(out), pixels(row), row[1] & clipFirst));
+      StoreWord(out + 8, Blend(LoadWord(out + 8), pixels(row + 2), row[3] & clipLast));
+    }
+    return;
+  }
+  for (int y = 0; y < rows; ++y, row += stride, out += pitch) {
+    StoreWord(out, Blend(LoadWord(out), pixels(row), row[1] & clipFirst));
+    for (int k = 1; k < n - 1; ++k)
+      StoreWord(out + 8 * k, Blend(LoadWord(out + 8 * k), pixels(row + 2 * k), row[2 * k + 1]));
+    const uint64_t* last = row + 2 * (n - 1);
+    uint8_t* lastOut = out + 8 * (n - 1);
+    StoreWord(lastOut, Blend(LoadWord(lastOut), pixels(last), last[1] & clipLast));
+  }
+}
 
 int Scaled(int64_t v, float scale) {
   if (scale == 1.0f) return static_cast<int>(v);  // the usual case, and exact
@@ -85,6 +140,20 @@ void BitmapFont::TakeGlyphsFromSprite(int first, int count) {
       g.pixels.assign(g.pixels.size(), kTransparentIndex);
     }
     height_ = std::max(height_, g.height);
+    g.words = (g.width + 7) / 8;
+    g.wordRows.assign(static_cast<size_t>(g.words) * 2 * static_cast<size_t>(g.height), 0);
+    for (int y = 0; y < g.height; ++y)
+      for (int k = 0; k < g.words; ++k) {
+        uint8_t pixels[8] = {}, mask[8] = {};
+        for (int i = 0; i < 8 && 8 * k + i < g.width; ++i) {
+          const uint8_t v = g.pixels[static_cast<size_t>(y) * static_cast<size_t>(g.width) + 8 * k + i];
+          pixels[i] = v;
+          mask[i] = v != kTransparentIndex ? 0xFF : 0;
+        }
+        uint64_t* pair = &g.wordRows[(static_cast<size_t>(y) * static_cast<size_t>(g.words) + k) * 2];
+        pair[0] = LoadWord(pixels);
+        pair[1] = LoadWord(mask);
+      }
   }
   if (n == 0 && error_ == 0) error_ = kSpriteErrNoFrames;
 }
@@ -183,6 +252,23 @@ void BitmapFont::DrawGlyph(const Glyph& g, int outW, int outH, int ox0, int ox1,
   }
 }
 
+void BitmapFont::DrawGlyphWords(const Glyph& g, int ox0, int ox1, int oy0, int oy1, uint8_t* dst, int pitch,
+                                int ink) {
+  const int k0 = ox0 / 8, k1 = (ox1 - 1) / 8;
+  // The clip, once for the glyph: the columns before ox0 drop out of the
+  // first word's mask, those from ox1 on out of the last one's.
+  const uint64_t clipFirst = ~kLowBytes[static_cast<size_t>(ox0 - 8 * k0)];
+  const uint64_t clipLast = kLowBytes[static_cast<size_t>(ox1 - 8 * k1)];
+  const size_t stride = static_cast<size_t>(g.words) * 2;
+  const uint64_t* row = g.wordRows.data() + static_cast<size_t>(oy0) * stride + static_cast<size_t>(k0) * 2;
+  uint8_t* out = dst + 8 * k0;
+  if (ink >= 0)
+    BlendWordRows<true>(row, stride, out, pitch, oy1 - oy0, k1 - k0 + 1, clipFirst, clipLast,
+                        uint64_t{0x0101010101010101} * static_cast<uint8_t>(ink));
+  else
+    BlendWordRows<false>(row, stride, out, pitch, oy1 - oy0, k1 - k0 + 1, clipFirst, clipLast, 0);
+}
+
 int BitmapFont::DrawText(DDSurface* target, int x, int y, const char* text) {
   if (!text || glyphs_.empty()) return 0;
   const int width = GetTextWidth(text), height = GetHeight();
@@ -228,6 +314,14 @@ int BitmapFont::DrawText(DDSurface* target, int x, int y, const char* text) {
     const int ox1 = static_cast<int>(std::min<int64_t>(outW, cr - penX));
     const int oy0 = static_cast<int>(std::max<int64_t>(0, ct - top));
     const int oy1 = static_cast<int>(std::min<int64_t>(outH, cb - top));
+    // At the glyph's own size, a word of 8 pixels at a time where the words
+    // stay inside the target's row: the pixels of a word outside the glyph
+    // or the clip are written back as they were.
+    const int64_t wordsFrom = penX + 8 * (ox0 / 8), wordsTo = penX + 8 * ((ox1 - 1) / 8 + 1);
+    if (outW == g->width && outH == g->height && wordsFrom >= 0 && wordsTo <= pitch) {
+      DrawGlyphWords(*g, ox0, ox1, oy0, oy1, bits + (top + oy0) * pitch + penX, pitch, ink);
+      continue;
+    }
     DrawGlyph(*g, outW, outH, ox0, ox1, oy0, oy1, bits + (top + oy0) * pitch + penX, pitch, ink);
   }
   target->Unlock();

@@ -80,6 +80,12 @@ class BitmapFont {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> pixels;  // width x height, index 1 transparent
+    // The same rows cut into 8-pixel words for drawing at the glyph's own
+    // size: per row `words` pairs of (pixels, mask), the mask's bytes 0xFF
+    // where the glyph is opaque and 0 where it is transparent or past its
+    // width.
+    int words = 0;
+    std::vector<uint64_t> wordRows;
   };
   void TakeGlyphsFromSprite(int first, int count);
   const Glyph* Find(uint8_t c) const;
@@ -87,6 +93,11 @@ class BitmapFont {
   // outW x outH; dst is output row oy0, column 0.
   void DrawGlyph(const Glyph& g, int outW, int outH, int ox0, int ox1, int oy0, int oy1, uint8_t* dst,
                  int pitch, int ink);
+  // The same at the glyph's own size, a word of 8 pixels at a time: the
+  // words from column ox0 / 8 to (ox1 - 1) / 8 are read and written back
+  // whole, so the caller makes sure they lie inside the target's row.
+  static void DrawGlyphWords(const Glyph& g, int ox0, int ox1, int oy0, int oy1, uint8_t* dst, int pitch,
+                             int ink);
 
   Sprite sprite_;
   std::vector<Glyph> glyphs_;

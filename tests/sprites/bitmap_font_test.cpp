@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -345,6 +346,70 @@ TEST(BitmapFont, SameBytesAsThePerPixelWay) {
         }
   }
   clipper->Release();
+}
+
+// At the glyphs' own size the drawing blends whole words of 8 pixels and
+// cuts them to the clip once a glyph: glyphs one to four words wide, drawn
+// at every column offset across the left and right edges of the target and
+// of clippers that start and end at every offset within a word, give the
+// same bytes as the per-pixel way (the pixels past a glyph or the clip are
+// written back unchanged, and near the target's right edge the drawing
+// falls back to single pixels).
+TEST(BitmapFont, SameBytesAsThePerPixelWayAtEveryColumn) {
+  // Widths 1..29 (one to four words), holes at varying places, the first
+  // and last columns opaque in some glyphs and transparent in others.
+  std::vector<MbmFrameSpec> frames;
+  for (int i = 0; i < 29; ++i) {
+    MbmFrameSpec f;
+    f.width = 1 + (i * 11) % 29;
+    f.height = 5 + i % 4;
+    f.pixels.resize(static_cast<size_t>(f.width) * f.height);
+    for (size_t p = 0; p < f.pixels.size(); ++p)
+      f.pixels[p] = (p * 5 + i) % 3 == 0 ? kTransparentIndex : uint8_t(20 + (p * 17 + i) % 230);
+    f.runLength = i % 3 == 0;
+    frames.push_back(f);
+  }
+  const std::string dir = fixtures::BuildDir() + "/sprite-fixtures";
+  std::filesystem::create_directories(dir);
+  ASSERT_TRUE(WriteMbmFile(dir + "/wide-font.mbm", BuildMbm(frames, nullptr)));
+  BitmapFont wide((dir + "/wide-font.mbm").c_str(), 0x41, 29);
+  BitmapFont system(32, 96, 14, 0, 700, 0, 0, 0, 2, nullptr);
+  ASSERT_TRUE(wide.IsValid());
+  ASSERT_TRUE(system.IsValid());
+
+  const TextStyle styles[] = {{1.0f, 1.0f, 0, -1, -1}, {1.0f, 1.0f, 0, 77, -1}, {1.0f, 1.0f, kFontAlignRight, -1, 6}};
+  // No clipper, and clippers whose edges fall at each offset within a word.
+  const ClipRect clips[] = {{0, 0, 0, 0}, {3, 2, 50, 9}, {9, 1, 61, 7}, {14, 4, 83, 20}, {21, 0, 100, 6}};
+  const int kW = 101, kH = 22;  // a width that is no multiple of a word
+  DDSurface want(kW, kH, 4), got(kW, kH, 4);
+  for (BitmapFont* font : {&wide, &system}) {
+    ReferenceFont reference(font);
+    const std::vector<std::string> texts =
+        font == &wide ? std::vector<std::string>{"ABCDEFGHIJKLMN", "OPQRSTUVWXYZ[\\]"}
+                      : std::vector<std::string>{"ANNA 1234", "Wg|i"};
+    for (const ClipRect& clip : clips) {
+      DDClipper* clipper = clip.width > 0 ? CreateRectClipper(&clip) : nullptr;
+      for (const TextStyle& style : styles)
+        for (const std::string& text : texts)
+          for (int y : {-3, 16})
+            for (int x = -40; x <= kW + 8; ++x) {
+              want.FillRect(0, 0, kW, kH, 2);
+              got.FillRect(0, 0, kW, kH, 2);
+              want.SetClipper(clipper);
+              got.SetClipper(clipper);
+              const int w = reference.Draw(style, &want, x, y, text.c_str());
+              ApplyTextStyle(font, style);
+              EXPECT_EQ(font->DrawText(&got, x, y, text.c_str()), w);
+              bool same = true;
+              for (int row = 0; row < kH; ++row) same = same && std::memcmp(got.Row(row), want.Row(row), kW) == 0;
+              ASSERT_TRUE(same) << "\"" << text << "\" at " << x << "," << y << " ink " << style.ink << " flags " << style.flags
+                  << " clip " << clip.x << "," << clip.y << " " << clip.width << "x" << clip.height;
+              want.SetClipper(nullptr);
+              got.SetClipper(nullptr);
+            }
+      if (clipper) clipper->Release();
+    }
+  }
 }
 
 // Sample text at the sizes in use, written as a PNG into the build folder.
