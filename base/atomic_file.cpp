@@ -134,6 +134,9 @@ bool ReadWholeFile(const std::string& path, std::string* out, size_t maxSize, st
     errno = EFBIG;
     return false;
   }
+  // Room for the whole file at once (a file that grows while it is read
+  // still fits, by growing the string).
+  out->reserve(static_cast<size_t>(st.st_size));
   char buf[8192];
   bool ok = true;
   int err = 0;

@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <set>
 #include <string_view>
@@ -135,23 +138,28 @@ std::string DefaultPath() {
 
 std::string PathLocked() { return g_overridePath.empty() ? DefaultPath() : g_overridePath; }
 
-// The store as read: every line of the file as it stands (a rewrite puts
-// back what it does not understand, in place: comments, unknown sections,
-// damaged lines), and an index of the values it understood, so that a read
-// is one lookup however large the file is.
+// The store as read: the file's text as it stands (a rewrite puts back what
+// it does not understand, in place: comments, unknown sections, damaged
+// lines). A section's values are indexed when the section is first looked
+// up, by one pass over the text; after that a read is one lookup however
+// large the file is. Reading the file makes nothing else: an index of every
+// section and every line up front (a file may hold 100,000 unknown
+// sections) took longer per byte the larger the file grew.
 struct ValueRef {
   std::string value;
   size_t line = 0;  // the line the value comes from (a later line wins)
 };
 struct SectionIndex {
+  bool inFile = false;  // a header of the section is in the file
   size_t lastLine = 0;  // a new value of the section goes after this line
   std::unordered_map<std::string, ValueRef> values;  // by lower-case name
 };
 struct Doc {
   bool bom = false;          // the file began with a UTF-8 byte-order mark
   bool finalNewline = true;  // the last line ended with a line break
-  std::vector<std::string> lines;  // without their '\n' (a '\r' stays)
-  std::unordered_map<std::string, SectionIndex> sections;  // by lower-case name
+  std::string text;          // the file as read
+  size_t start = 0;          // where its first line begins (after the mark)
+  std::unordered_map<std::string, SectionIndex> looked;  // sections looked up, by lower-case name
 };
 
 // What was read from which file: reads trust it while the file on disk is
@@ -207,70 +215,111 @@ FileStamp StampOf(const std::string& resolved) {
   return f;
 }
 
-// Understands the text line by line: a section header, a "name=value" inside
-// a section; anything else (comments, blanks, damaged lines, values under a
-// damaged header) is kept as it stands but not indexed. One pass, one lookup
-// a line: linear in the size of the file.
-Doc Parse(const std::string& text) {
+// What a line says, trimmed; empty for a line that says nothing: blank, a
+// comment, or damaged by a zero byte.
+std::string_view Meaning(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (line.find('\0') != std::string_view::npos) return {};
+  line = TrimView(line);
+  if (line.empty() || line[0] == ';' || line[0] == '#') return {};
+  return line;
+}
+
+// The line that begins at pos, without its '\n' (a '\r' stays).
+std::string_view LineAt(const std::string& text, size_t pos) {
+  const size_t eol = text.find('\n', pos);
+  return std::string_view(text).substr(pos, (eol == std::string::npos ? text.size() : eol) - pos);
+}
+
+// Takes the text as the store's. Its sections are found when they are
+// looked up (FindSection).
+Doc Parse(std::string text) {
   Doc doc;
-  size_t pos = 0;
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+  doc.text = std::move(text);
+  if (doc.text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     doc.bom = true;
-    pos = 3;
+    doc.start = 3;
   }
-  doc.finalNewline = text.size() == pos || text.back() == '\n';
-  // Room for every line and every section at once: growing the two as they
-  // fill would move and rehash them again and again over a large file.
-  size_t lineCount = 1, headerCount = 0;
-  for (size_t i = pos; i < text.size(); ++i) {
-    lineCount += text[i] == '\n';
-    headerCount += text[i] == '[';
-  }
-  doc.lines.reserve(lineCount);
-  doc.sections.reserve(headerCount);
-  SectionIndex* current = nullptr;
-  while (pos < text.size()) {
-    size_t eol = text.find('\n', pos);
-    if (eol == std::string::npos) eol = text.size();
-    const size_t index = doc.lines.size();
-    std::string_view line(text.data() + pos, eol - pos);
-    doc.lines.emplace_back(line);
-    pos = eol + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.find('\0') != std::string_view::npos) continue;
-    line = TrimView(line);
-    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-    if (line[0] == '[') {
-      current = nullptr;
-      if (line.back() != ']') continue;
-      std::string_view name = TrimView(line.substr(1, line.size() - 2));
-      if (!ValidName(name)) continue;
-      current = &doc.sections[Lower(name)];
-      current->lastLine = index;
-      continue;
-    }
-    size_t eq = line.find('=');
-    if (!current || eq == std::string_view::npos) continue;
-    std::string_view name = TrimView(line.substr(0, eq));
-    std::string value(TrimView(line.substr(eq + 1)));
-    if (!ValidName(name)) continue;
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = Unquote(value);
-    if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
-    current->values[Lower(name)] = ValueRef{std::move(value), index};
-    current->lastLine = index;
-  }
+  doc.finalNewline = doc.text.size() == doc.start || doc.text.back() == '\n';
   return doc;
 }
 
-std::string Serialise(const Doc& doc) {
+// The lines of the store's text, without their '\n' (a '\r' stays).
+std::vector<std::string_view> Lines(const Doc& doc) {
+  std::vector<std::string_view> lines;
+  for (size_t pos = doc.start; pos < doc.text.size(); pos += lines.back().size() + 1)
+    lines.push_back(LineAt(doc.text, pos));
+  return lines;
+}
+
+// Whether two names are the same but for the case of their letters A-Z.
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The section of that lower-case name, its values indexed from every part of
+// it (a later line wins); null when the file has no header of it. The first
+// look at a name is one pass over the text: a line that starts with '['
+// begins a part of the section when it is the section's header, and ends
+// the part before it whatever it is (a damaged header too). Later looks find
+// the section indexed.
+const SectionIndex* FindSection(Doc& doc, const std::string& lowerName) {
+  auto found = doc.looked.find(lowerName);
+  if (found != doc.looked.end()) return found->second.inFile ? &found->second : nullptr;
+  SectionIndex& section = doc.looked[lowerName];
+  // No header can name what is no valid name (and for one that is, a
+  // header's name is valid when it is the same but for case).
+  if (!ValidName(lowerName)) return nullptr;
+  const std::string& text = doc.text;
+  bool inside = false;
+  size_t number = 0;
+  for (size_t pos = doc.start; pos < text.size(); ++number) {
+    const std::string_view line = LineAt(text, pos);
+    pos += line.size() + 1;
+    size_t first = 0;
+    while (first < line.size() && (line[first] == ' ' || line[first] == '\t')) ++first;
+    const bool bracket = first < line.size() && line[first] == '[';
+    if (!bracket && !inside) continue;
+    const std::string_view meaning = Meaning(line);
+    if (meaning.empty()) continue;
+    if (bracket) {
+      inside = meaning.size() >= 2 && meaning.back() == ']' &&
+               SameName(TrimView(meaning.substr(1, meaning.size() - 2)), lowerName);
+      if (inside) {
+        section.inFile = true;
+        section.lastLine = number;
+      }
+      continue;
+    }
+    const size_t eq = meaning.find('=');
+    if (eq == std::string_view::npos) continue;
+    std::string_view name = TrimView(meaning.substr(0, eq));
+    std::string value(TrimView(meaning.substr(eq + 1)));
+    if (!ValidName(name)) continue;
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = Unquote(value);
+    if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+    section.values[Lower(name)] = ValueRef{std::move(value), number};
+    section.lastLine = number;
+  }
+  return section.inFile ? &section : nullptr;
+}
+
+std::string Serialise(bool bom, const std::vector<std::string_view>& lines, bool finalNewline) {
   size_t total = 3;
-  for (const std::string& l : doc.lines) total += l.size() + 1;
+  for (std::string_view l : lines) total += l.size() + 1;
   std::string out;
   out.reserve(total);
-  if (doc.bom) out += "\xEF\xBB\xBF";
-  for (size_t i = 0; i < doc.lines.size(); ++i) {
-    out += doc.lines[i];
-    if (i + 1 < doc.lines.size() || doc.finalNewline) out += '\n';
+  if (bom) out += "\xEF\xBB\xBF";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    out += lines[i];
+    if (i + 1 < lines.size() || finalNewline) out += '\n';
   }
   return out;
 }
@@ -280,7 +329,7 @@ std::string ValueLine(const std::string& name, const std::string& value) {
 }
 
 // The name as the line spells it (a rewrite keeps the first spelling).
-std::string NameOfLine(const std::string& line) {
+std::string NameOfLine(std::string_view line) {
   return Trim(line.substr(0, line.find('=')));
 }
 
@@ -305,7 +354,7 @@ Cache& LoadedLocked() {
   std::string text;
   std::string why;
   if (ReadWholeFile(resolved, &text, kMaxFileSize, &why)) {
-    g_cache.doc = Parse(text);
+    g_cache.doc = Parse(std::move(text));
   } else if (errno != ENOENT) {
     g_cache.unreadable = true;
     g_cache.why = why;
@@ -315,11 +364,11 @@ Cache& LoadedLocked() {
   return g_cache;
 }
 
-const std::string* FindValue(const Doc& doc, const char* key, const char* name) {
-  auto s = doc.sections.find(Lower(key));
-  if (s == doc.sections.end()) return nullptr;
-  auto v = s->second.values.find(Lower(name));
-  return v == s->second.values.end() ? nullptr : &v->second.value;
+const std::string* FindValue(Doc& doc, const char* key, const char* name) {
+  const SectionIndex* s = FindSection(doc, Lower(key));
+  if (!s) return nullptr;
+  auto v = s->values.find(Lower(name));
+  return v == s->values.end() ? nullptr : &v->second.value;
 }
 
 // Sets the values in the store and saves it, in one atomic file write, only
@@ -336,22 +385,28 @@ bool Write(const char* key, const std::vector<RegValue>& values) {
     Report("Settings not saved: " + cache.path + " cannot be read (" + cache.why + ").");
     return false;
   }
-  Doc doc = cache.doc;
-  auto section = doc.sections.find(Lower(key));
+  // The new file's lines: the old ones where they stand, the changed and
+  // added ones kept in `made`.
+  const Doc& doc = cache.doc;
+  const SectionIndex* section = FindSection(cache.doc, Lower(key));
+  std::vector<std::string_view> lines = Lines(doc);
+  const size_t oldLines = lines.size();
+  std::deque<std::string> made;
+  bool finalNewline = doc.finalNewline;
   std::vector<std::string> added;
   bool changed = false;
   for (const RegValue& nv : values) {
     const std::string lowerName = Lower(nv.name);
     const ValueRef* old = nullptr;
-    if (section != doc.sections.end()) {
-      auto v = section->second.values.find(lowerName);
-      if (v != section->second.values.end()) old = &v->second;
+    if (section) {
+      auto v = section->values.find(lowerName);
+      if (v != section->values.end()) old = &v->second;
     }
     if (old) {
       if (old->value == nv.value) continue;
-      std::string& line = doc.lines[old->line];
+      std::string_view& line = lines[old->line];
       const bool cr = !line.empty() && line.back() == '\r';
-      line = ValueLine(NameOfLine(line), nv.value) + (cr ? "\r" : "");
+      line = made.emplace_back(ValueLine(NameOfLine(line), nv.value) + (cr ? "\r" : ""));
     } else {
       bool again = false;  // the same name twice in one set: the last wins
       for (std::string& a : added) {
@@ -366,21 +421,17 @@ bool Write(const char* key, const std::vector<RegValue>& values) {
   }
   if (!changed) return true;
   if (!added.empty()) {
-    if (section != doc.sections.end()) {
-      const auto at = doc.lines.begin() + static_cast<long>(section->second.lastLine) + 1;
-      doc.lines.insert(at, added.begin(), added.end());
+    if (section) {
+      lines.insert(lines.begin() + static_cast<long>(section->lastLine) + 1, added.begin(), added.end());
     } else {
-      if (doc.lines.empty() && !doc.bom) {
-        doc.lines.push_back("; Kelvanthrop settings, written by the game.");
-      }
-      if (!doc.lines.empty() && !Trim(doc.lines.back()).empty()) doc.lines.push_back("");
-      doc.lines.push_back(std::string("[") + key + "]");
-      doc.lines.insert(doc.lines.end(), added.begin(), added.end());
+      if (lines.empty() && !doc.bom) lines.push_back("; Kelvanthrop settings, written by the game.");
+      if (!lines.empty() && !TrimView(lines.back()).empty()) lines.push_back("");
+      lines.push_back(made.emplace_back(std::string("[") + key + "]"));
+      lines.insert(lines.end(), added.begin(), added.end());
     }
-    if (section == doc.sections.end() || section->second.lastLine + 1 == cache.doc.lines.size())
-      doc.finalNewline = true;
+    if (!section || section->lastLine + 1 == oldLines) finalNewline = true;
   }
-  const std::string text = Serialise(doc);
+  std::string text = Serialise(doc.bom, lines, finalNewline);
   const std::string path = cache.path;
   const std::string resolved = ResolvePath(path);
   if (!MakeDirs(WriteTargetPath(resolved)) || !WriteFileAtomic(resolved, text.data(), text.size())) {
@@ -388,7 +439,7 @@ bool Write(const char* key, const std::vector<RegValue>& values) {
     Report("Settings not saved: cannot write " + path + " (" + FileErrorText(err) + ").");
     return false;
   }
-  g_cache.doc = Parse(text);
+  g_cache.doc = Parse(std::move(text));
   g_cache.stamp = StampOf(ResolvePath(path));
   return true;
 }

@@ -6,14 +6,16 @@
 // atomically (temporary file, flush, rename) so a crash never leaves a broken
 // file, and a write that changes nothing leaves the file alone.
 //
-// The file is read once into an index (read again only when it changes on
-// disk), so reads cost one lookup. A rewrite changes only the lines of the
-// values written: comments, unknown sections and lines it does not
-// understand stay where they were, a UTF-8 byte-order mark stays, and a
-// symbolic link keeps pointing at the file it names, which is the one
-// replaced. A file that cannot be read (too large, not a regular file, no
-// permission) is never replaced; that and every failed write are reported
-// once a run on the debug output, with the path and the reason.
+// The file is read once (again only when it changes on disk) and a section's
+// values are indexed the first time the section is looked up, so reads cost
+// one lookup and reading a file costs time in proportion to its size. A
+// rewrite changes only the lines of the values written: comments, unknown
+// sections and lines it does not understand stay where they were, a UTF-8
+// byte-order mark stays, and a symbolic link keeps pointing at the file it
+// names, which is the one replaced. A file that cannot be read (too large,
+// not a regular file, no permission) is never replaced; that and every
+// failed write are reported once a run on the debug output, with the path
+// and the reason.
 //
 // The file lives in $KELVANTHROP_CONFIG_DIR, else $XDG_CONFIG_HOME/kelvanthrop,
 // else ~/.config/kelvanthrop, as "settings.ini".

@@ -86,6 +86,14 @@ TEST_F(SettingsFiles, RewriteKeepsWhatItDoesNotUnderstandInPlace) {
        "[CONFIG\nVOLUME=9\n", -1, "[CONFIG\nVOLUME=9\n\n[CONFIG]\nVOLUME=3\n"},
       {"the same value twice: the later is read and rewritten",
        "[CONFIG]\nVOLUME=1\nVOLUME=5\n", 5, "[CONFIG]\nVOLUME=1\nVOLUME=3\n"},
+      {"a section in parts: the later part's value is read and rewritten, other sections' are not",
+       "[CONFIG]\nVOLUME=5\n[MODS]\nVOLUME=8\n[ Config ]\nVOLUME=6\nB=2\n[HALLOFFAME]\nVOLUME=7\n", 6,
+       "[CONFIG]\nVOLUME=5\n[MODS]\nVOLUME=8\n[ Config ]\nVOLUME=3\nB=2\n[HALLOFFAME]\nVOLUME=7\n"},
+      {"a section in parts: a new value goes after the last part's last value",
+       "[CONFIG]\nA=1\n[MODS]\nX=1\n[config]\nB=2\n; end\n[HALLOFFAME]\n", -1,
+       "[CONFIG]\nA=1\n[MODS]\nX=1\n[config]\nB=2\nVOLUME=3\n; end\n[HALLOFFAME]\n"},
+      {"a damaged line that starts like a header does not end the section",
+       std::string("[CONFIG]\n[MODS\0]\nVOLUME=5\n", 26), 5, std::string("[CONFIG]\n[MODS\0]\nVOLUME=3\n", 26)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
