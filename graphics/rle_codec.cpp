@@ -1,7 +1,9 @@
 #include "graphics/rle_codec.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -48,10 +50,15 @@ std::vector<uint8_t> EncodeTrle(const uint8_t* pixels, ptrdiff_t pitch, int widt
   return out;
 }
 
-bool ValidateTrle(const uint8_t* data, size_t size, int width, int height) {
+bool ValidateTrle(const uint8_t* data, size_t size, int width, int height, std::vector<uint32_t>* rowStarts) {
+  if (rowStarts) rowStarts->clear();
   if (width <= 0 || height <= 0 || (size && !data)) return false;
+  std::vector<uint32_t> starts;
+  const bool noteStarts = rowStarts && size <= UINT32_MAX;
+  if (noteStarts) starts.reserve(static_cast<size_t>(height));
   size_t p = 0;
   for (int r = 0; r < height; ++r) {
+    if (noteStarts) starts.push_back(static_cast<uint32_t>(p));
     int cx = 0;
     for (;;) {
       if (size - p < 2) return false;
@@ -64,7 +71,9 @@ bool ValidateTrle(const uint8_t* data, size_t size, int width, int height) {
       cx += n;
     }
   }
-  return p == size;
+  if (p != size) return false;
+  if (noteStarts) *rowStarts = std::move(starts);
+  return true;
 }
 
 namespace {
@@ -217,15 +226,32 @@ void KeyedCopyRows(uint8_t* d, ptrdiff_t pitch, const uint8_t* s, ptrdiff_t spit
 
 void BlitTrleClipped(const uint8_t* data, size_t size, int width, int height, uint8_t* bits,
                      ptrdiff_t pitch, int targetWidth, int targetHeight, int x, int y,
-                     const BlitRect& clip, BlitMode mode, const uint8_t* table) {
+                     const BlitRect& clip, BlitMode mode, const uint8_t* table, const uint32_t* rowStarts) {
   if (!data || !bits || width <= 0 || height <= 0) return;
   if (mode != BlitMode::kCopy && !table) return;
   const BlitRect area = DrawArea(width, height, targetWidth, targetHeight, x, y, clip);
   if (area.Empty()) return;
-  size_t p = 0;
-  // Rows above the area are parsed only to find where the next row begins.
   const int firstRow = area.top - y, endRow = area.bottom - y;
-  for (int r = 0; r < firstRow; ++r) {
+  uint8_t* rowBits = bits + static_cast<ptrdiff_t>(area.top) * pitch + area.left;
+  if (rowStarts && mode == BlitMode::kCopy && area.left == x && area.right - x == width) {
+    // A well-formed stream in whole rows: every run straight to the target.
+    for (int r = firstRow; r < endRow; ++r, rowBits += pitch) {
+      const uint8_t* q = data + rowStarts[r];
+      uint8_t* out = rowBits;
+      for (;;) {
+        const int skip = q[0], n = q[1];
+        if ((skip | n) == 0) break;
+        out += skip;
+        CopyRun(out, q + 2, static_cast<size_t>(n));
+        q += 2 + n;
+        out += n;
+      }
+    }
+    return;
+  }
+  size_t p = rowStarts ? rowStarts[firstRow] : 0;
+  // Rows above the area are parsed only to find where the next row begins.
+  for (int r = 0; r < firstRow && !rowStarts; ++r) {
     for (;;) {
       if (size - p < 2) return;
       const uint8_t skip = data[p], n = data[p + 1];
@@ -237,7 +263,6 @@ void BlitTrleClipped(const uint8_t* data, size_t size, int width, int height, ui
   }
   // Area edges in frame coordinates.
   const int cl = area.left - x, cr = area.right - x;
-  uint8_t* rowBits = bits + static_cast<ptrdiff_t>(area.top) * pitch + area.left;
   if (mode == BlitMode::kCopy && cl == 0 && cr == width) {
     // Whole rows: no horizontal clipping. A row that would pass the frame's
     // width stops the drawing, as it does a clipped one.

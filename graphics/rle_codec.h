@@ -40,17 +40,23 @@ std::vector<uint8_t> EncodeTrle(const uint8_t* pixels, ptrdiff_t pitch, int widt
                                 uint8_t transparent = kTransparentIndex);
 
 // True when the stream is exactly `height` well-formed rows no wider than `width`.
-bool ValidateTrle(const uint8_t* data, size_t size, int width, int height);
+// Then rowStarts (when given) receives where each row begins in the stream,
+// for BlitTrleClipped; it is left empty otherwise.
+bool ValidateTrle(const uint8_t* data, size_t size, int width, int height,
+                  std::vector<uint32_t>* rowStarts = nullptr);
 
 // Draws a 'TRLE' frame of width x height with its top-left corner at (x, y) into
 // an 8-bit target of targetWidth x targetHeight. Only pixels inside `clip`, the
 // target and the frame's own rectangle are written; damaged data stops the
 // drawing but never reads or writes outside the buffers. `table` is needed by
-// the table and shadow modes.
+// the table and shadow modes. rowStarts, when given, must be what ValidateTrle
+// gave for this very stream: the stream is then known to be well-formed, its
+// rows are drawn without checking every run (each row from its own start, so
+// that the rows' work can overlap) and the rows above the clip are not read.
 void BlitTrleClipped(const uint8_t* data, size_t size, int width, int height, uint8_t* bits,
                      ptrdiff_t pitch, int targetWidth, int targetHeight, int x, int y,
                      const BlitRect& clip, BlitMode mode = BlitMode::kCopy,
-                     const uint8_t* table = nullptr);
+                     const uint8_t* table = nullptr, const uint32_t* rowStarts = nullptr);
 
 // Rewrites the literal bytes of a well-formed stream through a 256-entry table.
 // Returns false (and changes nothing) for a damaged stream.

@@ -88,6 +88,7 @@ struct Sprite::Frame {
   DDPalette* palette = nullptr;  // one reference held
   std::unique_ptr<DDSurface> surface;
   std::vector<uint8_t> packed;
+  std::vector<uint32_t> rowStarts;  // where each row of `packed` begins (it was found well-formed)
   uint32_t state = 0;
   bool runLength = false;
   bool trueColour = false;   // more than 8 bits: no palette, shown in the display's colours
@@ -97,6 +98,14 @@ struct Sprite::Frame {
   uint8_t remap[256];
   bool remapped = false;
 };
+
+namespace {
+
+// The row starts of a frame's run-length pixels, for BlitTrleClipped (null
+// when there are none: the stream is then checked as it is drawn).
+const uint32_t* RowStarts(const std::vector<uint32_t>& starts) { return starts.empty() ? nullptr : starts.data(); }
+
+}  // namespace
 
 Sprite::Sprite() {
   layout_.sharedPalette = true;
@@ -334,13 +343,15 @@ int Sprite::LoadFrame(int n, uint32_t mode, uint32_t) {
 
   if (f.runLength && (mode & (kFramePacked | kFrameSurface)) && !(f.state & kFramePacked)) {
     std::vector<uint8_t> packed;
+    std::vector<uint32_t> rowStarts;
     if (!ReadPixels(f, &packed)) return 0;
-    if (!ValidateTrle(packed.data(), packed.size(), width, height)) {
+    if (!ValidateTrle(packed.data(), packed.size(), width, height, &rowStarts)) {
       error_ = kSpriteErrBadRunLength;
       return 0;
     }
     if (f.remapped) RemapTrle(packed.data(), packed.size(), height, f.remap);
     f.packed = std::move(packed);
+    f.rowStarts = std::move(rowStarts);
     f.state |= kFramePacked;
   }
   if ((mode & kFrameSurface) && !(f.state & kFrameSurface)) {
@@ -356,7 +367,7 @@ int Sprite::LoadFrame(int n, uint32_t mode, uint32_t) {
       int pitch = 0;
       if (surface->Lock(&bits, &pitch) != kDDOk) return 0;
       BlitTrleClipped(f.packed.data(), f.packed.size(), width, height, bits, pitch, width, height, 0, 0,
-                      BlitRect{0, 0, width, height});
+                      BlitRect{0, 0, width, height}, BlitMode::kCopy, nullptr, RowStarts(f.rowStarts));
       surface->Unlock();
     } else {
       std::vector<uint8_t> pixels;
@@ -440,7 +451,7 @@ bool Sprite::BlitVariant(int n, DDSurface* target, int x, int y, const uint8_t* 
     int pitch = 0;
     if (target->Lock(&bits, &pitch) != kDDOk) return false;
     BlitTrleClipped(f->packed.data(), f->packed.size(), width, height, bits, pitch, target->GetWidth(),
-                    target->GetHeight(), x, y, clip, blitMode, table);
+                    target->GetHeight(), x, y, clip, blitMode, table, RowStarts(f->rowStarts));
     target->Unlock();
     return true;
   }
@@ -479,7 +490,7 @@ int Sprite::DrawFrameToBuffer(int n, uint8_t* buffer, int pitch, int fill) {
     if (fill)
       for (int r = 0; r < height; ++r) std::memset(buffer + static_cast<ptrdiff_t>(r) * pitch, kTransparentIndex, width);
     BlitTrleClipped(f->packed.data(), f->packed.size(), width, height, buffer, pitch, width, height, 0, 0,
-                    BlitRect{0, 0, width, height});
+                    BlitRect{0, 0, width, height}, BlitMode::kCopy, nullptr, RowStarts(f->rowStarts));
     return 1;
   }
   if (!LoadFrame(n, kFrameSurface) || f->surface->GetBytesPerPixel() != 1) return 0;

@@ -9,9 +9,10 @@
 
 namespace {
 
-std::vector<uint8_t> Decode(const std::vector<uint8_t>& trle, int w, int h) {
+std::vector<uint8_t> Decode(const std::vector<uint8_t>& trle, int w, int h, const uint32_t* rowStarts = nullptr) {
   std::vector<uint8_t> out(static_cast<size_t>(w) * h, kTransparentIndex);
-  BlitTrleClipped(trle.data(), trle.size(), w, h, out.data(), w, w, h, 0, 0, BlitRect{0, 0, w, h});
+  BlitTrleClipped(trle.data(), trle.size(), w, h, out.data(), w, w, h, 0, 0, BlitRect{0, 0, w, h}, BlitMode::kCopy,
+                  nullptr, rowStarts);
   return out;
 }
 
@@ -28,8 +29,12 @@ TEST(RleCodec, RoundTripsPicturesWithLongRuns) {
       pic[3 * w + w - 1] = 4;
     }
     std::vector<uint8_t> trle = EncodeTrle(pic.data(), w, w, h);
-    ASSERT_TRUE(ValidateTrle(trle.data(), trle.size(), w, h)) << w << "x" << h;
+    std::vector<uint32_t> rowStarts;
+    ASSERT_TRUE(ValidateTrle(trle.data(), trle.size(), w, h, &rowStarts)) << w << "x" << h;
+    ASSERT_EQ(rowStarts.size(), static_cast<size_t>(h));
     EXPECT_EQ(Decode(trle, w, h), pic) << w << "x" << h;
+    // Drawn from the rows' starts (a stream known to be well-formed).
+    EXPECT_EQ(Decode(trle, w, h, rowStarts.data()), pic) << w << "x" << h;
   }
 }
 
@@ -54,7 +59,9 @@ TEST(RleCodec, RefusesDamagedStreams) {
       {"zero width", good, 0, h},
   };
   for (const Case& c : cases) {
-    EXPECT_FALSE(ValidateTrle(c.data.data(), c.data.size(), c.width, c.height)) << c.what;
+    std::vector<uint32_t> rowStarts = {7};
+    EXPECT_FALSE(ValidateTrle(c.data.data(), c.data.size(), c.width, c.height, &rowStarts)) << c.what;
+    EXPECT_TRUE(rowStarts.empty()) << c.what;
     // Drawing a damaged stream stays inside the buffers (the sanitizers check).
     std::vector<uint8_t> target(64 * 64, 0);
     BlitTrleClipped(c.data.data(), c.data.size(), c.width, c.height, target.data(), 64, 64, 64, 3, 3,
@@ -82,12 +89,15 @@ TEST(RleCodec, RemapRewritesOnlyLiterals) {
 }
 
 // Every position where the frame crosses an edge or a corner of the target or
-// of a clip rectangle inside it; the run-length draw must equal the keyed raw
-// draw, and both a per-pixel reference.
+// of a clip rectangle inside it; the run-length draw (checking the stream as
+// it goes, and from the row starts of a stream known to be well-formed) must
+// equal the keyed raw draw, and all a per-pixel reference.
 TEST(RleCodec, ClippedDrawEqualsRawDrawAtEveryEdgeAndCorner) {
   const int w = 21, h = 11, tw = 40, th = 30;
   const std::vector<uint8_t> pic = fixtures::Picture(w, h, 99);
   const std::vector<uint8_t> trle = EncodeTrle(pic.data(), w, w, h);
+  std::vector<uint32_t> rowStarts;
+  ASSERT_TRUE(ValidateTrle(trle.data(), trle.size(), w, h, &rowStarts));
   const std::vector<uint8_t> background = fixtures::Picture(tw, th, 5);
   uint8_t table[256];
   for (int i = 0; i < 256; ++i) table[i] = static_cast<uint8_t>((i * 7 + 3) & 255);
@@ -103,8 +113,10 @@ TEST(RleCodec, ClippedDrawEqualsRawDrawAtEveryEdgeAndCorner) {
     for (BlitMode mode : {BlitMode::kCopy, BlitMode::kTable, BlitMode::kShadow}) {
       for (int y : cy) {
         for (int x : cx) {
-          std::vector<uint8_t> a = background, b = background, ref = background;
+          std::vector<uint8_t> a = background, b = background, c = background, ref = background;
           BlitTrleClipped(trle.data(), trle.size(), w, h, a.data(), tw, tw, th, x, y, clip, mode, table);
+          BlitTrleClipped(trle.data(), trle.size(), w, h, c.data(), tw, tw, th, x, y, clip, mode, table,
+                          rowStarts.data());
           BlitRawKeyed(pic.data(), w, w, h, b.data(), tw, tw, th, x, y, clip, mode, table);
           for (int py = 0; py < h; ++py)
             for (int px = 0; px < w; ++px) {
@@ -118,6 +130,7 @@ TEST(RleCodec, ClippedDrawEqualsRawDrawAtEveryEdgeAndCorner) {
             }
           ASSERT_EQ(a, ref) << "run-length at " << x << "," << y << " mode " << int(mode);
           ASSERT_EQ(b, ref) << "raw at " << x << "," << y << " mode " << int(mode);
+          ASSERT_EQ(c, ref) << "run-length from the row starts at " << x << "," << y << " mode " << int(mode);
         }
       }
     }
