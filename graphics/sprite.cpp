@@ -510,6 +510,15 @@ int Sprite::MatchPalette(DDPalette* target, int first, int count, int keepTransp
 
 int Sprite::MatchPaletteRange(DDPalette* target, int first, int count, int keepTransparent, int firstFrame,
                               int lastFrame) {
+  return MatchFrames(target, first, count, keepTransparent, firstFrame, lastFrame, false);
+}
+
+int Sprite::MatchPaletteWhole(DDPalette* target, int first, int count, int keepTransparent) {
+  return MatchFrames(target, first, count, keepTransparent, 1, FrameCount(), true);
+}
+
+int Sprite::MatchFrames(DDPalette* target, int first, int count, int keepTransparent, int firstFrame,
+                        int lastFrame, bool whole) {
   if (!target || frames_.empty()) return 0;
   int last;
   ClampPaletteRange(first, count, &first, &last);
@@ -534,7 +543,9 @@ int Sprite::MatchPaletteRange(DDPalette* target, int first, int count, int keepT
     const int kind = f.runLength ? 1 : 0;
     uint8_t* table = cachedTable[kind];
     if (!cached[kind] || std::memcmp(cachedFrom[kind], from->Entries(), sizeof cachedFrom[kind]) != 0) {
-      if (f.runLength) {
+      if (whole) {
+        BuildRemapTable(from->Entries(), to, first, last - first, keepTransparent != 0, table);
+      } else if (f.runLength) {
         BuildRemapTable(from->Entries(), to, 0, 256, keepTransparent != 0, table);
       } else {
         BuildRemapTable(from->Entries(), to, first, last - first, keepTransparent != 0, table);

@@ -97,6 +97,11 @@ class Sprite {
   // The same over frames firstFrame .. lastFrame.
   int MatchPaletteRange(DDPalette* target, int first, int count, int keepTransparent,
                         int firstFrame, int lastFrame);
+  // Every pixel of every frame, whatever its value, to the nearest colours of
+  // entries first .. first + count - 1 of `target` (index 1 kept with
+  // keepTransparent): for a picture drawn on a screen whose other entries
+  // belong to someone else and may change under it. 1 done, 0 failed.
+  int MatchPaletteWhole(DDPalette* target, int first, int count, int keepTransparent);
 
  private:
   struct Frame;
@@ -108,6 +113,8 @@ class Sprite {
   // true-colour ones in the surface's format. False (error set) otherwise.
   bool CopyRawRows(const BitmapInfoHeader& h, const std::vector<uint8_t>& pixels, DDSurface* surface);
   void ApplyTable(Frame& f, const uint8_t table[256], bool raw);
+  int MatchFrames(DDPalette* target, int first, int count, int keepTransparent, int firstFrame, int lastFrame,
+                  bool whole);
   bool BlitVariant(int n, DDSurface* target, int x, int y, const uint8_t* table, int mode);
 
   std::unique_ptr<mbm::Source> source_;

@@ -54,7 +54,9 @@ void FacePanel::Prepare(DDPalette* palette, int first, int count) {
       delete s;  // a missing or short picture: that face is not drawn
       s = nullptr;
     } else if (palette) {
-      s->MatchPalette(palette, first, count, 1, 0);
+      // Every pixel into the band's entries: a pixel left on an entry the
+      // event changes as it runs (a jumper's colours) would change with it.
+      s->MatchPaletteWhole(palette, first, count, 1);
     }
     faces_[i] = s;
   }
@@ -64,7 +66,7 @@ void FacePanel::Prepare(DDPalette* palette, int first, int count) {
     delete star_;
     star_ = nullptr;
   } else if (palette) {
-    star_->MatchPalette(palette, first, count, 1, 0);
+    star_->MatchPaletteWhole(palette, first, count, 1);
   }
 }
 

@@ -33,7 +33,8 @@ class FacePanel {
   // starts every face at mood 0.
   void SetMode(MoodCallback callback);
   // Loads the players' face pictures (by each record's character) and the
-  // star, matched to entries first .. first + count - 1 of `palette`.
+  // star, every pixel matched to entries first .. first + count - 1 of
+  // `palette`.
   void Prepare(DDPalette* palette, int first, int count);
   // Advances every face by one frame and draws the faces and the stars of
   // the players whose star flag is set, at the band's top `y`.

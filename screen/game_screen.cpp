@@ -237,9 +237,9 @@ int GameScreen::PeriodElapsed(int timer, int periodMs) {
   return 1;
 }
 
-void GameScreen::CreateOptionsMenu(DDPalette* palette) {
+void GameScreen::CreateOptionsMenu(DDPalette* palette, int first, int count) {
   DestroyOptionsMenu();
-  optionsMenu_ = new OptionsMenu(palette);
+  optionsMenu_ = new OptionsMenu(palette, first, count);
 }
 
 void GameScreen::DestroyOptionsMenu() {

@@ -113,7 +113,10 @@ class GameScreen {
   // does not change (menus, shop, ceremony). A period of 0 never waits.
   int PeriodElapsed(int timer, int periodMs);
 
-  void CreateOptionsMenu(DDPalette* palette);
+  // The options overlay, its tile matched to entries first .. first +
+  // count - 1 of `palette` (a screen that changes its other entries while it
+  // runs keeps the overlay to the entries that stay).
+  void CreateOptionsMenu(DDPalette* palette, int first = 0, int count = 256);
   void DestroyOptionsMenu();
   OptionsMenu* GetOptionsMenu() const { return optionsMenu_; }
   bool IsMenuOpen() const { return menuOpen_ != 0; }

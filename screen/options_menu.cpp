@@ -41,7 +41,7 @@ const char* OnOff(int v) { return v ? "ON" : "OFF"; }
 
 }  // namespace
 
-OptionsMenu::OptionsMenu(DDPalette* palette) : palette_(palette) {
+OptionsMenu::OptionsMenu(DDPalette* palette, int first, int count) : palette_(palette) {
   if (palette_) palette_->AddRef();
   // The dialog tile, copied and matched to the screen's palette so that the
   // overlay shows in this screen's colours.
@@ -51,7 +51,7 @@ OptionsMenu::OptionsMenu(DDPalette* palette) : palette_(palette) {
     if (tile_->HasSurface()) {
       if (frame->GetPalette()) tile_->SetPalette(frame->GetPalette());
       tile_->Blt(0, 0, frame->GetWidth(), frame->GetHeight(), frame, 0, 0);
-      if (palette_ && frame->GetPalette()) tile_->RemapToPalette(palette_);
+      if (palette_ && frame->GetPalette()) tile_->RemapToPaletteRange(palette_, first, count);
     } else {
       delete tile_;
       tile_ = nullptr;

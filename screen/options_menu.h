@@ -32,8 +32,9 @@ class OptionsMenu {
   enum Page { kPageItems, kPageHelp, kPageConfirmLeave };
 
   // The overlay for a screen shown through `palette` (its tile and texts are
-  // matched to it; null: the display's palette as it is).
-  explicit OptionsMenu(DDPalette* palette);
+  // matched to it, the tile to entries first .. first + count - 1; null: the
+  // display's palette as it is).
+  explicit OptionsMenu(DDPalette* palette, int first = 0, int count = 256);
   ~OptionsMenu();
   OptionsMenu(const OptionsMenu&) = delete;
   OptionsMenu& operator=(const OptionsMenu&) = delete;

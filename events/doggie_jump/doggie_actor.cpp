@@ -34,6 +34,11 @@ uint32_t g_doggieHostClockMs = 0;
 
 namespace {
 
+// The deepest a fallen jumper's feet are drawn: 32 under the pit's floor
+// (the status band begins 8 under it), so that his head and shoulders stay
+// in sight under the stars.
+constexpr int kFallenFeetDeepest = doggieassets::kPitFloorY + 32;
+
 int ManagerSlot(int sound) {
   if (sound < 0 || sound >= kDoggieSoundSlots) return -1;
   return g_doggieSounds[sound];
@@ -112,7 +117,15 @@ DoggieActor::DoggieActor(int k, int a, int b, int px, int py) : kind(k), linkB(b
 
 void DoggieActor::Draw() {
   if (!sprite || !g_backDDSurface) return;
-  sprite->DrawFrame(frame, g_backDDSurface, x, y);
+  int drawY = y;
+  // A jumper who falls drops on down to y 340 (the stars come at 318), but
+  // his pictures stand him on the frame's bottom rows: drawn there he would
+  // sink whole under the status band. He sinks no deeper than waist-deep
+  // into the pit, under the stars.
+  const bool fallen = state == kJumpFall || state == kJumpLying || state == kJumpDone;
+  if (fallen && kind >= kKindJumperFirst && kind < kKindJumperFirst + 4)
+    drawY = std::min(y, kFallenFeetDeepest - doggieassets::kJumperFootY);
+  sprite->DrawFrame(frame, g_backDDSurface, x, drawY);
 }
 
 void DoggieActor::SetState(int newState) {

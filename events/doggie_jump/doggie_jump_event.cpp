@@ -211,7 +211,8 @@ DoggieJumpEvent::DoggieJumpEvent() : EventScreen(kFrame) {
     CreateActors();
     NextTurn();
     SetLoadingProgress(90, 0);
-    CreateOptionsMenu(palette_);
+    // The jumpers take turns in entries past the course's.
+    CreateOptionsMenu(palette_, 0, da::kPaletteCourseLast + 1);
     SetupBand();
     SetLoadingProgress(100, 0);
   }

@@ -22,15 +22,21 @@
 #include "events/doggie_jump/doggie_jump_data.h"
 #include "events/doggie_jump/doggie_jump_event.h"
 #include "events/doggie_jump/doggie_rules.h"
+#include "graphics/bmp.h"
+#include "graphics/display.h"
+#include "graphics/palette.h"
+#include "graphics/surface.h"
 #include "net/net_session.h"
 #include "screen/config.h"
 #include "screen/event_assets.h"
+#include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
 #include "tests/doggie_jump/doggie_robot.h"
 #include "tests/support/event_harness.h"
 
 namespace fs = std::filesystem;
 using namespace doggierules;
+namespace da = doggieassets;
 
 namespace {
 
@@ -67,6 +73,44 @@ int ParseDistance(const std::string& text) {
 
 bool IsTakeOff(int s) { return s == kJumpTakeOffHop || s == kJumpTakeOffStep || s == kJumpTakeOffJump; }
 bool IsLanding(int s) { return s == kJumpLandHop || s == kJumpLandStep || s == kJumpLandJump; }
+
+// A frame as the display showed it: its pixels and colours.
+struct Shown {
+  std::vector<uint8_t> pixels;  // 640 x 480
+  std::array<PaletteEntry, 256> palette{};
+  bool Valid() const { return pixels.size() == 640u * 480u; }
+  uint8_t At(int x, int y) const { return pixels[size_t(y) * 640 + size_t(x)]; }
+};
+
+Shown TakeShown() {
+  Shown out;
+  DDSurface* back = ShellBackSurface();
+  DDPalette* palette = g_primaryDDSurface ? g_primaryDDSurface->GetPalette() : nullptr;
+  uint8_t* bits = nullptr;
+  int pitch = 0;
+  if (!back || !palette || back->Lock(&bits, &pitch) != 0) return out;
+  out.pixels.resize(640u * 480u);
+  for (int y = 0; y < 480; ++y)
+    std::copy(bits + size_t(y) * pitch, bits + size_t(y) * pitch + 640, &out.pixels[size_t(y) * 640]);
+  back->Unlock();
+  std::copy(palette->Entries(), palette->Entries() + 256, out.palette.begin());
+  return out;
+}
+
+// Writes the frame to <build>/doggie-frames/<file> for a person to look at.
+void Keep(const Shown& f, const std::string& file) {
+  const fs::path dir = fs::path(KEL_BINARY_DIR) / "doggie-frames";
+  fs::create_directories(dir);
+  const std::vector<uint8_t> bmp = EncodeBmp8(f.pixels.data(), 640, 480, 640, f.palette.data());
+  if (FILE* out = std::fopen((dir / file).c_str(), "wb")) {
+    std::fwrite(bmp.data(), 1, bmp.size(), out);
+    std::fclose(out);
+  }
+}
+
+bool SameColour(const PaletteEntry& a, const PaletteEntry& b) {
+  return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
 
 class DoggieEventTest : public testing::Test {
  protected:
@@ -264,6 +308,97 @@ TEST_F(DoggieEventTest, APersonsJumpsLandWhereTheFlightTableSays) {
   EXPECT_EQ(seen.hints.count("HOLD CTRL TO SKIP THIS JUMP"), 1u);
   for (const std::string& h : seen.hints)
     EXPECT_TRUE(h.empty() || h == "HOLD CTRL TO SKIP THIS JUMP" || h.rfind("FOUL: ", 0) == 0) << h;
+}
+
+// The faces of the status band, the panels and everything else but the
+// jumper keep their colours when the next jumper's sheet puts its colours
+// into the display's table: every pixel of the four face boxes shows the
+// same colour in the first jumper's turn and in the second's (a face pixel
+// left on a jumper's entry changed colour each turn), and no pixel outside
+// the jumper's own picture uses one of his entries.
+TEST_F(DoggieEventTest, TheBandsFacesKeepTheirColoursFromTurnToTurn) {
+  HarnessOptions o = Options(ComputerFixtures(), nullptr, 1, false, /*paced=*/false);
+  o.maxFrames = 4000;
+  Shown turn[2];
+  int jumperBox[2][4] = {};  // x, y, width, height
+  onFrame_ = [&](int, int, DoggieJumpEvent* ev) {
+    const DoggieActor* j = CurrentJumper();
+    if (!j || g_doggieJumper > 1 || ev->GetEventState() != kDogJumping || turn[g_doggieJumper].Valid()) return;
+    if (j->state != kJumpRunSlow && j->state != kJumpRunFast) return;
+    turn[g_doggieJumper] = TakeShown();
+    int* box = jumperBox[g_doggieJumper];
+    box[0] = j->x, box[1] = j->y, box[2] = j->width, box[3] = j->height;
+  };
+  Run(o);
+  ASSERT_TRUE(turn[0].Valid() && turn[1].Valid()) << "both jumpers ran up";
+  Keep(turn[0], "first-turn.bmp");
+  Keep(turn[1], "second-turn.bmp");
+  int differing = 0;
+  for (int i = da::kPaletteJumperFirst; i <= da::kPaletteJumperLast; ++i)
+    differing += !SameColour(turn[0].palette[i], turn[1].palette[i]);
+  ASSERT_GT(differing, 50) << "the two jumpers' colours differ";
+  for (int a = 0; a < 2; ++a) {
+    const Shown& shot = turn[a];
+    const Shown& other = turn[1 - a];
+    int changed = 0;
+    for (int f = 0; f < 4; ++f)
+      for (int y = kStatusBandTop + 2; y < kStatusBandTop + 2 + kFaceHeight; ++y)
+        for (int x = kFaceX[f]; x < kFaceX[f] + kFaceWidth; ++x) {
+          const uint8_t v = shot.At(x, y);
+          changed += !SameColour(shot.palette[v], other.palette[v]);
+        }
+    EXPECT_EQ(changed, 0) << "pixels of the faces in jumper " << a << "'s turn that the other turn shows otherwise";
+    const int* box = jumperBox[a];
+    int strays = 0;
+    for (int y = 0; y < 480; ++y)
+      for (int x = 0; x < 640; ++x) {
+        if (x >= box[0] && x < box[0] + box[2] && y >= box[1] && y < box[1] + box[3]) continue;
+        const uint8_t v = shot.At(x, y);
+        if (v >= da::kPaletteJumperFirst && v <= da::kPaletteJumperLast) {
+          if (strays < 5) ADD_FAILURE() << "jumper " << a << "'s turn: a pixel of entry " << int(v) << " at " << x << ", " << y;
+          ++strays;
+        }
+      }
+    EXPECT_EQ(strays, 0) << "pixels outside the jumper on his entries in jumper " << a << "'s turn";
+  }
+}
+
+// A jumper who runs into the dogs without taking off falls into the pit and
+// lies there under the stars: he stays in sight above the band, in his own
+// colours, as he falls and while he lies.
+TEST_F(DoggieEventTest, AFallenJumperStaysInSight) {
+  auto players = ComputerFixtures();
+  players[0] = FixturePlayer(0, true, "ANNA");
+  HarnessOptions o;
+  o.make = [] { return static_cast<GameScreen*>(new DoggieJumpEvent()); };
+  o.players = players;
+  o.instanceGlobals = DoggieJumpInstanceGlobals();
+  o.maxFrames = 700;
+  // The second fire again and again: she runs, and never takes off.
+  InputScript script;
+  for (int f = 0; f < 700; f += 2) script.Press(f, kFire2);
+  o.scripts = {script};
+  std::map<int, int> leastSeen;  // state: the fewest of her pixels above the band
+  o.onFrame = [&](int, int, GameScreen*) {
+    const DoggieActor* j = CurrentJumper();
+    if (!j || g_doggieJumper != 0 || (j->state != kJumpFall && j->state != kJumpLying)) return;
+    const Shown shot = TakeShown();
+    if (!shot.Valid()) return;
+    int own = 0;
+    for (int y = 0; y < kStatusBandTop; ++y)
+      for (int x = 0; x < 640; ++x) {
+        const uint8_t v = shot.At(x, y);
+        own += v >= da::kPaletteJumperFirst && v <= da::kPaletteJumperLast;
+      }
+    auto [it, added] = leastSeen.emplace(j->state, own);
+    if (!added) it->second = std::min(it->second, own);
+    if (added) Keep(shot, j->state == kJumpFall ? "falling.bmp" : "lying.bmp");
+  };
+  RunEventHarness(o);
+  ASSERT_EQ(leastSeen.count(kJumpFall), 1u) << "she fell";
+  ASSERT_EQ(leastSeen.count(kJumpLying), 1u) << "and lay in the pit";
+  EXPECT_GT(leastSeen[kJumpFall], 600) << "her pixels above the band while she fell";
+  EXPECT_GT(leastSeen[kJumpLying], 600) << "her pixels above the band while she lay";
 }
 
 TEST_F(DoggieEventTest, TwoPeopleOnOneMachine) {
