@@ -53,9 +53,10 @@ const char* GetEventRecordText(int n) {
   char name[16];
   std::snprintf(name, sizeof name, "Rec%d", n);
   // A missing value is no record at all: reading it as 0 would show a
-  // record nobody set and, for the timed events, one nobody could beat.
+  // record nobody set and, for the timed events, one nobody could beat. It
+  // says so in a word: a lone dash in the small fonts is a speck.
   if (n < 1 || n > 10 || !RegHasValue(kRegHallOfFame, name)) {
-    std::snprintf(text, sizeof text, "-");
+    std::snprintf(text, sizeof text, "%s", kNoRecordText);
     return text;
   }
   return FormatEventResult(n, RegReadInt(kRegHallOfFame, name, 0), text, sizeof text);

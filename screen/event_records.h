@@ -6,8 +6,9 @@
 // The record of event n (1..10) as display text, in a static buffer:
 // metres with two decimals for events 1 and 4 ("12.34 m"), minutes and
 // seconds for the timed events 2, 3, 5 and 10 ("1 : 05"), points for the
-// others ("120 POINTS"). "-" when the event has no record yet or n is not
-// an event.
+// others ("120 POINTS"). kNoRecordText when the event has no record yet or
+// n is not an event.
+inline constexpr const char* kNoRecordText = "NONE";
 const char* GetEventRecordText(int n);
 // The record holder's name (at most 16 bytes read), in a static buffer; ""
 // when there is none.

@@ -191,7 +191,7 @@ TEST_F(ClimbEventTest, TheRecordTextIsTheEventsOwn) {
   RegSetStorePath(store);
   Seen seen;
   RunEventHarness(Options(ComputerFixtures(), &seen));
-  EXPECT_EQ(seen.recordText, "-");
+  EXPECT_EQ(seen.recordText, "NONE");
   RegWriteInt(kRegHallOfFame, "Rec2", 65);
   RunEventHarness(Options(ComputerFixtures(), &seen));
   EXPECT_EQ(seen.recordText, "1 : 05");  // minutes and seconds, as the event counts

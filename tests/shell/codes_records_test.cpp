@@ -134,9 +134,10 @@ TEST_F(RecordsTest, TextByEventUnit) {
 }
 
 TEST_F(RecordsTest, MissingRecordAndBadEvent) {
-  for (int n : {1, 2, 7, 10}) EXPECT_STREQ(GetEventRecordText(n), "-") << n;
-  EXPECT_STREQ(GetEventRecordText(0), "-");
-  EXPECT_STREQ(GetEventRecordText(11), "-");
+  // A word, not a dash that the small fonts draw as a speck.
+  for (int n : {1, 2, 7, 10}) EXPECT_STREQ(GetEventRecordText(n), "NONE") << n;
+  EXPECT_STREQ(GetEventRecordText(0), "NONE");
+  EXPECT_STREQ(GetEventRecordText(11), "NONE");
   EXPECT_STREQ(GetEventRecordHolder(3), "");
   EXPECT_STREQ(GetEventRecordHolder(-1), "");
 }
