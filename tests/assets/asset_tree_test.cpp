@@ -394,6 +394,60 @@ TEST(AssetTree, HipposStandWholeInTheirFramesAndEachPlayerHasHisOwn) {
       }
 }
 
+// A frame of a program picture as its 8-bit pixels (width, height out).
+std::vector<uint8_t> ProgramFramePixels(const char* file, int n, int* width, int* height) {
+  Sprite s(ResolvePath(JoinPath(Root(Root::Program), file)).c_str(), 0, -1);
+  if (s.GetError() != kSpriteOk || s.LoadFrame(n, kFrameHeader) != 1 || !s.GetFrameInfo(n)) return {};
+  *width = s.GetFrameInfo(n)->width;
+  *height = std::abs(s.GetFrameInfo(n)->height);
+  std::vector<uint8_t> buf(size_t(*width) * *height);
+  if (s.DrawFrameToBuffer(n, buf.data(), *width, 1) != 1) return {};
+  return buf;
+}
+
+// The panels of the events and the wait box are laid with the dialog's
+// tile side by side and one under another: its stripes run on over every
+// join. They are 26 apart and fall 12 rows every 13 columns, so the picture
+// is the same moved 26 across, or 13 across and 12 down, wrapping round the
+// tile's edges as the panels do.
+TEST(AssetTree, TheDialogTileRunsOnOverItsJoins) {
+  int w = 0, h = 0;
+  const std::vector<uint8_t> tile = ProgramFramePixels("menu\\dialog.mbm", 3, &w, &h);
+  ASSERT_EQ(tile.size(), 130u * 120u);
+  auto at = [&](int x, int y) { return tile[size_t(y % h) * w + size_t(x % w)]; };
+  std::set<uint8_t> colours(tile.begin(), tile.end());
+  EXPECT_GE(colours.size(), 2u) << "a striped tile";
+  int across = 0, down = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      across += at(x, y) != at(x + 26, y);
+      down += at(x, y) != at(x + 13, y + 12);
+    }
+  EXPECT_EQ(across, 0) << "pixels that differ 26 across";
+  EXPECT_EQ(down, 0) << "pixels that differ 13 across and 12 down";
+}
+
+// The new game screen's carousel shows each athlete's face whole: nothing
+// of it touches the frame's edge, where the hair would be cut straight.
+TEST(AssetTree, CarouselFacesStandWholeInTheirFrames) {
+  for (int n = 1; n <= 6; ++n) {
+    SCOPED_TRACE("face " + std::to_string(n));
+    int w = 0, h = 0;
+    const std::vector<uint8_t> face = ProgramFramePixels("Menu\\faces8n.mbm", n, &w, &h);
+    ASSERT_EQ(face.size(), size_t(w) * h);
+    ASSERT_GT(w, 0);
+    int inked = 0, onEdge = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const bool ink = face[size_t(y) * w + x] != 1;
+        inked += ink;
+        onEdge += ink && (x == 0 || y == 0 || x == w - 1 || y == h - 1);
+      }
+    EXPECT_GT(inked, w * h / 6) << "a face fills much of its frame";
+    EXPECT_EQ(onEdge, 0) << "pixels of the face on the frame's edge";
+  }
+}
+
 // The shop's six items each show their own pictures in every training
 // sheet: the first frames of the six animations all differ.
 TEST(AssetTree, ShopItemsHaveTheirOwnPictures) {

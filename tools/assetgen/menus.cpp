@@ -278,16 +278,20 @@ void GenerateMenus(Output& out) {
     Panel(Jobs::Frame(j, 540, 400), 0, 0, 540, 400, kPanel, 14);
     Panel(Jobs::Frame(j, 120, 40), 0, 0, 120, 40, kPanelLight, 8);
     {
+      // Laid side by side and one under another (the panels of the
+      // events), the stripes run on over the joins: 26 apart, five across
+      // the tile, and each falls 120 over 130, so that it leaves the
+      // bottom where the stripe one to its right enters the top.
       cairo_t* cr = Jobs::Frame(j, 130, 120);
       cairo_rectangle(cr, 0, 0, 130, 120);
       SetRgb(cr, {30, 44, 100});
       cairo_fill(cr);
       SetRgb(cr, {44, 62, 130});
-      for (int i = -120; i < 130; i += 20) {
-        cairo_move_to(cr, i, 0);
-        cairo_line_to(cr, i + 120, 120);
+      for (int i = -156; i <= 156; i += 26) {  // past both edges, so no end shows
+        cairo_move_to(cr, i - 13, -12);
+        cairo_line_to(cr, i + 143, 132);
       }
-      cairo_set_line_width(cr, 6);
+      cairo_set_line_width(cr, 7);
       cairo_stroke(cr);
     }
     Panel(Jobs::Frame(j, 540, 40), 0, 0, 540, 40, {170, 40, 40}, 8);
@@ -453,8 +457,26 @@ void GenerateMenus(Output& out) {
     FillStroke(cr, {20, 30, 70}, 1.5);
   }
   {
+    // The new game screen's carousel: each face whole inside its frame (the
+    // screen stretches the frame, and an edge would cut a big head of hair
+    // straight): a face that touches an edge is drawn smaller until none.
     Job& j = jobs.Add(P, "Menu\\faces8n.mbm");
-    for (int c = 0; c < 6; ++c) DrawFace(Jobs::Frame(j, 80, 80), c, 40, 44, 30, 1);
+    constexpr int kSide = 80;
+    for (int c = 0; c < 6; ++c) {
+      double r = 30;
+      for (; r > 16; r -= 1) {
+        Canvas probe(kSide, kSide);
+        DrawFace(probe.cr(), c, kSide / 2.0, kSide / 2.0 + 4 * r / 30, r, 1);
+        probe.Flush();
+        bool clear = true;
+        Rgb px;
+        for (int a = 0; a < kSide && clear; ++a)
+          for (int b : {0, 1, kSide - 2, kSide - 1})
+            clear = clear && !probe.Pixel(a, b, &px) && !probe.Pixel(b, a, &px);
+        if (clear) break;
+      }
+      DrawFace(Jobs::Frame(j, kSide, kSide), c, kSide / 2.0, kSide / 2.0 + 4 * r / 30, r, 1);
+    }
   }
   {
     // The parade of the new game screen: six frames side by side on the
