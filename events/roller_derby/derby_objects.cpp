@@ -141,7 +141,12 @@ void DerbyCamera::Place(DerbyObject** objects, int follow) {
   const int finished = s->objectIndex >= kFirstSkaterSlot && s->objectIndex < kFirstSkaterSlot + 4
                            ? static_cast<const DerbySkater*>(s)->finishedFrames
                            : 0;
-  const CameraPlace c = ChaseCamera(*world->track, s->x, s->y, s->z, s->heading, s->height, finished);
+  // Every other skater on the track, whom the camera keeps out of as well.
+  Point2f others[4];
+  int count = 0;
+  for (int j = kFirstSkaterSlot; j < kFirstSkaterSlot + 4; ++j)
+    if (objects[j] && objects[j] != s) others[count++] = Point2f(objects[j]->x, objects[j]->z);
+  const CameraPlace c = ChaseCamera(*world->track, s->x, s->y, s->z, s->heading, s->height, finished, others, count);
   x = c.x;
   y = c.y;
   z = c.z;

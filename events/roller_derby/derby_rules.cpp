@@ -64,29 +64,46 @@ float ChaseReach(const TrackShape& track, float sx, float sz, float heading) {
 }  // namespace
 
 CameraPlace ChaseCamera(const TrackShape& track, float sx, float sy, float sz, float sheading, float sheight,
-                        int32_t finishedFrames) {
+                        int32_t finishedFrames, const Point2f* others, int otherCount) {
   CameraPlace c;
   c.heading = sheading + static_cast<float>(std::clamp(finishedFrames, 0, 24)) * kPi / 24.0f;
   c.y = sy + sheight;
-  float reach = ChaseReach(track, sx, sz, c.heading);
-  // A skater with his back to the barrier would have the camera pulled in
-  // into his own head, and the view one flat picture of him. The camera
-  // swings round him instead, an eighth of a turn more each way at a time,
-  // to the first heading with room (or the roomiest there is).
-  if (reach < kCameraNearest) {
-    const float straight = c.heading;
-    for (int k = 1; k <= 8 && reach < kCameraNearest; ++k)
-      for (int side = 1; side >= -1 && reach < kCameraNearest; side -= 2) {
-        const float h = straight + static_cast<float>(side * k) * kPi / 8.0f;
-        const float r = ChaseReach(track, sx, sz, h);
-        if (r > reach) {
-          reach = r;
+  // How well a place behind the skater suits the camera: 1 or more where
+  // it keeps kCameraNearest from him and from every other skater (nearer,
+  // the one it is close to fills the view; inside him, half the screen is
+  // one disc of his picture), less the nearer it comes to one of them.
+  auto score = [&](float heading, float reach) {
+    float s = reach / kCameraNearest;
+    const float x = sx - std::cos(heading) * reach, z = sz - std::sin(heading) * reach;
+    for (int i = 0; i < otherCount; ++i)
+      s = std::min(s, std::sqrt(DistanceSquared(Point2f(x, z), others[i])) / kCameraNearest);
+    return s;
+  };
+  // The places tried, in order: straight behind him as far as the walls
+  // let it (a skater with his back to the barrier would have the camera
+  // pulled into his own head), then nearer him in steps of 2 while it stays
+  // kCameraNearest away (another skater may stand in the way), then the
+  // same swung round him an eighth of a turn more each way at a time. The
+  // first that suits wins, else the one that suits best.
+  const float straight = c.heading;
+  float bestReach = -1.0f, bestScore = -1.0f;
+  for (int k = 0; k <= 8 && bestScore < 1.0f; ++k)
+    for (int side = 1; side >= -1 && bestScore < 1.0f; side -= 2) {
+      if (k == 0 && side < 0) continue;
+      const float h = straight + static_cast<float>(side * k) * kPi / 8.0f;
+      const float most = ChaseReach(track, sx, sz, h);
+      for (float r = most; bestScore < 1.0f; r -= 2.0f) {
+        if (r < most && r < kCameraNearest) break;
+        const float s = score(h, r);
+        if (s > bestScore) {
+          bestScore = s;
+          bestReach = r;
           c.heading = h;
         }
       }
-  }
-  c.x = sx - std::cos(c.heading) * reach;
-  c.z = sz - std::sin(c.heading) * reach;
+    }
+  c.x = sx - std::cos(c.heading) * bestReach;
+  c.z = sz - std::sin(c.heading) * bestReach;
   return c;
 }
 

@@ -47,7 +47,9 @@ int ViewDirection(float cameraHeading, float heading);
 // him over the 24 frames after he finished), lifted by his height, pulled
 // in to just inside the walls; never nearer him than kCameraNearest where
 // the track has room for that: where the wall behind him is nearer, the
-// camera swings round him to a side with room.
+// camera swings round him to a side with room. It keeps as far from the
+// other skaters (`others`, their x and z) as from him: pulled in nearer him,
+// or swung round him, where one of them stands in its place.
 inline constexpr float kChaseDistance = 28.0f;
 // Twice a skater's half width (his picture is 16 wide): nearer, he fills
 // most of the view.
@@ -58,7 +60,7 @@ struct CameraPlace {
   float x, y, z, heading;
 };
 CameraPlace ChaseCamera(const TrackShape& track, float sx, float sy, float sz, float sheading, float sheight,
-                        int32_t finishedFrames);
+                        int32_t finishedFrames, const Point2f* others = nullptr, int otherCount = 0);
 
 // The player whose progress is strictly greatest, -1 when it is shared or 0.
 int FindLeader(const int32_t progress[4]);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "events/roller_derby/derby_rules.h"
 
@@ -113,6 +115,61 @@ TEST(DerbyRules, TheChaseCameraKeepsOutOfItsSkaterEverywhere) {
       }
   }
   EXPECT_GT(cases, kPieces * 16 * 2);
+}
+
+// The camera keeps out of every skater, not only the one it follows: where
+// another stands in its place, it comes nearer its own skater or swings
+// round him, and stays on the track.
+TEST(DerbyRules, TheChaseCameraKeepsOutOfTheOtherSkaters) {
+  const TrackShape& t = Track();
+  auto check = [&](Point2f at, float heading, const std::vector<Point2f>& others, const std::string& what) {
+    const CameraPlace c = ChaseCamera(t, at.x, 0, at.y, heading, 2.5f, 0, others.data(), int(others.size()));
+    const float gap = std::hypot(c.x - at.x, c.z - at.y);
+    EXPECT_GE(gap, kCameraNearest - 0.01f) << what;
+    EXPECT_LE(gap, kChaseDistance + 0.01f) << what;
+    for (const Point2f& o : others)
+      EXPECT_GE(std::hypot(c.x - o.x, c.z - o.y), kCameraNearest - 0.01f) << what << ": the skater at " << o.x << ", " << o.y;
+    Point2f from = at, to(c.x, c.z), hit;
+    EXPECT_EQ(CrossesEdge(t, t.outerEdges, &from, &to, &hit), 0) << what;
+    return c;
+  };
+  // On the start straight, heading +z, the camera's own place is (96, 372).
+  const Point2f me(96, 400);
+  struct Case {
+    const char* what;
+    std::vector<Point2f> others;
+  };
+  const Case cases[] = {
+      {"one in the camera's place", {{96, 372}}},
+      {"one just behind him", {{96, 390}}},
+      {"one off to the side behind", {{101, 377}}},
+      {"a pack behind him", {{96, 372}, {90, 382}, {103, 386}}},
+      {"a pack all round him", {{96, 384}, {84, 396}, {108, 396}}},
+  };
+  for (const Case& k : cases) check(me, kPi / 2, k.others, k.what);
+  // Nobody near: the camera stands where it always stood.
+  const CameraPlace alone = check(me, kPi / 2, {{96, 460}, {20, 10}}, "others far away");
+  EXPECT_NEAR(alone.x, 96, 1e-4);
+  EXPECT_NEAR(alone.z, 372, 1e-4);
+  // At every wall of every piece, facing any way, with another skater
+  // standing where the camera would stand without him.
+  int n = 0;
+  for (int piece = 0; piece < kPieces; ++piece) {
+    const TrackEdges& e = t.innerEdges[piece];
+    const int half = e.count / 2;
+    for (int wall = 0; wall < 2; ++wall)
+      for (int i = wall * half; i + 1 < (wall + 1) * half; i += 2) {
+        const Point2f at((e.points[i].x + e.points[i + 1].x) / 2, (e.points[i].y + e.points[i + 1].y) / 2);
+        for (int k = 0; k < 16; k += 2) {
+          const float heading = static_cast<float>(k) * kPi / 8;
+          const CameraPlace own = ChaseCamera(t, at.x, 0, at.y, heading, 2.5f, 0);
+          check(at, heading, {{own.x, own.z}},
+                "piece " + std::to_string(piece) + " wall point " + std::to_string(i) + " heading " + std::to_string(k) + "/8 pi");
+          ++n;
+        }
+      }
+  }
+  EXPECT_GT(n, kPieces * 8);
 }
 
 TEST(DerbyRules, LeaderAndPlaces) {
