@@ -22,6 +22,7 @@
 #include "graphics/surface.h"
 #include "graphics/tile_picture.h"
 #include "graphics/transition.h"
+#include "screen/event_assets.h"
 #include "screen/event_records.h"
 #include "screen/face_panel.h"
 #include "screen/game_screen_services.h"
@@ -36,9 +37,6 @@ namespace {
 
 constexpr EventFrameSpec kFrame{.periodMs = 65, .flipFirst = true};
 constexpr int kTransitionTop = 64, kTransitionStep = 8;
-// The title waits this long for a key before it closes by itself (the same
-// on every machine, whatever the announcer's sound does).
-constexpr int kTitleHoldFrames = 45;
 // Lead commentary only once the field has spread out.
 constexpr int kLeadCommentaryAfter = 350;
 // Output record: byte 0 the title may close, byte 1 the title has closed.
@@ -189,6 +187,10 @@ HippoRunEvent::HippoRunEvent() : EventScreen(kFrame) {
   LoadSound(kSndPush, ShellDataPath(ha::kPushSound), 3);
   LoadSound(kSndAmbience, ShellDataPath(ha::kAmbienceSound), 1);
   LoadSound(kSndAnnouncer, ShellDataPath(ha::kAnnouncerSound), 1);
+  // The title waits for a key while the announcer speaks, counted in frames
+  // from his file: the same count on every machine, whether or not a sound
+  // slot or a sound device lets him be heard there.
+  announcerLength_ = WaveFileFrames(ShellDataPath(ha::kAnnouncerSound), kFrame.periodMs);
   LoadSound(kSndPill, ShellProgramPath(ha::kPillSound), 1);
   SetLoadingProgress(85, 0);
 
@@ -414,14 +416,14 @@ void HippoRunEvent::StepIntro() {
         break;
       }
       ++titleFrames_;
-      // A key of a local player, or the title's time, lets it close.
+      // A key of a local player, or the announcer's end, lets it close.
       bool key = false;
       const int locals = g_playMode == 1 ? 2 : 1;
       for (int l = 0; l < locals; ++l) {
         const int slot = std::clamp(static_cast<int>(g_localPlayers[l]), 0, 3);
         for (int b = 0; b < kPlayerStateSize; ++b) key = key || g_playerStates[slot][b] != 0;
       }
-      if (key || titleFrames_ > kTitleHoldFrames) {
+      if (key || titleFrames_ > announcerLength_) {
         ShellResetInput();
         PutOutByte(kOutTitleDone, 1);
       }

@@ -20,7 +20,7 @@ class TileMapPicture;
 
 // Intro phases.
 enum HippoIntroPhase : int {
-  kIntroTitle = 0,     // the title opens and waits for a key or its time
+  kIntroTitle = 0,     // the title opens and waits for a key or the announcer's end
   kIntroClosing = 1,   // and closes
   kIntroWaiting = -1,  // until every machine has closed it
   kIntroRace = 2,

@@ -18,6 +18,7 @@
 #include "events/hippo_run/hippo_run_data.h"
 #include "events/hippo_run/hippo_run_event.h"
 #include "graphics/surface.h"
+#include "screen/event_assets.h"
 #include "screen/game_screen_services.h"
 #include "tests/support/event_harness.h"
 
@@ -295,6 +296,40 @@ TEST_F(HippoEventTest, AMachineThatLeavesIsTakenOverByTheComputer) {
   EXPECT_EQ(run.machines[0].players[1].human, 0);
   EXPECT_TRUE(run.syncEqual) << "the frames both played agree";
   ExpectRecords(run.machines[0].players, seen.finish);
+}
+
+// The title stays up while the announcer speaks, counted in frames (of the
+// race's 65 ms) from his file: the same on a machine that plays him and on
+// one left without a sound slot for him.
+TEST_F(HippoEventTest, TheTitleLastsTheAnnouncersFramesWithOrWithoutItsSound) {
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "no sound slot" : "with its sound");
+    Seen seen;
+    HarnessOptions o = Options(Trained(ComputerFixtures()), &seen);
+    o.maxFrames = 150;
+    o.make = [silent] {
+      if (silent) TakeEverySoundSlot();
+      return static_cast<GameScreen*>(new HippoRunEvent());
+    };
+    int titleFrames = 0, words = -1;
+    bool raced = false;
+    o.onFrame = [base = o.onFrame, &titleFrames, &words, &raced](int m, int f, GameScreen* s) {
+      base(m, f, s);
+      words = WaveFileFrames(ShellDataPath(hippoassets::kAnnouncerSound), 65);
+      const int phase = static_cast<HippoRunEvent*>(s)->GetIntroPhase();
+      if (phase == kIntroTitle) ++titleFrames;
+      if (phase == kIntroRace) raced = true;
+    };
+    RunEventHarness(o);
+    ASSERT_GT(words, 50) << "the generated announcement lasts a few seconds";
+    ASSERT_LT(words, 100);
+    EXPECT_EQ(seen.loadedSounds, silent ? 0 : kHippoSoundCount);
+    // The last title frame says so in the output record; the title closes
+    // when the exchange brings it back.
+    EXPECT_GE(titleFrames, words);
+    EXPECT_LE(titleFrames, words + 3);
+    EXPECT_TRUE(raced);
+  }
 }
 
 TEST_F(HippoEventTest, WithoutItsDataTheEventStillEnds) {
