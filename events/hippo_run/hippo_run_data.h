@@ -57,9 +57,11 @@ inline constexpr int kCarX = -225;
 // Palette of the event (hippo\palette.bmp): 0 black, 1 transparent key, 2..5
 // the highlight and the bar colours, 6..125 the course and the scenery
 // sprites, 134 + 30 i .. 163 + 30 i player i's runner (copied from his sheet
-// at load time), 255 white. The status picture keeps to 0..125 and 255.
+// at load time), 255 white. The status picture keeps to 0..125 and 255; the
+// faces of the status band are matched to 120..247, mostly the runners' colours.
 inline constexpr int kPaletteSceneryFirst = 6, kPaletteSceneryLast = 125;
 inline constexpr int kRunnerPaletteFirst = 134, kRunnerPaletteCount = 30;
+inline constexpr int kFacePaletteFirst = 120, kFacePaletteCount = 128;
 
 // Runner sheets: frames kRunnerW x kRunnerH; a runner's feet stand on its
 // row's hotspot.

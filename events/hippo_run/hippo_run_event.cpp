@@ -227,7 +227,7 @@ HippoRunEvent::HippoRunEvent() : EventScreen(kFrame) {
   {
     const int maxima[2] = {kEnergyMaximum, kEnergyMaximum};
     const char* labels[2] = {energyLabel_.c_str(), hippoLabel_.c_str()};
-    SetupStatusBars(status_, 2, maxima, labels, 0, 256);
+    SetupStatusBars(status_, 2, maxima, labels, ha::kFacePaletteFirst, ha::kFacePaletteCount);
     SetStatusItemsShown(true);
   }
   if (g_facePanel) g_facePanel->SetMode(HippoFaceExpression);
