@@ -529,7 +529,11 @@ void Swimmer::Animate(int fx, int fy, int s) {
       break;
     case kSwimming: {
       if (turning) return;
-      const int gOld = DirectionGroup(previousFacingX, previousFacingY);
+      // A turn starts from the facing the caller passes (in a swimming
+      // frame the last way he faced on each axis), not from the frame
+      // before: a swimmer who came to a stop still turns round from where
+      // he was looking, and swims off the same way without a turn.
+      const int gOld = DirectionGroup(fx, fy);
       const int g = DirectionGroup(facingX, facingY);
       const bool turn = ((gOld == 0 || gOld == 1 || gOld == 5) && facingX < 0) ||
                         ((gOld == 2 || gOld == 3 || gOld == 4) && facingX > 0);

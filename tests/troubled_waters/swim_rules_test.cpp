@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "base/player_records.h"
 #include "base/random.h"
@@ -291,5 +292,52 @@ TEST(SwimActors, AComputerSwimmerHoldsTheRowOfItsRoute) {
     }
     EXPECT_EQ(lastRow, c.wantRow);
     EXPECT_GT(s.x, 1000 + 60 * 4) << "it swam on along the route";
+  }
+}
+
+TEST(SwimActors, ATurnPlaysFromTheWayTheSwimmerLastFacedAfterAStop) {
+  // A person swims one way, lets go until he floats still, then swims off
+  // another way: the turn (or none) is judged from where he last faced, not
+  // from the stillness of the frame before.
+  constexpr uint8_t kRightKey = 0, kDownKey = 1, kLeftKey = 2;
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> first, then;
+    bool turn;
+    int group;  // of the turn's first direction, or of the new swimming direction
+    bool halved;
+  };
+  const Case cases[] = {
+      {"right, then left", {kRightKey}, {kLeftKey}, true, 0, false},
+      {"left, then right", {kLeftKey}, {kRightKey}, true, 3, false},
+      {"down-left, then down-right", {kDownKey, kLeftKey}, {kDownKey, kRightKey}, true, 4, true},
+      {"left, then left again", {kLeftKey}, {kLeftKey}, false, 3, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    OpenWater w(true);
+    Swimmer& s = *w.swimmer;
+    s.PlaceAt(5000, 5050);
+    auto frame = [&](const std::vector<uint8_t>& keys) {
+      std::memset(g_playerStates[0], 0, kPlayerStateSize);
+      for (uint8_t k : keys) g_playerStates[0][k] = 0x80;
+      ++w.world.raceFrame;
+      s.Update();
+    };
+    for (int f = 0; f < 12; ++f) frame(c.first);
+    for (int f = 0; f < 100; ++f) frame({});
+    ASSERT_EQ(s.vx, 0);
+    ASSERT_EQ(s.vy, 0);
+    ASSERT_EQ(s.state, kFloating);
+    frame(c.then);
+    ASSERT_EQ(s.state, kSwimming);
+    EXPECT_EQ(s.turning, c.turn ? 1 : 0);
+    if (c.turn) {
+      EXPECT_EQ(s.animFirst, s.firstFrame[3] + s.count[3] * c.group);
+      EXPECT_EQ(s.animLength, c.halved ? s.count[3] / 2 : s.count[3]);
+    } else {
+      EXPECT_EQ(s.animFirst, s.firstFrame[0] + s.count[0] * c.group);
+    }
+    EXPECT_EQ(s.frame, s.animFirst);
   }
 }
