@@ -400,10 +400,13 @@ int RollerDerbyEvent::EventFrame() {
   // a machine that hears of the end from another in this frame's exchange
   // stops with the same state and writes the same records.
   if (RaceIsOver()) return EndEvent();
+  // The leader is the one the last frame left in front (the commentator
+  // speaks of what was on the screen), found before anything moves, and his
+  // line drawn from the random numbers before the skaters draw theirs.
+  UpdateLeader();
   if (raceState_ == kRace)
     for (int k = 0; k < kObjectSlots; ++k)
       if (DerbyObject* o = world_.objects[k]) o->Update(world_.objects);
-  UpdateLeader();
   GiveFinishPlaces();
   // The race clock: a second every ten frames once the intro is over.
   if (clockFrames_ > 1 && clockFrames_ % kFramesPerClockSecond == 0) ++clockSeconds_;

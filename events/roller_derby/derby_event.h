@@ -44,6 +44,7 @@ class RollerDerbyEvent : public EventScreen {
   int32_t ClockSeconds() const { return clockSeconds_; }
   int32_t ClockFrames() const { return clockFrames_; }
   int32_t FinishCount() const { return finishCount_; }
+  int32_t Leader() const { return leader_; }
   const int32_t* FinishOrder() const { return finishOrder_; }
   const DerbyWorld& World() const { return world_; }
   DerbySkater* Skater(int player) const { return world_.Skater(player); }

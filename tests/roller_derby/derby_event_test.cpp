@@ -184,7 +184,28 @@ class DerbyEventTest : public testing::Test {
 
 TEST_F(DerbyEventTest, FourComputerSkatersRaceTwoLaps) {
   Seen seen;
-  HarnessRun run = RunEventHarness(Options(ComputerFixtures(), &seen, "one-view"));
+  HarnessOptions o = Options(ComputerFixtures(), &seen, "one-view");
+  // The commentary's leader is the one in front when the frame begins, as
+  // the last frame left the skaters: found before they move on.
+  int32_t lastClock = -1, before[4] = {}, expected = -1;
+  int leaderChanges = 0, leaderWrong = 0;
+  o.onFrame = [base = o.onFrame, &lastClock, &before, &expected, &leaderChanges, &leaderWrong](int m, int f,
+                                                                                              GameScreen* s) {
+    base(m, f, s);
+    auto* ev = static_cast<RollerDerbyEvent*>(s);
+    if (ev->ClockFrames() == lastClock) return;  // no frame ran
+    lastClock = ev->ClockFrames();
+    const int n = FindLeader(before);
+    if (n != -1 && n != expected) {
+      expected = n;
+      ++leaderChanges;
+    }
+    if (ev->Leader() != expected) ++leaderWrong;
+    for (int p = 0; p < 4; ++p) before[p] = ev->Skater(p) ? ev->Skater(p)->progress : 0;
+  };
+  HarnessRun run = RunEventHarness(o);
+  EXPECT_GE(leaderChanges, 1);
+  EXPECT_EQ(leaderWrong, 0);
   ASSERT_EQ(run.machines.size(), 1u);
   EXPECT_EQ(run.machines[0].result, 1);
   EXPECT_EQ(seen.meshes, derbyassets::kPieceTypes);
