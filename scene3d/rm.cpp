@@ -33,6 +33,17 @@ bool IsSafeRelativeName(const std::string& name) {
 
 bool IsPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
+// Whether a frame of the file, or the file's top level, holds a mesh with
+// at least one face: a file with nothing to draw is no mesh at all (a piece
+// of the track that would leave a hole where it should stand).
+bool HoldsFaces(const std::vector<XMesh>& meshes, const std::vector<XFrame>& frames) {
+  for (const XMesh& m : meshes)
+    if (!m.faces.empty()) return true;
+  for (const XFrame& f : frames)
+    if (HoldsFaces(f.meshes, f.children)) return true;
+  return false;
+}
+
 // The texture of an 8-bit picture file, from the cache when it was read
 // before. Null with the reason in *error.
 RMTexture* LoadTexture(const std::string& folder, const std::string& name, int shades,
@@ -172,6 +183,7 @@ RMFrame* RMLoadFrameFromFile(const char* path, const char* textureFolder, RMFram
   XFile file;
   std::string why;
   if (!ParseXFile(bytes.data(), bytes.size(), &file, &why)) return fail(why);
+  if (!HoldsFaces(file.meshes, file.frames)) return fail("holds no mesh with a face to draw");
 
   XBuildOptions options;
   options.perspective = perspective != 0;

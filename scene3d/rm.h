@@ -70,7 +70,8 @@ void RMReleaseViewport(RMViewportRecord* record);
 // are 8-bit .bmp pictures in `textureFolder`, cached by name, with
 // `textureShades` shades. `perspective` nonzero draws the textures
 // perspective-correct; `renderQuality` must be kRMRenderUnlitFlat. Every
-// material gets `specularPower` when it exceeds 1.0. On failure null, with
+// material gets `specularPower` when it exceeds 1.0. A file without a single
+// face to draw is refused. On failure null, with
 // "RMLoadFrameFromFile failed." and the reason (naming the file) on the
 // debug output; RMLastErrorText() holds the reason.
 RMFrame* RMLoadFrameFromFile(const char* path, const char* textureFolder, RMFrame* parent,

@@ -1,7 +1,8 @@
 // ROLLER DERBY run whole through the event harness: four computer skaters
 // over two laps, a person on the keyboard, two people on one machine with
 // two views, machines in lock-step over a lossy network (one of them
-// leaving in the middle), and a data set without its files.
+// leaving in the middle), a data set without its files and one with a
+// track piece that holds no mesh.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,9 +10,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "base/debug.h"
 #include "base/player_records.h"
 #include "events/roller_derby/derby_event.h"
 #include "events/roller_derby/derby_skater.h"
@@ -418,6 +422,52 @@ TEST_F(DerbyEventTest, WithoutItsDataTheRaceEndsAtTheTimeLimit) {
   ExpectPlaces(run.machines[0].players);
   for (const PlayerRecord& p : run.machines[0].players) EXPECT_EQ(p.result, kTimeLimitSeconds);
   fs::remove_all(nothing);
+}
+
+// The default data set seen through links, but for one file whose text is
+// given: each folder on the way to it is made, everything else is a link.
+void MirrorWithOneFile(const fs::path& from, const fs::path& to, const fs::path& relative,
+                       const std::string& text) {
+  fs::create_directories(to);
+  const std::string first = relative.begin()->string();
+  for (const fs::directory_entry& e : fs::directory_iterator(from)) {
+    const std::string name = e.path().filename().string();
+    if (name != first) {
+      fs::create_symlink(e.path(), to / name);
+    } else if (std::next(relative.begin()) == relative.end()) {
+      std::ofstream(to / name, std::ios::binary) << text;
+    } else {
+      MirrorWithOneFile(e.path(), to / name, relative.lexically_relative(first), text);
+    }
+  }
+}
+
+// A straight piece whose file is well formed but holds no mesh: it is
+// refused with its name and the reason, left out of the scene, and the
+// race runs on the other pieces.
+TEST_F(DerbyEventTest, ATrackPieceWithoutAMeshIsNamedAndLeftOut) {
+  const fs::path root = fs::path(KEL_BINARY_DIR) / "derby-hollow-piece";
+  fs::remove_all(root);
+  const fs::path piece = fs::path("data") / derbyassets::kFolder / derbyassets::kPieceFiles[0];
+  MirrorWithOneFile(kGameData, root, piece, "xof 0302txt 0032\nFrame Piece {\n}\n");
+  setenv("KELVANTHROP_DATA_ROOT", root.c_str(), 1);
+  std::vector<std::string> lines;
+  DebugSink old = SetDebugSink([&](const std::string& l) { lines.push_back(l); });
+  Seen seen;
+  HarnessOptions o = Options(ComputerFixtures(), &seen);
+  o.make = SmallViews;
+  o.maxFrames = 400;  // the intro and the start of the race
+  o.drawEvery = 8;
+  RunEventHarness(o);
+  SetDebugSink(old);
+  EXPECT_EQ(seen.meshes, derbyassets::kPieceTypes - 1);
+  EXPECT_TRUE(seen.rendering);
+  EXPECT_GT(seen.raceFrames, 0);
+  int named = 0;
+  for (const std::string& l : lines)
+    if (l.find(derbyassets::kPieceFiles[0]) != std::string::npos && l.find("holds no mesh") != std::string::npos) ++named;
+  EXPECT_EQ(named, 1) << "the hollow piece was not named with its reason";
+  fs::remove_all(root);
 }
 
 }  // namespace

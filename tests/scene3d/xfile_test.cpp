@@ -256,6 +256,17 @@ TEST_F(SceneLoad, RefusesWhatItCannotShowNamingTheFile) {
       {"wall_odd.x", withTexture("wall.bmp"), ""},  // 32 x 16 is fine: powers of two
       {"untextured.x", withTexture(""), ""},         // an empty name: a material without a picture
       {"broken.x", "xof 0302txt 0032\nMesh { 3; 0;0;0;;", "line 2: impossible count of vertices"},
+      // Well-formed files with nothing to draw: no mesh, frames without
+      // one, a mesh of no faces.
+      {"hollow.x", "xof 0302txt 0032\n", "holds no mesh"},
+      {"frames.x",
+       "xof 0302txt 0032\nFrame Piece { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }"
+       " Frame Inner { } }\n",
+       "holds no mesh"},
+      {"faceless.x", "xof 0302txt 0032\nFrame Piece { Mesh Floor { 3; 0;0;0;, 1;0;0;, 0;0;1;;; 0;; } }\n",
+       "holds no mesh"},
+      {"nested.x", "xof 0302txt 0032\nFrame A { Frame B { Mesh { 3; 0;0;0;, 1;0;0;, 0;0;1;;; 1; 3; 0,1,2;;; } } }\n",
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
