@@ -333,6 +333,17 @@ std::string NameOfLine(std::string_view line) {
   return Trim(line.substr(0, line.find('=')));
 }
 
+std::string DirOf(const std::string& filePath) {
+  const size_t slash = filePath.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : filePath.substr(0, slash);
+}
+
+bool IsDirectory(const std::string& dir) {
+  struct stat st;
+  return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 // The directory the store lives in.
 bool MakeDirs(const std::string& filePath) {
   size_t slash = filePath.rfind('/');
@@ -434,7 +445,16 @@ bool Write(const char* key, const std::vector<RegValue>& values) {
   std::string text = Serialise(doc.bom, lines, finalNewline);
   const std::string path = cache.path;
   const std::string resolved = ResolvePath(path);
-  if (!MakeDirs(WriteTargetPath(resolved)) || !WriteFileAtomic(resolved, text.data(), text.size())) {
+  // Only the store's own folder is made. A link is written through when
+  // the folder it points into is there; a link into a missing folder is
+  // the player's to mend, and the game makes nothing outside its folders.
+  const std::string target = WriteTargetPath(resolved);
+  if (target != resolved && !IsDirectory(DirOf(target))) {
+    Report("Settings not saved: " + path + " is a link to " + target +
+           ", whose folder does not exist (the game makes no folders outside its own).");
+    return false;
+  }
+  if (!MakeDirs(resolved) || !WriteFileAtomic(resolved, text.data(), text.size())) {
     const int err = errno;
     Report("Settings not saved: cannot write " + path + " (" + FileErrorText(err) + ").");
     return false;

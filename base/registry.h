@@ -12,10 +12,11 @@
 // rewrite changes only the lines of the values written: comments, unknown
 // sections and lines it does not understand stay where they were, a UTF-8
 // byte-order mark stays, and a symbolic link keeps pointing at the file it
-// names, which is the one replaced. A file that cannot be read (too large,
-// not a regular file, no permission) is never replaced; that and every
-// failed write are reported once a run on the debug output, with the path
-// and the reason.
+// names, which is the one replaced (a link into a folder that does not exist
+// is not written through: the game makes only its own folder). A file that
+// cannot be read (too large, not a regular file, no permission) is never
+// replaced; that and every failed write are reported once a run on the debug
+// output, with the path and the reason.
 //
 // The file lives in $KELVANTHROP_CONFIG_DIR, else $XDG_CONFIG_HOME/kelvanthrop,
 // else ~/.config/kelvanthrop, as "settings.ini".

@@ -140,6 +140,55 @@ TEST_F(SettingsFiles, SymbolicLinkKeepsPointingAtItsTarget) {
   EXPECT_NE(Slurp(dir_ / "dotfiles" / "new.ini").find("VOLUME=4"), std::string::npos);
 }
 
+// A link into a folder that does not exist (a dotfiles folder not there on
+// this machine, a link left from another one) is not a place the game may
+// make folders: nothing is made on the way, the link stays as it was, the
+// player is told once where and why, and the values the game holds stay.
+TEST_F(SettingsFiles, LinkIntoAMissingFolderMakesNothing) {
+  const fs::path outside = dir_ / "elsewhere";
+  struct Case {
+    const char* what;
+    fs::path link;  // what settings.ini points at
+    fs::path made;  // what must not appear
+  } cases[] = {
+      {"relative link", "missing/deeper/kel.ini", dir_ / "missing"},
+      {"absolute link", outside / "a" / "b" / "kel.ini", outside},
+      {"link to a link into a missing folder", "second.ini", dir_ / "gone"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    reports_.clear();
+    fs::remove(path_);
+    fs::remove(dir_ / "second.ini");
+    RegSetStorePath(path_.string());
+    fs::create_symlink(c.link, path_);
+    if (c.link == "second.ini") fs::create_symlink("gone/kel.ini", dir_ / "second.ini");
+    EXPECT_EQ(RegReadInt(kRegConfig, "VOLUME", -1), -1);
+    EXPECT_FALSE(RegWriteInt(kRegConfig, "VOLUME", 3));
+    EXPECT_FALSE(RegWriteValues(kRegConfig, {RegIntValue("A", 1)}));
+    EXPECT_FALSE(fs::exists(c.made)) << c.made;
+    EXPECT_TRUE(fs::is_symlink(path_));
+    EXPECT_EQ(fs::read_symlink(path_), c.link);
+    EXPECT_FALSE(fs::exists(AtomicTempPath(path_.string())));
+    EXPECT_EQ(RegReadInt(kRegConfig, "VOLUME", -1), -1);
+    const std::vector<std::string> reports = Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("not saved"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("folder does not exist"), std::string::npos) << reports[0];
+  }
+  // Mended by the player (the folder made): the same link is written through.
+  fs::create_directories(dir_ / "gone");
+  ASSERT_TRUE(RegWriteInt(kRegConfig, "VOLUME", 3));
+  EXPECT_TRUE(fs::is_symlink(path_));
+  EXPECT_EQ(Slurp(dir_ / "gone" / "kel.ini"), "; Kelvanthrop settings, written by the game.\n\n[CONFIG]\nVOLUME=3\n");
+  // The store's own folder, not made yet, is the game's to make.
+  const fs::path own = dir_ / "config" / "kelvanthrop" / "settings.ini";
+  RegSetStorePath(own.string());
+  ASSERT_TRUE(RegWriteInt(kRegConfig, "VOLUME", 2));
+  EXPECT_EQ(RegReadInt(kRegConfig, "VOLUME", -1), 2);
+  EXPECT_TRUE(fs::is_regular_file(own));
+}
+
 // A store that cannot be read is never replaced, and the player is told once
 // (not at every read or write) where it is and why.
 TEST_F(SettingsFiles, RefusalsAreReportedOnceWithPathAndReason) {
