@@ -16,7 +16,8 @@
 // held by someone who does not finish what he starts: a handshake left
 // unfinished is dropped after a few seconds, no one address holds more than
 // a few handshakes or peer slots, and a search is answered only when the
-// question is at least as long as the answer, at a bounded rate.
+// question is at least as long as the answer, at a bounded rate shared
+// fairly among the asking addresses.
 #include <enet/enet.h>
 
 #include <algorithm>
@@ -116,35 +117,95 @@ void ConfigureHost(ENetHost* host) {
   host->intercept = RefuseExcessHandshakes;
 }
 
-// How many searches are answered: per asking address and in all, a burst
-// and then a steady rate (token buckets in thousandths of an answer).
-class AnswerBudget {
+// Who is answered, and when. Anyone can ask, from any address he likes, so
+// answers are rationed: per asking address a burst of 8 and then 4 a second,
+// 32 a second in all (token buckets in thousandths of an answer). Questions
+// wait a moment in a short queue, and the answers go round the asking
+// addresses, the one answered least lately first: many flooding addresses
+// share the rate among themselves, and a searcher who asks now and then is
+// answered with the next answer free, whoever else is asking.
+class SearchQueue {
  public:
-  bool Take(uint32_t address, uint32_t now) {
-    Refill(&total_, now, kTotalBurst, kTotalPerSecond);
-    Bucket* b = Find(address, now);
-    Refill(b, now, kAddressBurst, kAddressPerSecond);
-    if (total_.milli < 1000 || b->milli < 1000) return false;
-    total_.milli -= 1000;
-    b->milli -= 1000;
-    return true;
+  void Add(const ENetAddress& from, uint32_t now) {
+    Expire(now);
+    size_t own = 0;
+    for (const Waiting& w : waiting_) own += w.from.host == from.host ? 1 : 0;
+    if (own >= kAddressBurst) return;  // more than it could be answered at once
+    const uint64_t rank = LastAnswer(from.host);
+    if (waiting_.size() >= kWaiting) {
+      // Full: the latest question of the address answered most lately makes
+      // room, unless the newcomer's address ranks no higher.
+      size_t victim = 0;
+      for (size_t i = 1; i < waiting_.size(); ++i)
+        if (waiting_[i].rank >= waiting_[victim].rank) victim = i;
+      if (rank >= waiting_[victim].rank) return;
+      waiting_.erase(waiting_.begin() + static_cast<long>(victim));
+    }
+    waiting_.push_back(Waiting{from, now, rank});
   }
+
+  // The next asker to answer now; false when none may be answered.
+  bool Next(uint32_t now, ENetAddress* to) {
+    Expire(now);
+    Refill(&total_, now, kTotalBurst, kTotalPerSecond);
+    while (total_.milli >= 1000 && !waiting_.empty()) {
+      size_t pick = 0;  // the earliest question of the address answered least lately
+      for (size_t i = 1; i < waiting_.size(); ++i)
+        if (waiting_[i].rank < waiting_[pick].rank) pick = i;
+      const uint32_t address = waiting_[pick].from.host;
+      Bucket* b = Find(address, now);
+      Refill(b, now, kAddressBurst, kAddressPerSecond);
+      if (b->milli < 1000) {  // its own share is spent: none of its questions is answered
+        std::erase_if(waiting_, [&](const Waiting& w) { return w.from.host == address; });
+        continue;
+      }
+      *to = waiting_[pick].from;
+      waiting_.erase(waiting_.begin() + static_cast<long>(pick));
+      total_.milli -= 1000;
+      b->milli -= 1000;
+      b->answered = ++answers_;
+      for (Waiting& w : waiting_)
+        if (w.from.host == address) w.rank = b->answered;  // to the back of the round
+      return true;
+    }
+    return false;
+  }
+
+  void Clear() { waiting_.clear(); }
 
  private:
   static constexpr uint32_t kAddressBurst = 8, kAddressPerSecond = 4;
   static constexpr uint32_t kTotalBurst = 32, kTotalPerSecond = 32;
-  static constexpr size_t kAddresses = 64;
+  static constexpr size_t kAddresses = 256;
+  // A question waits this long at most (a searcher asks again), and only so
+  // many wait.
+  static constexpr uint32_t kWaitMs = 500;
+  static constexpr size_t kWaiting = 64;
   struct Bucket {
     bool used = false;
     uint32_t address = 0;
     uint32_t milli = 0;
     uint32_t last = 0;
+    uint64_t answered = 0;  // the number of its latest answer, 0 for none
+  };
+  struct Waiting {
+    ENetAddress from;
+    uint32_t arrived;
+    uint64_t rank;  // its address's latest answer (0 for none): the lowest goes first
   };
   static void Refill(Bucket* b, uint32_t now, uint32_t burst, uint32_t perSecond) {
     const uint64_t cap = uint64_t{burst} * 1000;
     const uint64_t elapsed = now - b->last;  // wraps like the clock
     b->milli = static_cast<uint32_t>(std::min<uint64_t>(cap, b->milli + elapsed * perSecond));
     b->last = now;
+  }
+  void Expire(uint32_t now) {
+    std::erase_if(waiting_, [&](const Waiting& w) { return now - w.arrived > kWaitMs; });
+  }
+  uint64_t LastAnswer(uint32_t address) const {
+    for (const Bucket& b : buckets_)
+      if (b.used && b.address == address) return b.answered;
+    return 0;
   }
   // The address's bucket; a new address takes a free one or the one asked
   // least lately, full (the total bounds what many forged addresses get).
@@ -158,12 +219,14 @@ class AnswerBudget {
         victim = &b;
       }
     }
-    *victim = Bucket{true, address, kAddressBurst * 1000, now};
+    *victim = Bucket{true, address, kAddressBurst * 1000, now, 0};
     return victim;
   }
 
-  Bucket total_{true, 0, kTotalBurst * 1000, 0};
+  Bucket total_{true, 0, kTotalBurst * 1000, 0, 0};
   Bucket buckets_[kAddresses];
+  std::vector<Waiting> waiting_;
+  uint64_t answers_ = 0;
 };
 
 ENetSocket OpenDatagram(const ENetAddress* bindTo, bool broadcast) {
@@ -417,6 +480,7 @@ class EnetTransport : public NetTransport {
       if (s != ENET_SOCKET_NULL) enet_socket_destroy(s);
       s = ENET_SOCKET_NULL;
     }
+    queue_.Clear();
     sessionName_.clear();
   }
 
@@ -467,9 +531,10 @@ class EnetTransport : public NetTransport {
 
   void AnswerSearches() {
     const uint32_t now = clock_->NowMs();
+    const size_t answerSize = 6 + strnlen(sessionName_.c_str(), kNetNameSize - 1) + 1;
     for (ENetSocket s : searchSockets_) {
       if (s == ENET_SOCKET_NULL) continue;
-      for (int i = 0; i < 16; ++i) {
+      for (int i = 0; i < 64; ++i) {
         uint8_t in[64];
         ENetAddress from;
         ENetBuffer rb;
@@ -478,23 +543,26 @@ class EnetTransport : public NetTransport {
         int n = enet_socket_receive(s, &from, &rb, 1);
         if (n == 0) break;
         if (n < 0) continue;  // too long for a question, or an error: read on
-        uint8_t out[kAnswerMax] = {};
-        const size_t answerSize = 6 + strnlen(sessionName_.c_str(), kNetNameSize - 1) + 1;
         if (static_cast<size_t>(n) < answerSize || std::memcmp(in, kQuery, sizeof kQuery) != 0) continue;
-        if (!budget_.Take(from.host, now)) continue;
-        std::memcpy(out, kReply, 4);
-        const uint16_t gamePort = LocalPort() ? LocalPort() : port_;
-        out[4] = static_cast<uint8_t>(gamePort);
-        out[5] = static_cast<uint8_t>(gamePort >> 8);
-        NetPutName(out + 6, kNetNameSize, sessionName_.c_str());
-        ENetBuffer wb;
-        wb.data = out;
-        wb.dataLength = answerSize;
-        // Answer from the plain address: a socket bound to a broadcast
-        // address cannot be the source of a reply.
-        ENetSocket via = searchSockets_[0] != ENET_SOCKET_NULL ? searchSockets_[0] : s;
-        enet_socket_send(via, &from, &wb, 1);
+        queue_.Add(from, now);
       }
+    }
+    // Answer from the plain address: a socket bound to a broadcast address
+    // cannot be the source of a reply.
+    const ENetSocket via = searchSockets_[0] != ENET_SOCKET_NULL ? searchSockets_[0] : searchSockets_[1];
+    if (via == ENET_SOCKET_NULL) return;
+    uint8_t out[kAnswerMax] = {};
+    std::memcpy(out, kReply, 4);
+    const uint16_t gamePort = LocalPort() ? LocalPort() : port_;
+    out[4] = static_cast<uint8_t>(gamePort);
+    out[5] = static_cast<uint8_t>(gamePort >> 8);
+    NetPutName(out + 6, kNetNameSize, sessionName_.c_str());
+    ENetAddress to;
+    while (queue_.Next(now, &to)) {
+      ENetBuffer wb;
+      wb.data = out;
+      wb.dataLength = answerSize;
+      enet_socket_send(via, &to, &wb, 1);
     }
   }
 
@@ -508,7 +576,7 @@ class EnetTransport : public NetTransport {
   Clock* clock_;
   uint32_t handshakeMs_;
   std::vector<Handshake> handshakes_;
-  AnswerBudget budget_;
+  SearchQueue queue_;
   bool up_ = false;
   uint16_t port_ = kDefaultPort;
   std::string bind_, broadcast_, sessionName_;

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -581,6 +582,84 @@ TEST_F(NetAdmission, SearchPortIsNoReflector) {
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, "FIFTEEN CHARS!!");
   seeker.reset();
+  host.reset();
+  std::filesystem::remove_all(std::filesystem::path(store).parent_path());
+  RegSetStorePath("");
+}
+
+// Many addresses asking far beyond their share, all the time, share the
+// rate among themselves in turn; a searcher who asks as the session list
+// does (one question, and another a second later), after them, is answered
+// at once every time. Nobody gets more than the budgets allow, and no
+// answer is longer than its question.
+TEST_F(NetAdmission, ASearchFloodFromManyAddressesStarvesNoSearcher) {
+  const int port = FreePortPair();
+  ASSERT_NE(port, 0);
+  const std::string store = WriteLoopbackSettings(port, true);
+  VirtualClock clock(1000);
+  EnetTransportOptions options;
+  options.clock = &clock;
+  auto host = MakeEnetTransport(options);
+  ASSERT_TRUE(host);
+  ASSERT_TRUE(host->Listen("FIFTEEN CHARS!!"));
+  const Bytes question = [] {
+    Bytes q(22, 0);
+    std::memcpy(q.data(), "KLQ1", 4);
+    return q;
+  }();
+  constexpr int kFlooders = 16, kSteps = 100, kStepMs = 50, kEvery = 20;
+  std::vector<int> flooders;
+  for (int a = 0; a < kFlooders; ++a) {
+    flooders.push_back(UdpSocket(("127.0.0." + std::to_string(a + 2)).c_str()));
+    ASSERT_GE(flooders.back(), 0);
+  }
+  const int honest = UdpSocket("127.0.0.1");
+  ASSERT_GE(honest, 0);
+  std::vector<int> floodAnswers(kFlooders, 0);
+  int asked = 0, answered = 0, total = 0, askedAt = 0, longestWait = 0;
+  for (int step = 0; step < kSteps; ++step) {
+    clock.Advance(kStepMs);
+    for (int f : flooders)
+      for (int k = 0; k < 4; ++k) SendTo(f, port + 1, question);  // 80 a second each
+    if (step % kEvery == 0) {
+      SendTo(honest, port + 1, question);
+      ++asked;
+      askedAt = step;
+    }
+    std::this_thread::sleep_for(2ms);  // every datagram in before the host looks
+    NetTransportEvent ev;
+    for (int i = 0; i < 8; ++i) {
+      while (host->Poll(&ev)) {
+      }
+    }
+    std::this_thread::sleep_for(2ms);
+    for (int a = 0; a < kFlooders; ++a) {
+      for (const Bytes& b : Drain(flooders[a])) {
+        EXPECT_LE(b.size(), question.size());
+        ++floodAnswers[a];
+      }
+    }
+    for (const Bytes& b : Drain(honest)) {
+      EXPECT_LE(b.size(), question.size());
+      ++answered;
+      longestWait = std::max(longestWait, step - askedAt);
+    }
+  }
+  EXPECT_EQ(answered, asked) << "the honest searcher was starved";
+  EXPECT_LE(longestWait, 1) << "steps of " << kStepMs << " ms";
+  const double seconds = kSteps * kStepMs / 1000.0;
+  for (int n : floodAnswers) {
+    total += n;
+    EXPECT_LE(n, 8 + 4 * seconds);  // an address's burst and rate
+  }
+  total += answered;
+  EXPECT_LE(total, 32 + 32 * seconds);  // the rate in all
+  EXPECT_GE(total, 32 * seconds);        // and the flood had it spent
+  // Round the addresses: each flooder had as many answers as another, give or take one.
+  const auto [least, most] = std::minmax_element(floodAnswers.begin(), floodAnswers.end());
+  EXPECT_LE(*most - *least, 1) << "the flooding addresses were not answered in turn";
+  for (int f : flooders) close(f);
+  close(honest);
   host.reset();
   std::filesystem::remove_all(std::filesystem::path(store).parent_path());
   RegSetStorePath("");
