@@ -208,7 +208,8 @@ void EndingScreen::DrawBoard() {
     char buf[24];
     std::snprintf(buf, sizeof buf, "%d.", i + 1);
     DrawFontText(f, back, 150, y, buf, kFontAlignRight);
-    DrawFontText(f, back, 170, y, e.name[0] ? e.name : "-", 0);
+    // An empty place says so in a word, as an event without a record does.
+    DrawFontText(f, back, 170, y, e.name[0] ? e.name : kNoRecordText, 0);
     std::snprintf(buf, sizeof buf, "%d", e.points);
     DrawFontText(f, back, 490, y, buf, kFontAlignRight);
   }
