@@ -1,3 +1,14 @@
+# In the sanitized test build the game's libraries are compiled with -O1, as
+# the sanitizers' makers advise: every check stays, and the tests, which spend
+# most of their time in the game's drawing and rules, run about twice as fast.
+# The test programs themselves stay at -O0 (they are large and cold, and
+# optimising them costs more compile time than it saves).
+function(kel_optimise_sanitized target)
+  if(KEL_SANITIZE AND CMAKE_BUILD_TYPE STREQUAL "Debug")
+    target_compile_options(${target} PRIVATE -O1)
+  endif()
+endfunction()
+
 # kel_library(<target> <folder> <deps...>)
 # One static library per folder: every .cpp directly in the folder (and in its
 # sub-folders), except main.cpp, which belongs to an executable. A folder with no
@@ -9,6 +20,7 @@ function(kel_library target folder)
   if(srcs)
     add_library(${target} STATIC ${srcs})
     target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
+    kel_optimise_sanitized(${target})
     target_link_libraries(${target} PUBLIC ${ARGN})
   else()
     add_library(${target} INTERFACE)
