@@ -1,6 +1,6 @@
 # In the sanitized test build the game's libraries are compiled with -O1, as
 # the sanitizers' makers advise: every check stays, and the tests, which spend
-# most of their time in the game's drawing and rules, run about twice as fast.
+# most of their time in the game's drawing and rules, take a third less time.
 # The test programs themselves stay at -O0 (they are large and cold, and
 # optimising them costs more compile time than it saves).
 function(kel_optimise_sanitized target)
